@@ -1,0 +1,174 @@
+#include "engine/appenders/appenderskeleton.h"
+
+#include "engine/logger.h"
+#include "engine/loggingevent.h"
+
+namespace LogEngine {
+
+AppenderSkeleton::AppenderSkeleton(QObject *parent) : AppenderSkeleton(true, parent) { }
+
+AppenderSkeleton::AppenderSkeleton(bool isActive, QObject *parent) : Appender(parent), m_isActive(isActive) { }
+
+AppenderSkeleton::~AppenderSkeleton()
+{
+    m_tailFilter = nullptr;
+    m_headFilter = nullptr;
+    m_layout = nullptr;
+}
+
+Filter *AppenderSkeleton::filter() const
+{
+    QMutexLocker locker(&m_objectGuard);
+    return m_headFilter.data();
+}
+
+QString AppenderSkeleton::name() const
+{
+    QMutexLocker locker(&m_objectGuard);
+    return objectName();
+}
+
+Layout *AppenderSkeleton::layout() const
+{
+    QMutexLocker locker(&m_objectGuard);
+    return m_layout.data();
+}
+
+void AppenderSkeleton::setLayout(Layout *layout)
+{
+    QMutexLocker locker(&m_objectGuard);
+    m_layout = layout;
+}
+
+void AppenderSkeleton::setName(const QString &name)
+{
+    QMutexLocker locker(&m_objectGuard);
+    setObjectName(name);
+}
+
+void AppenderSkeleton::addFilter(Filter *filter)
+{
+    if (!filter) {
+        logger()->warn("Adding null Filter to Appender '%1'", name());
+        return;
+    }
+    QMutexLocker locker(&m_objectGuard);
+    if (!m_headFilter)
+        m_headFilter = filter;
+    else
+        m_tailFilter->setNext(filter);
+    m_tailFilter = filter;
+}
+
+void AppenderSkeleton::clearFilters()
+{
+    QMutexLocker locker(&m_objectGuard);
+    m_tailFilter = nullptr;
+    m_headFilter = nullptr;
+}
+
+void AppenderSkeleton::activate()
+{
+    QMutexLocker locker(&m_objectGuard);
+    if (requiresLayout() && !m_layout) {
+        reportError("Activation of appender '%1' that requires layout and has no layout set",
+                LOGENGINE_APPENDER_ERROR(APPENDER_ACTIVATE_MISSING_LAYOUT_ERROR));
+        return;
+    }
+    m_isActive.store(true, std::memory_order_relaxed);
+}
+
+void AppenderSkeleton::close()
+{
+    QMutexLocker locker(&m_objectGuard);
+    m_isClosed.store(true, std::memory_order_relaxed);
+    m_isActive.store(false, std::memory_order_relaxed);
+}
+
+void AppenderSkeleton::handleEvent(const LoggingEvent &event)
+{
+    QMutexLocker locker(&m_objectGuard);
+    // Only the thread holding the lock can find the guard set: its layout or
+    // destination logged through a logger that leads back here.
+    if (m_appendRecursionGuard)
+        return;
+    struct RecursionGuard {
+        bool &flag;
+        explicit RecursionGuard(bool &f) : flag(f) { flag = true; }
+        ~RecursionGuard() { flag = false; }
+    } guard(m_appendRecursionGuard);
+
+    if (!canAppend())
+        return;
+    if (m_threshold.load(std::memory_order_relaxed) > event.level().toInt())
+        return;
+    for (const Filter *filter = m_headFilter.data(); filter; filter = filter->next()) {
+        const Filter::Decision decision = filter->decide(event);
+        if (decision == Filter::DENY)
+            return;
+        if (decision == Filter::ACCEPT)
+            break;
+    }
+    append(event);
+}
+
+bool AppenderSkeleton::canAppend() const
+{
+    if (!isActive()) {
+        reportError("Use of non activated appender '%1'", LOGENGINE_APPENDER_ERROR(APPENDER_NOT_ACTIVATED_ERROR));
+        return false;
+    }
+    if (isClosed()) {
+        reportError("Use of closed appender '%1'", LOGENGINE_APPENDER_ERROR(APPENDER_CLOSED_ERROR));
+        return false;
+    }
+    if (requiresLayout() && !m_layout) {
+        reportError("Use of appender '%1' that requires layout and has no layout set",
+                LOGENGINE_APPENDER_ERROR(APPENDER_USE_MISSING_LAYOUT_ERROR));
+        return false;
+    }
+    return true;
+}
+
+void AppenderSkeleton::reportError(const char *message, LogError::ErrorCode code, const char *symbol,
+        const QList<QVariant> &extraArgs, const LogError &cause) const
+{
+    Logger *log = logger();
+    if (!log->isErrorEnabled())
+        return;
+    LogError error(message, code, symbol, metaObject()->className());
+    error << name();
+    for (const QVariant &arg : extraArgs)
+        error.addArg(arg);
+    if (cause.code() != 0 || !cause.message().isEmpty())
+        error.addCausingError(cause);
+    log->error(error);
+}
+
+void AppenderSkeleton::debugName(QDebug &debug) const
+{
+    debug << "name:" << name();
+}
+
+void AppenderSkeleton::debugFilter(QDebug &debug) const
+{
+    debug << "filter:" << static_cast<const void *>(filter());
+}
+
+void AppenderSkeleton::debugFlags(QDebug &debug, const char *separator) const
+{
+    debug << "isactive:" << isActive() << separator << "isclosed:" << isClosed();
+}
+
+void AppenderSkeleton::debugLayout(QDebug &debug) const
+{
+    const Layout *current = layout();
+    debug << "layout:" << (current ? current->name() : QString());
+}
+
+void AppenderSkeleton::debugThreshold(QDebug &debug) const
+{
+    debug << "threshold:" << threshold().toString();
+}
+
+} // namespace LogEngine

@@ -1,0 +1,91 @@
+#ifndef LOGENGINE_APPENDERSKELETON_H
+#define LOGENGINE_APPENDERSKELETON_H
+
+#include "engine/appenders/appender.h"
+#include "engine/appenders/filter.h"
+#include "engine/level.h"
+#include "engine/logerror.h"
+#include "engine/logobjectptr.h"
+
+#include <QRecursiveMutex>
+
+#include <atomic>
+
+namespace LogEngine {
+
+/*!
+ * Base of every concrete appender. `handleEvent` locks the appender's
+ * recursive mutex, drops events that re-enter from the same thread, runs the
+ * entry checks (`canAppend`), the threshold and the filter chain, and then
+ * calls the subclass's `append` with the lock still held. Subclasses take the
+ * same mutex (`objectGuard`) in their own setters and may call back into the
+ * skeleton freely.
+ *
+ * Misuse is reported as an error record at ERROR on the appender's class
+ * logger; nothing is thrown.
+ */
+class AppenderSkeleton : public Appender
+{
+    Q_OBJECT
+    Q_PROPERTY(bool isActive READ isActive)
+    Q_PROPERTY(bool isClosed READ isClosed)
+    Q_PROPERTY(LogEngine::Level threshold READ threshold WRITE setThreshold)
+
+public:
+    explicit AppenderSkeleton(QObject *parent = nullptr);
+    ~AppenderSkeleton() override;
+
+    Filter *filter() const override;
+    QString name() const override;
+    Layout *layout() const override;
+    void setLayout(Layout *layout) override;
+    void setName(const QString &name) override;
+    void addFilter(Filter *filter) override;
+    void clearFilters() override;
+    void close() override;
+    void handleEvent(const LoggingEvent &event) override;
+
+    virtual void activate();
+
+    Level threshold() const { return Level(m_threshold.load(std::memory_order_relaxed)); }
+    void setThreshold(const Level &level) { m_threshold.store(level.toInt(), std::memory_order_relaxed); }
+    bool isActive() const { return m_isActive.load(std::memory_order_relaxed); }
+    bool isClosed() const { return m_isClosed.load(std::memory_order_relaxed); }
+
+protected:
+    AppenderSkeleton(bool isActive, QObject *parent);
+
+    /*! Writes one accepted event. Called by `handleEvent` with the lock held. */
+    virtual void append(const LoggingEvent &event) = 0;
+    /*! The entry checks; called by `handleEvent` with the lock held. */
+    virtual bool canAppend() const;
+
+    QRecursiveMutex &objectGuard() const { return m_objectGuard; }
+
+    /*! Logs an error record for this appender, with its name as %1 and `extraArgs` after it. */
+    void reportError(const char *message, LogError::ErrorCode code, const char *symbol,
+            const QList<QVariant> &extraArgs = QList<QVariant>(), const LogError &cause = LogError()) const;
+
+    /*! The items every appender description shares, each preceded by `label`. */
+    void debugName(QDebug &debug) const;
+    void debugFilter(QDebug &debug) const;
+    void debugFlags(QDebug &debug, const char *separator) const;
+    void debugLayout(QDebug &debug) const;
+    void debugThreshold(QDebug &debug) const;
+
+private:
+    mutable QRecursiveMutex m_objectGuard;
+    bool m_appendRecursionGuard = false;
+    std::atomic<bool> m_isActive;
+    std::atomic<bool> m_isClosed { false };
+    LogObjectPtr<Layout> m_layout;
+    std::atomic<int> m_threshold { Level::NULL_INT };
+    LogObjectPtr<Filter> m_headFilter;
+    LogObjectPtr<Filter> m_tailFilter;
+};
+
+#define LOGENGINE_APPENDER_ERROR(code) ::LogEngine::LogError::code, #code
+
+} // namespace LogEngine
+
+#endif

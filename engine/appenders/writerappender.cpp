@@ -1,0 +1,137 @@
+#include "engine/appenders/writerappender.h"
+
+#include "engine/layouts/layout.h"
+
+namespace LogEngine {
+
+WriterAppender::WriterAppender(QObject *parent) : AppenderSkeleton(false, parent) { }
+
+WriterAppender::WriterAppender(Layout *layout, QObject *parent) : AppenderSkeleton(false, parent)
+{
+    setLayout(layout);
+}
+
+WriterAppender::~WriterAppender()
+{
+    WriterAppender::close();
+}
+
+QTextCodec *WriterAppender::encoding() const
+{
+    QMutexLocker locker(&objectGuard());
+    return m_encoding;
+}
+
+void WriterAppender::setEncoding(QTextCodec *codec)
+{
+    QMutexLocker locker(&objectGuard());
+    if (codec == m_encoding)
+        return;
+    m_encoding = codec;
+    if (m_writer)
+        m_writer->setCodec(codec ? codec : QTextCodec::codecForLocale());
+}
+
+void WriterAppender::setWriter(QTextStream *writer)
+{
+    QMutexLocker locker(&objectGuard());
+    closeWriter();
+    m_writer = writer;
+    if (m_encoding && m_writer)
+        m_writer->setCodec(m_encoding);
+    writeHeader();
+}
+
+void WriterAppender::activate()
+{
+    QMutexLocker locker(&objectGuard());
+    if (!m_writer) {
+        reportError("Activation of Appender '%1' that requires writer and has no writer set",
+                LOGENGINE_APPENDER_ERROR(APPENDER_ACTIVATE_MISSING_WRITER_ERROR));
+        return;
+    }
+    AppenderSkeleton::activate();
+}
+
+void WriterAppender::close()
+{
+    QMutexLocker locker(&objectGuard());
+    if (isClosed())
+        return;
+    AppenderSkeleton::close();
+    closeWriter();
+}
+
+bool WriterAppender::canAppend() const
+{
+    if (!m_writer) {
+        reportError("Use of appender '%1' without a writer set",
+                LOGENGINE_APPENDER_ERROR(APPENDER_USE_MISSING_WRITER_ERROR));
+        return false;
+    }
+    return AppenderSkeleton::canAppend();
+}
+
+void WriterAppender::append(const LoggingEvent &event)
+{
+    *m_writer << layout()->format(event);
+    if (reportIoError())
+        return;
+    if (immediateFlush()) {
+        m_writer->flush();
+        reportIoError();
+    }
+}
+
+bool WriterAppender::reportIoError() const
+{
+    return false;
+}
+
+void WriterAppender::writeDecoration(const QString &text) const
+{
+    if (text.isEmpty())
+        return;
+    *m_writer << text << Layout::endOfLine();
+    reportIoError();
+}
+
+void WriterAppender::writeHeader() const
+{
+    if (Layout *current = layout(); current && m_writer)
+        writeDecoration(current->header());
+}
+
+void WriterAppender::writeFooter() const
+{
+    if (Layout *current = layout(); current && m_writer)
+        writeDecoration(current->footer());
+}
+
+void WriterAppender::closeWriter()
+{
+    if (!m_writer)
+        return;
+    writeFooter();
+    // Text still buffered in the stream belongs to the old destination.
+    m_writer->flush();
+    m_writer = nullptr;
+}
+
+QDebug WriterAppender::debug(QDebug &debug) const
+{
+    QTextCodec *codec = encoding();
+    debug.nospace() << "WriterAppender(";
+    debugName(debug);
+    debug << " " << "encoding:" << (codec ? QString::fromLatin1(codec->name()) : QString()) << " ";
+    debugFilter(debug);
+    debug << "immediateFlush:" << immediateFlush();
+    debugFlags(debug, "");
+    debugLayout(debug);
+    debug << "referencecount:" << referenceCount() << " ";
+    debugThreshold(debug);
+    debug << "writer:" << static_cast<const void *>(m_writer) << ")";
+    return debug.space();
+}
+
+} // namespace LogEngine

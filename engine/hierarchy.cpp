@@ -1,0 +1,123 @@
+#include "engine/hierarchy.h"
+
+#include "engine/logger.h"
+#include "engine/logmanager.h"
+
+#include <QDebug>
+
+namespace LogEngine {
+
+namespace {
+
+std::atomic<Logger *> s_repositoryLogger { nullptr };
+
+Logger *repositoryLogger()
+{
+    Logger *logger = s_repositoryLogger.load(std::memory_order_acquire);
+    if (!logger) {
+        Logger *found = LogManager::logger(QStringLiteral("LogEngine::LoggerRepository"));
+        s_repositoryLogger.compare_exchange_strong(logger, found, std::memory_order_acq_rel);
+        logger = s_repositoryLogger.load(std::memory_order_acquire);
+    }
+    return logger;
+}
+
+void resetLogger(Logger *logger, const Level &level)
+{
+    logger->removeAllAppenders();
+    logger->setAdditivity(true);
+    logger->setLevel(level);
+}
+
+} // namespace
+
+Hierarchy::Hierarchy()
+{
+    QWriteLocker locker(&m_objectGuard);
+    m_rootLogger = createLogger(QString());
+}
+
+Hierarchy::~Hierarchy()
+{
+    repositoryLogger()->warn("Unexpected destruction of Hierarchy");
+}
+
+bool Hierarchy::exists(const QString &name) const
+{
+    QReadLocker locker(&m_objectGuard);
+    return m_loggers.contains(name);
+}
+
+Logger *Hierarchy::logger(const QString &name)
+{
+    QWriteLocker locker(&m_objectGuard);
+    return createLogger(name);
+}
+
+// The caller holds the object guard for writing, so a chain of new ancestors
+// appears in the table all at once.
+Logger *Hierarchy::createLogger(const QString &name)
+{
+    if (Logger *existing = m_loggers.value(name))
+        return existing;
+    Logger *logger;
+    if (name.isEmpty()) {
+        logger = new Logger(this, Level::DEBUG_INT, QStringLiteral("root"), nullptr);
+    } else {
+        const int separator = name.lastIndexOf(QLatin1String("::"));
+        Logger *parent = createLogger(separator < 0 ? QString() : name.left(separator));
+        logger = new Logger(this, Level::NULL_INT, name, parent);
+    }
+    m_loggers.insert(name, logger);
+    return logger;
+}
+
+QList<Logger *> Hierarchy::loggers() const
+{
+    QReadLocker locker(&m_objectGuard);
+    return m_loggers.values();
+}
+
+void Hierarchy::setThreshold(const QString &threshold)
+{
+    setThreshold(Level::fromString(threshold));
+}
+
+void Hierarchy::resetConfiguration()
+{
+    QWriteLocker locker(&m_objectGuard);
+    Logger *internal = logger(QStringLiteral("LogEngine"));
+    Logger *qt = logger(QStringLiteral("Qt"));
+    const QList<Logger *> all = m_loggers.values();
+    for (Logger *logger : all) {
+        if (logger != internal && logger != qt && logger != m_rootLogger)
+            resetLogger(logger, Level::NULL_INT);
+    }
+    // The engine's own loggers go last, so that the others can still report
+    // on the way.
+    resetLogger(qt, Level::NULL_INT);
+    resetLogger(internal, Level::NULL_INT);
+    resetLogger(m_rootLogger, Level::DEBUG_INT);
+}
+
+void Hierarchy::shutdown()
+{
+    repositoryLogger()->debug("Shutting down Hierarchy");
+    resetConfiguration();
+}
+
+QDebug Hierarchy::debug(QDebug &debug) const
+{
+    QDebugStateSaver saver(debug);
+    int count;
+    {
+        QReadLocker locker(&m_objectGuard);
+        count = m_loggers.size();
+    }
+    debug.nospace() << "Hierarchy(" << "loggers:" << count << " threshold:" << threshold().toString()
+                    << " root-level:" << m_rootLogger->level().toString()
+                    << " root-appenders:" << m_rootLogger->appenders().size() << ")";
+    return debug;
+}
+
+} // namespace LogEngine

@@ -1,0 +1,16 @@
+#include "engine/layouts/layout.h"
+
+namespace LogEngine {
+
+Layout::Layout(QObject *parent) : LogObject(parent) { }
+
+Layout::~Layout() = default;
+
+QString Layout::contentType() const
+{
+    return QStringLiteral("text/plain");
+}
+
+void Layout::activate() { }
+
+} // namespace LogEngine

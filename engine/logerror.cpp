@@ -1,0 +1,178 @@
+#include "engine/logerror.h"
+
+#include <QBuffer>
+#include <QDataStream>
+#include <QDebug>
+#include <QTextCodec>
+
+namespace LogEngine {
+
+namespace {
+
+QString trimmedMessage(const QString &message)
+{
+    if (message.endsWith(QLatin1Char('.')))
+        return message.left(message.size() - 1);
+    return message;
+}
+
+QString decode(const char *text, LogError::Encoding encoding)
+{
+    switch (encoding) {
+    case LogError::LOCALE_ENCODING:
+        return QString::fromLocal8Bit(text);
+    case LogError::UTF8_ENCODING:
+        return QString::fromUtf8(text);
+    default:
+        return QString::fromLatin1(text);
+    }
+}
+
+// A stream form comes from outside: a hostile one could nest causes until the
+// stack overflows or announce more of them than memory holds. Real records
+// nest a handful of levels deep.
+constexpr int maxCauseDepth = 64;
+constexpr int maxRecordsPerRead = 100000;
+
+} // namespace
+
+LogError::LogError() : m_code(0) { }
+
+LogError::LogError(const QString &message, int code, const QString &symbol, const QString &context) :
+    m_code(code), m_context(context), m_message(trimmedMessage(message)), m_symbol(symbol)
+{
+}
+
+LogError::LogError(const char *message, int code, const char *symbol, const char *context, Encoding encoding) :
+    m_code(code),
+    m_context(QString::fromLatin1(context)),
+    m_message(trimmedMessage(decode(message, encoding))),
+    m_symbol(QString::fromLatin1(symbol))
+{
+    if (m_symbol == QString::number(m_code))
+        m_symbol.clear();
+}
+
+QString LogError::messageWithArgs() const
+{
+    QString result = m_message;
+    for (const QVariant &arg : m_args)
+        result = result.arg(arg.toString());
+    return result;
+}
+
+QString LogError::toString() const
+{
+    QString result = messageWithArgs();
+    QString qualifier = m_context;
+    if (!m_context.isEmpty() && !m_symbol.isEmpty())
+        qualifier += QLatin1String("::");
+    qualifier += m_symbol;
+    if (!qualifier.isEmpty() || m_code != 0) {
+        result += QLatin1String(" (");
+        result += qualifier;
+        if (!qualifier.isEmpty() && m_code != 0)
+            result += QLatin1String(", ");
+        if (m_code != 0)
+            result += QString::number(m_code);
+        result += QLatin1Char(')');
+    }
+    for (int i = 0; i < m_causingErrors.size(); ++i) {
+        result += i == 0 ? QLatin1String(": ") : QLatin1String(", ");
+        result += m_causingErrors.at(i).toString();
+    }
+    return result;
+}
+
+bool LogError::operator==(const LogError &other) const
+{
+    return m_code == other.m_code && m_context == other.m_context && m_message == other.m_message
+            && m_symbol == other.m_symbol && m_args == other.m_args && m_causingErrors == other.m_causingErrors;
+}
+
+QDataStream &operator<<(QDataStream &out, const LogError &error)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QDataStream inner(&buffer);
+    inner << quint16(0) << qint32(error.m_code) << error.m_context << error.m_message << error.m_symbol;
+    inner << quint32(error.m_args.size());
+    for (const QVariant &arg : error.m_args)
+        inner << arg;
+    inner << quint32(error.m_causingErrors.size());
+    for (const LogError &cause : error.m_causingErrors)
+        inner << cause;
+    buffer.close();
+    out << bytes;
+    return out;
+}
+
+// Nesting depth and records read so far in this thread's outermost read. They
+// are per thread rather than parameters because a record can also arrive
+// nested inside an argument variant, which Qt reads through operator>>.
+thread_local int t_readDepth = 0;
+thread_local int t_readBudget = 0;
+
+// The counts in the form are never used to reserve memory: reading stops
+// where the inner data ends.
+bool readLogError(QDataStream &in, LogError &error)
+{
+    error = LogError();
+    if (t_readDepth > maxCauseDepth || --t_readBudget < 0) {
+        in.setStatus(QDataStream::ReadCorruptData);
+        return false;
+    }
+    QByteArray bytes;
+    in >> bytes;
+    if (in.status() != QDataStream::Ok)
+        return false;
+    QDataStream inner(bytes);
+    quint16 version = 0;
+    quint32 count = 0;
+    inner >> version >> error.m_code >> error.m_context >> error.m_message >> error.m_symbol >> count;
+    for (quint32 i = 0; i < count && !inner.atEnd() && inner.status() == QDataStream::Ok; ++i) {
+        QVariant arg;
+        inner >> arg;
+        if (inner.status() == QDataStream::ReadCorruptData) {
+            in.setStatus(QDataStream::ReadCorruptData);
+            return false;
+        }
+        if (inner.status() == QDataStream::Ok)
+            error.m_args.append(arg);
+    }
+    count = 0;
+    inner >> count;
+    for (quint32 i = 0; i < count && !inner.atEnd() && inner.status() == QDataStream::Ok; ++i) {
+        LogError cause;
+        inner >> cause;
+        if (inner.status() == QDataStream::ReadCorruptData) {
+            in.setStatus(QDataStream::ReadCorruptData);
+            return false;
+        }
+        if (inner.status() == QDataStream::Ok)
+            error.m_causingErrors.append(cause);
+    }
+    return true;
+}
+
+QDataStream &operator>>(QDataStream &in, LogError &error)
+{
+    if (t_readDepth == 0)
+        t_readBudget = maxRecordsPerRead;
+    ++t_readDepth;
+    readLogError(in, error);
+    --t_readDepth;
+    return in;
+}
+
+QDebug operator<<(QDebug debug, const LogError &error)
+{
+    QDebugStateSaver saver(debug);
+    debug.nospace() << "LogError(" << "code:" << error.code() << " context:" << error.context()
+                    << " message:" << error.message() << " symbol:" << error.symbol() << " args:" << error.args()
+                    << " causingerrors:" << error.causingErrors().size() << ")";
+    return debug;
+}
+
+} // namespace LogEngine

@@ -1,0 +1,184 @@
+#include "engine/logger.h"
+
+#include "engine/appenders/appender.h"
+#include "engine/loggingevent.h"
+#include "engine/logmanager.h"
+
+#include <QDebug>
+
+namespace LogEngine {
+
+Logger::Logger(LoggerRepository *repository, const Level &level, const QString &name, Logger *parent) :
+    m_name(name), m_repository(repository), m_level(level.toInt()), m_parent(parent)
+{
+    setObjectName(name);
+}
+
+Logger::~Logger()
+{
+    classLogger()->warn("Unexpected destruction of Logger");
+}
+
+// Resolving a logger takes the repository's lock, which ranks before every
+// logger lock. Callers resolve the class logger before they lock anything.
+Logger *Logger::classLogger() const
+{
+    Logger *logger = m_classLogger.load(std::memory_order_acquire);
+    if (!logger) {
+        Logger *found = LogManager::logger(QStringLiteral("LogEngine::Logger"));
+        m_classLogger.compare_exchange_strong(logger, found, std::memory_order_acq_rel);
+        logger = m_classLogger.load(std::memory_order_acquire);
+    }
+    return logger;
+}
+
+void Logger::setLevel(const Level &level)
+{
+    if (!m_parent && level == Level(Level::NULL_INT)) {
+        classLogger()->warn("Invalid root logger level NULL_INT. Using DEBUG_INT instead");
+        m_level.store(Level::DEBUG_INT, std::memory_order_relaxed);
+        return;
+    }
+    m_level.store(level.toInt(), std::memory_order_relaxed);
+}
+
+void Logger::logUnchecked(const Level &level, const QString &message) const
+{
+    // The event needs no lock of its own; deliverToAppenders takes this
+    // logger's read lock, so one acquisition per logger suffices.
+    deliverToAppenders(LoggingEvent(this, level, message));
+}
+
+void Logger::deliverToAppenders(const LoggingEvent &event) const
+{
+    QReadLocker locker(&m_appenderGuard);
+    for (const LogObjectPtr<Appender> &appender : m_appenders)
+        appender->handleEvent(event);
+    if (m_parent && additivity())
+        m_parent->deliverToAppenders(event);
+}
+
+void Logger::addAppender(Appender *appender)
+{
+    const LogObjectPtr<Appender> hold(appender);
+    Logger *log = classLogger();
+    // An appender that reports trouble while it delivers must not resolve its
+    // class logger then: that would take the repository's lock inside ours.
+    if (appender)
+        appender->logger();
+    {
+        QReadLocker locker(&m_appenderGuard);
+        if (!appender) {
+            log->warn("Adding null Appender to Logger '%1'", m_name);
+            return;
+        }
+        for (const LogObjectPtr<Appender> &existing : m_appenders) {
+            if (existing.data() == appender) {
+                log->warn("Adding of duplicate appender '%2' to logger '%1'", m_name, appender->name());
+                return;
+            }
+        }
+    }
+    QWriteLocker locker(&m_appenderGuard);
+    for (const LogObjectPtr<Appender> &existing : m_appenders) {
+        if (existing.data() == appender)
+            return;
+    }
+    m_appenders.append(hold);
+}
+
+void Logger::removeAppender(Appender *appender)
+{
+    const LogObjectPtr<Appender> hold(appender);
+    Logger *log = classLogger();
+    if (!appender) {
+        log->warn("Request to remove null Appender from Logger '%1'", m_name);
+        return;
+    }
+    int removed = 0;
+    {
+        QWriteLocker locker(&m_appenderGuard);
+        for (int i = m_appenders.size() - 1; i >= 0; --i) {
+            if (m_appenders.at(i).data() == appender) {
+                m_appenders.removeAt(i);
+                ++removed;
+            }
+        }
+    }
+    if (!removed)
+        log->warn("Request to remove Appender '%2', which is not part of Logger '%1' appenders", m_name,
+                appender->name());
+    // `hold` may destroy the appender here, after the write lock is gone.
+}
+
+void Logger::removeAppender(const QString &name)
+{
+    if (Appender *found = appender(name))
+        removeAppender(found);
+}
+
+void Logger::removeAllAppenders()
+{
+    classLogger()->trace("Removing all appenders from logger '%1'", m_name);
+    QList<LogObjectPtr<Appender>> released;
+    {
+        QWriteLocker locker(&m_appenderGuard);
+        QList<LogObjectPtr<Appender>> kept;
+        for (const LogObjectPtr<Appender> &appender : qAsConst(m_appenders)) {
+            // The configurator's own list collects messages across a reset.
+            if (appender->inherits("LogEngine::ListAppender") && appender->property("configuratorList").toBool())
+                kept.append(appender);
+            else
+                released.append(appender);
+        }
+        m_appenders = kept;
+    }
+    released.clear();
+}
+
+Appender *Logger::appender(const QString &name) const
+{
+    QReadLocker locker(&m_appenderGuard);
+    for (const LogObjectPtr<Appender> &appender : m_appenders) {
+        if (appender->name() == name)
+            return appender.data();
+    }
+    return nullptr;
+}
+
+QList<Appender *> Logger::appenders() const
+{
+    QReadLocker locker(&m_appenderGuard);
+    QList<Appender *> result;
+    result.reserve(m_appenders.size());
+    for (const LogObjectPtr<Appender> &appender : m_appenders)
+        result.append(appender.data());
+    return result;
+}
+
+Logger *Logger::logger(const QString &name)
+{
+    return LogManager::logger(name);
+}
+
+Logger *Logger::logger(const char *name)
+{
+    return LogManager::logger(QString::fromLatin1(name));
+}
+
+QDebug Logger::debug(QDebug &debug) const
+{
+    QReadLocker locker(&m_appenderGuard);
+    QDebugStateSaver saver(debug);
+    debug.nospace() << "Logger(" << "name:" << m_name << " appenders:" << m_appenders.size()
+                    << " additivity:" << additivity() << " " << level() << " parentLogger:"
+                    << (m_parent ? m_parent->name() : QString()) << ")";
+    return debug;
+}
+
+QDebug operator<<(QDebug debug, const Logger &logger)
+{
+    return logger.debug(debug);
+}
+
+} // namespace LogEngine

@@ -1,0 +1,164 @@
+#ifndef LOGENGINE_LOGGER_H
+#define LOGENGINE_LOGGER_H
+
+#include "engine/level.h"
+#include "engine/logerror.h"
+#include "engine/logobjectptr.h"
+
+#include <QList>
+#include <QObject>
+#include <QReadWriteLock>
+#include <QString>
+
+#include <atomic>
+
+namespace LogEngine {
+
+class Appender;
+class LoggerRepository;
+class LoggingEvent;
+
+/*!
+ * A named channel in the logger tree. Created only by the repository and
+ * never destroyed while the process runs.
+ *
+ * Thread-safety: any thread may log. Delivery takes this logger's recursive
+ * read lock and, while additivity holds, each ancestor's (child first);
+ * changes to the appender list take the write lock and so wait for the
+ * deliveries in progress. Level and additivity are atomics read without a
+ * lock, so the enabled test is a handful of relaxed loads.
+ */
+class Logger : public QObject
+{
+    Q_OBJECT
+    Q_PROPERTY(bool additivity READ additivity WRITE setAdditivity)
+    Q_PROPERTY(LogEngine::Level level READ level WRITE setLevel)
+    Q_PROPERTY(LogEngine::LoggerRepository *loggerRepository READ loggerRepository)
+    Q_PROPERTY(QString name READ name)
+    Q_PROPERTY(LogEngine::Logger *parentLogger READ parentLogger)
+
+public:
+    Logger(LoggerRepository *repository, const Level &level, const QString &name, Logger *parent);
+    ~Logger() override;
+
+    virtual void setLevel(const Level &level);
+    virtual QDebug debug(QDebug &debug) const;
+
+    QString name() const { return m_name; }
+    Level level() const { return Level(m_level.load(std::memory_order_relaxed)); }
+    bool additivity() const { return m_additivity.load(std::memory_order_relaxed); }
+    void setAdditivity(bool additivity) { m_additivity.store(additivity, std::memory_order_relaxed); }
+    Logger *parentLogger() const { return m_parent; }
+    LoggerRepository *loggerRepository() const { return m_repository; }
+
+    Level effectiveLevel() const
+    {
+        // The root's level is never NULL_INT, so the walk always ends.
+        const Logger *logger = this;
+        int value;
+        while ((value = logger->m_level.load(std::memory_order_relaxed)) == Level::NULL_INT)
+            logger = logger->m_parent;
+        return Level(value);
+    }
+
+    inline bool isEnabledFor(const Level &level) const;
+
+    bool isTraceEnabled() const { return isEnabledFor(Level::TRACE_INT); }
+    bool isDebugEnabled() const { return isEnabledFor(Level::DEBUG_INT); }
+    bool isInfoEnabled() const { return isEnabledFor(Level::INFO_INT); }
+    bool isWarnEnabled() const { return isEnabledFor(Level::WARN_INT); }
+    bool isErrorEnabled() const { return isEnabledFor(Level::ERROR_INT); }
+    bool isFatalEnabled() const { return isEnabledFor(Level::FATAL_INT); }
+
+    // The message forms of every severity: a QString, a UTF-8 text, a UTF-8
+    // text with one to three arguments for %1..%3, or an error record. The
+    // arguments are formatted only when the request is enabled.
+    template<typename... Args>
+    void log(const Level &level, const char *message, const Args &...args)
+    {
+        if (isEnabledFor(level))
+            logUnchecked(level, formatMessage(message, args...));
+    }
+    void log(const Level &level, const QString &message)
+    {
+        if (isEnabledFor(level))
+            logUnchecked(level, message);
+    }
+    void log(const Level &level, const LogError &error)
+    {
+        if (isEnabledFor(level))
+            logUnchecked(level, error.toString());
+    }
+
+#define LOGENGINE_SEVERITY_OPERATION(name, value)                                                                     \
+    template<typename... Args>                                                                                         \
+    void name(const char *message, const Args &...args)                                                                \
+    {                                                                                                                  \
+        log(Level::value, message, args...);                                                                           \
+    }                                                                                                                  \
+    void name(const QString &message) { log(Level::value, message); }                                                  \
+    void name(const LogError &error) { log(Level::value, error); }
+
+    LOGENGINE_SEVERITY_OPERATION(trace, TRACE_INT)
+    LOGENGINE_SEVERITY_OPERATION(debug, DEBUG_INT)
+    LOGENGINE_SEVERITY_OPERATION(info, INFO_INT)
+    LOGENGINE_SEVERITY_OPERATION(warn, WARN_INT)
+    LOGENGINE_SEVERITY_OPERATION(error, ERROR_INT)
+    LOGENGINE_SEVERITY_OPERATION(fatal, FATAL_INT)
+#undef LOGENGINE_SEVERITY_OPERATION
+
+    /*! Builds and delivers an event without any level test. */
+    void logUnchecked(const Level &level, const QString &message) const;
+    void deliverToAppenders(const LoggingEvent &event) const;
+
+    void addAppender(Appender *appender);
+    void removeAppender(Appender *appender);
+    void removeAppender(const QString &name);
+    void removeAllAppenders();
+    Appender *appender(const QString &name) const;
+    QList<Appender *> appenders() const;
+
+    static Logger *logger(const QString &name);
+    static Logger *logger(const char *name);
+
+private:
+    Logger *classLogger() const;
+
+    static QString argText(const QString &value) { return value; }
+    static QString argText(const char *value) { return QString::fromUtf8(value); }
+    template<typename T, typename = std::enable_if_t<std::is_integral_v<T>>>
+    static QString argText(T value)
+    {
+        return QString::number(value);
+    }
+    static QString formatMessage(const char *message) { return QString::fromUtf8(message); }
+    template<typename... Args>
+    static QString formatMessage(const char *message, const Args &...args)
+    {
+        static_assert(sizeof...(Args) <= 3, "at most three substitution arguments");
+        // One pass over the text: an argument that contains %2 is not substituted again.
+        return QString::fromUtf8(message).arg(argText(args)...);
+    }
+
+    mutable std::atomic<Logger *> m_classLogger { nullptr };
+    mutable QReadWriteLock m_appenderGuard { QReadWriteLock::Recursive };
+    const QString m_name;
+    LoggerRepository *const m_repository;
+    std::atomic<bool> m_additivity { true };
+    QList<LogObjectPtr<Appender>> m_appenders;
+    std::atomic<int> m_level;
+    Logger *const m_parent;
+};
+
+QDebug operator<<(QDebug debug, const Logger &logger);
+
+} // namespace LogEngine
+
+#include "engine/loggerrepository.h"
+
+inline bool LogEngine::Logger::isEnabledFor(const Level &level) const
+{
+    return !m_repository->isDisabled(level) && effectiveLevel() <= level;
+}
+
+#endif

@@ -1,0 +1,7 @@
+#include "engine/loggerrepository.h"
+
+namespace LogEngine {
+
+LoggerRepository::~LoggerRepository() = default;
+
+} // namespace LogEngine
