@@ -1,0 +1,244 @@
+#include "engine/layouts/datepattern.h"
+
+#include <QDateTime>
+#include <QLocale>
+
+namespace LogEngine {
+
+namespace {
+
+const QString patternLetters = QStringLiteral("'dMyhHmszAPapw");
+
+// The no-token marker is the character "0": a "0" met while no token is
+// open starts a token of zeros, which prints nothing.
+constexpr QChar noToken = QLatin1Char('0');
+
+bool isAmPmMode(const QString &pattern)
+{
+    bool quoted = false;
+    for (const QChar c : pattern) {
+        if (c == QLatin1Char('\''))
+            quoted = !quoted;
+        else if (!quoted && (c == QLatin1Char('a') || c == QLatin1Char('A')))
+            return true;
+    }
+    return false;
+}
+
+void appendNumber(QString &out, int value, int width)
+{
+    char digits[12];
+    int n = 0;
+    unsigned v = value < 0 ? 0u - unsigned(value) : unsigned(value);
+    do {
+        digits[n++] = char('0' + v % 10);
+        v /= 10;
+    } while (v);
+    if (value < 0)
+        out += QLatin1Char('-');
+    for (int i = n; i < width; ++i)
+        out += QLatin1Char('0');
+    // A padded number is cut to its width, keeping the leading digits.
+    int keep = width > 0 && n > width ? width : n;
+    for (int i = n - 1; i >= n - keep; --i)
+        out += QLatin1Char(digits[i]);
+}
+
+} // namespace
+
+DatePattern::DatePattern(const QString &pattern)
+{
+    const bool amPmMode = isAmPmMode(pattern);
+    QString literal;
+    QString token;
+    QChar expected = noToken;
+    QChar previous;
+    auto flushToken = [&] {
+        if (token.isEmpty())
+            return;
+        addLiteral(literal);
+        literal.clear();
+        addToken(token, amPmMode);
+        token.clear();
+    };
+    for (const QChar c : pattern) {
+        if (expected == QLatin1Char('\'')) {
+            if (c == QLatin1Char('\'')) {
+                if (previous == QLatin1Char('\''))
+                    literal += c;
+                expected = noToken;
+            } else {
+                literal += c;
+            }
+        } else if (c == expected) {
+            token += c;
+        } else {
+            flushToken();
+            expected = noToken;
+            if (patternLetters.contains(c)) {
+                if (c == QLatin1Char('a'))
+                    expected = QLatin1Char('p');
+                else if (c == QLatin1Char('A'))
+                    expected = QLatin1Char('P');
+                else if (c != QLatin1Char('p') && c != QLatin1Char('P'))
+                    expected = c;
+                if (c != QLatin1Char('\''))
+                    token += c;
+            } else {
+                literal += c;
+            }
+        }
+        previous = c;
+    }
+    flushToken();
+    addLiteral(literal);
+}
+
+void DatePattern::addLiteral(const QString &text)
+{
+    if (text.isEmpty())
+        return;
+    m_literals.append(text);
+    m_steps.append(Step { Literal, int(m_literals.size() - 1) });
+}
+
+// Each row is a test of how the token starts; after a row prints, the rest of
+// the token goes through the table again. Tokens are runs of one letter
+// (or "a"/"A" with "p"/"P"), so every row consumes a prefix.
+void DatePattern::addToken(QStringView token, bool amPmMode)
+{
+    struct Row {
+        const char *prefix;
+        Op op;
+    };
+    static const Row rows[] = {
+        { "dddd", DayLong },     { "ddd", DayShort },      { "dd", Day2 },       { "d", Day1 },
+        { "MMMM", MonthLong },   { "MMM", MonthShort },    { "MM", Month2 },     { "M", Month1 },
+        { "yyyy", Year4 },       { "yy", Year2 },          { "hh", Hour12Two },  { "HH", Hour2 },
+        { "h", Hour12One },      { "H", Hour1 },           { "mm", Minute2 },    { "m", Minute1 },
+        { "ss", Second2 },       { "s", Second1 },         { "zzz", Milli3 },    { "z", Milli1 },
+        { "ap", AmPmLower },     { "a", AmPmLower },       { "AP", AmPmUpper },  { "A", AmPmUpper },
+        { "ww", Week2 },         { "w", Week1 },
+    };
+    while (!token.isEmpty()) {
+        const Row *match = nullptr;
+        for (const Row &row : rows) {
+            if (token.startsWith(QLatin1String(row.prefix))) {
+                match = &row;
+                break;
+            }
+        }
+        if (!match)
+            return; // a single y, a lone p or P, zeros: the rest prints nothing
+        Op op = match->op;
+        // Outside AM/PM mode lower-case h prints the 24-hour value as H does.
+        if (!amPmMode && op == Hour12Two)
+            op = Hour2;
+        else if (!amPmMode && op == Hour12One)
+            op = Hour1;
+        m_steps.append(Step { op, -1 });
+        token = token.mid(int(qstrlen(match->prefix)));
+    }
+}
+
+DatePattern::Fields DatePattern::fieldsOf(const QDateTime &localTime)
+{
+    Fields f;
+    const QDate date = localTime.date();
+    const QTime time = localTime.time();
+    f.year = date.year();
+    f.month = date.month();
+    f.day = date.day();
+    f.dayOfWeek = date.dayOfWeek();
+    f.weekNumber = date.weekNumber();
+    f.hour = time.hour();
+    f.minute = time.minute();
+    f.second = time.second();
+    f.millisecond = time.msec();
+    return f;
+}
+
+void DatePattern::format(QString &out, const Fields &f) const
+{
+    for (const Step &step : m_steps) {
+        switch (step.op) {
+        case Literal:
+            out += m_literals.at(step.literal);
+            break;
+        case DayLong:
+            out += QLocale::system().dayName(f.dayOfWeek, QLocale::LongFormat);
+            break;
+        case DayShort:
+            out += QLocale::system().dayName(f.dayOfWeek, QLocale::ShortFormat);
+            break;
+        case Day2:
+            appendNumber(out, f.day, 2);
+            break;
+        case Day1:
+            appendNumber(out, f.day, 0);
+            break;
+        case MonthLong:
+            out += QLocale::system().monthName(f.month, QLocale::LongFormat);
+            break;
+        case MonthShort:
+            out += QLocale::system().monthName(f.month, QLocale::ShortFormat);
+            break;
+        case Month2:
+            appendNumber(out, f.month, 2);
+            break;
+        case Month1:
+            appendNumber(out, f.month, 0);
+            break;
+        case Year4:
+            appendNumber(out, f.year, 0);
+            break;
+        case Year2:
+            appendNumber(out, f.year % 100, 2);
+            break;
+        case Hour2:
+            appendNumber(out, f.hour, 2);
+            break;
+        case Hour1:
+            appendNumber(out, f.hour, 0);
+            break;
+        case Hour12Two:
+            appendNumber(out, f.hour > 12 ? f.hour - 12 : f.hour, 2);
+            break;
+        case Hour12One:
+            appendNumber(out, f.hour > 12 ? f.hour - 12 : f.hour, 0);
+            break;
+        case Minute2:
+            appendNumber(out, f.minute, 2);
+            break;
+        case Minute1:
+            appendNumber(out, f.minute, 0);
+            break;
+        case Second2:
+            appendNumber(out, f.second, 2);
+            break;
+        case Second1:
+            appendNumber(out, f.second, 0);
+            break;
+        case Milli3:
+            appendNumber(out, f.millisecond, 3);
+            break;
+        case Milli1:
+            appendNumber(out, f.millisecond, 0);
+            break;
+        case AmPmLower:
+            out += f.hour < 12 ? QLatin1String("am") : QLatin1String("pm");
+            break;
+        case AmPmUpper:
+            out += f.hour < 12 ? QLatin1String("AM") : QLatin1String("PM");
+            break;
+        case Week2:
+            appendNumber(out, f.weekNumber, 2);
+            break;
+        case Week1:
+            appendNumber(out, f.weekNumber, 0);
+            break;
+        }
+    }
+}
+
+} // namespace LogEngine

@@ -1,0 +1,94 @@
+#include "engine/layouts/datepatternconverter.h"
+
+#include "engine/initialisationhelper.h"
+#include "engine/layouts/datetime.h"
+#include "engine/loggingevent.h"
+
+#include <limits>
+
+namespace LogEngine {
+
+namespace {
+
+constexpr qint64 noStamp = std::numeric_limits<qint64>::min();
+
+qint64 floorDiv(qint64 value, qint64 divisor)
+{
+    const qint64 quotient = value / divisor;
+    return (value % divisor != 0 && value < 0) ? quotient - 1 : quotient;
+}
+
+} // namespace
+
+DatePatternConverter::DatePatternConverter(const FormattingInfo &info, const QString &format) :
+    PatternConverter(info),
+    m_format(format),
+    m_kind(format.isEmpty() || format == QLatin1String("NONE") ? None
+                   : format == QLatin1String("RELATIVE")          ? Relative
+                                                                   : Pattern),
+    m_pattern(DateTime::patternFor(format)),
+    m_cachedSecond(noStamp),
+    m_cachedMilliSecond(noStamp)
+{
+}
+
+QString DatePatternConverter::convert(const LoggingEvent &event) const
+{
+    return convert(event.timeStamp());
+}
+
+// The local time of the whole second `second`; false when Qt cannot
+// represent it, which prints as an empty text.
+bool DatePatternConverter::fieldsFor(qint64 second, DatePattern::Fields &fields) const
+{
+    const QDateTime local = QDateTime::fromSecsSinceEpoch(second);
+    if (!local.isValid())
+        return false;
+    fields = DatePattern::fieldsOf(local);
+    return true;
+}
+
+QString DatePatternConverter::convert(qint64 milliSeconds) const
+{
+    switch (m_kind) {
+    case None:
+        return QString();
+    case Relative:
+        return QString::number(milliSeconds - InitialisationHelper::startTime());
+    case Pattern:
+        break;
+    }
+    const qint64 second = floorDiv(milliSeconds, 1000);
+    if (m_cacheGuard.tryLock()) {
+        if (milliSeconds != m_cachedMilliSecond) {
+            if (second != m_cachedSecond) {
+                m_cachedSecond = second;
+                m_cachedSecondValid = fieldsFor(second, m_cachedFields);
+            }
+            m_cachedText.clear();
+            if (m_cachedSecondValid) {
+                m_cachedFields.millisecond = int(milliSeconds - second * 1000);
+                m_pattern.format(m_cachedText, m_cachedFields);
+            }
+            m_cachedMilliSecond = milliSeconds;
+        }
+        QString text = m_cachedText;
+        m_cacheGuard.unlock();
+        return text;
+    }
+    DatePattern::Fields fields;
+    QString text;
+    if (fieldsFor(second, fields)) {
+        fields.millisecond = int(milliSeconds - second * 1000);
+        m_pattern.format(text, fields);
+    }
+    return text;
+}
+
+QDebug DatePatternConverter::debug(QDebug &debug) const
+{
+    debug.nospace() << "DatePatternConverter(" << m_formattingInfo << " format:" << m_format << ")";
+    return debug.space();
+}
+
+} // namespace LogEngine

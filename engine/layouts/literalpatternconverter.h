@@ -1,0 +1,23 @@
+#ifndef LOGENGINE_LITERALPATTERNCONVERTER_H
+#define LOGENGINE_LITERALPATTERNCONVERTER_H
+
+#include "engine/layouts/patternconverter.h"
+
+namespace LogEngine {
+
+/*! Fixed text between the specifiers of a pattern. */
+class LiteralPatternConverter : public PatternConverter
+{
+public:
+    explicit LiteralPatternConverter(const QString &literal) : m_literal(literal) { }
+
+    QString convert(const LoggingEvent &event) const override;
+    QDebug debug(QDebug &debug) const override;
+
+private:
+    QString m_literal;
+};
+
+} // namespace LogEngine
+
+#endif

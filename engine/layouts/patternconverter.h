@@ -1,0 +1,40 @@
+#ifndef LOGENGINE_PATTERNCONVERTER_H
+#define LOGENGINE_PATTERNCONVERTER_H
+
+#include "engine/layouts/formattinginfo.h"
+
+#include <QDebug>
+#include <QString>
+
+namespace LogEngine {
+
+class LoggingEvent;
+
+/*!
+ * One step of a parsed conversion pattern: produces the raw text of one
+ * field and appends it padded or cut by its formatting information.
+ * Converters are immutable once built and may format in several threads.
+ */
+class PatternConverter
+{
+public:
+    explicit PatternConverter(const FormattingInfo &info = FormattingInfo()) : m_formattingInfo(info) { }
+    virtual ~PatternConverter();
+
+    virtual QString convert(const LoggingEvent &event) const = 0;
+    virtual QDebug debug(QDebug &debug) const = 0;
+
+    /*! Appends the converted text to `out`: cut text is never padded. */
+    void format(QString &out, const LoggingEvent &event) const;
+
+protected:
+    FormattingInfo m_formattingInfo;
+
+    Q_DISABLE_COPY(PatternConverter)
+};
+
+QDebug operator<<(QDebug debug, const PatternConverter &converter);
+
+} // namespace LogEngine
+
+#endif

@@ -1,0 +1,51 @@
+#ifndef LOGENGINE_PATTERNFORMATTER_H
+#define LOGENGINE_PATTERNFORMATTER_H
+
+#include "engine/layouts/formattinginfo.h"
+
+#include <QList>
+#include <QString>
+
+class QDebug;
+
+namespace LogEngine {
+
+class LoggingEvent;
+class PatternConverter;
+
+/*!
+ * A conversion pattern parsed once into converters. No pattern is rejected:
+ * bad specifiers become literal text with a warning, bad numbers are
+ * reported as error records, and parsing goes on. Immutable after
+ * construction, so one formatter may format in several threads at once.
+ */
+class PatternFormatter
+{
+public:
+    explicit PatternFormatter(const QString &pattern);
+    virtual ~PatternFormatter();
+
+    QString format(const LoggingEvent &event) const;
+    QString pattern() const { return m_pattern; }
+    QList<PatternConverter *> converters() const { return m_converters; }
+
+private:
+    void parse();
+    void createConverter(QChar character, const FormattingInfo &info, const QString &option = QString());
+    void createLiteralConverter(const QString &literal);
+    int parseIntegerOption(const QString &option);
+
+    const QString m_ignoreCharacters;
+    const QString m_conversionCharacters;
+    const QString m_optionCharacters;
+    const QString m_pattern;
+    QList<PatternConverter *> m_converters;
+
+    Q_DISABLE_COPY(PatternFormatter)
+};
+
+QDebug operator<<(QDebug debug, const PatternFormatter &formatter);
+
+} // namespace LogEngine
+
+#endif

@@ -1,0 +1,5 @@
+#include "qorvlogstatusbar.h"
+
+QORVLogStatusBar::QORVLogStatusBar(QWidget *parent) : QStatusBar(parent) { }
+
+QORVLogStatusBar::~QORVLogStatusBar() = default;

@@ -1,0 +1,5 @@
+#include "qorvlogwidget.h"
+
+QORVLogWidget::QORVLogWidget(QWidget *parent, Qt::WindowFlags flags) : QWidget(parent, flags) { }
+
+QORVLogWidget::~QORVLogWidget() = default;
