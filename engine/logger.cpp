@@ -1,12 +1,23 @@
 #include "engine/logger.h"
 
 #include "engine/appenders/appender.h"
+#include "engine/appenders/listappender.h"
 #include "engine/loggingevent.h"
 #include "engine/logmanager.h"
 
 #include <QDebug>
 
 namespace LogEngine {
+
+namespace {
+
+bool isConfiguratorList(Appender *appender)
+{
+    const auto *list = qobject_cast<ListAppender *>(appender);
+    return list && list->configuratorList();
+}
+
+} // namespace
 
 Logger::Logger(LoggerRepository *repository, const Level &level, const QString &name, Logger *parent) :
     m_name(name), m_repository(repository), m_level(level.toInt()), m_parent(parent)
@@ -126,7 +137,7 @@ void Logger::removeAllAppenders()
         QList<LogObjectPtr<Appender>> kept;
         for (const LogObjectPtr<Appender> &appender : qAsConst(m_appenders)) {
             // The configurator's own list collects messages across a reset.
-            if (appender->inherits("LogEngine::ListAppender") && appender->property("configuratorList").toBool())
+            if (isConfiguratorList(appender))
                 kept.append(appender);
             else
                 released.append(appender);

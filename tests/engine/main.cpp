@@ -3,9 +3,16 @@
 #include <QCoreApplication>
 
 QObject *newLevelTest();
+QObject *newLogObjectTest();
+QObject *newLogErrorTest();
+QObject *newLoggingEventTest();
+QObject *newLoggerTest();
+QObject *newHierarchyTest();
 
 int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
-    return runTestMain(argc, argv, {}, { newLevelTest() });
+    return runTestMain(argc, argv, {},
+            { newLevelTest(), newLogObjectTest(), newLogErrorTest(), newLoggingEventTest(), newLoggerTest(),
+                    newHierarchyTest() });
 }

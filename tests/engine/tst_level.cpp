@@ -3,6 +3,7 @@
 
 #include <QBuffer>
 #include <QDataStream>
+#include <QDebug>
 #include <QTest>
 
 using LogEngine::Level;
@@ -12,28 +13,113 @@ class tst_Level : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void parsesOnlyExactNames_data();
-    void parsesOnlyExactNames();
+    void parsesExactNamesOnly_data();
+    void parsesExactNamesOnly();
+    void namesOnlyTheNamedValues_data();
+    void namesOnlyTheNamedValues();
+    void ordersByInteger();
+    void streamsAsOneUnsignedByte();
+    void readsAnyByteZeroExtended();
+    void debugFormHasNoBlanks();
 };
 
-void tst_Level::parsesOnlyExactNames_data()
+void tst_Level::parsesExactNamesOnly_data()
 {
     QTest::addColumn<QString>("text");
     QTest::addColumn<int>("value");
     QTest::addColumn<bool>("ok");
-    QTest::newRow("DEBUG") << QStringLiteral("DEBUG") << int(Level::DEBUG_INT) << true;
-    QTest::newRow("lower-case") << QStringLiteral("debug") << int(Level::NULL_INT) << false;
+    // every name parses to its value
+    QTest::newRow("OFF") << "OFF" << int(Level::OFF_INT) << true;
+    QTest::newRow("FATAL") << "FATAL" << int(Level::FATAL_INT) << true;
+    QTest::newRow("ERROR") << "ERROR" << int(Level::ERROR_INT) << true;
+    QTest::newRow("WARN") << "WARN" << int(Level::WARN_INT) << true;
+    QTest::newRow("INFO") << "INFO" << int(Level::INFO_INT) << true;
+    QTest::newRow("DEBUG") << "DEBUG" << int(Level::DEBUG_INT) << true;
+    QTest::newRow("TRACE") << "TRACE" << int(Level::TRACE_INT) << true;
+    QTest::newRow("ALL") << "ALL" << int(Level::ALL_INT) << true;
+    QTest::newRow("NULL-is-a-name") << "NULL" << int(Level::NULL_INT) << true;
+    // no case folding and no trimming
+    QTest::newRow("lower-case") << "debug" << int(Level::NULL_INT) << false;
+    QTest::newRow("leading-blank") << " DEBUG" << int(Level::NULL_INT) << false;
+    QTest::newRow("empty") << "" << int(Level::NULL_INT) << false;
+    QTest::newRow("placeholder-text") << "%1" << int(Level::NULL_INT) << false;
 }
 
-void tst_Level::parsesOnlyExactNames()
+void tst_Level::parsesExactNamesOnly()
 {
     QFETCH(QString, text);
     QFETCH(int, value);
     QFETCH(bool, ok);
-    Capture capture;
+    Capture capture(QStringLiteral("LogEngine::Level"));
     bool parsed = !ok;
     QCOMPARE(Level::fromString(text, &parsed).toInt(), value);
     QCOMPARE(parsed, ok);
+    const QList<CapturedMessage> messages = capture->messages();
+    if (ok) {
+        QVERIFY(messages.isEmpty());
+    } else {
+        QCOMPARE(messages.size(), 1);
+        QCOMPARE(messages.at(0).level, int(Level::WARN_INT));
+        QCOMPARE(messages.at(0).logger, QStringLiteral("LogEngine::Level"));
+        QCOMPARE(messages.at(0).message,
+                QStringLiteral("Use of invalid level string '%1'. Using 'Level::NULL_INT' instead.").arg(text));
+    }
+}
+
+void tst_Level::namesOnlyTheNamedValues_data()
+{
+    QTest::addColumn<int>("value");
+    QTest::addColumn<QString>("name");
+    QTest::newRow("32") << 32 << "ALL";
+    QTest::newRow("150") << 150 << "WARN";
+    QTest::newRow("255") << 255 << "OFF";
+    QTest::newRow("unnamed-100") << 100 << "NULL";
+    QTest::newRow("negative") << -1 << "NULL";
+    QTest::newRow("above-byte") << 1000 << "NULL";
+}
+
+void tst_Level::namesOnlyTheNamedValues()
+{
+    QFETCH(int, value);
+    QFETCH(QString, name);
+    QCOMPARE(Level(value).toString(), name);
+}
+
+void tst_Level::ordersByInteger()
+{
+    QVERIFY(Level(Level::WARN_INT) > Level(Level::INFO_INT));
+    QVERIFY(Level(Level::WARN_INT) < Level(Level::ERROR_INT));
+    for (int named : { 32, 64, 96, 128, 150, 182, 214, 255 })
+        QVERIFY(Level(Level::NULL_INT) < Level(named));
+    QVERIFY(Level(128) <= Level(128) && Level(128) >= Level(128) && !(Level(128) != Level(128)));
+}
+
+void tst_Level::streamsAsOneUnsignedByte()
+{
+    QByteArray bytes;
+    QDataStream out(&bytes, QIODevice::WriteOnly);
+    out << Level(Level::OFF_INT) << Level(Level::WARN_INT);
+    QCOMPARE(bytes, QByteArray("\xff\x96", 2));
+}
+
+void tst_Level::readsAnyByteZeroExtended()
+{
+    QDataStream in(QByteArray("\x07\xfe", 2));
+    Level first;
+    Level second;
+    Level third(Level::INFO_INT);
+    in >> first >> second >> third;
+    QCOMPARE(first.toInt(), 7);
+    QCOMPARE(first.toString(), QStringLiteral("NULL"));
+    QCOMPARE(second.toInt(), 254);
+    QCOMPARE(in.status(), QDataStream::ReadPastEnd);
+}
+
+void tst_Level::debugFormHasNoBlanks()
+{
+    QString text;
+    QDebug(&text) << Level(Level::DEBUG_INT);
+    QCOMPARE(text.trimmed(), QStringLiteral("Level(DEBUG)"));
 }
 
 QObject *newLevelTest()

@@ -1,0 +1,61 @@
+#include "engine/appenders/listappender.h"
+
+#include "engine/logger.h"
+
+namespace LogEngine {
+
+ListAppender::ListAppender(QObject *parent) : AppenderSkeleton(true, parent) { }
+
+ListAppender::~ListAppender()
+{
+    QMutexLocker locker(&objectGuard());
+    m_list.clear();
+}
+
+int ListAppender::maxCount() const
+{
+    QMutexLocker locker(&objectGuard());
+    return m_maxCount;
+}
+
+void ListAppender::setMaxCount(int count)
+{
+    QMutexLocker locker(&objectGuard());
+    if (count < 0) {
+        logger()->warn("Attempt to set maximum count for appender '%1' to %2. Using zero instead", name(), count);
+        count = 0;
+    }
+    m_maxCount = count;
+    if (m_maxCount > 0 && m_list.size() > m_maxCount)
+        m_list.erase(m_list.begin(), m_list.begin() + (m_list.size() - m_maxCount));
+}
+
+QList<LoggingEvent> ListAppender::list() const
+{
+    QMutexLocker locker(&objectGuard());
+    return m_list;
+}
+
+void ListAppender::append(const LoggingEvent &event)
+{
+    if (m_maxCount > 0 && m_list.size() >= m_maxCount)
+        return;
+    m_list.append(event);
+}
+
+QDebug ListAppender::debug(QDebug &debug) const
+{
+    QMutexLocker locker(&objectGuard());
+    debug.nospace() << "ListAppender(";
+    debugName(debug);
+    debug << " " << "count:" << m_list.size() << " ";
+    debugFilter(debug);
+    debug << " ";
+    debugFlags(debug, " ");
+    debug << " " << "maxcount:" << m_maxCount << " " << "referencecount:" << referenceCount() << " ";
+    debugThreshold(debug);
+    debug << ")";
+    return debug.space();
+}
+
+} // namespace LogEngine

@@ -1,0 +1,239 @@
+#include "engine/logerror.h"
+
+#include <QBuffer>
+#include <QDataStream>
+#include <QTest>
+
+#include "common/streaming.h"
+
+using LogEngine::LogError;
+
+class tst_LogError : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void trimsOneFinalFullStop_data();
+    void trimsOneFinalFullStop();
+    void narrowConstructorClearsNumericSymbol_data();
+    void narrowConstructorClearsNumericSymbol();
+    void textForm_data();
+    void textForm();
+    void argumentsFillLowestPlaceholderFirst();
+    void causesAppearInline();
+    void streamRoundTripKeepsEverything();
+    void streamLayoutIsVersionedByteArray();
+    void readerIgnoresVersion();
+    void readerSurvivesDeepNesting();
+    void readerSurvivesAbsurdCounts();
+    void streamsThroughVariant();
+};
+
+void tst_LogError::trimsOneFinalFullStop_data()
+{
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<QString>("stored");
+    QTest::newRow("one-stop") << "Found it." << "Found it";
+    QTest::newRow("two-stops") << "Found it.." << "Found it.";
+    QTest::newRow("empty") << "" << "";
+    QTest::newRow("only-a-stop") << "." << "";
+    QTest::newRow("no-stop") << "Found it" << "Found it";
+}
+
+void tst_LogError::trimsOneFinalFullStop()
+{
+    QFETCH(QString, message);
+    QFETCH(QString, stored);
+    QCOMPARE(LogError(message, 1, QString(), QString()).message(), stored);
+    QCOMPARE(LogError(message.toLatin1().constData()).message(), stored);
+}
+
+void tst_LogError::narrowConstructorClearsNumericSymbol_data()
+{
+    QTest::addColumn<int>("code");
+    QTest::addColumn<QString>("symbol");
+    QTest::addColumn<QString>("stored");
+    QTest::newRow("zero") << 0 << "0" << "";
+    QTest::newRow("five") << 5 << "5" << "";
+    QTest::newRow("other-number") << 5 << "6" << "6";
+    QTest::newRow("name") << 5 << "APPENDER_INVALID_PATTERN_ERROR" << "APPENDER_INVALID_PATTERN_ERROR";
+}
+
+void tst_LogError::narrowConstructorClearsNumericSymbol()
+{
+    QFETCH(int, code);
+    QFETCH(QString, symbol);
+    QFETCH(QString, stored);
+    QCOMPARE(LogError("m", code, symbol.toLatin1().constData(), "C").symbol(), stored);
+    // The QString constructor takes the symbol as it is.
+    QCOMPARE(LogError(QStringLiteral("m"), code, symbol, QString()).symbol(), symbol);
+}
+
+void tst_LogError::textForm_data()
+{
+    QTest::addColumn<int>("code");
+    QTest::addColumn<QString>("context");
+    QTest::addColumn<QString>("symbol");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("symbol-and-code") << 7 << "" << "X" << "M (X, 7)";
+    QTest::newRow("context-only") << 0 << "C" << "" << "M (C)";
+    QTest::newRow("code-only") << 7 << "" << "" << "M (7)";
+    QTest::newRow("bare") << 0 << "" << "" << "M";
+    QTest::newRow("all") << 4 << "LogEngine::ConsoleAppender" << "APPENDER_CLOSED_ERROR"
+                         << "M (LogEngine::ConsoleAppender::APPENDER_CLOSED_ERROR, 4)";
+}
+
+void tst_LogError::textForm()
+{
+    QFETCH(int, code);
+    QFETCH(QString, context);
+    QFETCH(QString, symbol);
+    QFETCH(QString, text);
+    QCOMPARE(LogError(QStringLiteral("M"), code, symbol, context).toString(), text);
+}
+
+void tst_LogError::argumentsFillLowestPlaceholderFirst()
+{
+    LogError error("Use of closed appender '%1' in %2, %3", 4, "APPENDER_CLOSED_ERROR", "LogEngine::ConsoleAppender");
+    error << QStringLiteral("A1") << 42;
+    QCOMPARE(error.messageWithArgs(), QStringLiteral("Use of closed appender 'A1' in 42, %3"));
+    error << 1.5 << QStringLiteral("surplus");
+    QCOMPARE(error.messageWithArgs(), QStringLiteral("Use of closed appender 'A1' in 42, 1.5"));
+}
+
+void tst_LogError::causesAppearInline()
+{
+    LogError outer(QStringLiteral("Outer"), 21, QStringLiteral("S"), QStringLiteral("C"));
+    LogError first(QStringLiteral("First"), 0, QString(), QString());
+    LogError nested(QStringLiteral("Nested"), 2, QString(), QString());
+    first.addCausingError(nested);
+    outer.addCausingError(first);
+    outer.addCausingError(LogError(QStringLiteral("Second"), 3, QString(), QString()));
+    QCOMPARE(outer.toString(), QStringLiteral("Outer (C::S, 21): First: Nested (2), Second (3)"));
+}
+
+static LogError sampleError()
+{
+    LogError error("Opening '%1' failed after %2 tries at %3.", LogError::APPENDER_OPENING_FILE_ERROR,
+            "APPENDER_OPENING_FILE_ERROR", "LogEngine::FileAppender");
+    error << QStringLiteral("a.log") << 3 << 2.5 << QByteArray("raw") << true;
+    LogError cause(QStringLiteral("Permission denied"), 13, QString(), QString());
+    cause.addCausingError(LogError(QStringLiteral("deeper"), 1, QStringLiteral("X"), QStringLiteral("Y")));
+    error.addCausingError(cause);
+    return error;
+}
+
+void tst_LogError::streamRoundTripKeepsEverything()
+{
+    const LogError original = sampleError();
+    QByteArray bytes;
+    {
+        QDataStream out(&bytes, QIODevice::WriteOnly);
+        out << original << original;
+    }
+    QDataStream in(bytes);
+    LogError first;
+    LogError second;
+    in >> first >> second;
+    QCOMPARE(in.status(), QDataStream::Ok);
+    QVERIFY(first == original);
+    QVERIFY(second == original);
+    QCOMPARE(first.toString(), original.toString());
+}
+
+void tst_LogError::streamLayoutIsVersionedByteArray()
+{
+    const LogError error(QStringLiteral("m"), 9, QStringLiteral("S"), QStringLiteral("C"));
+    const QByteArray bytes = streamed(error);
+    QDataStream in(bytes);
+    QByteArray payload;
+    in >> payload;
+    QVERIFY(in.atEnd());
+    QDataStream inner(payload);
+    quint16 version = 99;
+    qint32 code = 0;
+    QString context, message, symbol;
+    quint32 args = 99, causes = 99;
+    inner >> version >> code >> context >> message >> symbol >> args >> causes;
+    QCOMPARE(version, quint16(0));
+    QCOMPARE(code, 9);
+    QCOMPARE(context, QStringLiteral("C"));
+    QCOMPARE(message, QStringLiteral("m"));
+    QCOMPARE(symbol, QStringLiteral("S"));
+    QCOMPARE(args, 0u);
+    QCOMPARE(causes, 0u);
+    QVERIFY(inner.atEnd());
+}
+
+static QByteArray errorPayload(quint16 version, qint32 code, quint32 argCount, quint32 causeCount,
+        const QByteArray &causes = QByteArray())
+{
+    QByteArray payload;
+    QDataStream inner(&payload, QIODevice::WriteOnly);
+    inner << version << code << QStringLiteral("C") << QStringLiteral("M") << QStringLiteral("S") << argCount;
+    inner << causeCount;
+    payload += causes;
+    const QByteArray outer = streamed(payload);
+    return outer;
+}
+
+void tst_LogError::readerIgnoresVersion()
+{
+    LogError error;
+    QDataStream in(errorPayload(5, 17, 0, 0));
+    in >> error;
+    QCOMPARE(in.status(), QDataStream::Ok);
+    QCOMPARE(error.code(), 17);
+    QCOMPARE(error.toString(), QStringLiteral("M (C::S, 17)"));
+}
+
+void tst_LogError::readerSurvivesDeepNesting()
+{
+    // A chain of two thousand causes, each inside the one before.
+    QByteArray chain = errorPayload(0, 1, 0, 0);
+    for (int i = 0; i < 2000; ++i)
+        chain = errorPayload(0, 1, 0, 1, chain);
+    LogError error;
+    QDataStream in(chain);
+    in >> error;
+    QCOMPARE(in.status(), QDataStream::ReadCorruptData);
+
+    // Real writers nest a few levels: those still read.
+    QByteArray shallow = errorPayload(0, 1, 0, 0);
+    for (int i = 0; i < 10; ++i)
+        shallow = errorPayload(0, 1, 0, 1, shallow);
+    QDataStream ok(shallow);
+    ok >> error;
+    QCOMPARE(ok.status(), QDataStream::Ok);
+    int depth = 0;
+    for (LogError e = error; !e.causingErrors().isEmpty(); e = e.causingErrors().first())
+        ++depth;
+    QCOMPARE(depth, 10);
+}
+
+void tst_LogError::readerSurvivesAbsurdCounts()
+{
+    LogError error;
+    QDataStream in(errorPayload(0, 3, 0xffffffffu, 0xffffffffu));
+    in >> error;
+    QVERIFY(error.args().isEmpty());
+    QVERIFY(error.causingErrors().isEmpty());
+    QCOMPARE(error.code(), 3);
+}
+
+void tst_LogError::streamsThroughVariant()
+{
+    const QVariant original = QVariant::fromValue(sampleError());
+    const QByteArray bytes = streamed(original);
+    QVariant read;
+    readFrom(bytes, read);
+    QCOMPARE(QMetaType::typeName(read.userType()), "LogEngine::LogError");
+    QVERIFY(read.value<LogError>() == sampleError());
+}
+
+QObject *newLogErrorTest()
+{
+    return new tst_LogError;
+}
+
+#include "tst_logerror.moc"

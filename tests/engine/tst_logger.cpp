@@ -1,0 +1,220 @@
+#include "common/capturingappender.h"
+#include "engine/appenders/listappender.h"
+#include "engine/hierarchy.h"
+#include "engine/logger.h"
+#include "engine/logmanager.h"
+
+#include <QDebug>
+#include <QPointer>
+#include <QTest>
+
+using namespace LogEngine;
+
+namespace {
+
+// Counts how often the logger turns it into text.
+struct Expensive {
+    int *conversions;
+    operator QString() const
+    {
+        ++*conversions;
+        return QStringLiteral("expensive");
+    }
+};
+
+} // namespace
+
+class tst_Logger : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void inheritsLevelFromAncestors();
+    void repositoryThresholdWins();
+    void additivityStopsDelivery();
+    void appenderOnChildAndParentGetsEventTwice();
+    void messageForms();
+    void disabledRequestFormatsNothing();
+    void duplicateAndNullAppendersWarn();
+    void removalWarnings();
+    void removeAllKeepsConfiguratorList();
+    void removedAppenderIsDestroyed();
+    void rootLevelNeverNull();
+    void debugDescription();
+};
+
+void tst_Logger::inheritsLevelFromAncestors()
+{
+    Logger *parent = LogManager::logger(QStringLiteral("inherit"));
+    Logger *child = LogManager::logger(QStringLiteral("inherit::child"));
+    parent->setLevel(Level::WARN_INT);
+    QCOMPARE(child->level().toInt(), int(Level::NULL_INT));
+    QCOMPARE(child->effectiveLevel().toInt(), int(Level::WARN_INT));
+    Capture capture(QStringLiteral("inherit::child"));
+    child->setLevel(Level::NULL_INT); // Capture opened it up; back to inheriting
+    child->info("dropped");
+    child->warn("passes");
+    QCOMPARE(capture->texts(), QStringList { QStringLiteral("passes") });
+}
+
+void tst_Logger::repositoryThresholdWins()
+{
+    Hierarchy hierarchy;
+    Logger *logger = hierarchy.logger(QStringLiteral("t"));
+    logger->setLevel(Level::TRACE_INT);
+    hierarchy.setThreshold(Level(Level::ERROR_INT));
+    QVERIFY(!logger->isWarnEnabled());
+    QVERIFY(!hierarchy.rootLogger()->isWarnEnabled());
+    QVERIFY(logger->isErrorEnabled());
+}
+
+void tst_Logger::additivityStopsDelivery()
+{
+    Logger *parent = LogManager::logger(QStringLiteral("add"));
+    Logger *child = LogManager::logger(QStringLiteral("add::child"));
+    Capture onParent(QStringLiteral("add"));
+    Capture onChild(QStringLiteral("add::child"));
+    child->info("both");
+    child->setAdditivity(false);
+    child->info("child only");
+    parent->info("parent only");
+    QCOMPARE(onChild->texts(), (QStringList { QStringLiteral("both"), QStringLiteral("child only") }));
+    QCOMPARE(onParent->texts(), (QStringList { QStringLiteral("both"), QStringLiteral("parent only") }));
+    child->setAdditivity(true);
+}
+
+void tst_Logger::appenderOnChildAndParentGetsEventTwice()
+{
+    Logger *parent = LogManager::logger(QStringLiteral("twice"));
+    Logger *child = LogManager::logger(QStringLiteral("twice::child"));
+    Capture capture(QStringLiteral("twice"));
+    child->addAppender(capture.appender());
+    child->error("once per attachment");
+    QCOMPARE(capture->count(QStringLiteral("once per attachment")), 2);
+    child->removeAppender(capture.appender());
+    QCOMPARE(parent->appenders().size(), 1);
+}
+
+void tst_Logger::messageForms()
+{
+    Logger *logger = LogManager::logger(QStringLiteral("forms"));
+    Capture capture(QStringLiteral("forms"));
+    logger->info(QStringLiteral("qstring"));
+    logger->info("utf8 \xc3\xa9");
+    logger->info("%1 and %2 and %3", "one", 2, QStringLiteral("three"));
+    logger->info("single pass: %1 %2", "%2", "b");
+    logger->log(Level::FATAL_INT, "via log %1", 7);
+    logger->error(LogError(QStringLiteral("Broken"), 4, QStringLiteral("SYM"), QStringLiteral("Ctx")));
+    const QList<CapturedMessage> messages = capture->messages();
+    QCOMPARE(capture->texts(),
+            (QStringList { QStringLiteral("qstring"), QString::fromUtf8("utf8 \xc3\xa9"),
+                    QStringLiteral("one and 2 and three"), QStringLiteral("single pass: %2 b"),
+                    QStringLiteral("via log 7"), QStringLiteral("Broken (Ctx::SYM, 4)") }));
+    QCOMPARE(messages.at(4).level, int(Level::FATAL_INT));
+    QCOMPARE(messages.at(5).level, int(Level::ERROR_INT));
+    QCOMPARE(messages.at(0).logger, QStringLiteral("forms"));
+}
+
+void tst_Logger::disabledRequestFormatsNothing()
+{
+    Logger *logger = LogManager::logger(QStringLiteral("lazy"));
+    logger->setLevel(Level::WARN_INT);
+    int conversions = 0;
+    logger->debug("%1", Expensive { &conversions });
+    QCOMPARE(conversions, 0);
+    logger->warn("%1", Expensive { &conversions });
+    QCOMPARE(conversions, 1);
+}
+
+void tst_Logger::duplicateAndNullAppendersWarn()
+{
+    Logger *logger = LogManager::logger(QStringLiteral("dup"));
+    LogObjectPtr<ListAppender> list(new ListAppender);
+    list->setName(QStringLiteral("L"));
+    Capture warnings(QStringLiteral("LogEngine::Logger"));
+    logger->addAppender(list);
+    logger->addAppender(list);
+    logger->addAppender(nullptr);
+    QCOMPARE(logger->appenders().size(), 1);
+    QCOMPARE(warnings->texts(),
+            (QStringList { QStringLiteral("Adding of duplicate appender 'L' to logger 'dup'"),
+                    QStringLiteral("Adding null Appender to Logger 'dup'") }));
+    QCOMPARE(warnings->messages().at(0).level, int(Level::WARN_INT));
+    QCOMPARE(list->referenceCount(), 2);
+    logger->removeAllAppenders();
+}
+
+void tst_Logger::removalWarnings()
+{
+    Logger *logger = LogManager::logger(QStringLiteral("removal"));
+    LogObjectPtr<ListAppender> list(new ListAppender);
+    list->setName(QStringLiteral("stranger"));
+    Capture warnings(QStringLiteral("LogEngine::Logger"));
+    logger->removeAppender(QStringLiteral("not attached"));
+    QVERIFY(warnings->messages().isEmpty());
+    logger->removeAppender(static_cast<Appender *>(nullptr));
+    logger->removeAppender(list.data());
+    QCOMPARE(warnings->texts(),
+            (QStringList { QStringLiteral("Request to remove null Appender from Logger 'removal'"),
+                    QStringLiteral(
+                            "Request to remove Appender 'stranger', which is not part of Logger 'removal' appenders") }));
+}
+
+void tst_Logger::removeAllKeepsConfiguratorList()
+{
+    Logger *logger = LogManager::logger(QStringLiteral("keep"));
+    auto *configuratorList = new ListAppender;
+    configuratorList->setConfiguratorList(true);
+    auto *plainList = new ListAppender;
+    QPointer<ListAppender> plainWatch = plainList;
+    logger->addAppender(configuratorList);
+    logger->addAppender(plainList);
+    Capture trace(QStringLiteral("LogEngine::Logger"));
+    logger->removeAllAppenders();
+    QCOMPARE(trace->texts(), QStringList { QStringLiteral("Removing all appenders from logger 'keep'") });
+    QCOMPARE(trace->messages().at(0).level, int(Level::TRACE_INT));
+    QVERIFY(!plainWatch);
+    QCOMPARE(logger->appenders(), QList<Appender *> { configuratorList });
+    logger->error("still collected");
+    QCOMPARE(configuratorList->list().size(), 1);
+    logger->removeAppender(configuratorList);
+}
+
+void tst_Logger::removedAppenderIsDestroyed()
+{
+    Logger *logger = LogManager::logger(QStringLiteral("destroy"));
+    QPointer<ListAppender> watch = new ListAppender;
+    watch->setName(QStringLiteral("gone"));
+    logger->addAppender(watch.data());
+    QCOMPARE(logger->appender(QStringLiteral("gone")), watch.data());
+    logger->removeAppender(QStringLiteral("gone"));
+    QVERIFY(!watch);
+    QVERIFY(!logger->appender(QStringLiteral("gone")));
+}
+
+void tst_Logger::rootLevelNeverNull()
+{
+    Hierarchy hierarchy;
+    Capture warnings(QStringLiteral("LogEngine::Logger"));
+    hierarchy.rootLogger()->setLevel(Level::NULL_INT);
+    QCOMPARE(hierarchy.rootLogger()->level().toInt(), int(Level::DEBUG_INT));
+    hierarchy.logger(QStringLiteral("child"))->setLevel(Level::NULL_INT);
+    QCOMPARE(warnings->texts(), QStringList { QStringLiteral("Invalid root logger level NULL_INT. Using DEBUG_INT instead") });
+}
+
+void tst_Logger::debugDescription()
+{
+    Logger *logger = LogManager::logger(QStringLiteral("describe::me"));
+    logger->setLevel(Level::WARN_INT);
+    QString text;
+    QDebug(&text) << *logger;
+    QCOMPARE(text.trimmed(),
+            QStringLiteral("Logger(name:\"describe::me\" appenders:0 additivity:true Level(WARN) parentLogger:\"describe\")"));
+}
+
+QObject *newLoggerTest()
+{
+    return new tst_Logger;
+}
+
+#include "tst_logger.moc"

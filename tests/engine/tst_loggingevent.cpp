@@ -1,0 +1,176 @@
+#include "engine/logger.h"
+#include "engine/loggingevent.h"
+#include "engine/logmanager.h"
+#include "engine/mdc.h"
+#include "engine/ndc.h"
+
+#include <QDataStream>
+#include <QDateTime>
+#include <QSet>
+#include <QTest>
+
+#include "common/streaming.h"
+#include <QThread>
+
+using namespace LogEngine;
+
+class tst_LoggingEvent : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void capturesRequestAndTime();
+    void sequenceNumbersAreUniqueAcrossThreads();
+    void threadNameIsQThreadObjectName();
+    void contextsAreEmptyWhenNothingWasPut();
+    void payloadStartsWithVersionAndLevel();
+    void roundTripRecreatesLogger();
+    void emptyLoggerNameReadsAsNoLogger();
+    void readerIgnoresVersion();
+};
+
+void tst_LoggingEvent::capturesRequestAndTime()
+{
+    Logger *logger = LogManager::logger(QStringLiteral("event::capture"));
+    const qint64 before = QDateTime::currentMSecsSinceEpoch();
+    const LoggingEvent event(logger, Level::WARN_INT, QStringLiteral("text"));
+    const qint64 after = QDateTime::currentMSecsSinceEpoch();
+    QCOMPARE(event.logger(), logger);
+    QCOMPARE(event.loggerName(), QStringLiteral("event::capture"));
+    QCOMPARE(event.level().toInt(), int(Level::WARN_INT));
+    QCOMPARE(event.message(), QStringLiteral("text"));
+    QVERIFY(event.timeStamp() >= before && event.timeStamp() <= after);
+    const LoggingEvent next;
+    QVERIFY(next.sequenceNumber() > event.sequenceNumber());
+    QCOMPARE(next.level().toInt(), int(Level::NULL_INT));
+    QVERIFY(!next.logger());
+}
+
+void tst_LoggingEvent::sequenceNumbersAreUniqueAcrossThreads()
+{
+    constexpr int perThread = 20000;
+    QVector<qint64> numbers[2];
+    QThread *threads[2];
+    for (int t = 0; t < 2; ++t) {
+        threads[t] = QThread::create([&numbers, t] {
+            for (int i = 0; i < perThread; ++i)
+                numbers[t].append(LoggingEvent().sequenceNumber());
+        });
+        threads[t]->start();
+    }
+    for (QThread *thread : threads) {
+        thread->wait();
+        delete thread;
+    }
+    QSet<qint64> all;
+    for (const QVector<qint64> &list : numbers) {
+        for (int i = 1; i < list.size(); ++i)
+            QVERIFY(list.at(i) > list.at(i - 1));
+        for (qint64 n : list)
+            all.insert(n);
+    }
+    QCOMPARE(all.size(), 2 * perThread);
+}
+
+void tst_LoggingEvent::threadNameIsQThreadObjectName()
+{
+    QString unnamed = QStringLiteral("unset");
+    QString named;
+    QThread *plain = QThread::create([&unnamed] { unnamed = LoggingEvent().threadName(); });
+    plain->start();
+    plain->wait();
+    delete plain;
+    QThread *worker = QThread::create([&named] { named = LoggingEvent().threadName(); });
+    worker->setObjectName(QStringLiteral("worker-1"));
+    worker->start();
+    worker->wait();
+    delete worker;
+    QCOMPARE(unnamed, QString());
+    QCOMPARE(named, QStringLiteral("worker-1"));
+}
+
+void tst_LoggingEvent::contextsAreEmptyWhenNothingWasPut()
+{
+    QCOMPARE(NDC::peek(), QString());
+    QVERIFY(MDC::context().isEmpty());
+    const LoggingEvent event;
+    QCOMPARE(event.ndc(), QString());
+    QVERIFY(event.properties().isEmpty());
+}
+
+void tst_LoggingEvent::payloadStartsWithVersionAndLevel()
+{
+    const LoggingEvent event(LogManager::logger(QStringLiteral("a::b")), Level::ERROR_INT, QStringLiteral("m"));
+    const QByteArray bytes = streamed(event);
+    QDataStream outer(bytes);
+    QByteArray payload;
+    outer >> payload;
+    QVERIFY(outer.atEnd());
+    QCOMPARE(payload.left(3), QByteArray("\x00\x00\xb6", 3));
+
+    // The rest, field by field, in Qt's default stream forms.
+    QByteArray expected;
+    QDataStream fields(&expected, QIODevice::WriteOnly);
+    fields << quint16(0) << quint8(182) << QStringLiteral("a::b") << QStringLiteral("m") << QString()
+           << QHash<QString, QString>() << event.sequenceNumber() << event.threadName() << event.timeStamp();
+    QCOMPARE(payload, expected);
+}
+
+void tst_LoggingEvent::roundTripRecreatesLogger()
+{
+    QVERIFY(!LogManager::exists("stream::made::here"));
+    QHash<QString, QString> properties;
+    properties.insert(QStringLiteral("user"), QStringLiteral("alice"));
+    QByteArray payload;
+    QDataStream fields(&payload, QIODevice::WriteOnly);
+    fields << quint16(0) << quint8(150) << QStringLiteral("stream::made::here") << QStringLiteral("hello")
+           << QStringLiteral("ctx") << properties << qint64(77) << QStringLiteral("t1") << qint64(1500);
+    const QByteArray bytes = streamed(payload);
+
+    LoggingEvent event;
+    readFrom(bytes, event);
+    QVERIFY(LogManager::exists("stream::made::here"));
+    QCOMPARE(event.logger(), LogManager::logger(QStringLiteral("stream::made::here")));
+    QCOMPARE(event.level().toInt(), 150);
+    QCOMPARE(event.message(), QStringLiteral("hello"));
+    QCOMPARE(event.ndc(), QStringLiteral("ctx"));
+    QCOMPARE(event.properties(), properties);
+    QCOMPARE(event.sequenceNumber(), qint64(77));
+    QCOMPARE(event.threadName(), QStringLiteral("t1"));
+    QCOMPARE(event.timeStamp(), qint64(1500));
+
+    const QByteArray again = streamed(event);
+    QCOMPARE(again, bytes);
+}
+
+void tst_LoggingEvent::emptyLoggerNameReadsAsNoLogger()
+{
+    LoggingEvent original;
+    const QByteArray bytes = streamed(original);
+    LoggingEvent read(LogManager::logger(QStringLiteral("x")), Level::INFO_INT, QStringLiteral("m"));
+    readFrom(bytes, read);
+    QVERIFY(!read.logger());
+    QCOMPARE(read.loggerName(), QString());
+    QCOMPARE(read.sequenceNumber(), original.sequenceNumber());
+}
+
+void tst_LoggingEvent::readerIgnoresVersion()
+{
+    QByteArray payload;
+    QDataStream fields(&payload, QIODevice::WriteOnly);
+    fields << quint16(5) << quint8(96) << QString() << QStringLiteral("v5") << QString() << QHash<QString, QString>()
+           << qint64(1) << QString() << qint64(2);
+    const QByteArray bytes = streamed(payload);
+    LoggingEvent event;
+    readFrom(bytes, event);
+    QCOMPARE(event.message(), QStringLiteral("v5"));
+    QCOMPARE(event.level().toInt(), 96);
+    QCOMPARE(event.timeStamp(), qint64(2));
+}
+
+QObject *newLoggingEventTest()
+{
+    return new tst_LoggingEvent;
+}
+
+#include "tst_loggingevent.moc"
