@@ -1,0 +1,60 @@
+#include "common/childprocess.h"
+#include "engine/appenders/consoleappender.h"
+#include "engine/layouts/simplelayout.h"
+#include "engine/logger.h"
+#include "engine/logmanager.h"
+
+#include <QTest>
+
+using namespace LogEngine;
+
+// Runs in a child: everything it prints is compared byte for byte.
+int consoleScenario()
+{
+    auto *layout = new SimpleLayout;
+    layout->setHeader(QStringLiteral("H"));
+    layout->setFooter(QStringLiteral("F"));
+    Logger *root = LogManager::logger(QString());
+    root->setLevel(Level::INFO_INT);
+    LogObjectPtr<ConsoleAppender> out(new ConsoleAppender(layout, ConsoleAppender::STDOUT_TARGET));
+    out->activate();
+    LogObjectPtr<ConsoleAppender> err(new ConsoleAppender(layout, ConsoleAppender::STDOUT_TARGET));
+    err->setTarget(QStringLiteral("System.Err"));
+    err->setThreshold(Level::WARN_INT);
+    err->activate();
+    root->addAppender(out);
+    root->addAppender(err);
+    root->debug("dropped");
+    root->info("Started");
+    root->warn("Careful %1%", 90);
+    out->activate(); // ends the first stream, starts a second one
+    root->info("Again");
+    root->removeAllAppenders();
+    out->close();
+    err->close();
+    root->info("after close");
+    return 0;
+}
+
+class tst_ConsoleAppender : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void writesToTheRealStreams();
+};
+
+void tst_ConsoleAppender::writesToTheRealStreams()
+{
+    const ChildResult result = runChild(QStringLiteral("console"));
+    QCOMPARE(result.exitCode, 0);
+    QCOMPARE(result.out, QByteArray("H\r\nINFO - Started\r\nWARN - Careful 90%\r\nF\r\nH\r\nINFO - Again\r\nF\r\n"));
+    QCOMPARE(result.err, QByteArray("H\r\nWARN - Careful 90%\r\nF\r\n"));
+}
+
+QObject *newConsoleAppenderTest()
+{
+    return new tst_ConsoleAppender;
+}
+
+#include "tst_consoleappender.moc"
