@@ -2,8 +2,17 @@
 
 #include <QCoreApplication>
 
+QObject *newSimpleLayoutTest();
+QObject *newDateTimeTest();
+QObject *newPatternFormatterTest();
+QObject *newTTCCLayoutTest();
+
 int main(int argc, char *argv[])
 {
+    // Local time and names must not depend on the machine the suite runs on.
+    qputenv("TZ", "Europe/Berlin");
+    qputenv("LC_ALL", "C");
     QCoreApplication app(argc, argv);
-    return runTestMain(argc, argv, {}, {});
+    return runTestMain(argc, argv, {},
+            { newSimpleLayoutTest(), newDateTimeTest(), newPatternFormatterTest(), newTTCCLayoutTest() });
 }

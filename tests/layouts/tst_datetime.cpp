@@ -1,0 +1,141 @@
+#include "engine/initialisationhelper.h"
+#include "engine/layouts/datepatternconverter.h"
+#include "engine/layouts/datetime.h"
+#include "eventbuilder.h"
+
+#include <QTest>
+
+using namespace LogEngine;
+
+Q_DECLARE_METATYPE(LogEngine::DateTime)
+
+namespace {
+
+// 2015-03-07 is a Saturday; the tests run in the C locale.
+DateTime at(int hour, int minute, int second = 0, int msec = 0, QDate date = QDate(2015, 3, 7))
+{
+    return DateTime(QDateTime(date, QTime(hour, minute, second, msec)));
+}
+
+} // namespace
+
+class tst_DateTime : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void patterns_data();
+    void patterns();
+    void invalidTimeFormatsToNothing();
+    void relativeCountsFromStart();
+    void millisecondsRoundTrip();
+    void converterAgreesAcrossSecondsAndZoneChanges();
+};
+
+void tst_DateTime::patterns_data()
+{
+    QTest::addColumn<DateTime>("time");
+    QTest::addColumn<QString>("format");
+    QTest::addColumn<QString>("text");
+    const DateTime morning = at(9, 5, 2, 45);
+    // named formats
+    QTest::newRow("ISO8601") << morning << "ISO8601" << "2015-03-07 09:05:02.045";
+    QTest::newRow("ABSOLUTE") << morning << "ABSOLUTE" << "09:05:02.045";
+    QTest::newRow("DATE") << morning << "DATE" << "07 Mar YYYY 09:05:02.04545";
+    QTest::newRow("NONE") << morning << "NONE" << "";
+    QTest::newRow("empty") << morning << "" << "";
+    QTest::newRow("lower-case-is-a-pattern") << morning << "iso8601" << "i2o861";
+    // numbers and names
+    QTest::newRow("dotted-date") << morning << "dd.MM.yyyy" << "07.03.2015";
+    QTest::newRow("short-date") << morning << "d.M.yy" << "7.3.15";
+    QTest::newRow("names") << morning << "dddd ddd MMMM MMM" << "Saturday Sat March Mar";
+    QTest::newRow("beyond-longest-token") << at(13, 5, 2, 45) << "yyyyy|hhh|zzzz|sss" << "2015|1313|04545|022";
+    QTest::newRow("single-y-prints-nothing") << morning << "y-" << "-";
+    QTest::newRow("iso-week") << at(12, 0, 0, 0, QDate(2016, 1, 1)) << "ww/w" << "53/53";
+    // AM/PM mode
+    QTest::newRow("pm") << at(13, 5) << "h:mm a" << "1:05 pm";
+    QTest::newRow("midnight") << at(0, 30) << "h:mm a" << "0:30 am";
+    QTest::newRow("noon") << at(12, 0) << "hh:mm AP" << "12:00 PM";
+    QTest::newRow("capital-H-stays-24h") << at(13, 5) << "HH A" << "13 PM";
+    QTest::newRow("quoted-a-is-no-mode") << at(13, 5) << "h 'a'" << "13 a";
+    QTest::newRow("lone-p") << at(13, 5) << "p P" << " ";
+    // quotes
+    QTest::newRow("quoted-word") << morning << "'at' HH" << "at 09";
+    QTest::newRow("doubled-quote") << morning << "''HH" << "'09";
+    QTest::newRow("quote-inside-quotes") << morning << "'it''s'" << "its";
+    // the "0" marker
+    QTest::newRow("zeros-after-literal") << morning << "HH:00" << "09:";
+    QTest::newRow("zero-after-token") << morning << "HH0" << "090";
+    QTest::newRow("leading-zero") << morning << "0HH" << "09";
+}
+
+void tst_DateTime::patterns()
+{
+    QFETCH(DateTime, time);
+    QFETCH(QString, format);
+    QFETCH(QString, text);
+    QCOMPARE(time.toString(format), text);
+    // The converter, which compiles and caches, prints the same.
+    if (!format.isEmpty()) {
+        DatePatternConverter converter(FormattingInfo(), format);
+        QCOMPARE(converter.convert(time.toMilliSeconds()), text);
+    }
+}
+
+void tst_DateTime::invalidTimeFormatsToNothing()
+{
+    const DateTime invalid;
+    for (const char *format : { "ISO8601", "RELATIVE", "HH:mm", "NONE" })
+        QCOMPARE(invalid.toString(QLatin1String(format)), QString());
+}
+
+void tst_DateTime::relativeCountsFromStart()
+{
+    const qint64 start = InitialisationHelper::startTime();
+    QCOMPARE(DateTime::fromMilliSeconds(start + 1234).toString(QStringLiteral("RELATIVE")), QStringLiteral("1234"));
+    QCOMPARE(DateTime::fromMilliSeconds(start - 5).toString(QStringLiteral("RELATIVE")), QStringLiteral("-5"));
+    DatePatternConverter converter(FormattingInfo(), QStringLiteral("RELATIVE"));
+    QCOMPARE(converter.convert(start + 77), QStringLiteral("77"));
+}
+
+void tst_DateTime::millisecondsRoundTrip()
+{
+    const DateTime time = DateTime::fromMilliSeconds(1500);
+    QCOMPARE(time.toUTC(), QDateTime(QDate(1970, 1, 1), QTime(0, 0, 1, 500), Qt::UTC));
+    QCOMPARE(time.toMilliSeconds(), qint64(1500));
+    QCOMPARE(DateTime::fromMilliSeconds(-1500).toMilliSeconds(), qint64(-1500));
+}
+
+// The converter keeps the local time of one second and the text of one
+// millisecond; its output must match a fresh conversion everywhere,
+// including across daylight-saving changes and before the epoch.
+void tst_DateTime::converterAgreesAcrossSecondsAndZoneChanges()
+{
+    DatePatternConverter converter(FormattingInfo(), QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz ww"));
+    const QString pattern = QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz ww");
+    const qint64 starts[] = {
+        QDateTime(QDate(2021, 3, 28), QTime(0, 59, 59, 990), Qt::UTC).toMSecsSinceEpoch(), // spring forward in Europe
+        QDateTime(QDate(2021, 10, 31), QTime(0, 59, 59, 990), Qt::UTC).toMSecsSinceEpoch(), // fall back
+        QDateTime(QDate(2020, 12, 31), QTime(23, 59, 59, 990), Qt::UTC).toMSecsSinceEpoch(), // year and week
+        -1010, // before the epoch
+    };
+    for (qint64 start : starts) {
+        for (qint64 ms = start; ms < start + 25; ++ms) {
+            QCOMPARE(converter.convert(ms), DateTime::fromMilliSeconds(ms).toString(pattern));
+            QCOMPARE(converter.convert(ms), DateTime::fromMilliSeconds(ms).toString(pattern)); // cached text
+        }
+    }
+    // With TZ=Europe/Berlin the clock jumps from 01:59:59 to 03:00:00.
+    if (qgetenv("TZ") == "Europe/Berlin") {
+        const qint64 jump = QDateTime(QDate(2021, 3, 28), QTime(1, 0), Qt::UTC).toMSecsSinceEpoch();
+        QCOMPARE(converter.convert(jump - 1), QStringLiteral("2021-03-28 01:59:59.999 12"));
+        QCOMPARE(converter.convert(jump), QStringLiteral("2021-03-28 03:00:00.000 12"));
+    }
+}
+
+QObject *newDateTimeTest()
+{
+    return new tst_DateTime;
+}
+
+#include "tst_datetime.moc"

@@ -1,0 +1,78 @@
+#include "engine/layouts/simplelayout.h"
+#include "engine/logobjectptr.h"
+#include "eventbuilder.h"
+
+#include <QMetaProperty>
+#include <QTest>
+
+using namespace LogEngine;
+
+class tst_SimpleLayout : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void formatsLevelSeparatorMessage_data();
+    void formatsLevelSeparatorMessage();
+    void contentTypePropertyKeepsItsName();
+    void headerAndFooterAreProperties();
+    void debugDescription();
+};
+
+void tst_SimpleLayout::formatsLevelSeparatorMessage_data()
+{
+    QTest::addColumn<int>("level");
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("info") << int(Level::INFO_INT) << "Started" << "INFO - Started\r\n";
+    QTest::newRow("empty-message") << int(Level::WARN_INT) << "" << "WARN - \r\n";
+    QTest::newRow("unnamed-level") << 100 << "m" << "NULL - m\r\n";
+    QTest::newRow("percent-kept") << int(Level::ERROR_INT) << "100% %1" << "ERROR - 100% %1\r\n";
+}
+
+void tst_SimpleLayout::formatsLevelSeparatorMessage()
+{
+    QFETCH(int, level);
+    QFETCH(QString, message);
+    QFETCH(QString, text);
+    SimpleLayout layout;
+    EventBuilder builder;
+    builder.level = level;
+    builder.message = message;
+    QCOMPARE(layout.format(builder.build()), text);
+}
+
+void tst_SimpleLayout::contentTypePropertyKeepsItsName()
+{
+    SimpleLayout layout;
+    QCOMPARE(layout.contentType(), QStringLiteral("text/plain"));
+    QCOMPARE(layout.property("footercontentType").toString(), QStringLiteral("text/plain"));
+    QCOMPARE(layout.metaObject()->indexOfProperty("contentType"), -1);
+    QVERIFY(!layout.setProperty("footercontentType", QStringLiteral("text/html")));
+    QCOMPARE(layout.contentType(), QStringLiteral("text/plain"));
+}
+
+void tst_SimpleLayout::headerAndFooterAreProperties()
+{
+    SimpleLayout layout;
+    QVERIFY(layout.setProperty("header", QStringLiteral("top")));
+    QVERIFY(layout.setProperty("footer", QStringLiteral("bottom")));
+    QCOMPARE(layout.header(), QStringLiteral("top"));
+    QCOMPARE(layout.footer(), QStringLiteral("bottom"));
+}
+
+void tst_SimpleLayout::debugDescription()
+{
+    LogObjectPtr<SimpleLayout> layout(new SimpleLayout);
+    QString text;
+    QDebug stream(&text);
+    layout->debug(stream);
+    QCOMPARE(text.trimmed(), QStringLiteral("SimpleLayout(name:\"\" referencecount:1)"));
+}
+
+QObject *newSimpleLayoutTest()
+{
+    return new tst_SimpleLayout;
+}
+
+#include "tst_simplelayout.moc"

@@ -1,0 +1,115 @@
+#include "engine/initialisationhelper.h"
+#include "engine/layouts/ttcclayout.h"
+#include "eventbuilder.h"
+
+#include <QTest>
+
+using namespace LogEngine;
+
+class tst_TTCCLayout : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void defaultLine();
+    void patterns_data();
+    void patterns();
+    void noneDateStartsWithBlank();
+    void closingBraceInDateFormatEndsOption();
+    void dateFormatPropertyTakesEffect();
+};
+
+namespace {
+
+LoggingEvent sampleEvent(qint64 timeStamp)
+{
+    EventBuilder builder;
+    builder.logger = QStringLiteral("app.Net");
+    builder.timeStamp = timeStamp;
+    return builder.build();
+}
+
+} // namespace
+
+void tst_TTCCLayout::defaultLine()
+{
+    TTCCLayout layout;
+    QCOMPARE(layout.pattern(), QStringLiteral("%d{RELATIVE} [%t] %-5p %c %x - %m%n"));
+    QCOMPARE(layout.format(sampleEvent(InitialisationHelper::startTime() + 1234)),
+            QStringLiteral("1234 [main] INFO  app.Net  - text\r\n"));
+}
+
+void tst_TTCCLayout::patterns_data()
+{
+    QTest::addColumn<int>("dateFormat");
+    QTest::addColumn<bool>("thread");
+    QTest::addColumn<bool>("category");
+    QTest::addColumn<bool>("context");
+    QTest::addColumn<QString>("pattern");
+    QTest::newRow("switches-off") << int(TTCCLayout::DATEFORMAT_RELATIVE) << false << false << false
+                                  << "%d{RELATIVE} %-5p - %m%n";
+    QTest::newRow("iso-no-context") << int(TTCCLayout::DATEFORMAT_ISO8601) << true << true << false
+                                    << "%d{ISO8601} [%t] %-5p %c - %m%n";
+    QTest::newRow("absolute") << int(TTCCLayout::DATEFORMAT_ABSOLUTE) << false << true << false << "%d{ABSOLUTE} %-5p %c - %m%n";
+    QTest::newRow("date") << int(TTCCLayout::DATEFORMAT_DATE) << false << false << true << "%d{DATE} %-5p %x - %m%n";
+    QTest::newRow("out-of-range") << 17 << false << false << false << "%d{} %-5p - %m%n";
+}
+
+void tst_TTCCLayout::patterns()
+{
+    QFETCH(int, dateFormat);
+    QFETCH(bool, thread);
+    QFETCH(bool, category);
+    QFETCH(bool, context);
+    QFETCH(QString, pattern);
+    TTCCLayout layout(static_cast<TTCCLayout::DateFormat>(dateFormat));
+    layout.setThreadPrinting(thread);
+    layout.setCategoryPrefixing(category);
+    layout.setContextPrinting(context);
+    QCOMPARE(layout.pattern(), pattern);
+}
+
+void tst_TTCCLayout::noneDateStartsWithBlank()
+{
+    TTCCLayout layout(TTCCLayout::DATEFORMAT_NONE);
+    QCOMPARE(layout.format(sampleEvent(0)), QStringLiteral(" [main] INFO  app.Net  - text\r\n"));
+    // An empty date format prints the ISO 8601 form.
+    layout.setDateFormat(QString());
+    layout.setThreadPrinting(false);
+    layout.setCategoryPrefixing(false);
+    layout.setContextPrinting(false);
+    const qint64 stamp = QDateTime(QDate(2015, 3, 7), QTime(9, 5, 2, 45)).toMSecsSinceEpoch();
+    QCOMPARE(layout.format(sampleEvent(stamp)), QStringLiteral("2015-03-07 09:05:02.045 INFO  - text\r\n"));
+}
+
+void tst_TTCCLayout::closingBraceInDateFormatEndsOption()
+{
+    TTCCLayout layout;
+    layout.setDateFormat(QStringLiteral("HH}%m"));
+    layout.setThreadPrinting(false);
+    layout.setCategoryPrefixing(false);
+    layout.setContextPrinting(false);
+    const qint64 stamp = QDateTime(QDate(2015, 3, 7), QTime(9, 5, 2, 45)).toMSecsSinceEpoch();
+    QCOMPARE(layout.format(sampleEvent(stamp)), QStringLiteral("09text} INFO  - text\r\n"));
+}
+
+void tst_TTCCLayout::dateFormatPropertyTakesEffect()
+{
+    TTCCLayout layout;
+    QVERIFY(layout.setProperty("dateFormat", QStringLiteral("HH:mm:ss")));
+    QVERIFY(layout.setProperty("contextPrinting", false));
+    const qint64 stamp = QDateTime(QDate(2015, 3, 7), QTime(9, 5, 2, 45)).toMSecsSinceEpoch();
+    QCOMPARE(layout.format(sampleEvent(stamp)), QStringLiteral("09:05:02 [main] INFO  app.Net - text\r\n"));
+    QString text;
+    QDebug stream(&text);
+    layout.debug(stream);
+    QCOMPARE(text.trimmed(), QStringLiteral("TTCCLayout(name:\"\" categoryprefixing:true contextprinting:false "
+                                            "dateformat:\"HH:mm:ss\" referencecount:0 threadprinting:true)"));
+}
+
+QObject *newTTCCLayoutTest()
+{
+    return new tst_TTCCLayout;
+}
+
+#include "tst_ttcclayout.moc"
