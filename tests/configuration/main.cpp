@@ -2,8 +2,12 @@
 
 #include <QCoreApplication>
 
+QObject *newPropertiesTest();
+QObject *newOptionConverterTest();
+QObject *newCorpusTest();
+
 int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
-    return runTestMain(argc, argv, {}, {});
+    return runTestMain(argc, argv, {}, { newPropertiesTest(), newOptionConverterTest(), newCorpusTest() });
 }
