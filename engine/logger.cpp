@@ -83,7 +83,8 @@ void Logger::addAppender(Appender *appender)
             log->warn("Adding null Appender to Logger '%1'", m_name);
             return;
         }
-        for (const LogObjectPtr<Appender> &existing : m_appenders) {
+        // qAsConst: a non-const walk would detach the list, a write under a read lock.
+        for (const LogObjectPtr<Appender> &existing : qAsConst(m_appenders)) {
             if (existing.data() == appender) {
                 log->warn("Adding of duplicate appender '%2' to logger '%1'", m_name, appender->name());
                 return;
@@ -91,7 +92,7 @@ void Logger::addAppender(Appender *appender)
         }
     }
     QWriteLocker locker(&m_appenderGuard);
-    for (const LogObjectPtr<Appender> &existing : m_appenders) {
+    for (const LogObjectPtr<Appender> &existing : qAsConst(m_appenders)) {
         if (existing.data() == appender)
             return;
     }

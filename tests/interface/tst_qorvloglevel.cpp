@@ -1,0 +1,173 @@
+#include "engine/level.h"
+#include "qorvloglevel.h"
+
+#include <QTest>
+
+using LogEngine::Level;
+
+class tst_QORVLogLevel : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void defaultIsInfo();
+    void severityOrder();
+    void conversions_data();
+    void conversions();
+    void hostSeveritiesOutsideTheEnumeration();
+    void displayNames_data();
+    void displayNames();
+    void loggedSeverities_data();
+    void loggedSeverities();
+    void engineLevelsComeBackWithoutHostSeverities_data();
+    void engineLevelsComeBackWithoutHostSeverities();
+    void metaTypeDefaultIsInfo();
+};
+
+void tst_QORVLogLevel::defaultIsInfo()
+{
+    const QORVLogLevel level;
+    QCOMPARE(level.getLevel(), QORVLogLevel::InfoLevel);
+    QCOMPARE(level.toString(), QStringLiteral("INFO"));
+    QCOMPARE(level.toORVMsgLevel(), MsgInform);
+}
+
+void tst_QORVLogLevel::severityOrder()
+{
+    const QORVLogLevel stat(QORVLogLevel::StatLevel);
+    QVERIFY(stat > QORVLogLevel(QORVLogLevel::FatalLevel));
+    QVERIFY(stat < QORVLogLevel(QORVLogLevel::StatusLevel));
+    for (int l = QORVLogLevel::NullLevel; l < QORVLogLevel::OffLevel; ++l)
+        QVERIFY(QORVLogLevel(QORVLogLevel::OffLevel) > QORVLogLevel(static_cast<QORVLogLevel::Level>(l)));
+    QVERIFY(stat >= stat && stat <= stat && stat == stat && !(stat != stat));
+}
+
+Q_DECLARE_METATYPE(ORV_MsgLevel)
+Q_DECLARE_METATYPE(QORVLogLevel::Level)
+
+void tst_QORVLogLevel::conversions_data()
+{
+    QTest::addColumn<QORVLogLevel::Level>("level");
+    QTest::addColumn<ORV_MsgLevel>("host");
+    QTest::addColumn<int>("engine");
+    QTest::newRow("null") << QORVLogLevel::NullLevel << MsgInform << int(Level::NULL_INT);
+    QTest::newRow("all") << QORVLogLevel::AllLevel << MsgInform << int(Level::ALL_INT);
+    QTest::newRow("trace") << QORVLogLevel::TraceLevel << MsgInform << int(Level::TRACE_INT);
+    QTest::newRow("debug") << QORVLogLevel::DebugLevel << MsgInform << int(Level::DEBUG_INT);
+    QTest::newRow("info") << QORVLogLevel::InfoLevel << MsgInform << int(Level::INFO_INT);
+    QTest::newRow("warn") << QORVLogLevel::WarnLevel << MsgWarn << int(Level::WARN_INT);
+    QTest::newRow("error") << QORVLogLevel::ErrorLevel << MsgError << int(Level::ERROR_INT);
+    QTest::newRow("fatal") << QORVLogLevel::FatalLevel << MsgFatal << int(Level::FATAL_INT);
+    QTest::newRow("stat") << QORVLogLevel::StatLevel << MsgStatistic << int(Level::INFO_INT);
+    QTest::newRow("status") << QORVLogLevel::StatusLevel << MsgStatusReport << int(Level::INFO_INT);
+    QTest::newRow("off") << QORVLogLevel::OffLevel << MsgInform << int(Level::OFF_INT);
+    QTest::newRow("outside") << static_cast<QORVLogLevel::Level>(11) << MsgInform << int(Level::NULL_INT);
+}
+
+void tst_QORVLogLevel::conversions()
+{
+    QFETCH(QORVLogLevel::Level, level);
+    QFETCH(ORV_MsgLevel, host);
+    QFETCH(int, engine);
+    const QORVLogLevel value(level);
+    QCOMPARE(value.toORVMsgLevel(), host);
+    QCOMPARE(value.toLogEngineLevel().toInt(), engine);
+    // Host severities map back, except that several levels share MsgInform.
+    if (host != MsgInform || level == QORVLogLevel::InfoLevel) {
+        QCOMPARE(QORVLogLevel(host).getLevel(), level);
+        QCOMPARE(QORVLogLevel::fromORVMsgLevel(host).getLevel(), level);
+    }
+}
+
+void tst_QORVLogLevel::hostSeveritiesOutsideTheEnumeration()
+{
+    QCOMPARE(QORVLogLevel(static_cast<ORV_MsgLevel>(6)).getLevel(), QORVLogLevel::NullLevel);
+    QCOMPARE(QORVLogLevel::fromORVMsgLevel(static_cast<ORV_MsgLevel>(-1)).getLevel(), QORVLogLevel::NullLevel);
+}
+
+void tst_QORVLogLevel::displayNames_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QORVLogLevel::Level>("level");
+    QTest::addColumn<bool>("ok");
+    QTest::newRow("status-report") << "STATUS REPORT" << QORVLogLevel::StatusLevel << true;
+    QTest::newRow("statistic") << "STATISTIC" << QORVLogLevel::StatLevel << true;
+    QTest::newRow("null") << "NULL" << QORVLogLevel::NullLevel << true;
+    QTest::newRow("off") << "OFF" << QORVLogLevel::OffLevel << true;
+    QTest::newRow("mixed-case") << "Status Report" << QORVLogLevel::NullLevel << false;
+    QTest::newRow("logged-token") << "STATRP" << QORVLogLevel::NullLevel << false;
+}
+
+void tst_QORVLogLevel::displayNames()
+{
+    QFETCH(QString, text);
+    QFETCH(QORVLogLevel::Level, level);
+    QFETCH(bool, ok);
+    bool parsed = !ok;
+    const QORVLogLevel value = QORVLogLevel::fromString(text, &parsed);
+    QCOMPARE(value.getLevel(), level);
+    QCOMPARE(parsed, ok);
+    if (ok)
+        QCOMPARE(value.toString(), text);
+}
+
+void tst_QORVLogLevel::loggedSeverities_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QORVLogLevel::Level>("level");
+    QTest::addColumn<bool>("ok");
+    QTest::newRow("inform") << "INFORM" << QORVLogLevel::InfoLevel << true;
+    QTest::newRow("statrp") << "STATRP" << QORVLogLevel::StatusLevel << true;
+    QTest::newRow("stats") << "STATS" << QORVLogLevel::StatLevel << true;
+    QTest::newRow("fatal") << "FATAL" << QORVLogLevel::FatalLevel << true;
+    QTest::newRow("unknwn-is-valid") << "UNKNWN" << QORVLogLevel::NullLevel << true;
+    QTest::newRow("info-is-no-token") << "INFO" << QORVLogLevel::NullLevel << false;
+    QTest::newRow("debug") << "DEBUG" << QORVLogLevel::NullLevel << false;
+    QTest::newRow("lower-case") << "warn" << QORVLogLevel::NullLevel << false;
+}
+
+void tst_QORVLogLevel::loggedSeverities()
+{
+    QFETCH(QString, text);
+    QFETCH(QORVLogLevel::Level, level);
+    QFETCH(bool, ok);
+    bool parsed = !ok;
+    QCOMPARE(QORVLogLevel::fromLoggedSeverity(text, &parsed).getLevel(), level);
+    QCOMPARE(parsed, ok);
+}
+
+void tst_QORVLogLevel::engineLevelsComeBackWithoutHostSeverities_data()
+{
+    QTest::addColumn<int>("engine");
+    QTest::addColumn<QORVLogLevel::Level>("level");
+    QTest::newRow("info") << int(Level::INFO_INT) << QORVLogLevel::InfoLevel;
+    QTest::newRow("off") << int(Level::OFF_INT) << QORVLogLevel::OffLevel;
+    QTest::newRow("null") << int(Level::NULL_INT) << QORVLogLevel::NullLevel;
+    QTest::newRow("unnamed") << 100 << QORVLogLevel::NullLevel;
+}
+
+void tst_QORVLogLevel::engineLevelsComeBackWithoutHostSeverities()
+{
+    QFETCH(int, engine);
+    QFETCH(QORVLogLevel::Level, level);
+    QCOMPARE(QORVLogLevel::fromLogEngineLevel(Level(engine)).getLevel(), level);
+    QCOMPARE(QORVLogLevel::fromLogEngineLevel(QORVLogLevel(QORVLogLevel::StatLevel).toLogEngineLevel()).getLevel(),
+            QORVLogLevel::InfoLevel);
+}
+
+void tst_QORVLogLevel::metaTypeDefaultIsInfo()
+{
+    const int id = qRegisterMetaType<QORVLogLevel>("QORVLogLevel");
+    QCOMPARE(QMetaType::typeName(id), "QORVLogLevel");
+    void *created = QMetaType::create(id);
+    QCOMPARE(static_cast<QORVLogLevel *>(created)->getLevel(), QORVLogLevel::InfoLevel);
+    QMetaType::destroy(id, created);
+    QCOMPARE(QVariant(id, nullptr).value<QORVLogLevel>().getLevel(), QORVLogLevel::InfoLevel);
+}
+
+QObject *newQORVLogLevelTest()
+{
+    return new tst_QORVLogLevel;
+}
+
+#include "tst_qorvloglevel.moc"

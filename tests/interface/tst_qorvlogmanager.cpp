@@ -1,0 +1,170 @@
+#include "common/childprocess.h"
+#include "qorvlogmanagerregistry.h"
+#include "testmanager.h"
+
+#include <QTest>
+
+#include <iostream>
+
+class tst_QORVLogManager : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void emptyTableMeansInfo();
+    void levelsArePerExactName();
+    void logDispatchesOnLevel_data();
+    void logDispatchesOnLevel();
+    void debugVariantsNeedDebugEnabled();
+    void propertiesMapToTheRootName();
+    void registryBookkeeping();
+    void instanceFallsBackAndKeepsTheDefault();
+    void instanceFindsRegisteredManager();
+};
+
+void tst_QORVLogManager::emptyTableMeansInfo()
+{
+    TestManager manager;
+    QCOMPARE(manager.name(), QStringLiteral("Default Log Manager"));
+    QCOMPARE(manager.getLevel(QStringLiteral("any")).getLevel(), QORVLogLevel::InfoLevel);
+    QVERIFY(manager.isInfoEnabled(QString()));
+    QVERIFY(manager.isWarnEnabled(QString()));
+    QVERIFY(manager.isStatEnabled(QString()));
+    QVERIFY(manager.isStatusEnabled(QString()));
+    QVERIFY(!manager.isTraceEnabled(QString()));
+    QVERIFY(!manager.isDebugEnabled(QString()));
+    QCOMPARE(manager.getIndentation(), QStringLiteral("    "));
+}
+
+void tst_QORVLogManager::levelsArePerExactName()
+{
+    TestManager manager;
+    manager.setLevel(QORVLogLevel::StatLevel, QStringLiteral("x"));
+    QVERIFY(!manager.isFatalEnabled(QStringLiteral("x")));
+    QVERIFY(manager.isStatEnabled(QStringLiteral("x")));
+    QVERIFY(manager.isStatusEnabled(QStringLiteral("x")));
+    QVERIFY(manager.isFatalEnabled(QStringLiteral("y")));
+    QVERIFY(manager.isFatalEnabled(QStringLiteral("x::child")));
+    manager.setLevel(QORVLogLevel::DebugLevel, QStringLiteral("x"));
+    QVERIFY(manager.isDebugEnabled(QStringLiteral("x")));
+}
+
+void tst_QORVLogManager::logDispatchesOnLevel_data()
+{
+    QTest::addColumn<int>("level");
+    QTest::addColumn<QString>("call");
+    QTest::newRow("null") << int(QORVLogLevel::NullLevel) << "";
+    QTest::newRow("all") << int(QORVLogLevel::AllLevel) << "";
+    QTest::newRow("trace") << int(QORVLogLevel::TraceLevel) << "trace:m@n";
+    QTest::newRow("debug") << int(QORVLogLevel::DebugLevel) << "debug:m@n";
+    QTest::newRow("info") << int(QORVLogLevel::InfoLevel) << "info:m@n";
+    QTest::newRow("warn") << int(QORVLogLevel::WarnLevel) << "warn:m@n";
+    QTest::newRow("error") << int(QORVLogLevel::ErrorLevel) << "error:m@n";
+    QTest::newRow("fatal") << int(QORVLogLevel::FatalLevel) << "fatal:m@n";
+    QTest::newRow("stat") << int(QORVLogLevel::StatLevel) << "stat:m@n";
+    QTest::newRow("status") << int(QORVLogLevel::StatusLevel) << "status:m@n";
+    QTest::newRow("off") << int(QORVLogLevel::OffLevel) << "";
+}
+
+void tst_QORVLogManager::logDispatchesOnLevel()
+{
+    QFETCH(int, level);
+    QFETCH(QString, call);
+    TestManager manager;
+    manager.setLevel(QORVLogLevel::OffLevel, QStringLiteral("n")); // log does not consult the table
+    manager.log(static_cast<QORVLogLevel::Level>(level), QStringLiteral("m"), QStringLiteral("n"));
+    QCOMPARE(manager.calls, call.isEmpty() ? QStringList() : QStringList { call });
+}
+
+void tst_QORVLogManager::debugVariantsNeedDebugEnabled()
+{
+    TestManager manager;
+    manager.debugError(QStringLiteral("e"), QStringLiteral("n"));
+    manager.debugWarn(QStringLiteral("w"), QStringLiteral("n"));
+    QVERIFY(manager.calls.isEmpty());
+    manager.setLevel(QORVLogLevel::DebugLevel, QStringLiteral("n"));
+    manager.debugError(QStringLiteral("e"), QStringLiteral("n"));
+    manager.debugWarn(QStringLiteral("w"), QStringLiteral("n"));
+    QCOMPARE(manager.calls, (QStringList { QStringLiteral("error:e@n"), QStringLiteral("warn:w@n") }));
+}
+
+void tst_QORVLogManager::propertiesMapToTheRootName()
+{
+    TestManager manager;
+    QVERIFY(manager.setProperty("level", QVariant::fromValue(QORVLogLevel(QORVLogLevel::ErrorLevel))));
+    QCOMPARE(manager.getLevel().getLevel(), QORVLogLevel::ErrorLevel);
+    manager.setLevel(QORVLogLevel::TraceLevel);
+    QCOMPARE(manager.property("level").value<QORVLogLevel>().getLevel(), QORVLogLevel::TraceLevel);
+    QVERIFY(manager.setProperty("indentation", QStringLiteral("\t")));
+    QCOMPARE(manager.getIndentation(), QStringLiteral("\t"));
+}
+
+void tst_QORVLogManager::registryBookkeeping()
+{
+    QORVLogManagerRegistry *registry = QORVLogManagerRegistry::instance();
+    QCOMPARE(QORVLogManagerRegistry::instance(), registry);
+    QVERIFY(!registry->getLogManager(QStringLiteral("never")));
+    QVERIFY(!registry->unregisterLogManager(QStringLiteral("never")));
+    TestManager first;
+    TestManager second;
+    registry->registerLogManager(QStringLiteral("Name"), &first);
+    registry->registerLogManager(QStringLiteral("Name"), &second);
+    registry->registerLogManager(QStringLiteral("name"), &first);
+    QCOMPARE(registry->getLogManager(QStringLiteral("Name")), &second);
+    QCOMPARE(registry->getLogManager(QStringLiteral("name")), &first);
+    QCOMPARE(registry->unregisterLogManager(QStringLiteral("Name")), &second);
+    QVERIFY(!registry->getLogManager(QStringLiteral("Name")));
+    QCOMPARE(registry->unregisterLogManager(QStringLiteral("name")), &first);
+    registry->registerLogManager(QStringLiteral("null"), nullptr);
+    QVERIFY(!registry->getLogManager(QStringLiteral("null")));
+    registry->unregisterLogManager(QStringLiteral("null"));
+}
+
+// Child: nothing is registered at the first call, so the default manager is
+// taken and kept even after a manager is registered as "LOGENGINE".
+int instanceDefaultScenario()
+{
+    QORVLogManagerRegistry::instance()->unregisterLogManager(QStringLiteral("LOGENGINE"));
+    QORVLogManager *first = QORVLogManager::instance();
+    static TestManager registered;
+    QORVLogManagerRegistry::instance()->registerLogManager(QStringLiteral("LOGENGINE"), &registered);
+    QORVLogManager *second = QORVLogManager::instance();
+    first->info(QStringLiteral("nothing happens"), QString());
+    std::cout << qPrintable(first->name()) << '|' << (first == second) << '|' << (second == &registered) << std::endl;
+    QORVLogManagerRegistry::instance()->unregisterLogManager(QStringLiteral("LOGENGINE"));
+    return 0;
+}
+
+// Child: a manager registered before the first call is the one handed out;
+// once it is destroyed, the registry is asked again.
+int instanceRegisteredScenario()
+{
+    auto *registered = new TestManager;
+    QORVLogManagerRegistry::instance()->registerLogManager(QStringLiteral("LOGENGINE"), registered);
+    const bool found = QORVLogManager::instance() == registered;
+    QORVLogManagerRegistry::instance()->unregisterLogManager(QStringLiteral("LOGENGINE"));
+    delete registered;
+    std::cout << found << '|' << qPrintable(QORVLogManager::instance()->name()) << std::endl;
+    return 0;
+}
+
+void tst_QORVLogManager::instanceFallsBackAndKeepsTheDefault()
+{
+    const ChildResult result = runChild(QStringLiteral("instance-default"));
+    QCOMPARE(result.exitCode, 0);
+    QCOMPARE(result.out, QByteArray("Default Log Manager|1|0\n"));
+}
+
+void tst_QORVLogManager::instanceFindsRegisteredManager()
+{
+    const ChildResult result = runChild(QStringLiteral("instance-registered"));
+    QCOMPARE(result.exitCode, 0);
+    QCOMPARE(result.out, QByteArray("1|Default Log Manager\n"));
+}
+
+QObject *newQORVLogManagerTest()
+{
+    return new tst_QORVLogManager;
+}
+
+#include "tst_qorvlogmanager.moc"

@@ -1,0 +1,143 @@
+#include "common/capturingappender.h"
+#include "engine/logger.h"
+#include "engine/logmanager.h"
+#include "qorvlogenginelogwidgetappender.h"
+#include "qorvlogenginestatusbarappender.h"
+#include "qorvlogstatusbar.h"
+#include "qorvlogwidget.h"
+
+#include <QPointer>
+#include <QTest>
+
+using namespace LogEngine;
+
+namespace {
+
+class RecordingLogWidget : public QORVLogWidget
+{
+    Q_OBJECT
+
+public:
+    QList<QPair<QString, QORVLogLevel::Level>> received;
+    void addLogMessage(const QString &message, const QORVLogLevel &level) override
+    {
+        received.append({ message, level.getLevel() });
+    }
+};
+
+class RecordingStatusBar : public QORVLogStatusBar
+{
+    Q_OBJECT
+
+public:
+    QList<QPair<QString, int>> received;
+    void showLogMessage(const QString &message, int timeout) override { received.append({ message, timeout }); }
+};
+
+} // namespace
+
+class tst_Widgets : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void logWidgetGetsRawMessageAndLevel();
+    void statusBarGetsFiveSeconds();
+    void deletedWidgetStopsReceiving();
+    void thresholdFiltersWhatReachesWidget();
+    void appendersStartInactive();
+};
+
+void tst_Widgets::logWidgetGetsRawMessageAndLevel()
+{
+    RecordingLogWidget widget;
+    Logger *logger = LogManager::logger(QStringLiteral("ui::log"));
+    LogObjectPtr<QORVLogEngineLogWidgetAppender> appender(new QORVLogEngineLogWidgetAppender(&widget, logger));
+    appender->activate();
+    logger->addAppender(appender);
+    logger->warn("Disk %1% full", 91);
+    logger->log(Level(100), "odd level");
+    logger->info("info");
+    logger->removeAppender(appender.data());
+    QCOMPARE(widget.received.size(), 3);
+    QCOMPARE(widget.received.at(0), qMakePair(QStringLiteral("Disk 91% full"), QORVLogLevel::WarnLevel));
+    QCOMPARE(widget.received.at(1).second, QORVLogLevel::NullLevel);
+    QCOMPARE(widget.received.at(2).second, QORVLogLevel::InfoLevel);
+}
+
+void tst_Widgets::statusBarGetsFiveSeconds()
+{
+    RecordingStatusBar bar;
+    LogObjectPtr<QORVLogEngineStatusBarAppender> appender(new QORVLogEngineStatusBarAppender(&bar));
+    appender->activate();
+    appender->handleEvent(LoggingEvent(nullptr, Level::ERROR_INT, QStringLiteral("one")));
+    appender->handleEvent(LoggingEvent(nullptr, Level::DEBUG_INT, QStringLiteral("two")));
+    QCOMPARE(bar.received, (QList<QPair<QString, int>> { { QStringLiteral("one"), 5000 }, { QStringLiteral("two"), 5000 } }));
+}
+
+void tst_Widgets::deletedWidgetStopsReceiving()
+{
+    auto *widget = new RecordingLogWidget;
+    auto *bar = new RecordingStatusBar;
+    Logger *logger = LogManager::logger(QStringLiteral("ui::gone"));
+    QPointer<QORVLogEngineLogWidgetAppender> widgetAppender = new QORVLogEngineLogWidgetAppender(widget, logger);
+    auto *barAppender = new QORVLogEngineStatusBarAppender(bar, logger);
+    widgetAppender->activate();
+    barAppender->activate();
+    logger->addAppender(widgetAppender.data());
+    logger->addAppender(barAppender);
+    delete widget;
+    delete bar;
+    // Attached after the dead widgets: delivery must go on past them.
+    Capture delivered(QStringLiteral("ui::gone"));
+    Capture errors(QStringLiteral("QORVLogEngineLogWidgetAppender"));
+    logger->error("nobody listens");
+    QCOMPARE(delivered->count(QStringLiteral("nobody listens")), 1);
+    QVERIFY(errors->messages().isEmpty());
+    QCOMPARE(logger->appenders().size(), 3);
+    logger->removeAllAppenders();
+    QVERIFY(!widgetAppender);
+}
+
+void tst_Widgets::thresholdFiltersWhatReachesWidget()
+{
+    RecordingLogWidget widget;
+    LogObjectPtr<QORVLogEngineLogWidgetAppender> appender(new QORVLogEngineLogWidgetAppender(&widget));
+    appender->setThreshold(Level::ERROR_INT);
+    appender->activate();
+    for (int level : { Level::DEBUG_INT, Level::WARN_INT, Level::ERROR_INT, Level::FATAL_INT })
+        appender->handleEvent(LoggingEvent(nullptr, Level(level), QStringLiteral("m")));
+    QCOMPARE(widget.received.size(), 2);
+    QCOMPARE(widget.received.at(0).second, QORVLogLevel::ErrorLevel);
+    QCOMPARE(widget.received.at(1).second, QORVLogLevel::FatalLevel);
+}
+
+void tst_Widgets::appendersStartInactive()
+{
+    RecordingLogWidget widget;
+    LogObjectPtr<QORVLogEngineLogWidgetAppender> appender(new QORVLogEngineLogWidgetAppender(&widget));
+    appender->setName(QStringLiteral("w"));
+    QVERIFY(!appender->requiresLayout());
+    QString text;
+    QDebug stream(&text);
+    appender->debug(stream);
+    QCOMPARE(text.trimmed(), QStringLiteral("QORVLogWidgetLogEngineAppender(name:\"w\" isactive:false isclosed:false "
+                                            "layout:\"\" threshold:\"NULL\")"));
+    Capture errors(QStringLiteral("QORVLogEngineLogWidgetAppender"));
+    appender->handleEvent(LoggingEvent(nullptr, Level::ERROR_INT, QStringLiteral("early")));
+    QVERIFY(widget.received.isEmpty());
+    QCOMPARE(errors->messages().size(), 1);
+    RecordingStatusBar bar;
+    LogObjectPtr<QORVLogEngineStatusBarAppender> barAppender(new QORVLogEngineStatusBarAppender(&bar));
+    QString barText;
+    QDebug barStream(&barText);
+    barAppender->debug(barStream);
+    QVERIFY(barText.startsWith(QStringLiteral("QORVLogEngineStatusBarAppender(name:\"\" isactive:false")));
+}
+
+QObject *newWidgetsTest()
+{
+    return new tst_Widgets;
+}
+
+#include "tst_widgets.moc"
