@@ -1,4 +1,5 @@
 #include "engine/hierarchy.h"
+#include "engine/scopedlock.h"
 
 #include "engine/logger.h"
 #include "engine/logmanager.h"
@@ -33,7 +34,7 @@ void resetLogger(Logger *logger, const Level &level)
 
 Hierarchy::Hierarchy()
 {
-    QWriteLocker locker(&m_objectGuard);
+    ScopedLock locker(&m_objectGuard, ScopedLock::Write);
     m_rootLogger = createLogger(QString());
 }
 
@@ -44,13 +45,13 @@ Hierarchy::~Hierarchy()
 
 bool Hierarchy::exists(const QString &name) const
 {
-    QReadLocker locker(&m_objectGuard);
+    ScopedLock locker(&m_objectGuard, ScopedLock::Read);
     return m_loggers.contains(name);
 }
 
 Logger *Hierarchy::logger(const QString &name)
 {
-    QWriteLocker locker(&m_objectGuard);
+    ScopedLock locker(&m_objectGuard, ScopedLock::Write);
     return createLogger(name);
 }
 
@@ -74,7 +75,7 @@ Logger *Hierarchy::createLogger(const QString &name)
 
 QList<Logger *> Hierarchy::loggers() const
 {
-    QReadLocker locker(&m_objectGuard);
+    ScopedLock locker(&m_objectGuard, ScopedLock::Read);
     return m_loggers.values();
 }
 
@@ -85,7 +86,7 @@ void Hierarchy::setThreshold(const QString &threshold)
 
 void Hierarchy::resetConfiguration()
 {
-    QWriteLocker locker(&m_objectGuard);
+    ScopedLock locker(&m_objectGuard, ScopedLock::Write);
     Logger *internal = logger(QStringLiteral("LogEngine"));
     Logger *qt = logger(QStringLiteral("Qt"));
     const QList<Logger *> all = m_loggers.values();
@@ -111,7 +112,7 @@ QDebug Hierarchy::debug(QDebug &debug) const
     QDebugStateSaver saver(debug);
     int count;
     {
-        QReadLocker locker(&m_objectGuard);
+        ScopedLock locker(&m_objectGuard, ScopedLock::Read);
         count = m_loggers.size();
     }
     debug.nospace() << "Hierarchy(" << "loggers:" << count << " threshold:" << threshold().toString()

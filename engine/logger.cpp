@@ -1,4 +1,5 @@
 #include "engine/logger.h"
+#include "engine/scopedlock.h"
 
 #include "engine/appenders/appender.h"
 #include "engine/appenders/listappender.h"
@@ -62,7 +63,7 @@ void Logger::logUnchecked(const Level &level, const QString &message) const
 
 void Logger::deliverToAppenders(const LoggingEvent &event) const
 {
-    QReadLocker locker(&m_appenderGuard);
+    ScopedLock locker(&m_appenderGuard, ScopedLock::Read);
     for (const LogObjectPtr<Appender> &appender : m_appenders)
         appender->handleEvent(event);
     if (m_parent && additivity())
@@ -78,7 +79,7 @@ void Logger::addAppender(Appender *appender)
     if (appender)
         appender->logger();
     {
-        QReadLocker locker(&m_appenderGuard);
+        ScopedLock locker(&m_appenderGuard, ScopedLock::Read);
         if (!appender) {
             log->warn("Adding null Appender to Logger '%1'", m_name);
             return;
@@ -91,7 +92,7 @@ void Logger::addAppender(Appender *appender)
             }
         }
     }
-    QWriteLocker locker(&m_appenderGuard);
+    ScopedLock locker(&m_appenderGuard, ScopedLock::Write);
     for (const LogObjectPtr<Appender> &existing : qAsConst(m_appenders)) {
         if (existing.data() == appender)
             return;
@@ -109,7 +110,7 @@ void Logger::removeAppender(Appender *appender)
     }
     int removed = 0;
     {
-        QWriteLocker locker(&m_appenderGuard);
+        ScopedLock locker(&m_appenderGuard, ScopedLock::Write);
         for (int i = m_appenders.size() - 1; i >= 0; --i) {
             if (m_appenders.at(i).data() == appender) {
                 m_appenders.removeAt(i);
@@ -134,7 +135,7 @@ void Logger::removeAllAppenders()
     classLogger()->trace("Removing all appenders from logger '%1'", m_name);
     QList<LogObjectPtr<Appender>> released;
     {
-        QWriteLocker locker(&m_appenderGuard);
+        ScopedLock locker(&m_appenderGuard, ScopedLock::Write);
         QList<LogObjectPtr<Appender>> kept;
         for (const LogObjectPtr<Appender> &appender : qAsConst(m_appenders)) {
             // The configurator's own list collects messages across a reset.
@@ -150,7 +151,7 @@ void Logger::removeAllAppenders()
 
 Appender *Logger::appender(const QString &name) const
 {
-    QReadLocker locker(&m_appenderGuard);
+    ScopedLock locker(&m_appenderGuard, ScopedLock::Read);
     for (const LogObjectPtr<Appender> &appender : m_appenders) {
         if (appender->name() == name)
             return appender.data();
@@ -160,7 +161,7 @@ Appender *Logger::appender(const QString &name) const
 
 QList<Appender *> Logger::appenders() const
 {
-    QReadLocker locker(&m_appenderGuard);
+    ScopedLock locker(&m_appenderGuard, ScopedLock::Read);
     QList<Appender *> result;
     result.reserve(m_appenders.size());
     for (const LogObjectPtr<Appender> &appender : m_appenders)
@@ -180,7 +181,7 @@ Logger *Logger::logger(const char *name)
 
 QDebug Logger::debug(QDebug &debug) const
 {
-    QReadLocker locker(&m_appenderGuard);
+    ScopedLock locker(&m_appenderGuard, ScopedLock::Read);
     QDebugStateSaver saver(debug);
     debug.nospace() << "Logger(" << "name:" << m_name << " appenders:" << m_appenders.size()
                     << " additivity:" << additivity() << " " << level() << " parentLogger:"

@@ -1,4 +1,5 @@
 #include "engine/logmanager.h"
+#include "engine/scopedlock.h"
 
 #include "engine/hierarchy.h"
 #include "engine/logger.h"
@@ -40,7 +41,7 @@ LogManager *LogManager::instance()
     LogManager *manager = s_instance.load(std::memory_order_acquire);
     if (manager)
         return manager;
-    QMutexLocker locker(singletonGuard());
+    ScopedLock locker(singletonGuard());
     manager = s_instance.load(std::memory_order_acquire);
     if (manager)
         return manager;

@@ -1,4 +1,5 @@
 #include "engine/appenders/appenderskeleton.h"
+#include "engine/scopedlock.h"
 
 #include "engine/logger.h"
 #include "engine/loggingevent.h"
@@ -18,31 +19,31 @@ AppenderSkeleton::~AppenderSkeleton()
 
 Filter *AppenderSkeleton::filter() const
 {
-    QMutexLocker locker(&m_objectGuard);
+    ScopedLock locker(&m_objectGuard);
     return m_headFilter.data();
 }
 
 QString AppenderSkeleton::name() const
 {
-    QMutexLocker locker(&m_objectGuard);
+    ScopedLock locker(&m_objectGuard);
     return objectName();
 }
 
 Layout *AppenderSkeleton::layout() const
 {
-    QMutexLocker locker(&m_objectGuard);
+    ScopedLock locker(&m_objectGuard);
     return m_layout.data();
 }
 
 void AppenderSkeleton::setLayout(Layout *layout)
 {
-    QMutexLocker locker(&m_objectGuard);
+    ScopedLock locker(&m_objectGuard);
     m_layout = layout;
 }
 
 void AppenderSkeleton::setName(const QString &name)
 {
-    QMutexLocker locker(&m_objectGuard);
+    ScopedLock locker(&m_objectGuard);
     setObjectName(name);
 }
 
@@ -52,7 +53,7 @@ void AppenderSkeleton::addFilter(Filter *filter)
         logger()->warn("Adding null Filter to Appender '%1'", name());
         return;
     }
-    QMutexLocker locker(&m_objectGuard);
+    ScopedLock locker(&m_objectGuard);
     if (!m_headFilter)
         m_headFilter = filter;
     else
@@ -62,14 +63,14 @@ void AppenderSkeleton::addFilter(Filter *filter)
 
 void AppenderSkeleton::clearFilters()
 {
-    QMutexLocker locker(&m_objectGuard);
+    ScopedLock locker(&m_objectGuard);
     m_tailFilter = nullptr;
     m_headFilter = nullptr;
 }
 
 void AppenderSkeleton::activate()
 {
-    QMutexLocker locker(&m_objectGuard);
+    ScopedLock locker(&m_objectGuard);
     if (requiresLayout() && !m_layout) {
         reportError("Activation of appender '%1' that requires layout and has no layout set",
                 LOGENGINE_APPENDER_ERROR(APPENDER_ACTIVATE_MISSING_LAYOUT_ERROR));
@@ -80,14 +81,14 @@ void AppenderSkeleton::activate()
 
 void AppenderSkeleton::close()
 {
-    QMutexLocker locker(&m_objectGuard);
+    ScopedLock locker(&m_objectGuard);
     m_isClosed.store(true, std::memory_order_relaxed);
     m_isActive.store(false, std::memory_order_relaxed);
 }
 
 void AppenderSkeleton::handleEvent(const LoggingEvent &event)
 {
-    QMutexLocker locker(&m_objectGuard);
+    ScopedLock locker(&m_objectGuard);
     // Only the thread holding the lock can find the guard set: its layout or
     // destination logged through a logger that leads back here.
     if (m_appendRecursionGuard)

@@ -1,4 +1,5 @@
 #include "engine/appenders/consoleappender.h"
+#include "engine/scopedlock.h"
 
 #include "engine/configuration/optionconverter.h"
 
@@ -34,7 +35,7 @@ void ConsoleAppender::setTarget(const QString &target)
 
 void ConsoleAppender::activate()
 {
-    QMutexLocker locker(&objectGuard());
+    ScopedLock locker(&objectGuard());
     closeStream();
     m_consoleStream = new QTextStream(m_target.load(std::memory_order_relaxed) == STDOUT_TARGET ? stdout : stderr);
     setWriter(m_consoleStream);
@@ -43,7 +44,7 @@ void ConsoleAppender::activate()
 
 void ConsoleAppender::close()
 {
-    QMutexLocker locker(&objectGuard());
+    ScopedLock locker(&objectGuard());
     if (isClosed())
         return;
     WriterAppender::close();

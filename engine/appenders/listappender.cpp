@@ -1,4 +1,5 @@
 #include "engine/appenders/listappender.h"
+#include "engine/scopedlock.h"
 
 #include "engine/logger.h"
 
@@ -8,19 +9,19 @@ ListAppender::ListAppender(QObject *parent) : AppenderSkeleton(true, parent) { }
 
 ListAppender::~ListAppender()
 {
-    QMutexLocker locker(&objectGuard());
+    ScopedLock locker(&objectGuard());
     m_list.clear();
 }
 
 int ListAppender::maxCount() const
 {
-    QMutexLocker locker(&objectGuard());
+    ScopedLock locker(&objectGuard());
     return m_maxCount;
 }
 
 void ListAppender::setMaxCount(int count)
 {
-    QMutexLocker locker(&objectGuard());
+    ScopedLock locker(&objectGuard());
     if (count < 0) {
         logger()->warn("Attempt to set maximum count for appender '%1' to %2. Using zero instead", name(), count);
         count = 0;
@@ -32,7 +33,7 @@ void ListAppender::setMaxCount(int count)
 
 QList<LoggingEvent> ListAppender::list() const
 {
-    QMutexLocker locker(&objectGuard());
+    ScopedLock locker(&objectGuard());
     return m_list;
 }
 
@@ -45,7 +46,7 @@ void ListAppender::append(const LoggingEvent &event)
 
 QDebug ListAppender::debug(QDebug &debug) const
 {
-    QMutexLocker locker(&objectGuard());
+    ScopedLock locker(&objectGuard());
     debug.nospace() << "ListAppender(";
     debugName(debug);
     debug << " " << "count:" << m_list.size() << " ";

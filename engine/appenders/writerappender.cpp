@@ -1,4 +1,5 @@
 #include "engine/appenders/writerappender.h"
+#include "engine/scopedlock.h"
 
 #include "engine/layouts/layout.h"
 
@@ -18,13 +19,13 @@ WriterAppender::~WriterAppender()
 
 QTextCodec *WriterAppender::encoding() const
 {
-    QMutexLocker locker(&objectGuard());
+    ScopedLock locker(&objectGuard());
     return m_encoding;
 }
 
 void WriterAppender::setEncoding(QTextCodec *codec)
 {
-    QMutexLocker locker(&objectGuard());
+    ScopedLock locker(&objectGuard());
     if (codec == m_encoding)
         return;
     m_encoding = codec;
@@ -34,7 +35,7 @@ void WriterAppender::setEncoding(QTextCodec *codec)
 
 void WriterAppender::setWriter(QTextStream *writer)
 {
-    QMutexLocker locker(&objectGuard());
+    ScopedLock locker(&objectGuard());
     closeWriter();
     m_writer = writer;
     if (m_encoding && m_writer)
@@ -44,7 +45,7 @@ void WriterAppender::setWriter(QTextStream *writer)
 
 void WriterAppender::activate()
 {
-    QMutexLocker locker(&objectGuard());
+    ScopedLock locker(&objectGuard());
     if (!m_writer) {
         reportError("Activation of Appender '%1' that requires writer and has no writer set",
                 LOGENGINE_APPENDER_ERROR(APPENDER_ACTIVATE_MISSING_WRITER_ERROR));
@@ -55,7 +56,7 @@ void WriterAppender::activate()
 
 void WriterAppender::close()
 {
-    QMutexLocker locker(&objectGuard());
+    ScopedLock locker(&objectGuard());
     if (isClosed())
         return;
     AppenderSkeleton::close();

@@ -2,6 +2,7 @@
 
 #include "engine/initialisationhelper.h"
 #include "engine/layouts/datetime.h"
+#include "engine/scopedlock.h"
 #include "engine/loggingevent.h"
 
 #include <limits>
@@ -60,6 +61,7 @@ QString DatePatternConverter::convert(qint64 milliSeconds) const
     }
     const qint64 second = floorDiv(milliSeconds, 1000);
     if (m_cacheGuard.tryLock()) {
+        ScopedLock::acquired(&m_cacheGuard);
         if (milliSeconds != m_cachedMilliSecond) {
             if (second != m_cachedSecond) {
                 m_cachedSecond = second;
@@ -73,6 +75,7 @@ QString DatePatternConverter::convert(qint64 milliSeconds) const
             m_cachedMilliSecond = milliSeconds;
         }
         QString text = m_cachedText;
+        ScopedLock::releasing(&m_cacheGuard);
         m_cacheGuard.unlock();
         return text;
     }

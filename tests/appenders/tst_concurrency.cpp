@@ -7,9 +7,8 @@
 #include <QBuffer>
 #include <QHash>
 #include <QTest>
-#include <QThread>
-
 #include <atomic>
+#include <thread>
 #include <vector>
 
 using namespace LogEngine;
@@ -42,14 +41,7 @@ void tst_Concurrency::loggingWhileReconfiguring()
     Hierarchy churned;
 
     std::atomic<bool> done { false };
-    std::vector<QThread *> workers;
-    for (int t = 0; t < threads; ++t) {
-        workers.push_back(QThread::create([target, t] {
-            for (int i = 0; i < perThread; ++i)
-                target->info("thread %1 line %2 with some padding text", t, i);
-        }));
-    }
-    QThread *mutator = QThread::create([&] {
+    std::thread mutator([&] {
         int round = 0;
         while (!done.load()) {
             LogObjectPtr<ListAppender> extra(new ListAppender);
@@ -64,16 +56,17 @@ void tst_Concurrency::loggingWhileReconfiguring()
             churned.resetConfiguration();
         }
     });
-    mutator->start();
-    for (QThread *worker : workers)
-        worker->start();
-    for (QThread *worker : workers) {
-        worker->wait();
-        delete worker;
+    std::vector<std::thread> workers;
+    for (int t = 0; t < threads; ++t) {
+        workers.emplace_back([target, t] {
+            for (int i = 0; i < perThread; ++i)
+                target->info("thread %1 line %2 with some padding text", t, i);
+        });
     }
+    for (std::thread &worker : workers)
+        worker.join();
     done.store(true);
-    mutator->wait();
-    delete mutator;
+    mutator.join();
     target->removeAppender(writer.data());
 
     stream.flush();

@@ -4,7 +4,7 @@
 
 QList<CapturedMessage> CapturingAppender::messages() const
 {
-    QMutexLocker locker(&m_mutex);
+    std::lock_guard<std::mutex> locker(m_mutex);
     return m_messages;
 }
 
@@ -18,7 +18,7 @@ QStringList CapturingAppender::texts() const
 
 void CapturingAppender::clear()
 {
-    QMutexLocker locker(&m_mutex);
+    std::lock_guard<std::mutex> locker(m_mutex);
     m_messages.clear();
 }
 
@@ -29,7 +29,7 @@ int CapturingAppender::count(const QString &text) const
 
 void CapturingAppender::append(const LogEngine::LoggingEvent &event)
 {
-    QMutexLocker locker(&m_mutex);
+    std::lock_guard<std::mutex> locker(m_mutex);
     m_messages.append({ event.level().toInt(), event.loggerName(), event.message() });
 }
 

@@ -6,7 +6,8 @@
 #include "engine/loggingevent.h"
 
 #include <QList>
-#include <QMutex>
+
+#include <mutex>
 
 // What one captured event said.
 struct CapturedMessage {
@@ -37,7 +38,7 @@ protected:
     void append(const LogEngine::LoggingEvent &event) override;
 
 private:
-    mutable QMutex m_mutex;
+    mutable std::mutex m_mutex; // visible to the thread sanitizer, unlike QMutex
     QList<CapturedMessage> m_messages;
 };
 

@@ -4,8 +4,7 @@
 
 #include <QPointer>
 #include <QTest>
-#include <QThread>
-
+#include <thread>
 #include <vector>
 
 using LogEngine::LogObject;
@@ -94,20 +93,17 @@ void tst_LogObject::concurrentCopiesKeepCountExact()
 {
     QPointer<Counted> watch = new Counted;
     LogObjectPtr<Counted> holder(watch.data());
-    std::vector<QThread *> threads;
+    std::vector<std::thread> threads;
     for (int t = 0; t < 4; ++t) {
-        threads.push_back(QThread::create([&holder] {
+        threads.emplace_back([&holder] {
             for (int i = 0; i < 20000; ++i) {
                 LogObjectPtr<Counted> copy(holder);
                 LogObjectPtr<Counted> other = copy;
             }
-        }));
-        threads.back()->start();
+        });
     }
-    for (QThread *thread : threads) {
-        thread->wait();
-        delete thread;
-    }
+    for (std::thread &thread : threads)
+        thread.join();
     QVERIFY(watch);
     QCOMPARE(watch->referenceCount(), 1);
 }
