@@ -21,7 +21,8 @@
 
 using namespace LogEngine;
 
-namespace {
+namespace
+{
 
 Logger *disabledLogger()
 {
@@ -123,8 +124,8 @@ void formatIsoLinePlainQt(benchmark::State &state)
     qint64 stamp = QDateTime::currentMSecsSinceEpoch();
     for (auto _ : state) {
         const QString line = QDateTime::fromMSecsSinceEpoch(++stamp).toString(QStringLiteral("yyyy-MM-dd hh:mm:ss.zzz"))
-                + QLatin1String(" [") + thread + QLatin1String("] ") + QStringLiteral("INFO").leftJustified(5)
-                + QLatin1Char(' ') + logger + QLatin1String(" - ") + message + QLatin1String("\r\n");
+            + QLatin1String(" [") + thread + QLatin1String("] ") + QStringLiteral("INFO").leftJustified(5)
+            + QLatin1Char(' ') + logger + QLatin1String(" - ") + message + QLatin1String("\r\n");
         benchmark::DoNotOptimize(line);
     }
 }
@@ -185,14 +186,14 @@ void deliverInfo(benchmark::State &state)
     }
 }
 BENCHMARK(deliverInfo)
-        ->ArgNames({ "file", "flush" })
-        ->Args({ 0, 0 })
-        ->Args({ 0, 1 })
-        ->Args({ 1, 0 })
-        ->Args({ 1, 1 })
-        ->Threads(1)
-        ->Threads(2)
-        ->UseRealTime();
+    ->ArgNames({ "file", "flush" })
+    ->Args({ 0, 0 })
+    ->Args({ 0, 1 })
+    ->Args({ 1, 0 })
+    ->Args({ 1, 1 })
+    ->Threads(1)
+    ->Threads(2)
+    ->UseRealTime();
 
 } // namespace
 

@@ -6,9 +6,11 @@
 
 #include <QDebug>
 
-namespace LogEngine {
+namespace LogEngine
+{
 
-namespace {
+namespace
+{
 
 std::atomic<Logger *> s_repositoryLogger { nullptr };
 
@@ -115,7 +117,8 @@ QDebug Hierarchy::debug(QDebug &debug) const
         ScopedLock locker(&m_objectGuard, ScopedLock::Read);
         count = m_loggers.size();
     }
-    debug.nospace() << "Hierarchy(" << "loggers:" << count << " threshold:" << threshold().toString()
+    debug.nospace() << "Hierarchy("
+                    << "loggers:" << count << " threshold:" << threshold().toString()
                     << " root-level:" << m_rootLogger->level().toString()
                     << " root-appenders:" << m_rootLogger->appenders().size() << ")";
     return debug;

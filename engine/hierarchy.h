@@ -8,7 +8,8 @@
 
 #include <atomic>
 
-namespace LogEngine {
+namespace LogEngine
+{
 
 /*!
  * The logger repository. It creates loggers together with their missing

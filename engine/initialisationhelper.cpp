@@ -9,15 +9,18 @@
 
 #include <atomic>
 
-namespace LogEngine {
+namespace LogEngine
+{
 
-namespace {
+namespace
+{
 
 std::atomic<InitialisationHelper *> s_instance { nullptr };
 
 } // namespace
 
-InitialisationHelper::InitialisationHelper() : m_startTime(QDateTime::currentMSecsSinceEpoch())
+InitialisationHelper::InitialisationHelper()
+    : m_startTime(QDateTime::currentMSecsSinceEpoch())
 {
     qRegisterMetaType<LogError>("LogEngine::LogError");
     qRegisterMetaType<Level>("LogEngine::Level");

@@ -3,7 +3,8 @@
 
 #include <QtGlobal>
 
-namespace LogEngine {
+namespace LogEngine
+{
 
 /*!
  * Created while the library loads: records the program start time (the

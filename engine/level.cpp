@@ -8,9 +8,11 @@
 #include <QDataStream>
 #include <QDebug>
 
-namespace LogEngine {
+namespace LogEngine
+{
 
-namespace {
+namespace
+{
 
 struct LevelName {
     int value;
@@ -19,9 +21,15 @@ struct LevelName {
 
 // The order is the one in which fromString tries the names.
 constexpr LevelName levelNames[] = {
-    { Level::OFF_INT, "OFF" },     { Level::FATAL_INT, "FATAL" }, { Level::ERROR_INT, "ERROR" },
-    { Level::WARN_INT, "WARN" },   { Level::INFO_INT, "INFO" },   { Level::DEBUG_INT, "DEBUG" },
-    { Level::TRACE_INT, "TRACE" }, { Level::ALL_INT, "ALL" },     { Level::NULL_INT, "NULL" },
+    { Level::OFF_INT, "OFF" },
+    { Level::FATAL_INT, "FATAL" },
+    { Level::ERROR_INT, "ERROR" },
+    { Level::WARN_INT, "WARN" },
+    { Level::INFO_INT, "INFO" },
+    { Level::DEBUG_INT, "DEBUG" },
+    { Level::TRACE_INT, "TRACE" },
+    { Level::ALL_INT, "ALL" },
+    { Level::NULL_INT, "NULL" },
 };
 
 QAtomicPointer<Logger> s_levelLogger;
@@ -55,8 +63,7 @@ Level Level::fromString(const QString &text, bool *ok)
         if (text == QLatin1String(entry.name) || text == QCoreApplication::translate("Level", entry.name))
             return Level(entry.value);
     }
-    levelLogger()->warn(
-            QStringLiteral("Use of invalid level string '%1'. Using 'Level::NULL_INT' instead.").arg(text));
+    levelLogger()->warn(QStringLiteral("Use of invalid level string '%1'. Using 'Level::NULL_INT' instead.").arg(text));
     if (ok)
         *ok = false;
     return Level(NULL_INT);

@@ -7,7 +7,8 @@
 class QDataStream;
 class QDebug;
 
-namespace LogEngine {
+namespace LogEngine
+{
 
 /*!
  * The engine's severity: one integer, ordered by value. Only nine values have
@@ -29,7 +30,10 @@ public:
         OFF_INT = 255
     };
 
-    constexpr Level(int value = NULL_INT) : m_value(value) { }
+    constexpr Level(int value = NULL_INT)
+        : m_value(value)
+    {
+    }
 
     constexpr int toInt() const { return m_value; }
     QString toString() const;

@@ -5,9 +5,11 @@
 #include <QDebug>
 #include <QTextCodec>
 
-namespace LogEngine {
+namespace LogEngine
+{
 
-namespace {
+namespace
+{
 
 QString trimmedMessage(const QString &message)
 {
@@ -36,18 +38,24 @@ constexpr int maxRecordsPerRead = 100000;
 
 } // namespace
 
-LogError::LogError() : m_code(0) { }
-
-LogError::LogError(const QString &message, int code, const QString &symbol, const QString &context) :
-    m_code(code), m_context(context), m_message(trimmedMessage(message)), m_symbol(symbol)
+LogError::LogError()
+    : m_code(0)
 {
 }
 
-LogError::LogError(const char *message, int code, const char *symbol, const char *context, Encoding encoding) :
-    m_code(code),
-    m_context(QString::fromLatin1(context)),
-    m_message(trimmedMessage(decode(message, encoding))),
-    m_symbol(QString::fromLatin1(symbol))
+LogError::LogError(const QString &message, int code, const QString &symbol, const QString &context)
+    : m_code(code)
+    , m_context(context)
+    , m_message(trimmedMessage(message))
+    , m_symbol(symbol)
+{
+}
+
+LogError::LogError(const char *message, int code, const char *symbol, const char *context, Encoding encoding)
+    : m_code(code)
+    , m_context(QString::fromLatin1(context))
+    , m_message(trimmedMessage(decode(message, encoding)))
+    , m_symbol(QString::fromLatin1(symbol))
 {
     if (m_symbol == QString::number(m_code))
         m_symbol.clear();
@@ -87,7 +95,7 @@ QString LogError::toString() const
 bool LogError::operator==(const LogError &other) const
 {
     return m_code == other.m_code && m_context == other.m_context && m_message == other.m_message
-            && m_symbol == other.m_symbol && m_args == other.m_args && m_causingErrors == other.m_causingErrors;
+        && m_symbol == other.m_symbol && m_args == other.m_args && m_causingErrors == other.m_causingErrors;
 }
 
 QDataStream &operator<<(QDataStream &out, const LogError &error)
@@ -169,8 +177,9 @@ QDataStream &operator>>(QDataStream &in, LogError &error)
 QDebug operator<<(QDebug debug, const LogError &error)
 {
     QDebugStateSaver saver(debug);
-    debug.nospace() << "LogError(" << "code:" << error.code() << " context:" << error.context()
-                    << " message:" << error.message() << " symbol:" << error.symbol() << " args:" << error.args()
+    debug.nospace() << "LogError("
+                    << "code:" << error.code() << " context:" << error.context() << " message:" << error.message()
+                    << " symbol:" << error.symbol() << " args:" << error.args()
                     << " causingerrors:" << error.causingErrors().size() << ")";
     return debug;
 }

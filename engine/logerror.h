@@ -9,7 +9,8 @@
 class QDataStream;
 class QDebug;
 
-namespace LogEngine {
+namespace LogEngine
+{
 
 /*!
  * The record by which the engine describes a failure. It is never thrown:
@@ -56,7 +57,7 @@ public:
     LogError();
     LogError(const QString &message, int code, const QString &symbol, const QString &context);
     explicit LogError(const char *message, int code = 0, const char *symbol = nullptr, const char *context = nullptr,
-            Encoding encoding = LATIN1_ENCODING);
+        Encoding encoding = LATIN1_ENCODING);
 
     int code() const { return m_code; }
     QString context() const { return m_context; }
@@ -71,8 +72,7 @@ public:
     void setSymbol(const QString &symbol) { m_symbol = symbol; }
 
     void addArg(const QVariant &arg) { m_args.append(arg); }
-    template<typename T>
-    LogError &operator<<(const T &value)
+    template <typename T> LogError &operator<<(const T &value)
     {
         addArg(QVariant::fromValue(value));
         return *this;

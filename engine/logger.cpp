@@ -8,9 +8,11 @@
 
 #include <QDebug>
 
-namespace LogEngine {
+namespace LogEngine
+{
 
-namespace {
+namespace
+{
 
 bool isConfiguratorList(Appender *appender)
 {
@@ -20,8 +22,11 @@ bool isConfiguratorList(Appender *appender)
 
 } // namespace
 
-Logger::Logger(LoggerRepository *repository, const Level &level, const QString &name, Logger *parent) :
-    m_name(name), m_repository(repository), m_level(level.toInt()), m_parent(parent)
+Logger::Logger(LoggerRepository *repository, const Level &level, const QString &name, Logger *parent)
+    : m_name(name)
+    , m_repository(repository)
+    , m_level(level.toInt())
+    , m_parent(parent)
 {
     setObjectName(name);
 }
@@ -119,8 +124,8 @@ void Logger::removeAppender(Appender *appender)
         }
     }
     if (!removed)
-        log->warn("Request to remove Appender '%2', which is not part of Logger '%1' appenders", m_name,
-                appender->name());
+        log->warn(
+            "Request to remove Appender '%2', which is not part of Logger '%1' appenders", m_name, appender->name());
     // `hold` may destroy the appender here, after the write lock is gone.
 }
 
@@ -183,9 +188,9 @@ QDebug Logger::debug(QDebug &debug) const
 {
     ScopedLock locker(&m_appenderGuard, ScopedLock::Read);
     QDebugStateSaver saver(debug);
-    debug.nospace() << "Logger(" << "name:" << m_name << " appenders:" << m_appenders.size()
-                    << " additivity:" << additivity() << " " << level() << " parentLogger:"
-                    << (m_parent ? m_parent->name() : QString()) << ")";
+    debug.nospace() << "Logger("
+                    << "name:" << m_name << " appenders:" << m_appenders.size() << " additivity:" << additivity() << " "
+                    << level() << " parentLogger:" << (m_parent ? m_parent->name() : QString()) << ")";
     return debug;
 }
 

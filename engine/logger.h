@@ -12,7 +12,8 @@
 
 #include <atomic>
 
-namespace LogEngine {
+namespace LogEngine
+{
 
 class Appender;
 class LoggerRepository;
@@ -73,8 +74,7 @@ public:
     // The message forms of every severity: a QString, a UTF-8 text, a UTF-8
     // text with one to three arguments for %1..%3, or an error record. The
     // arguments are formatted only when the request is enabled.
-    template<typename... Args>
-    void log(const Level &level, const char *message, const Args &...args)
+    template <typename... Args> void log(const Level &level, const char *message, const Args &...args)
     {
         if (isEnabledFor(level))
             logUnchecked(level, formatMessage(message, args...));
@@ -90,14 +90,19 @@ public:
             logUnchecked(level, error.toString());
     }
 
-#define LOGENGINE_SEVERITY_OPERATION(name, value)                                                                     \
-    template<typename... Args>                                                                                         \
-    void name(const char *message, const Args &...args)                                                                \
+#define LOGENGINE_SEVERITY_OPERATION(name, value)                                                                      \
+    template <typename... Args> void name(const char *message, const Args &...args)                                    \
     {                                                                                                                  \
         log(Level::value, message, args...);                                                                           \
     }                                                                                                                  \
-    void name(const QString &message) { log(Level::value, message); }                                                  \
-    void name(const LogError &error) { log(Level::value, error); }
+    void name(const QString &message)                                                                                  \
+    {                                                                                                                  \
+        log(Level::value, message);                                                                                    \
+    }                                                                                                                  \
+    void name(const LogError &error)                                                                                   \
+    {                                                                                                                  \
+        log(Level::value, error);                                                                                      \
+    }
 
     LOGENGINE_SEVERITY_OPERATION(trace, TRACE_INT)
     LOGENGINE_SEVERITY_OPERATION(debug, DEBUG_INT)
@@ -124,16 +129,23 @@ public:
 private:
     Logger *classLogger() const;
 
-    static QString argText(const QString &value) { return value; }
-    static QString argText(const char *value) { return QString::fromUtf8(value); }
-    template<typename T, typename = std::enable_if_t<std::is_integral_v<T>>>
-    static QString argText(T value)
+    static QString argText(const QString &value)
+    {
+        return value;
+    }
+    static QString argText(const char *value)
+    {
+        return QString::fromUtf8(value);
+    }
+    template <typename T, typename = std::enable_if_t<std::is_integral_v<T>>> static QString argText(T value)
     {
         return QString::number(value);
     }
-    static QString formatMessage(const char *message) { return QString::fromUtf8(message); }
-    template<typename... Args>
-    static QString formatMessage(const char *message, const Args &...args)
+    static QString formatMessage(const char *message)
+    {
+        return QString::fromUtf8(message);
+    }
+    template <typename... Args> static QString formatMessage(const char *message, const Args &...args)
     {
         static_assert(sizeof...(Args) <= 3, "at most three substitution arguments");
         // One pass over the text: an argument that contains %2 is not substituted again.

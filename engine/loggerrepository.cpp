@@ -1,6 +1,7 @@
 #include "engine/loggerrepository.h"
 
-namespace LogEngine {
+namespace LogEngine
+{
 
 LoggerRepository::~LoggerRepository() = default;
 

@@ -9,7 +9,8 @@
 
 class QDebug;
 
-namespace LogEngine {
+namespace LogEngine
+{
 
 class Logger;
 

@@ -13,9 +13,11 @@
 
 #include <atomic>
 
-namespace LogEngine {
+namespace LogEngine
+{
 
-namespace {
+namespace
+{
 
 // An atomic increment hands out the same numbers, in the same order of
 // taking, as a mutex around a plain counter would.
@@ -23,13 +25,17 @@ std::atomic<qint64> s_sequenceCounter { 0 };
 
 } // namespace
 
-LoggingEvent::LoggingEvent() : m_level(Level::NULL_INT), m_logger(nullptr)
+LoggingEvent::LoggingEvent()
+    : m_level(Level::NULL_INT)
+    , m_logger(nullptr)
 {
     capture();
 }
 
-LoggingEvent::LoggingEvent(const Logger *logger, const Level &level, const QString &message) :
-    m_level(level), m_logger(logger), m_message(message)
+LoggingEvent::LoggingEvent(const Logger *logger, const Level &level, const QString &message)
+    : m_level(level)
+    , m_logger(logger)
+    , m_message(message)
 {
     capture();
 }
@@ -57,8 +63,8 @@ QDataStream &operator<<(QDataStream &out, const LoggingEvent &event)
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
     QDataStream inner(&buffer);
-    inner << quint16(0) << event.m_level << event.loggerName() << event.m_message << event.m_ndc
-          << event.m_properties << event.m_sequenceNumber << event.m_threadName << event.m_timeStamp;
+    inner << quint16(0) << event.m_level << event.loggerName() << event.m_message << event.m_ndc << event.m_properties
+          << event.m_sequenceNumber << event.m_threadName << event.m_timeStamp;
     buffer.close();
     out << bytes;
     return out;
@@ -72,7 +78,7 @@ QDataStream &operator>>(QDataStream &in, LoggingEvent &event)
     quint16 version = 0;
     QString loggerName;
     inner >> version >> event.m_level >> loggerName >> event.m_message >> event.m_ndc >> event.m_properties
-            >> event.m_sequenceNumber >> event.m_threadName >> event.m_timeStamp;
+        >> event.m_sequenceNumber >> event.m_threadName >> event.m_timeStamp;
     event.m_logger = loggerName.isEmpty() ? nullptr : LogManager::logger(loggerName);
     return in;
 }
@@ -80,7 +86,8 @@ QDataStream &operator>>(QDataStream &in, LoggingEvent &event)
 QDebug operator<<(QDebug debug, const LoggingEvent &event)
 {
     QDebugStateSaver saver(debug);
-    debug.nospace() << "LoggingEvent(" << "level:" << event.level().toString() << " logger:" << event.loggerName()
+    debug.nospace() << "LoggingEvent("
+                    << "level:" << event.level().toString() << " logger:" << event.loggerName()
                     << " message:" << event.message() << " sequencenumber:" << event.sequenceNumber()
                     << " threadname:" << event.threadName() << " timestamp:" << event.timeStamp() << ")";
     return debug;

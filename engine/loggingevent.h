@@ -10,7 +10,8 @@
 class QDataStream;
 class QDebug;
 
-namespace LogEngine {
+namespace LogEngine
+{
 
 class Logger;
 

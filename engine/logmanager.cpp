@@ -6,11 +6,13 @@
 
 #include <QMutex>
 
-namespace LogEngine {
+namespace LogEngine
+{
 
 std::atomic<LogManager *> LogManager::s_instance { nullptr };
 
-namespace {
+namespace
+{
 
 std::atomic<QMutex *> s_singletonGuard { nullptr };
 
@@ -29,7 +31,10 @@ QMutex *singletonGuard()
 
 } // namespace
 
-LogManager::LogManager() : m_loggerRepository(new Hierarchy) { }
+LogManager::LogManager()
+    : m_loggerRepository(new Hierarchy)
+{
+}
 
 LogManager::~LogManager()
 {

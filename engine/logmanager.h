@@ -6,7 +6,8 @@
 
 #include <atomic>
 
-namespace LogEngine {
+namespace LogEngine
+{
 
 class Logger;
 class LoggerRepository;

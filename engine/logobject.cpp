@@ -2,9 +2,13 @@
 
 #include "engine/logmanager.h"
 
-namespace LogEngine {
+namespace LogEngine
+{
 
-LogObject::LogObject(QObject *parent) : QObject(parent) { }
+LogObject::LogObject(QObject *parent)
+    : QObject(parent)
+{
+}
 
 LogObject::~LogObject() = default;
 
@@ -18,8 +22,7 @@ Logger *LogObject::logger() const
 {
     Logger *logger = m_logger.loadAcquire();
     if (!logger) {
-        m_logger.testAndSetOrdered(nullptr,
-                LogManager::logger(QString::fromLatin1(metaObject()->className())));
+        m_logger.testAndSetOrdered(nullptr, LogManager::logger(QString::fromLatin1(metaObject()->className())));
         logger = m_logger.loadAcquire();
     }
     return logger;

@@ -6,7 +6,8 @@
 #include <QDebug>
 #include <QObject>
 
-namespace LogEngine {
+namespace LogEngine
+{
 
 class Logger;
 

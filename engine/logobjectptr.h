@@ -1,25 +1,30 @@
 #ifndef LOGENGINE_LOGOBJECTPTR_H
 #define LOGENGINE_LOGOBJECTPTR_H
 
-namespace LogEngine {
+namespace LogEngine
+{
 
 /*!
  * Owning pointer to a LogObject (or subclass): every copy holds one counted
  * reference. Assignment retains the new object before it releases the old
  * one, so re-assigning the object already held never deletes it.
  */
-template<class T>
-class LogObjectPtr
+template <class T> class LogObjectPtr
 {
 public:
-    LogObjectPtr(T *object = nullptr) : m_object(object)
+    LogObjectPtr(T *object = nullptr)
+        : m_object(object)
     {
         if (m_object)
             m_object->retain();
     }
-    LogObjectPtr(const LogObjectPtr &other) : LogObjectPtr(other.m_object) { }
-    template<class U>
-    LogObjectPtr(const LogObjectPtr<U> &other) : LogObjectPtr(other.data())
+    LogObjectPtr(const LogObjectPtr &other)
+        : LogObjectPtr(other.m_object)
+    {
+    }
+    template <class U>
+    LogObjectPtr(const LogObjectPtr<U> &other)
+        : LogObjectPtr(other.data())
     {
     }
     ~LogObjectPtr()

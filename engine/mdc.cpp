@@ -2,7 +2,8 @@
 
 #include "engine/threadstore.h"
 
-namespace LogEngine {
+namespace LogEngine
+{
 
 QHash<QString, QString> MDC::context()
 {

@@ -4,7 +4,8 @@
 #include <QHash>
 #include <QString>
 
-namespace LogEngine {
+namespace LogEngine
+{
 
 /*!
  * The mapped diagnostic context: a per-thread map of texts. The library only

@@ -4,7 +4,8 @@
 
 #include <QStack>
 
-namespace LogEngine {
+namespace LogEngine
+{
 
 QString NDC::peek()
 {

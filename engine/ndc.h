@@ -3,7 +3,8 @@
 
 #include <QString>
 
-namespace LogEngine {
+namespace LogEngine
+{
 
 /*!
  * The nested diagnostic context: a per-thread stack of texts. The library

@@ -18,7 +18,8 @@ extern "C" void __tsan_acquire(void *address);
 extern "C" void __tsan_release(void *address);
 #endif
 
-namespace LogEngine {
+namespace LogEngine
+{
 
 /*!
  * \internal
@@ -31,7 +32,9 @@ class ScopedLock
 public:
     enum Mode { Read, Write };
 
-    ScopedLock(QReadWriteLock *lock, Mode mode) : m_lock(lock), m_kind(mode == Read ? ReadKind : WriteKind)
+    ScopedLock(QReadWriteLock *lock, Mode mode)
+        : m_lock(lock)
+        , m_kind(mode == Read ? ReadKind : WriteKind)
     {
         if (mode == Read)
             lock->lockForRead();
@@ -39,12 +42,16 @@ public:
             lock->lockForWrite();
         acquired();
     }
-    explicit ScopedLock(QRecursiveMutex *mutex) : m_lock(mutex), m_kind(RecursiveKind)
+    explicit ScopedLock(QRecursiveMutex *mutex)
+        : m_lock(mutex)
+        , m_kind(RecursiveKind)
     {
         mutex->lock();
         acquired();
     }
-    explicit ScopedLock(QMutex *mutex) : m_lock(mutex), m_kind(MutexKind)
+    explicit ScopedLock(QMutex *mutex)
+        : m_lock(mutex)
+        , m_kind(MutexKind)
     {
         mutex->lock();
         acquired();
@@ -89,7 +96,10 @@ public:
 private:
     enum Kind { ReadKind, WriteKind, RecursiveKind, MutexKind };
 
-    void acquired() { acquired(m_lock); }
+    void acquired()
+    {
+        acquired(m_lock);
+    }
 
     void *m_lock;
     Kind m_kind;

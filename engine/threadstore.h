@@ -4,7 +4,8 @@
 #include <QAtomicPointer>
 #include <QThreadStorage>
 
-namespace LogEngine {
+namespace LogEngine
+{
 
 /*!
  * \internal
@@ -12,8 +13,7 @@ namespace LogEngine {
  * created by the first thread that asks for it and published with a
  * compare-and-swap (the loser deletes its own). It lives until process end.
  */
-template<class T>
-class ThreadStore
+template <class T> class ThreadStore
 {
 public:
     using Store = QThreadStorage<T *>;

@@ -3,8 +3,9 @@
 #include "engine/loggingevent.h"
 #include "qorvlogwidget.h"
 
-QORVLogEngineLogWidgetAppender::QORVLogEngineLogWidgetAppender(QORVLogWidget *widget, QObject *parent) :
-    AppenderSkeleton(false, parent), m_widget(widget)
+QORVLogEngineLogWidgetAppender::QORVLogEngineLogWidgetAppender(QORVLogWidget *widget, QObject *parent)
+    : AppenderSkeleton(false, parent)
+    , m_widget(widget)
 {
 }
 

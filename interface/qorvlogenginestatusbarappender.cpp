@@ -3,14 +3,16 @@
 #include "engine/loggingevent.h"
 #include "qorvlogstatusbar.h"
 
-namespace {
+namespace
+{
 
 constexpr int displayTimeout = 5000;
 
 } // namespace
 
-QORVLogEngineStatusBarAppender::QORVLogEngineStatusBarAppender(QORVLogStatusBar *statusBar, QObject *parent) :
-    AppenderSkeleton(false, parent), m_widget(statusBar)
+QORVLogEngineStatusBarAppender::QORVLogEngineStatusBarAppender(QORVLogStatusBar *statusBar, QObject *parent)
+    : AppenderSkeleton(false, parent)
+    , m_widget(statusBar)
 {
 }
 

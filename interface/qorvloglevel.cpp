@@ -4,7 +4,8 @@
 
 #include <QCoreApplication>
 
-namespace {
+namespace
+{
 
 const char *const displayNames[] = { QT_TRANSLATE_NOOP("QORVLogLevel", "NULL"),
     QT_TRANSLATE_NOOP("QORVLogLevel", "ALL"), QT_TRANSLATE_NOOP("QORVLogLevel", "TRACE"),

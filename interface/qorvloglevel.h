@@ -6,7 +6,8 @@
 #include <QMetaType>
 #include <QString>
 
-namespace LogEngine {
+namespace LogEngine
+{
 class Level;
 }
 
@@ -35,8 +36,14 @@ public:
         OffLevel = 10
     };
 
-    QORVLogLevel(Level level = InfoLevel) : m_level(level) { }
-    QORVLogLevel(ORV_MsgLevel msgLevel) : m_level(convertFromORVMsgLevel(msgLevel)) { }
+    QORVLogLevel(Level level = InfoLevel)
+        : m_level(level)
+    {
+    }
+    QORVLogLevel(ORV_MsgLevel msgLevel)
+        : m_level(convertFromORVMsgLevel(msgLevel))
+    {
+    }
     QORVLogLevel &operator=(const QORVLogLevel &other) = default;
     QORVLogLevel(const QORVLogLevel &other) = default;
 

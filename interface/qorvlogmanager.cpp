@@ -5,7 +5,11 @@
 #include <QCoreApplication>
 #include <QPointer>
 
-QORVLogManager::QORVLogManager(QObject *parent) : QObject(parent), m_indentation(QStringLiteral("    ")) { }
+QORVLogManager::QORVLogManager(QObject *parent)
+    : QObject(parent)
+    , m_indentation(QStringLiteral("    "))
+{
+}
 
 QORVLogManager::~QORVLogManager() = default;
 
@@ -69,20 +73,48 @@ bool QORVLogManager::isEnabledFor(const QORVLogLevel &level, const QString &logg
     return getLevel(loggerName) <= level;
 }
 
-void QORVLogManager::addLogWidget(QORVLogWidget *, const QString &) { }
-void QORVLogManager::removeLogWidget(QORVLogWidget *, const QString &) { }
-void QORVLogManager::addStatusBar(QORVLogStatusBar *, const QString &) { }
-void QORVLogManager::removeStatusBar(QORVLogStatusBar *, const QString &) { }
-void QORVLogManager::addFile(const QString &, const QString &) { }
-void QORVLogManager::removeFile(const QString &, const QString &) { }
-void QORVLogManager::trace(const QString &, const QString &) const { }
-void QORVLogManager::debug(const QString &, const QString &) const { }
-void QORVLogManager::info(const QString &, const QString &) const { }
-void QORVLogManager::warn(const QString &, const QString &) const { }
-void QORVLogManager::error(const QString &, const QString &) const { }
-void QORVLogManager::fatal(const QString &, const QString &) const { }
-void QORVLogManager::stat(const QString &, const QString &) const { }
-void QORVLogManager::status(const QString &, const QString &) const { }
+void QORVLogManager::addLogWidget(QORVLogWidget *, const QString &)
+{
+}
+void QORVLogManager::removeLogWidget(QORVLogWidget *, const QString &)
+{
+}
+void QORVLogManager::addStatusBar(QORVLogStatusBar *, const QString &)
+{
+}
+void QORVLogManager::removeStatusBar(QORVLogStatusBar *, const QString &)
+{
+}
+void QORVLogManager::addFile(const QString &, const QString &)
+{
+}
+void QORVLogManager::removeFile(const QString &, const QString &)
+{
+}
+void QORVLogManager::trace(const QString &, const QString &) const
+{
+}
+void QORVLogManager::debug(const QString &, const QString &) const
+{
+}
+void QORVLogManager::info(const QString &, const QString &) const
+{
+}
+void QORVLogManager::warn(const QString &, const QString &) const
+{
+}
+void QORVLogManager::error(const QString &, const QString &) const
+{
+}
+void QORVLogManager::fatal(const QString &, const QString &) const
+{
+}
+void QORVLogManager::stat(const QString &, const QString &) const
+{
+}
+void QORVLogManager::status(const QString &, const QString &) const
+{
+}
 
 void QORVLogManager::log(const QORVLogLevel &level, const QString &message, const QString &loggerName) const
 {

@@ -1,6 +1,9 @@
 #include "qorvlogmanagerregistry.h"
 
-QORVLogManagerRegistry::QORVLogManagerRegistry(QObject *parent) : QObject(parent) { }
+QORVLogManagerRegistry::QORVLogManagerRegistry(QObject *parent)
+    : QObject(parent)
+{
+}
 
 QORVLogManagerRegistry::~QORVLogManagerRegistry() = default;
 

@@ -1,5 +1,8 @@
 #include "qorvlogstatusbar.h"
 
-QORVLogStatusBar::QORVLogStatusBar(QWidget *parent) : QStatusBar(parent) { }
+QORVLogStatusBar::QORVLogStatusBar(QWidget *parent)
+    : QStatusBar(parent)
+{
+}
 
 QORVLogStatusBar::~QORVLogStatusBar() = default;

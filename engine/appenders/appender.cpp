@@ -1,8 +1,12 @@
 #include "engine/appenders/appender.h"
 
-namespace LogEngine {
+namespace LogEngine
+{
 
-Appender::Appender(QObject *parent) : LogObject(parent) { }
+Appender::Appender(QObject *parent)
+    : LogObject(parent)
+{
+}
 
 Appender::~Appender() = default;
 

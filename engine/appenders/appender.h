@@ -4,7 +4,8 @@
 #include "engine/layouts/layout.h"
 #include "engine/logobject.h"
 
-namespace LogEngine {
+namespace LogEngine
+{
 
 class Filter;
 class LoggingEvent;

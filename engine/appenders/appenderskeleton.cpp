@@ -4,11 +4,19 @@
 #include "engine/logger.h"
 #include "engine/loggingevent.h"
 
-namespace LogEngine {
+namespace LogEngine
+{
 
-AppenderSkeleton::AppenderSkeleton(QObject *parent) : AppenderSkeleton(true, parent) { }
+AppenderSkeleton::AppenderSkeleton(QObject *parent)
+    : AppenderSkeleton(true, parent)
+{
+}
 
-AppenderSkeleton::AppenderSkeleton(bool isActive, QObject *parent) : Appender(parent), m_isActive(isActive) { }
+AppenderSkeleton::AppenderSkeleton(bool isActive, QObject *parent)
+    : Appender(parent)
+    , m_isActive(isActive)
+{
+}
 
 AppenderSkeleton::~AppenderSkeleton()
 {
@@ -73,7 +81,7 @@ void AppenderSkeleton::activate()
     ScopedLock locker(&m_objectGuard);
     if (requiresLayout() && !m_layout) {
         reportError("Activation of appender '%1' that requires layout and has no layout set",
-                LOGENGINE_APPENDER_ERROR(APPENDER_ACTIVATE_MISSING_LAYOUT_ERROR));
+            LOGENGINE_APPENDER_ERROR(APPENDER_ACTIVATE_MISSING_LAYOUT_ERROR));
         return;
     }
     m_isActive.store(true, std::memory_order_relaxed);
@@ -95,7 +103,11 @@ void AppenderSkeleton::handleEvent(const LoggingEvent &event)
         return;
     struct RecursionGuard {
         bool &flag;
-        explicit RecursionGuard(bool &f) : flag(f) { flag = true; }
+        explicit RecursionGuard(bool &f)
+            : flag(f)
+        {
+            flag = true;
+        }
         ~RecursionGuard() { flag = false; }
     } guard(m_appendRecursionGuard);
 
@@ -125,14 +137,14 @@ bool AppenderSkeleton::canAppend() const
     }
     if (requiresLayout() && !m_layout) {
         reportError("Use of appender '%1' that requires layout and has no layout set",
-                LOGENGINE_APPENDER_ERROR(APPENDER_USE_MISSING_LAYOUT_ERROR));
+            LOGENGINE_APPENDER_ERROR(APPENDER_USE_MISSING_LAYOUT_ERROR));
         return false;
     }
     return true;
 }
 
 void AppenderSkeleton::reportError(const char *message, LogError::ErrorCode code, const char *symbol,
-        const QList<QVariant> &extraArgs, const LogError &cause) const
+    const QList<QVariant> &extraArgs, const LogError &cause) const
 {
     Logger *log = logger();
     if (!log->isErrorEnabled())

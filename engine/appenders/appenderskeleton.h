@@ -11,7 +11,8 @@
 
 #include <atomic>
 
-namespace LogEngine {
+namespace LogEngine
+{
 
 /*!
  * Base of every concrete appender. `handleEvent` locks the appender's
@@ -64,7 +65,7 @@ protected:
 
     /*! Logs an error record for this appender, with its name as %1 and `extraArgs` after it. */
     void reportError(const char *message, LogError::ErrorCode code, const char *symbol,
-            const QList<QVariant> &extraArgs = QList<QVariant>(), const LogError &cause = LogError()) const;
+        const QList<QVariant> &extraArgs = QList<QVariant>(), const LogError &cause = LogError()) const;
 
     /*! The items every appender description shares, each preceded by `label`. */
     void debugName(QDebug &debug) const;

@@ -5,12 +5,17 @@
 
 #include <cstdio>
 
-namespace LogEngine {
+namespace LogEngine
+{
 
-ConsoleAppender::ConsoleAppender(QObject *parent) : WriterAppender(parent) { }
+ConsoleAppender::ConsoleAppender(QObject *parent)
+    : WriterAppender(parent)
+{
+}
 
-ConsoleAppender::ConsoleAppender(Layout *layout, Target target, QObject *parent) :
-    WriterAppender(layout, parent), m_target(target)
+ConsoleAppender::ConsoleAppender(Layout *layout, Target target, QObject *parent)
+    : WriterAppender(layout, parent)
+    , m_target(target)
 {
 }
 
@@ -68,8 +73,9 @@ QDebug ConsoleAppender::debug(QDebug &debug) const
     debugFlags(debug, " ");
     debug << " ";
     debugLayout(debug);
-    debug << " " << "target:" << (m_target.load(std::memory_order_relaxed) == STDOUT_TARGET ? "STDOUT" : "STDERR")
-          << " " << "referencecount:" << referenceCount() << " ";
+    debug << " "
+          << "target:" << (m_target.load(std::memory_order_relaxed) == STDOUT_TARGET ? "STDOUT" : "STDERR") << " "
+          << "referencecount:" << referenceCount() << " ";
     debugThreshold(debug);
     debug << ")";
     return debug.space();

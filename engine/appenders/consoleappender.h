@@ -3,7 +3,8 @@
 
 #include "engine/appenders/writerappender.h"
 
-namespace LogEngine {
+namespace LogEngine
+{
 
 /*!
  * A writer appender on the process's standard output or standard error. It

@@ -1,14 +1,19 @@
 #include "engine/appenders/denyallfilter.h"
 
-namespace LogEngine {
+namespace LogEngine
+{
 
-DenyAllFilter::DenyAllFilter(QObject *parent) : Filter(parent) { }
+DenyAllFilter::DenyAllFilter(QObject *parent)
+    : Filter(parent)
+{
+}
 
 QDebug DenyAllFilter::debug(QDebug &debug) const
 {
     debug.nospace() << "DenyAllFilter(";
     debugNext(debug);
-    debug << "referencecount:" << referenceCount() << " " << ")";
+    debug << "referencecount:" << referenceCount() << " "
+          << ")";
     return debug.space();
 }
 

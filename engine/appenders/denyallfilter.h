@@ -3,7 +3,8 @@
 
 #include "engine/appenders/filter.h"
 
-namespace LogEngine {
+namespace LogEngine
+{
 
 /*! Denies every event; ends a chain that should pass only what an earlier filter accepted. */
 class DenyAllFilter : public Filter

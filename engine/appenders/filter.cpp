@@ -1,12 +1,18 @@
 #include "engine/appenders/filter.h"
 
-namespace LogEngine {
+namespace LogEngine
+{
 
-Filter::Filter(QObject *parent) : LogObject(parent) { }
+Filter::Filter(QObject *parent)
+    : LogObject(parent)
+{
+}
 
 Filter::~Filter() = default;
 
-void Filter::activate() { }
+void Filter::activate()
+{
+}
 
 void Filter::debugNext(QDebug &debug) const
 {

@@ -4,7 +4,8 @@
 #include "engine/logobject.h"
 #include "engine/logobjectptr.h"
 
-namespace LogEngine {
+namespace LogEngine
+{
 
 class LoggingEvent;
 
@@ -40,6 +41,5 @@ private:
 };
 
 } // namespace LogEngine
-
 
 #endif

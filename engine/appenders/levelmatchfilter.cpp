@@ -2,16 +2,22 @@
 
 #include "engine/loggingevent.h"
 
-namespace LogEngine {
+namespace LogEngine
+{
 
-LevelMatchFilter::LevelMatchFilter(QObject *parent) : Filter(parent) { }
+LevelMatchFilter::LevelMatchFilter(QObject *parent)
+    : Filter(parent)
+{
+}
 
 QDebug LevelMatchFilter::debug(QDebug &debug) const
 {
-    debug.nospace() << "LevelMatchFilter(" << "acceptonmatch:" << m_acceptOnMatch << " "
+    debug.nospace() << "LevelMatchFilter("
+                    << "acceptonmatch:" << m_acceptOnMatch << " "
                     << "leveltomatch:" << m_levelToMatch.toString() << " ";
     debugNext(debug);
-    debug << "referencecount:" << referenceCount() << " " << ")";
+    debug << "referencecount:" << referenceCount() << " "
+          << ")";
     return debug.space();
 }
 

@@ -4,7 +4,8 @@
 #include "engine/appenders/filter.h"
 #include "engine/level.h"
 
-namespace LogEngine {
+namespace LogEngine
+{
 
 /*! Decides on events of exactly one level and is neutral for all others. */
 class LevelMatchFilter : public Filter

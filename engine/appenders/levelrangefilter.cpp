@@ -2,16 +2,23 @@
 
 #include "engine/loggingevent.h"
 
-namespace LogEngine {
+namespace LogEngine
+{
 
-LevelRangeFilter::LevelRangeFilter(QObject *parent) : Filter(parent) { }
+LevelRangeFilter::LevelRangeFilter(QObject *parent)
+    : Filter(parent)
+{
+}
 
 QDebug LevelRangeFilter::debug(QDebug &debug) const
 {
-    debug.nospace() << "LevelRangeFilter(" << "acceptonmatch:" << m_acceptOnMatch << " "
-                    << "levelmin:" << m_levelMin.toString() << " " << "levelmax:" << m_levelMax.toString() << " ";
+    debug.nospace() << "LevelRangeFilter("
+                    << "acceptonmatch:" << m_acceptOnMatch << " "
+                    << "levelmin:" << m_levelMin.toString() << " "
+                    << "levelmax:" << m_levelMax.toString() << " ";
     debugNext(debug);
-    debug << "referencecount:" << referenceCount() << " " << ")";
+    debug << "referencecount:" << referenceCount() << " "
+          << ")";
     return debug.space();
 }
 

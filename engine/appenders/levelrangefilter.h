@@ -4,7 +4,8 @@
 #include "engine/appenders/filter.h"
 #include "engine/level.h"
 
-namespace LogEngine {
+namespace LogEngine
+{
 
 /*!
  * Denies events outside [levelMin, levelMax]; inside, it accepts or stays

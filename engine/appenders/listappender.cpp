@@ -3,9 +3,13 @@
 
 #include "engine/logger.h"
 
-namespace LogEngine {
+namespace LogEngine
+{
 
-ListAppender::ListAppender(QObject *parent) : AppenderSkeleton(true, parent) { }
+ListAppender::ListAppender(QObject *parent)
+    : AppenderSkeleton(true, parent)
+{
+}
 
 ListAppender::~ListAppender()
 {
@@ -49,11 +53,14 @@ QDebug ListAppender::debug(QDebug &debug) const
     ScopedLock locker(&objectGuard());
     debug.nospace() << "ListAppender(";
     debugName(debug);
-    debug << " " << "count:" << m_list.size() << " ";
+    debug << " "
+          << "count:" << m_list.size() << " ";
     debugFilter(debug);
     debug << " ";
     debugFlags(debug, " ");
-    debug << " " << "maxcount:" << m_maxCount << " " << "referencecount:" << referenceCount() << " ";
+    debug << " "
+          << "maxcount:" << m_maxCount << " "
+          << "referencecount:" << referenceCount() << " ";
     debugThreshold(debug);
     debug << ")";
     return debug.space();

@@ -6,7 +6,8 @@
 
 #include <QList>
 
-namespace LogEngine {
+namespace LogEngine
+{
 
 /*!
  * Keeps copies of the events it is handed, optionally bounded. A full list

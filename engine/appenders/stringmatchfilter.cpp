@@ -2,14 +2,20 @@
 
 #include "engine/loggingevent.h"
 
-namespace LogEngine {
+namespace LogEngine
+{
 
-StringMatchFilter::StringMatchFilter(QObject *parent) : Filter(parent) { }
+StringMatchFilter::StringMatchFilter(QObject *parent)
+    : Filter(parent)
+{
+}
 
 QDebug StringMatchFilter::debug(QDebug &debug) const
 {
-    debug.nospace() << "StringMatchFilter(" << "acceptonmatch:" << m_acceptOnMatch << " "
-                    << "referencecount:" << referenceCount() << " " << "stringtomatch:" << m_stringToMatch << " ";
+    debug.nospace() << "StringMatchFilter("
+                    << "acceptonmatch:" << m_acceptOnMatch << " "
+                    << "referencecount:" << referenceCount() << " "
+                    << "stringtomatch:" << m_stringToMatch << " ";
     debugNext(debug);
     debug << ")";
     return debug.space();

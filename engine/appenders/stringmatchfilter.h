@@ -3,7 +3,8 @@
 
 #include "engine/appenders/filter.h"
 
-namespace LogEngine {
+namespace LogEngine
+{
 
 /*! Decides on events whose message contains a text (case-sensitive). */
 class StringMatchFilter : public Filter

@@ -3,11 +3,16 @@
 
 #include "engine/layouts/layout.h"
 
-namespace LogEngine {
+namespace LogEngine
+{
 
-WriterAppender::WriterAppender(QObject *parent) : AppenderSkeleton(false, parent) { }
+WriterAppender::WriterAppender(QObject *parent)
+    : AppenderSkeleton(false, parent)
+{
+}
 
-WriterAppender::WriterAppender(Layout *layout, QObject *parent) : AppenderSkeleton(false, parent)
+WriterAppender::WriterAppender(Layout *layout, QObject *parent)
+    : AppenderSkeleton(false, parent)
 {
     setLayout(layout);
 }
@@ -48,7 +53,7 @@ void WriterAppender::activate()
     ScopedLock locker(&objectGuard());
     if (!m_writer) {
         reportError("Activation of Appender '%1' that requires writer and has no writer set",
-                LOGENGINE_APPENDER_ERROR(APPENDER_ACTIVATE_MISSING_WRITER_ERROR));
+            LOGENGINE_APPENDER_ERROR(APPENDER_ACTIVATE_MISSING_WRITER_ERROR));
         return;
     }
     AppenderSkeleton::activate();
@@ -66,8 +71,8 @@ void WriterAppender::close()
 bool WriterAppender::canAppend() const
 {
     if (!m_writer) {
-        reportError("Use of appender '%1' without a writer set",
-                LOGENGINE_APPENDER_ERROR(APPENDER_USE_MISSING_WRITER_ERROR));
+        reportError(
+            "Use of appender '%1' without a writer set", LOGENGINE_APPENDER_ERROR(APPENDER_USE_MISSING_WRITER_ERROR));
         return false;
     }
     return AppenderSkeleton::canAppend();
@@ -124,7 +129,8 @@ QDebug WriterAppender::debug(QDebug &debug) const
     QTextCodec *codec = encoding();
     debug.nospace() << "WriterAppender(";
     debugName(debug);
-    debug << " " << "encoding:" << (codec ? QString::fromLatin1(codec->name()) : QString()) << " ";
+    debug << " "
+          << "encoding:" << (codec ? QString::fromLatin1(codec->name()) : QString()) << " ";
     debugFilter(debug);
     debug << "immediateFlush:" << immediateFlush();
     debugFlags(debug, "");

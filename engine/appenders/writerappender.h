@@ -6,7 +6,8 @@
 #include <QTextCodec>
 #include <QTextStream>
 
-namespace LogEngine {
+namespace LogEngine
+{
 
 /*!
  * Writes each event's layout text to a QTextStream it does not own. The

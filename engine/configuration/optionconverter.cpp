@@ -9,9 +9,11 @@
 
 #include <limits>
 
-namespace LogEngine {
+namespace LogEngine
+{
 
-namespace {
+namespace
+{
 
 std::atomic<Logger *> s_converterLogger { nullptr };
 
@@ -29,15 +31,15 @@ Logger *converterLogger()
 void reportInvalidOption(const char *message, const QString &option)
 {
     LogError error(message, LogError::CONFIGURATOR_INVALID_OPTION_ERROR, "CONFIGURATOR_INVALID_OPTION_ERROR",
-            "LogEngine::OptionConverter");
+        "LogEngine::OptionConverter");
     error << option;
     converterLogger()->error(error);
 }
 
 void reportSubstitutionError(const char *message, const QString &reference, int position, const QString &value)
 {
-    LogError error(message, LogError::CONFIGURATOR_INVALID_SUBSTITUTION_ERROR, "CONFIGURATOR_INVALID_SUBSTITUTION_ERROR",
-            "LogEngine::OptionConverter");
+    LogError error(message, LogError::CONFIGURATOR_INVALID_SUBSTITUTION_ERROR,
+        "CONFIGURATOR_INVALID_SUBSTITUTION_ERROR", "LogEngine::OptionConverter");
     error << reference << position << value;
     converterLogger()->error(error);
 }
@@ -69,19 +71,19 @@ QString substitute(const Properties &properties, const QString &key, Expansion &
         const int end = value.indexOf(QLatin1Char('}'), begin + 2);
         if (end < 0) {
             LogError error("Missing closing bracket for opening bracket at %1. Invalid subsitution in value %2.",
-                    LogError::CONFIGURATOR_INVALID_SUBSTITUTION_ERROR, "CONFIGURATOR_INVALID_SUBSTITUTION_ERROR",
-                    "LogEngine::OptionConverter");
+                LogError::CONFIGURATOR_INVALID_SUBSTITUTION_ERROR, "CONFIGURATOR_INVALID_SUBSTITUTION_ERROR",
+                "LogEngine::OptionConverter");
             error << begin << value;
             converterLogger()->error(error);
             break;
         }
         const QString reference = value.mid(begin + 2, end - begin - 2);
         if (expansion.active.contains(reference)) {
-            reportSubstitutionError("Cyclic reference to key '%1' at %2. Invalid subsitution in value %3.", reference,
-                    begin, value);
+            reportSubstitutionError(
+                "Cyclic reference to key '%1' at %2. Invalid subsitution in value %3.", reference, begin, value);
         } else if (expansion.active.size() >= maxNesting || --expansion.budget < 0) {
             reportSubstitutionError("Reference to key '%1' at %2 nested too deeply. Invalid subsitution in value %3.",
-                    reference, begin, value);
+                reference, begin, value);
             if (expansion.budget < 0)
                 break;
         } else {

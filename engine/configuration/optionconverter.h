@@ -5,7 +5,8 @@
 
 #include <QString>
 
-namespace LogEngine {
+namespace LogEngine
+{
 
 class Properties;
 

@@ -4,15 +4,17 @@
 #include "engine/logmanager.h"
 
 #include <QIODevice>
-#include <QSettings>
 #include <QSet>
+#include <QSettings>
 #include <QTextStream>
 
 #include <cstring>
 
-namespace LogEngine {
+namespace LogEngine
+{
 
-namespace {
+namespace
+{
 
 std::atomic<Logger *> s_propertiesLogger { nullptr };
 
@@ -138,8 +140,8 @@ void Properties::parseProperty(const QString &text, int startLine)
             break;
         case KEY_ESCAPE:
             if (c == '\0' || !std::strchr(keyEscapes, c))
-                log->warn("Unknown escape sequence '\\%1' in key of property starting at line %2", QString(ch),
-                        startLine);
+                log->warn(
+                    "Unknown escape sequence '\\%1' in key of property starting at line %2", QString(ch), startLine);
             key += ch;
             state = KEY;
             break;
@@ -153,8 +155,8 @@ void Properties::parseProperty(const QString &text, int startLine)
             if (const char *found = c ? std::strchr(valueEscapes, c) : nullptr) {
                 value += QLatin1Char(valueReplacements[found - valueEscapes]);
             } else {
-                log->warn("Unknown escape sequence '\\%1' in value of property starting at line %2", QString(ch),
-                        startLine);
+                log->warn(
+                    "Unknown escape sequence '\\%1' in value of property starting at line %2", QString(ch), startLine);
                 value += ch;
             }
             state = VALUE;

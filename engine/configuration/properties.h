@@ -8,7 +8,8 @@
 class QIODevice;
 class QSettings;
 
-namespace LogEngine {
+namespace LogEngine
+{
 
 /*!
  * Key/value pairs of a log4j-style configuration, read from a properties
@@ -20,7 +21,10 @@ namespace LogEngine {
 class Properties : public QHash<QString, QString>
 {
 public:
-    explicit Properties(Properties *defaultProperties = nullptr) : m_defaultProperties(defaultProperties) { }
+    explicit Properties(Properties *defaultProperties = nullptr)
+        : m_defaultProperties(defaultProperties)
+    {
+    }
 
     void load(QIODevice *device);
     void load(QSettings &settings);

@@ -2,7 +2,8 @@
 
 #include "engine/loggingevent.h"
 
-namespace LogEngine {
+namespace LogEngine
+{
 
 QString BasicPatternConverter::convert(const LoggingEvent &event) const
 {
@@ -22,8 +23,8 @@ QString BasicPatternConverter::convert(const LoggingEvent &event) const
 QDebug BasicPatternConverter::debug(QDebug &debug) const
 {
     static const char *const names[] = { "MESSAGE_CONVERTER", "NDC_CONVERTER", "LEVEL_CONVERTER", "THREAD_CONVERTER" };
-    debug.nospace() << "BasicPatternConverter(" << m_formattingInfo << " type:"
-                    << (m_type >= 0 && m_type <= THREAD_CONVERTER ? names[m_type] : "") << ")";
+    debug.nospace() << "BasicPatternConverter(" << m_formattingInfo
+                    << " type:" << (m_type >= 0 && m_type <= THREAD_CONVERTER ? names[m_type] : "") << ")";
     return debug.space();
 }
 

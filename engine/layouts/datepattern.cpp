@@ -3,9 +3,11 @@
 #include <QDateTime>
 #include <QLocale>
 
-namespace LogEngine {
+namespace LogEngine
+{
 
-namespace {
+namespace
+{
 
 const QString patternLetters = QStringLiteral("'dMyhHmszAPapw");
 
@@ -112,13 +114,32 @@ void DatePattern::addToken(QStringView token, bool amPmMode)
         Op op;
     };
     static const Row rows[] = {
-        { "dddd", DayLong },     { "ddd", DayShort },      { "dd", Day2 },       { "d", Day1 },
-        { "MMMM", MonthLong },   { "MMM", MonthShort },    { "MM", Month2 },     { "M", Month1 },
-        { "yyyy", Year4 },       { "yy", Year2 },          { "hh", Hour12Two },  { "HH", Hour2 },
-        { "h", Hour12One },      { "H", Hour1 },           { "mm", Minute2 },    { "m", Minute1 },
-        { "ss", Second2 },       { "s", Second1 },         { "zzz", Milli3 },    { "z", Milli1 },
-        { "ap", AmPmLower },     { "a", AmPmLower },       { "AP", AmPmUpper },  { "A", AmPmUpper },
-        { "ww", Week2 },         { "w", Week1 },
+        { "dddd", DayLong },
+        { "ddd", DayShort },
+        { "dd", Day2 },
+        { "d", Day1 },
+        { "MMMM", MonthLong },
+        { "MMM", MonthShort },
+        { "MM", Month2 },
+        { "M", Month1 },
+        { "yyyy", Year4 },
+        { "yy", Year2 },
+        { "hh", Hour12Two },
+        { "HH", Hour2 },
+        { "h", Hour12One },
+        { "H", Hour1 },
+        { "mm", Minute2 },
+        { "m", Minute1 },
+        { "ss", Second2 },
+        { "s", Second1 },
+        { "zzz", Milli3 },
+        { "z", Milli1 },
+        { "ap", AmPmLower },
+        { "a", AmPmLower },
+        { "AP", AmPmUpper },
+        { "A", AmPmUpper },
+        { "ww", Week2 },
+        { "w", Week1 },
     };
     while (!token.isEmpty()) {
         const Row *match = nullptr;

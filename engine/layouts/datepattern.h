@@ -7,7 +7,8 @@
 
 class QDateTime;
 
-namespace LogEngine {
+namespace LogEngine
+{
 
 /*!
  * \internal

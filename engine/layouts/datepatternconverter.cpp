@@ -2,14 +2,16 @@
 
 #include "engine/initialisationhelper.h"
 #include "engine/layouts/datetime.h"
-#include "engine/scopedlock.h"
 #include "engine/loggingevent.h"
+#include "engine/scopedlock.h"
 
 #include <limits>
 
-namespace LogEngine {
+namespace LogEngine
+{
 
-namespace {
+namespace
+{
 
 constexpr qint64 noStamp = std::numeric_limits<qint64>::min();
 
@@ -21,15 +23,15 @@ qint64 floorDiv(qint64 value, qint64 divisor)
 
 } // namespace
 
-DatePatternConverter::DatePatternConverter(const FormattingInfo &info, const QString &format) :
-    PatternConverter(info),
-    m_format(format),
-    m_kind(format.isEmpty() || format == QLatin1String("NONE") ? None
-                   : format == QLatin1String("RELATIVE")          ? Relative
-                                                                   : Pattern),
-    m_pattern(DateTime::patternFor(format)),
-    m_cachedSecond(noStamp),
-    m_cachedMilliSecond(noStamp)
+DatePatternConverter::DatePatternConverter(const FormattingInfo &info, const QString &format)
+    : PatternConverter(info)
+    , m_format(format)
+    , m_kind(format.isEmpty() || format == QLatin1String("NONE") ? None
+              : format == QLatin1String("RELATIVE")              ? Relative
+                                                                 : Pattern)
+    , m_pattern(DateTime::patternFor(format))
+    , m_cachedSecond(noStamp)
+    , m_cachedMilliSecond(noStamp)
 {
 }
 

@@ -6,7 +6,8 @@
 
 #include <QMutex>
 
-namespace LogEngine {
+namespace LogEngine
+{
 
 /*!
  * The event's time stamp in a named format or date pattern.

@@ -3,7 +3,8 @@
 #include "engine/initialisationhelper.h"
 #include "engine/layouts/datepattern.h"
 
-namespace LogEngine {
+namespace LogEngine
+{
 
 DateTime DateTime::fromMilliSeconds(qint64 milliSeconds)
 {

@@ -3,7 +3,8 @@
 
 #include <QDateTime>
 
-namespace LogEngine {
+namespace LogEngine
+{
 
 /*!
  * A point in time as the layouts print it: the named formats "NONE",
@@ -14,7 +15,10 @@ class DateTime : public QDateTime
 {
 public:
     DateTime() = default;
-    DateTime(const QDateTime &other) : QDateTime(other) { }
+    DateTime(const QDateTime &other)
+        : QDateTime(other)
+    {
+    }
 
     static DateTime fromMilliSeconds(qint64 milliSeconds);
     qint64 toMilliSeconds() const;

@@ -2,7 +2,8 @@
 
 #include <QDebug>
 
-namespace LogEngine {
+namespace LogEngine
+{
 
 QString FormattingInfo::intToString(int value)
 {
@@ -12,7 +13,8 @@ QString FormattingInfo::intToString(int value)
 QDebug operator<<(QDebug debug, const FormattingInfo &info)
 {
     QDebugStateSaver saver(debug);
-    debug.nospace() << "FormattingInfo(" << "min:" << FormattingInfo::intToString(info.m_minLength).toLatin1().constData()
+    debug.nospace() << "FormattingInfo("
+                    << "min:" << FormattingInfo::intToString(info.m_minLength).toLatin1().constData()
                     << " max:" << FormattingInfo::intToString(info.m_maxLength).toLatin1().constData()
                     << " left:" << info.m_leftAligned << ")";
     return debug;

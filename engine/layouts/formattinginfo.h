@@ -7,7 +7,8 @@
 
 class QDebug;
 
-namespace LogEngine {
+namespace LogEngine
+{
 
 /*! Width settings of one conversion specifier: padding to a minimum, cutting at a maximum. */
 class FormattingInfo

@@ -1,8 +1,12 @@
 #include "engine/layouts/layout.h"
 
-namespace LogEngine {
+namespace LogEngine
+{
 
-Layout::Layout(QObject *parent) : LogObject(parent) { }
+Layout::Layout(QObject *parent)
+    : LogObject(parent)
+{
+}
 
 Layout::~Layout() = default;
 
@@ -11,6 +15,8 @@ QString Layout::contentType() const
     return QStringLiteral("text/plain");
 }
 
-void Layout::activate() { }
+void Layout::activate()
+{
+}
 
 } // namespace LogEngine

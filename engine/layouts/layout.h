@@ -3,7 +3,8 @@
 
 #include "engine/logobject.h"
 
-namespace LogEngine {
+namespace LogEngine
+{
 
 class LoggingEvent;
 

@@ -1,6 +1,7 @@
 #include "engine/layouts/literalpatternconverter.h"
 
-namespace LogEngine {
+namespace LogEngine
+{
 
 QString LiteralPatternConverter::convert(const LoggingEvent &) const
 {

@@ -3,13 +3,17 @@
 
 #include "engine/layouts/patternconverter.h"
 
-namespace LogEngine {
+namespace LogEngine
+{
 
 /*! Fixed text between the specifiers of a pattern. */
 class LiteralPatternConverter : public PatternConverter
 {
 public:
-    explicit LiteralPatternConverter(const QString &literal) : m_literal(literal) { }
+    explicit LiteralPatternConverter(const QString &literal)
+        : m_literal(literal)
+    {
+    }
 
     QString convert(const LoggingEvent &event) const override;
     QDebug debug(QDebug &debug) const override;

@@ -3,7 +3,8 @@
 #include "engine/logger.h"
 #include "engine/loggingevent.h"
 
-namespace LogEngine {
+namespace LogEngine
+{
 
 QString LoggerPatternConverter::convert(const LoggingEvent &event) const
 {

@@ -3,13 +3,16 @@
 
 #include "engine/layouts/patternconverter.h"
 
-namespace LogEngine {
+namespace LogEngine
+{
 
 /*! The logger name, shortened to its last `precision` "::"-separated parts. */
 class LoggerPatternConverter : public PatternConverter
 {
 public:
-    LoggerPatternConverter(const FormattingInfo &info, int precision) : PatternConverter(info), m_precision(precision)
+    LoggerPatternConverter(const FormattingInfo &info, int precision)
+        : PatternConverter(info)
+        , m_precision(precision)
     {
     }
 

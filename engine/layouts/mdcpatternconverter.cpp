@@ -2,7 +2,8 @@
 
 #include "engine/loggingevent.h"
 
-namespace LogEngine {
+namespace LogEngine
+{
 
 QString MDCPatternConverter::convert(const LoggingEvent &event) const
 {

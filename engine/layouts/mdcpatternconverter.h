@@ -3,13 +3,18 @@
 
 #include "engine/layouts/patternconverter.h"
 
-namespace LogEngine {
+namespace LogEngine
+{
 
 /*! One value of the mapped diagnostic context captured with the event. */
 class MDCPatternConverter : public PatternConverter
 {
 public:
-    MDCPatternConverter(const FormattingInfo &info, const QString &key) : PatternConverter(info), m_key(key) { }
+    MDCPatternConverter(const FormattingInfo &info, const QString &key)
+        : PatternConverter(info)
+        , m_key(key)
+    {
+    }
 
     QString convert(const LoggingEvent &event) const override;
     QDebug debug(QDebug &debug) const override;

@@ -1,6 +1,7 @@
 #include "engine/layouts/patternconverter.h"
 
-namespace LogEngine {
+namespace LogEngine
+{
 
 PatternConverter::~PatternConverter() = default;
 

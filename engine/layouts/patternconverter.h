@@ -6,7 +6,8 @@
 #include <QDebug>
 #include <QString>
 
-namespace LogEngine {
+namespace LogEngine
+{
 
 class LoggingEvent;
 
@@ -18,7 +19,10 @@ class LoggingEvent;
 class PatternConverter
 {
 public:
-    explicit PatternConverter(const FormattingInfo &info = FormattingInfo()) : m_formattingInfo(info) { }
+    explicit PatternConverter(const FormattingInfo &info = FormattingInfo())
+        : m_formattingInfo(info)
+    {
+    }
     virtual ~PatternConverter();
 
     virtual QString convert(const LoggingEvent &event) const = 0;

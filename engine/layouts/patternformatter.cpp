@@ -12,9 +12,11 @@
 
 #include <QDebug>
 
-namespace LogEngine {
+namespace LogEngine
+{
 
-namespace {
+namespace
+{
 
 std::atomic<Logger *> s_formatterLogger { nullptr };
 
@@ -36,11 +38,11 @@ int addDigit(int value, int digit)
 
 } // namespace
 
-PatternFormatter::PatternFormatter(const QString &pattern) :
-    m_ignoreCharacters(QStringLiteral("CFlLM")),
-    m_conversionCharacters(QStringLiteral("cdmprtxX")),
-    m_optionCharacters(QStringLiteral("cdX")),
-    m_pattern(pattern)
+PatternFormatter::PatternFormatter(const QString &pattern)
+    : m_ignoreCharacters(QStringLiteral("CFlLM"))
+    , m_conversionCharacters(QStringLiteral("cdmprtxX"))
+    , m_optionCharacters(QStringLiteral("cdX"))
+    , m_pattern(pattern)
 {
     parse();
 }
@@ -127,9 +129,8 @@ void PatternFormatter::parse()
                 info.m_maxLength = c - '0';
                 state = MAX;
             } else {
-                LogError error("Found character '%1' where digit was expected.",
-                        LogError::LAYOUT_EXPECTED_DIGIT_ERROR, "LAYOUT_EXPECTED_DIGIT_ERROR",
-                        "LogEngine::PatternFormatter");
+                LogError error("Found character '%1' where digit was expected.", LogError::LAYOUT_EXPECTED_DIGIT_ERROR,
+                    "LAYOUT_EXPECTED_DIGIT_ERROR", "LogEngine::PatternFormatter");
                 error << QString(ch);
                 formatterLogger()->error(error);
             }
@@ -152,8 +153,8 @@ void PatternFormatter::parse()
                 createConverter(ch, info);
                 state = LITERAL;
             } else {
-                formatterLogger()->warn("Invalid conversion character '%1' at %2 in pattern '%3'", QString(ch), i,
-                        m_pattern);
+                formatterLogger()->warn(
+                    "Invalid conversion character '%1' at %2 in pattern '%3'", QString(ch), i, m_pattern);
                 createLiteralConverter(m_pattern.mid(specifierStart, i - specifierStart + 1));
                 state = LITERAL;
             }
@@ -191,9 +192,9 @@ void PatternFormatter::createConverter(QChar character, const FormattingInfo &in
     Logger *log = formatterLogger();
     if (log->isTraceEnabled())
         log->trace(QStringLiteral("Creating Converter for character '%1' min %2, max %3, left %4 and option '%5'")
-                           .arg(QString(character), FormattingInfo::intToString(info.m_minLength),
-                                   FormattingInfo::intToString(info.m_maxLength),
-                                   info.m_leftAligned ? QStringLiteral("1") : QStringLiteral("0"), option));
+                       .arg(QString(character), FormattingInfo::intToString(info.m_minLength),
+                           FormattingInfo::intToString(info.m_maxLength),
+                           info.m_leftAligned ? QStringLiteral("1") : QStringLiteral("0"), option));
     PatternConverter *converter = nullptr;
     switch (character.toLatin1()) {
     case 'c':
@@ -242,14 +243,14 @@ int PatternFormatter::parseIntegerOption(const QString &option)
     const int value = option.toInt(&ok);
     if (!ok) {
         LogError error("Option '%1' cannot be converted into an integer", LogError::LAYOUT_OPTION_IS_NOT_INTEGER_ERROR,
-                "LAYOUT_OPTION_IS_NOT_INTEGER_ERROR", "LogEngine::PatterFormatter");
+            "LAYOUT_OPTION_IS_NOT_INTEGER_ERROR", "LogEngine::PatterFormatter");
         error << option;
         formatterLogger()->error(error);
         return 0;
     }
     if (value < 0) {
         LogError error("Option %1 isn't a positive integer", LogError::LAYOUT_INTEGER_IS_NOT_POSITIVE_ERROR,
-                "LAYOUT_INTEGER_IS_NOT_POSITIVE_ERROR", "LogEngine::PatterFormatter");
+            "LAYOUT_INTEGER_IS_NOT_POSITIVE_ERROR", "LogEngine::PatterFormatter");
         error << value;
         formatterLogger()->error(error);
         return 0;
@@ -260,7 +261,8 @@ int PatternFormatter::parseIntegerOption(const QString &option)
 QDebug operator<<(QDebug debug, const PatternFormatter &formatter)
 {
     QDebugStateSaver saver(debug);
-    debug.nospace() << "PatternFormatter(" << "pattern:" << formatter.pattern() << " converters:(";
+    debug.nospace() << "PatternFormatter("
+                    << "pattern:" << formatter.pattern() << " converters:(";
     for (const PatternConverter *converter : formatter.converters())
         debug << *converter << " ";
     debug.nospace() << "))";

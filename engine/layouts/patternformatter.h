@@ -8,7 +8,8 @@
 
 class QDebug;
 
-namespace LogEngine {
+namespace LogEngine
+{
 
 class LoggingEvent;
 class PatternConverter;

@@ -2,11 +2,16 @@
 
 #include "engine/layouts/patternformatter.h"
 
-namespace LogEngine {
+namespace LogEngine
+{
 
-PatternLayout::PatternLayout(QObject *parent) : PatternLayout(QStringLiteral("%m%n"), parent) { }
+PatternLayout::PatternLayout(QObject *parent)
+    : PatternLayout(QStringLiteral("%m%n"), parent)
+{
+}
 
-PatternLayout::PatternLayout(const QString &pattern, QObject *parent) : Layout(parent)
+PatternLayout::PatternLayout(const QString &pattern, QObject *parent)
+    : Layout(parent)
 {
     setConversionPattern(pattern);
 }
@@ -27,7 +32,9 @@ QString PatternLayout::format(const LoggingEvent &event)
 
 QDebug PatternLayout::debug(QDebug &debug) const
 {
-    debug.nospace() << "PatternLayout(" << "name:" << name() << " " << "pattern:" << m_conversionPattern << " "
+    debug.nospace() << "PatternLayout("
+                    << "name:" << name() << " "
+                    << "pattern:" << m_conversionPattern << " "
                     << "referencecount:" << referenceCount() << ")";
     return debug.space();
 }

@@ -5,7 +5,8 @@
 
 #include <memory>
 
-namespace LogEngine {
+namespace LogEngine
+{
 
 class PatternFormatter;
 

@@ -2,13 +2,19 @@
 
 #include "engine/loggingevent.h"
 
-namespace LogEngine {
+namespace LogEngine
+{
 
-SimpleLayout::SimpleLayout(QObject *parent) : Layout(parent) { }
+SimpleLayout::SimpleLayout(QObject *parent)
+    : Layout(parent)
+{
+}
 
 QDebug SimpleLayout::debug(QDebug &debug) const
 {
-    debug.nospace() << "SimpleLayout(" << "name:" << name() << " " << "referencecount:" << referenceCount() << ")";
+    debug.nospace() << "SimpleLayout("
+                    << "name:" << name() << " "
+                    << "referencecount:" << referenceCount() << ")";
     return debug.space();
 }
 

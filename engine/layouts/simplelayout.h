@@ -3,7 +3,8 @@
 
 #include "engine/layouts/layout.h"
 
-namespace LogEngine {
+namespace LogEngine
+{
 
 /*! Level, " - " and the message: "INFO - Started\r\n". */
 class SimpleLayout : public Layout

@@ -2,9 +2,11 @@
 
 #include "engine/layouts/patternformatter.h"
 
-namespace LogEngine {
+namespace LogEngine
+{
 
-namespace {
+namespace
+{
 
 QString dateFormatText(TTCCLayout::DateFormat format)
 {
@@ -25,9 +27,14 @@ QString dateFormatText(TTCCLayout::DateFormat format)
 
 } // namespace
 
-TTCCLayout::TTCCLayout(QObject *parent) : TTCCLayout(DATEFORMAT_RELATIVE, parent) { }
+TTCCLayout::TTCCLayout(QObject *parent)
+    : TTCCLayout(DATEFORMAT_RELATIVE, parent)
+{
+}
 
-TTCCLayout::TTCCLayout(DateFormat dateFormat, QObject *parent) : Layout(parent), m_dateFormat(dateFormatText(dateFormat))
+TTCCLayout::TTCCLayout(DateFormat dateFormat, QObject *parent)
+    : Layout(parent)
+    , m_dateFormat(dateFormatText(dateFormat))
 {
     updatePatternFormatter();
 }
@@ -90,9 +97,13 @@ QString TTCCLayout::format(const LoggingEvent &event)
 
 QDebug TTCCLayout::debug(QDebug &debug) const
 {
-    debug.nospace() << "TTCCLayout(" << "name:" << name() << " " << "categoryprefixing:" << m_categoryPrefixing << " "
-                    << "contextprinting:" << m_contextPrinting << " " << "dateformat:" << m_dateFormat << " "
-                    << "referencecount:" << referenceCount() << " " << "threadprinting:" << m_threadPrinting << ")";
+    debug.nospace() << "TTCCLayout("
+                    << "name:" << name() << " "
+                    << "categoryprefixing:" << m_categoryPrefixing << " "
+                    << "contextprinting:" << m_contextPrinting << " "
+                    << "dateformat:" << m_dateFormat << " "
+                    << "referencecount:" << referenceCount() << " "
+                    << "threadprinting:" << m_threadPrinting << ")";
     return debug.space();
 }
 

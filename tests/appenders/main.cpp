@@ -13,6 +13,6 @@ int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
     return runTestMain(argc, argv, { { QStringLiteral("console"), consoleScenario } },
-            { newAppenderSkeletonTest(), newFiltersTest(), newWriterAppenderTest(), newConsoleAppenderTest(),
-                    newConcurrencyTest() });
+        { newAppenderSkeletonTest(), newFiltersTest(), newWriterAppenderTest(), newConsoleAppenderTest(),
+            newConcurrencyTest() });
 }

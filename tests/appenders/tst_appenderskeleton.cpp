@@ -11,7 +11,8 @@
 
 using namespace LogEngine;
 
-namespace {
+namespace
+{
 
 // An appender whose start state and layout requirement the test chooses.
 class ProbeAppender : public AppenderSkeleton
@@ -19,7 +20,9 @@ class ProbeAppender : public AppenderSkeleton
     Q_OBJECT
 
 public:
-    ProbeAppender(bool active, bool needsLayout) : AppenderSkeleton(active, nullptr), m_needsLayout(needsLayout)
+    ProbeAppender(bool active, bool needsLayout)
+        : AppenderSkeleton(active, nullptr)
+        , m_needsLayout(needsLayout)
     {
         setName(QStringLiteral("P"));
     }
@@ -40,8 +43,10 @@ class ScriptedFilter : public Filter
     Q_OBJECT
 
 public:
-    ScriptedFilter(const QString &name, Decision decision, QStringList *asked) :
-        m_name(name), m_decision(decision), m_asked(asked)
+    ScriptedFilter(const QString &name, Decision decision, QStringList *asked)
+        : m_name(name)
+        , m_decision(decision)
+        , m_asked(asked)
     {
     }
     QDebug debug(QDebug &debug) const override { return debug << "ScriptedFilter()"; }
@@ -118,7 +123,7 @@ void tst_AppenderSkeleton::entryChecksComeBeforeThreshold()
     QCOMPARE(errors->messages().size(), 1);
     QCOMPARE(errors->messages().at(0).level, int(Level::ERROR_INT));
     QCOMPARE(errors->messages().at(0).message,
-            QStringLiteral("Use of non activated appender 'P' (ProbeAppender::APPENDER_NOT_ACTIVATED_ERROR, 7)"));
+        QStringLiteral("Use of non activated appender 'P' (ProbeAppender::APPENDER_NOT_ACTIVATED_ERROR, 7)"));
 }
 
 void tst_AppenderSkeleton::everyRefusalIsLoggedOnce()
@@ -144,9 +149,9 @@ void tst_AppenderSkeleton::closedAndReactivatedStates()
     QVERIFY(list->isClosed() && list->isActive());
     list->handleEvent(eventAt(Level::INFO_INT));
     QCOMPARE(errors->texts(),
-            (QStringList { QStringLiteral("Use of non activated appender 'L' "
-                                          "(LogEngine::ListAppender::APPENDER_NOT_ACTIVATED_ERROR, 7)"),
-                    QStringLiteral("Use of closed appender 'L' (LogEngine::ListAppender::APPENDER_CLOSED_ERROR, 4)") }));
+        (QStringList { QStringLiteral("Use of non activated appender 'L' "
+                                      "(LogEngine::ListAppender::APPENDER_NOT_ACTIVATED_ERROR, 7)"),
+            QStringLiteral("Use of closed appender 'L' (LogEngine::ListAppender::APPENDER_CLOSED_ERROR, 4)") }));
     QCOMPARE(list->list().size(), 1);
 }
 
@@ -158,9 +163,9 @@ void tst_AppenderSkeleton::activationNeedsLayout()
     QVERIFY(!appender.isActive());
     appender.handleEvent(eventAt(Level::INFO_INT));
     QCOMPARE(errors->texts(),
-            (QStringList { QStringLiteral("Activation of appender 'P' that requires layout and has no layout set "
-                                          "(ProbeAppender::APPENDER_ACTIVATE_MISSING_LAYOUT_ERROR, 1)"),
-                    QStringLiteral("Use of non activated appender 'P' (ProbeAppender::APPENDER_NOT_ACTIVATED_ERROR, 7)") }));
+        (QStringList { QStringLiteral("Activation of appender 'P' that requires layout and has no layout set "
+                                      "(ProbeAppender::APPENDER_ACTIVATE_MISSING_LAYOUT_ERROR, 1)"),
+            QStringLiteral("Use of non activated appender 'P' (ProbeAppender::APPENDER_NOT_ACTIVATED_ERROR, 7)") }));
     appender.setLayout(new SimpleLayout);
     appender.activate();
     QVERIFY(appender.isActive());
@@ -172,8 +177,8 @@ void tst_AppenderSkeleton::startsActiveWithoutLayout()
     Capture errors(QStringLiteral("ProbeAppender"));
     appender.handleEvent(eventAt(Level::INFO_INT));
     QCOMPARE(errors->texts(),
-            QStringList { QStringLiteral("Use of appender 'P' that requires layout and has no layout set "
-                                         "(ProbeAppender::APPENDER_USE_MISSING_LAYOUT_ERROR, 12)") });
+        QStringList { QStringLiteral("Use of appender 'P' that requires layout and has no layout set "
+                                     "(ProbeAppender::APPENDER_USE_MISSING_LAYOUT_ERROR, 12)") });
 }
 
 void tst_AppenderSkeleton::filtersAskedInOrder_data()
@@ -181,12 +186,18 @@ void tst_AppenderSkeleton::filtersAskedInOrder_data()
     QTest::addColumn<QString>("decisions"); // one letter per filter: A, D or N
     QTest::addColumn<QString>("asked");
     QTest::addColumn<bool>("appended");
-    QTest::newRow("accept-skips-rest") << "AD" << "0" << true;
-    QTest::newRow("neutral-then-deny") << "ND" << "01" << false;
-    QTest::newRow("all-neutral") << "NN" << "01" << true;
-    QTest::newRow("three-in-order") << "NNA" << "012" << true;
-    QTest::newRow("deny-first") << "DA" << "0" << false;
-    QTest::newRow("no-filters") << "" << "" << true;
+    QTest::newRow("accept-skips-rest") << "AD"
+                                       << "0" << true;
+    QTest::newRow("neutral-then-deny") << "ND"
+                                       << "01" << false;
+    QTest::newRow("all-neutral") << "NN"
+                                 << "01" << true;
+    QTest::newRow("three-in-order") << "NNA"
+                                    << "012" << true;
+    QTest::newRow("deny-first") << "DA"
+                                << "0" << false;
+    QTest::newRow("no-filters") << ""
+                                << "" << true;
 }
 
 void tst_AppenderSkeleton::filtersAskedInOrder()
@@ -199,8 +210,8 @@ void tst_AppenderSkeleton::filtersAskedInOrder()
     for (int i = 0; i < decisions.size(); ++i) {
         const QChar d = decisions.at(i);
         const Filter::Decision decision = d == QLatin1Char('A') ? Filter::ACCEPT
-                : d == QLatin1Char('D')                          ? Filter::DENY
-                                                                 : Filter::NEUTRAL;
+            : d == QLatin1Char('D')                             ? Filter::DENY
+                                                                : Filter::NEUTRAL;
         appender.addFilter(new ScriptedFilter(QString::number(i), decision, &log));
     }
     appender.handleEvent(eventAt(Level::INFO_INT));

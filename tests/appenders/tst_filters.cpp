@@ -12,7 +12,8 @@ using namespace LogEngine;
 
 Q_DECLARE_METATYPE(LogEngine::Filter::Decision)
 
-namespace {
+namespace
+{
 
 LoggingEvent eventAt(int level, const QString &message = QStringLiteral("message"))
 {
@@ -177,8 +178,9 @@ void tst_Filters::propertiesByName()
     QString text;
     QDebug stream(&text);
     filter.debug(stream);
-    QVERIFY2(text.startsWith(QStringLiteral("LevelRangeFilter(acceptonmatch:false levelmin:\"WARN\" levelmax:\"OFF\" next:QObject(0x0)")),
-            qPrintable(text));
+    QVERIFY2(text.startsWith(QStringLiteral(
+                 "LevelRangeFilter(acceptonmatch:false levelmin:\"WARN\" levelmax:\"OFF\" next:QObject(0x0)")),
+        qPrintable(text));
     QVERIFY2(text.trimmed().endsWith(QStringLiteral("referencecount:0 )")), qPrintable(text));
 }
 

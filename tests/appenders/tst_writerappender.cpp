@@ -8,7 +8,8 @@
 
 using namespace LogEngine;
 
-namespace {
+namespace
+{
 
 // A text stream on an in-memory buffer.
 struct MemoryStream {
@@ -59,7 +60,8 @@ void tst_WriterAppender::headerOnAttachFooterOnLettingGo()
 {
     MemoryStream first;
     MemoryStream second;
-    LogObjectPtr<WriterAppender> appender(new WriterAppender(decoratedLayout(QStringLiteral("H"), QStringLiteral("F"))));
+    LogObjectPtr<WriterAppender> appender(
+        new WriterAppender(decoratedLayout(QStringLiteral("H"), QStringLiteral("F"))));
     appender->setName(QStringLiteral("W"));
     appender->setWriter(&first.stream);
     QCOMPARE(first.text(), QByteArray("H\r\n"));
@@ -75,8 +77,8 @@ void tst_WriterAppender::headerOnAttachFooterOnLettingGo()
     Capture errors(QStringLiteral("LogEngine::WriterAppender"));
     appender->handleEvent(eventAt(Level::INFO_INT, QStringLiteral("late")));
     QCOMPARE(errors->texts(),
-            QStringList { QStringLiteral("Use of appender 'W' without a writer set "
-                                         "(LogEngine::WriterAppender::APPENDER_USE_MISSING_WRITER_ERROR, 13)") });
+        QStringList { QStringLiteral("Use of appender 'W' without a writer set "
+                                     "(LogEngine::WriterAppender::APPENDER_USE_MISSING_WRITER_ERROR, 13)") });
 }
 
 void tst_WriterAppender::emptyDecorationsWriteNothing()
@@ -147,10 +149,10 @@ void tst_WriterAppender::missingWriterIsReportedFirst()
     QVERIFY(!appender->isActive());
     appender->handleEvent(eventAt(Level::INFO_INT, QStringLiteral("x")));
     QCOMPARE(errors->texts(),
-            (QStringList { QStringLiteral("Activation of Appender 'W' that requires writer and has no writer set "
-                                          "(LogEngine::WriterAppender::APPENDER_ACTIVATE_MISSING_WRITER_ERROR, 2)"),
-                    QStringLiteral("Use of appender 'W' without a writer set "
-                                   "(LogEngine::WriterAppender::APPENDER_USE_MISSING_WRITER_ERROR, 13)") }));
+        (QStringList { QStringLiteral("Activation of Appender 'W' that requires writer and has no writer set "
+                                      "(LogEngine::WriterAppender::APPENDER_ACTIVATE_MISSING_WRITER_ERROR, 2)"),
+            QStringLiteral("Use of appender 'W' without a writer set "
+                           "(LogEngine::WriterAppender::APPENDER_USE_MISSING_WRITER_ERROR, 13)") }));
 }
 
 void tst_WriterAppender::consoleTargetConversion()
@@ -163,8 +165,8 @@ void tst_WriterAppender::consoleTargetConversion()
     appender->setTarget(QStringLiteral("stdout"));
     QCOMPARE(appender->target(), QStringLiteral("STDERR_TARGET"));
     QCOMPARE(errors->texts(),
-            QStringList { QStringLiteral("Invalid option string 'stdout' for a target "
-                                         "(LogEngine::OptionConverter::CONFIGURATOR_INVALID_OPTION_ERROR, 23)") });
+        QStringList { QStringLiteral("Invalid option string 'stdout' for a target "
+                                     "(LogEngine::OptionConverter::CONFIGURATOR_INVALID_OPTION_ERROR, 23)") });
     appender->setTarget(QStringLiteral("stdout_target"));
     QCOMPARE(appender->target(), QStringLiteral("STDOUT_TARGET"));
 }

@@ -8,7 +8,8 @@
 #include <QApplication>
 #include <QTest>
 
-namespace {
+namespace
+{
 
 class ApplicationWidget : public QORVLogWidget
 {
@@ -57,7 +58,7 @@ void tst_Boundary::managerAndRegistryWork()
     ApplicationManager own;
     QORVLogManagerRegistry::instance()->registerLogManager(QStringLiteral("app"), &own);
     QCOMPARE(QORVLogManagerRegistry::instance()->getLogManager(QStringLiteral("app"))->name(),
-            QStringLiteral("Application Manager"));
+        QStringLiteral("Application Manager"));
     QORVLogManagerRegistry::instance()->unregisterLogManager(QStringLiteral("app"));
 }
 

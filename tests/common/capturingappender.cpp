@@ -33,10 +33,10 @@ void CapturingAppender::append(const LogEngine::LoggingEvent &event)
     m_messages.append({ event.level().toInt(), event.loggerName(), event.message() });
 }
 
-Capture::Capture(const QString &loggerName) :
-    m_logger(LogEngine::LogManager::logger(loggerName)),
-    m_previousLevel(m_logger->level()),
-    m_appender(new CapturingAppender)
+Capture::Capture(const QString &loggerName)
+    : m_logger(LogEngine::LogManager::logger(loggerName))
+    , m_previousLevel(m_logger->level())
+    , m_appender(new CapturingAppender)
 {
     m_appender->setName(QStringLiteral("capture"));
     m_logger->setLevel(LogEngine::Level::ALL_INT);

@@ -23,7 +23,10 @@ class CapturingAppender : public LogEngine::AppenderSkeleton
     Q_OBJECT
 
 public:
-    explicit CapturingAppender(QObject *parent = nullptr) : AppenderSkeleton(parent) { }
+    explicit CapturingAppender(QObject *parent = nullptr)
+        : AppenderSkeleton(parent)
+    {
+    }
 
     bool requiresLayout() const override { return false; }
     QDebug debug(QDebug &debug) const override { return debug << "CapturingAppender()"; }

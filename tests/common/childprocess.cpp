@@ -25,8 +25,8 @@ ChildResult runChild(const QString &scenario, const QProcessEnvironment &environ
     return result;
 }
 
-int runTestMain(int argc, char *argv[], const QMap<QString, ChildScenario> &scenarios,
-        std::initializer_list<QObject *> tests)
+int runTestMain(
+    int argc, char *argv[], const QMap<QString, ChildScenario> &scenarios, std::initializer_list<QObject *> tests)
 {
     const QString child = qEnvironmentVariable("QORVLOG_CHILD");
     if (!child.isEmpty()) {

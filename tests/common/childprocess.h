@@ -22,12 +22,13 @@ struct ChildResult {
 using ChildScenario = std::function<int()>;
 
 // Runs `scenario` of this executable in a child process and waits for it.
-ChildResult runChild(const QString &scenario, const QProcessEnvironment &environment = QProcessEnvironment::systemEnvironment(),
-        const QString &workingDirectory = QString());
+ChildResult runChild(const QString &scenario,
+    const QProcessEnvironment &environment = QProcessEnvironment::systemEnvironment(),
+    const QString &workingDirectory = QString());
 
 // The main of every test executable, called once its application object
 // exists: runs a child scenario when asked to, otherwise every test object.
-int runTestMain(int argc, char *argv[], const QMap<QString, ChildScenario> &scenarios,
-        std::initializer_list<QObject *> tests);
+int runTestMain(
+    int argc, char *argv[], const QMap<QString, ChildScenario> &scenarios, std::initializer_list<QObject *> tests);
 
 #endif

@@ -5,8 +5,7 @@
 #include <QDataStream>
 
 // The data-stream form of `value` in a default stream.
-template<typename T>
-QByteArray streamed(const T &value)
+template <typename T> QByteArray streamed(const T &value)
 {
     QByteArray bytes;
     QDataStream out(&bytes, QIODevice::WriteOnly);
@@ -15,8 +14,7 @@ QByteArray streamed(const T &value)
 }
 
 // Reads `value` from `bytes`; returns the stream's status afterwards.
-template<typename T>
-QDataStream::Status readFrom(const QByteArray &bytes, T &value)
+template <typename T> QDataStream::Status readFrom(const QByteArray &bytes, T &value)
 {
     QDataStream in(bytes);
     in >> value;

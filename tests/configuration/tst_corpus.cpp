@@ -22,7 +22,8 @@ private Q_SLOTS:
     void hadoopSubstitution();
 };
 
-namespace {
+namespace
+{
 
 Properties loadCorpusFile(const QString &name, QStringList *warnings = nullptr)
 {
@@ -74,53 +75,71 @@ void tst_Corpus::expectedValues_data()
     QTest::addColumn<QString>("file");
     QTest::addColumn<QString>("key");
     QTest::addColumn<QString>("value");
-    QTest::newRow("zookeeper-root") << "01-zookeeper-console-rolling-trace.properties" << "log4j.rootLogger"
+    QTest::newRow("zookeeper-root") << "01-zookeeper-console-rolling-trace.properties"
+                                    << "log4j.rootLogger"
                                     << "DEBUG, CONSOLE";
     QTest::newRow("zookeeper-pattern") << "01-zookeeper-console-rolling-trace.properties"
                                        << "log4j.appender.ROLLINGFILE.layout.ConversionPattern"
                                        << "%d{ISO8601} - %-5p [%t:%C{1}@%L] - %m%n";
-    QTest::newRow("spark-target") << "02-spark-rootcategory-filter.properties" << "log4j.appender.console.target"
+    QTest::newRow("spark-target") << "02-spark-rootcategory-filter.properties"
+                                  << "log4j.appender.console.target"
                                   << "System.err";
     QTest::newRow("spark-dollar-in-key") << "02-spark-rootcategory-filter.properties"
-                                         << "log4j.logger.org.apache.spark.repl.SparkIMain$exprTyper" << "INFO";
-    QTest::newRow("hadoop-unexpanded") << "03-hadoop-substitution-audit.properties" << "log4j.appender.RFA.File"
+                                         << "log4j.logger.org.apache.spark.repl.SparkIMain$exprTyper"
+                                         << "INFO";
+    QTest::newRow("hadoop-unexpanded") << "03-hadoop-substitution-audit.properties"
+                                       << "log4j.appender.RFA.File"
                                        << "${hadoop.log.dir}/${hadoop.log.file}";
-    QTest::newRow("kafka-trailing-blank") << "04-kafka-hourly-additivity.properties" << "log4j.rootLogger"
+    QTest::newRow("kafka-trailing-blank") << "04-kafka-hourly-additivity.properties"
+                                          << "log4j.rootLogger"
                                           << "INFO, stdout ";
     QTest::newRow("kafka-quoted-date") << "04-kafka-hourly-additivity.properties"
-                                       << "log4j.appender.kafkaAppender.DatePattern" << "'.'yyyy-MM-dd-HH";
-    QTest::newRow("cassandra-simple") << "05-cassandra-simplelayout.properties" << "log4j.appender.stdout.layout"
+                                       << "log4j.appender.kafkaAppender.DatePattern"
+                                       << "'.'yyyy-MM-dd-HH";
+    QTest::newRow("cassandra-simple") << "05-cassandra-simplelayout.properties"
+                                      << "log4j.appender.stdout.layout"
                                       << "org.apache.log4j.SimpleLayout";
     QTest::newRow("audiveris-continuation")
-            << "06-audiveris-continuation-custom-appender.properties" << "log4j.appender.FILE.layout.ConversionPattern"
-            << "[slf5s.start]%d{DATE}[slf5s.DATE]%n%p[slf5s.PRIORITY]%n%x[slf5s.NDC]%n%t[slf5s.THREAD]%n"
-               "%c[slf5s.CATEGORY]%n%l[slf5s.LOCATION]%n%m[slf5s.MESSAGE]%n%n";
+        << "06-audiveris-continuation-custom-appender.properties"
+        << "log4j.appender.FILE.layout.ConversionPattern"
+        << "[slf5s.start]%d{DATE}[slf5s.DATE]%n%p[slf5s.PRIORITY]%n%x[slf5s.NDC]%n%t[slf5s.THREAD]%n"
+           "%c[slf5s.CATEGORY]%n%l[slf5s.LOCATION]%n%m[slf5s.MESSAGE]%n%n";
     QTest::newRow("rundeck-lower-case-level") << "07-rundeck-mdc-lowercase-keys.properties"
-                                              << "log4j.logger.com.dtolabs.rundeck.core.authorization" << "info, audit";
+                                              << "log4j.logger.com.dtolabs.rundeck.core.authorization"
+                                              << "info, audit";
     QTest::newRow("activemq-truncation") << "08-activemq-lowercase-truncation.properties"
-                                         << "log4j.appender.stdout.layout.ConversionPattern" << "%-5p %-30.30c{1} - %m%n";
+                                         << "log4j.appender.stdout.layout.ConversionPattern"
+                                         << "%-5p %-30.30c{1} - %m%n";
     QTest::newRow("activiti-backslashes-dropped") << "09-activiti-fileappender-windows-path.properties"
-                                                  << "log4j.appender.LOGFILE.File" << "D:code_demoactiviti01activiti.log";
+                                                  << "log4j.appender.LOGFILE.File"
+                                                  << "D:code_demoactiviti01activiti.log";
     QTest::newRow("activiti-newline-escape") << "09-activiti-fileappender-windows-path.properties"
                                              << "log4j.appender.CONSOLE.layout.ConversionPattern"
                                              << "%d{ISO8601} %-6r[%15.15t] %-5p %30.30c %x - %m\n";
     QTest::newRow("xjavafx-spaced-separator") << "10-xjavafxtool-encoding-immediateflush.properties"
-                                              << "log4j.appender.info.File" << "logs/info/info.log";
+                                              << "log4j.appender.info.File"
+                                              << "logs/info/info.log";
     QTest::newRow("xjavafx-escaped-colons") << "10-xjavafxtool-encoding-immediateflush.properties"
                                             << "log4j.appender.err.layout.ConversionPattern"
                                             << "%-d{yyyy-MM-dd HH:mm:ss} --> %m%n---------------------->  at %l %n %n";
-    QTest::newRow("xjavafx-root-blanks") << "10-xjavafxtool-encoding-immediateflush.properties" << "log4j.rootLogger"
+    QTest::newRow("xjavafx-root-blanks") << "10-xjavafxtool-encoding-immediateflush.properties"
+                                         << "log4j.rootLogger"
                                          << "debug,info,err";
     QTest::newRow("basessm-crlf-trailing-blank") << "11-basessm-trailing-blank-classnames.properties"
-                                                 << "log4j.appender.CONSOLE" << "org.apache.log4j.ConsoleAppender ";
+                                                 << "log4j.appender.CONSOLE"
+                                                 << "org.apache.log4j.ConsoleAppender ";
     QTest::newRow("smsmonitor-week") << "12-smsmonitor-weekly-dailyrolling.properties"
-                                     << "log4j.appender.file.DatePattern" << "'.'yyyy-ww";
-    QTest::newRow("pig-pattern") << "13-pig-console-minimal.properties" << "log4j.appender.A.layout.ConversionPattern"
+                                     << "log4j.appender.file.DatePattern"
+                                     << "'.'yyyy-ww";
+    QTest::newRow("pig-pattern") << "13-pig-console-minimal.properties"
+                                 << "log4j.appender.A.layout.ConversionPattern"
                                  << "%-4r [%t] %-5p %c %x - %m%n";
-    QTest::newRow("flink-append") << "14-flink-cli-rolling-append-false.properties" << "log4j.appender.file.append"
+    QTest::newRow("flink-append") << "14-flink-cli-rolling-append-false.properties"
+                                  << "log4j.appender.file.append"
                                   << "false";
     QTest::newRow("dspace-level-variable") << "15-dspace-custom-appender-bad-level.properties"
-                                           << "log4j.rootCategory" << "${loglevel.other}, A1";
+                                           << "log4j.rootCategory"
+                                           << "${loglevel.other}, A1";
 }
 
 void tst_Corpus::expectedValues()
@@ -135,11 +154,12 @@ void tst_Corpus::hadoopSubstitution()
 {
     const Properties properties = loadCorpusFile(QStringLiteral("03-hadoop-substitution-audit.properties"));
     QCOMPARE(OptionConverter::substituteVariables(properties, QStringLiteral("log4j.rootLogger")),
-            QStringLiteral("INFO,console, EventCounter"));
+        QStringLiteral("INFO,console, EventCounter"));
     QCOMPARE(OptionConverter::substituteVariables(properties, QStringLiteral("log4j.appender.RFA.File")),
-            QStringLiteral("./hadoop.log"));
+        QStringLiteral("./hadoop.log"));
     bool ok = false;
-    const QString size = OptionConverter::substituteVariables(properties, QStringLiteral("log4j.appender.RFA.MaxFileSize"));
+    const QString size
+        = OptionConverter::substituteVariables(properties, QStringLiteral("log4j.appender.RFA.MaxFileSize"));
     QCOMPARE(OptionConverter::toFileSize(size, &ok), qint64(256) * 1024 * 1024);
     QVERIFY(ok);
 }

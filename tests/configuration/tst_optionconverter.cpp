@@ -29,7 +29,8 @@ private Q_SLOTS:
     void javaNamesBecomeEngineNames();
 };
 
-namespace {
+namespace
+{
 
 // The error records the converter logged, as text.
 QStringList errorsOf(const Capture &capture)
@@ -46,7 +47,7 @@ QString invalid(const char *what, const QString &option)
 {
     return QStringLiteral("Invalid option string '%1' for %2 "
                           "(LogEngine::OptionConverter::CONFIGURATOR_INVALID_OPTION_ERROR, 23)")
-            .arg(option, QLatin1String(what));
+        .arg(option, QLatin1String(what));
 }
 
 } // namespace
@@ -75,7 +76,8 @@ void tst_OptionConverter::booleans()
     QCOMPARE(OptionConverter::toBoolean(option, &converted), result);
     QCOMPARE(converted, ok);
     QCOMPARE(OptionConverter::toBoolean(option, true), ok ? result : true);
-    const QStringList expected = ok ? QStringList() : QStringList { invalid("a boolean", option), invalid("a boolean", option) };
+    const QStringList expected
+        = ok ? QStringList() : QStringList { invalid("a boolean", option), invalid("a boolean", option) };
     QCOMPARE(errorsOf(capture), expected);
 }
 
@@ -184,15 +186,28 @@ void tst_OptionConverter::substitution_data()
     QTest::addColumn<QString>("key");
     QTest::addColumn<QString>("result");
     QTest::addColumn<QString>("error");
-    QTest::newRow("nested") << "c" << "xyx" << "";
-    QTest::newRow("missing-reference") << "d" << "z" << "";
-    QTest::newRow("unclosed") << "e" << "ab"
+    QTest::newRow("nested") << "c"
+                            << "xyx"
+                            << "";
+    QTest::newRow("missing-reference") << "d"
+                                       << "z"
+                                       << "";
+    QTest::newRow("unclosed") << "e"
+                              << "ab"
                               << "Missing closing bracket for opening bracket at 2. Invalid subsitution in value ab${c "
                                  "(LogEngine::OptionConverter::CONFIGURATOR_INVALID_SUBSTITUTION_ERROR, 22)";
-    QTest::newRow("braces-kept") << "p" << "%d{ABSOLUTE} x %m" << "";
-    QTest::newRow("empty-reference") << "q" << "<empty-key>" << "";
-    QTest::newRow("lone-closing-brace") << "r" << "a}b" << "";
-    QTest::newRow("from-defaults") << "s" << "x-base" << "";
+    QTest::newRow("braces-kept") << "p"
+                                 << "%d{ABSOLUTE} x %m"
+                                 << "";
+    QTest::newRow("empty-reference") << "q"
+                                     << "<empty-key>"
+                                     << "";
+    QTest::newRow("lone-closing-brace") << "r"
+                                        << "a}b"
+                                        << "";
+    QTest::newRow("from-defaults") << "s"
+                                   << "x-base"
+                                   << "";
     QTest::newRow("absent-key-is-null") << "absent" << QString() << "";
 }
 
@@ -205,11 +220,16 @@ void tst_OptionConverter::substitution()
     defaults.insert(QStringLiteral("base"), QStringLiteral("base"));
     Properties properties(&defaults);
     const QList<QPair<QString, QString>> entries = {
-        { QStringLiteral("a"), QStringLiteral("x") }, { QStringLiteral("b"), QStringLiteral("${a}y") },
-        { QStringLiteral("c"), QStringLiteral("${b}${a}") }, { QStringLiteral("d"), QStringLiteral("${missing}z") },
-        { QStringLiteral("e"), QStringLiteral("ab${c") }, { QStringLiteral("p"), QStringLiteral("%d{ABSOLUTE} ${a} %m") },
-        { QStringLiteral(""), QStringLiteral("<empty-key>") }, { QStringLiteral("q"), QStringLiteral("${}") },
-        { QStringLiteral("r"), QStringLiteral("a}b") }, { QStringLiteral("s"), QStringLiteral("${a}-${base}") },
+        { QStringLiteral("a"), QStringLiteral("x") },
+        { QStringLiteral("b"), QStringLiteral("${a}y") },
+        { QStringLiteral("c"), QStringLiteral("${b}${a}") },
+        { QStringLiteral("d"), QStringLiteral("${missing}z") },
+        { QStringLiteral("e"), QStringLiteral("ab${c") },
+        { QStringLiteral("p"), QStringLiteral("%d{ABSOLUTE} ${a} %m") },
+        { QStringLiteral(""), QStringLiteral("<empty-key>") },
+        { QStringLiteral("q"), QStringLiteral("${}") },
+        { QStringLiteral("r"), QStringLiteral("a}b") },
+        { QStringLiteral("s"), QStringLiteral("${a}-${base}") },
     };
     for (const auto &entry : entries)
         properties.insert(entry.first, entry.second);
@@ -225,9 +245,15 @@ void tst_OptionConverter::cyclicReferencesEnd_data()
     QTest::addColumn<QString>("key");
     QTest::addColumn<QString>("result");
     QTest::addColumn<QString>("cycleKey");
-    QTest::newRow("self") << "self" << "<>" << "self";
-    QTest::newRow("through-others") << "one" << "1(2(3()))" << "one";
-    QTest::newRow("diamond-is-no-cycle") << "top" << "LL" << "";
+    QTest::newRow("self") << "self"
+                          << "<>"
+                          << "self";
+    QTest::newRow("through-others") << "one"
+                                    << "1(2(3()))"
+                                    << "one";
+    QTest::newRow("diamond-is-no-cycle") << "top"
+                                         << "LL"
+                                         << "";
 }
 
 void tst_OptionConverter::cyclicReferencesEnd()
@@ -252,8 +278,9 @@ void tst_OptionConverter::cyclicReferencesEnd()
     } else {
         QCOMPARE(errors.size(), 1);
         QVERIFY2(errors.first().startsWith(QStringLiteral("Cyclic reference to key '%1'").arg(cycleKey)),
-                qPrintable(errors.first()));
-        QVERIFY(errors.first().endsWith(QStringLiteral("(LogEngine::OptionConverter::CONFIGURATOR_INVALID_SUBSTITUTION_ERROR, 22)")));
+            qPrintable(errors.first()));
+        QVERIFY(errors.first().endsWith(
+            QStringLiteral("(LogEngine::OptionConverter::CONFIGURATOR_INVALID_SUBSTITUTION_ERROR, 22)")));
     }
 }
 
@@ -275,7 +302,7 @@ void tst_OptionConverter::explosiveReferencesAreBounded()
 void tst_OptionConverter::javaNamesBecomeEngineNames()
 {
     QCOMPARE(OptionConverter::classNameJavaToCpp(QStringLiteral("org.apache.log4j.ConsoleAppender")),
-            QStringLiteral("org::apache::log4j::ConsoleAppender"));
+        QStringLiteral("org::apache::log4j::ConsoleAppender"));
     QCOMPARE(OptionConverter::classNameJavaToCpp(QStringLiteral("plain")), QStringLiteral("plain"));
 }
 

@@ -8,7 +8,8 @@
 
 using namespace LogEngine;
 
-namespace {
+namespace
+{
 
 Properties load(const QByteArray &text)
 {
@@ -47,27 +48,48 @@ void tst_Properties::parsesOneProperty_data()
     QTest::addColumn<QString>("key");
     QTest::addColumn<QString>("value");
     // separators
-    QTest::newRow("equals") << QByteArray("a=b") << "a" << "b";
-    QTest::newRow("blanks-around-equals") << QByteArray("a = b") << "a" << "b";
-    QTest::newRow("colon") << QByteArray("a:b") << "a" << "b";
-    QTest::newRow("blank-only") << QByteArray("a b") << "a" << "b";
-    QTest::newRow("blanks-after-equals") << QByteArray("a=   b") << "a" << "b";
-    QTest::newRow("trailing-blank-kept") << QByteArray("a=b ") << "a" << "b ";
-    QTest::newRow("leading-blanks") << QByteArray("   \ta=b") << "a" << "b";
-    QTest::newRow("empty-value") << QByteArray("a=") << "a" << "";
-    QTest::newRow("separators-in-value") << QByteArray("a=b=c:d#e!f") << "a" << "b=c:d#e!f";
+    QTest::newRow("equals") << QByteArray("a=b") << "a"
+                            << "b";
+    QTest::newRow("blanks-around-equals") << QByteArray("a = b") << "a"
+                                          << "b";
+    QTest::newRow("colon") << QByteArray("a:b") << "a"
+                           << "b";
+    QTest::newRow("blank-only") << QByteArray("a b") << "a"
+                                << "b";
+    QTest::newRow("blanks-after-equals") << QByteArray("a=   b") << "a"
+                                         << "b";
+    QTest::newRow("trailing-blank-kept") << QByteArray("a=b ") << "a"
+                                         << "b ";
+    QTest::newRow("leading-blanks") << QByteArray("   \ta=b") << "a"
+                                    << "b";
+    QTest::newRow("empty-value") << QByteArray("a=") << "a"
+                                 << "";
+    QTest::newRow("separators-in-value") << QByteArray("a=b=c:d#e!f") << "a"
+                                         << "b=c:d#e!f";
     // escapes
-    QTest::newRow("tab-escape") << QByteArray("key=x\\ty") << "key" << "x\ty";
-    QTest::newRow("first-value-char-literal") << QByteArray("key=\\ty") << "key" << "\\ty";
-    QTest::newRow("all-value-escapes") << QByteArray("k=.\\t\\n\\r\\\\\\\"\\'\\ .") << "k" << ".\t\n\r\\\"' .";
-    QTest::newRow("escaped-equals-in-key") << QByteArray("a\\=b=c") << "a=b" << "c";
-    QTest::newRow("escaped-blank-in-key") << QByteArray("a\\ b=c") << "a b" << "c";
-    QTest::newRow("unicode") << QByteArray("key=a\\u0041") << "key" << "aA";
-    QTest::newRow("short-unicode") << QByteArray("key=a\\u41z") << "key" << "aAz";
-    QTest::newRow("unicode-at-end") << QByteArray("key=a\\u4") << "key" << "a\x04";
-    QTest::newRow("unicode-no-digit") << QByteArray("key=a\\u") << "key" << "a";
-    QTest::newRow("unicode-five-digits") << QByteArray("key=x\\u00e9f") << "key" << QString::fromUtf8("x\xc3\xa9" "f");
-    QTest::newRow("windows-path") << QByteArray("f=D:\\code\\a.log") << "f" << "D:codea.log";
+    QTest::newRow("tab-escape") << QByteArray("key=x\\ty") << "key"
+                                << "x\ty";
+    QTest::newRow("first-value-char-literal") << QByteArray("key=\\ty") << "key"
+                                              << "\\ty";
+    QTest::newRow("all-value-escapes") << QByteArray("k=.\\t\\n\\r\\\\\\\"\\'\\ .") << "k"
+                                       << ".\t\n\r\\\"' .";
+    QTest::newRow("escaped-equals-in-key") << QByteArray("a\\=b=c") << "a=b"
+                                           << "c";
+    QTest::newRow("escaped-blank-in-key") << QByteArray("a\\ b=c") << "a b"
+                                          << "c";
+    QTest::newRow("unicode") << QByteArray("key=a\\u0041") << "key"
+                             << "aA";
+    QTest::newRow("short-unicode") << QByteArray("key=a\\u41z") << "key"
+                                   << "aAz";
+    QTest::newRow("unicode-at-end") << QByteArray("key=a\\u4") << "key"
+                                    << "a\x04";
+    QTest::newRow("unicode-no-digit") << QByteArray("key=a\\u") << "key"
+                                      << "a";
+    QTest::newRow("unicode-five-digits") << QByteArray("key=x\\u00e9f") << "key"
+                                         << QString::fromUtf8("x\xc3\xa9"
+                                                              "f");
+    QTest::newRow("windows-path") << QByteArray("f=D:\\code\\a.log") << "f"
+                                  << "D:codea.log";
 }
 
 void tst_Properties::parsesOneProperty()
@@ -103,15 +125,22 @@ void tst_Properties::warnsWithStartLine_data()
     QTest::addColumn<QString>("warning");
     QTest::addColumn<QString>("key");
     QTest::addColumn<QString>("value");
-    QTest::newRow("key-escape") << QByteArray("x=1\na\\qb=c") << "Unknown escape sequence '\\q' in key of property starting at line 2"
-                                << "aqb" << "c";
-    QTest::newRow("value-escape") << QByteArray("\n\nk=a\\qb") << "Unknown escape sequence '\\q' in value of property starting at line 3"
-                                  << "k" << "aqb";
-    QTest::newRow("value-without-key") << QByteArray("=orphan") << "Found value with no key in property starting at line 1"
-                                       << "" << "orphan";
+    QTest::newRow("key-escape") << QByteArray("x=1\na\\qb=c")
+                                << "Unknown escape sequence '\\q' in key of property starting at line 2"
+                                << "aqb"
+                                << "c";
+    QTest::newRow("value-escape") << QByteArray("\n\nk=a\\qb")
+                                  << "Unknown escape sequence '\\q' in value of property starting at line 3"
+                                  << "k"
+                                  << "aqb";
+    QTest::newRow("value-without-key") << QByteArray("=orphan")
+                                       << "Found value with no key in property starting at line 1"
+                                       << ""
+                                       << "orphan";
     QTest::newRow("continued-property-names-first-line")
-            << QByteArray("a=1\nb=x\\\n  \\q") << "Unknown escape sequence '\\q' in value of property starting at line 2" << "b"
-            << "xq";
+        << QByteArray("a=1\nb=x\\\n  \\q") << "Unknown escape sequence '\\q' in value of property starting at line 2"
+        << "b"
+        << "xq";
 }
 
 void tst_Properties::warnsWithStartLine()

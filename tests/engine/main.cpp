@@ -13,6 +13,6 @@ int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
     return runTestMain(argc, argv, {},
-            { newLevelTest(), newLogObjectTest(), newLogErrorTest(), newLoggingEventTest(), newLoggerTest(),
-                    newHierarchyTest() });
+        { newLevelTest(), newLogObjectTest(), newLogErrorTest(), newLoggingEventTest(), newLoggerTest(),
+            newHierarchyTest() });
 }

@@ -58,10 +58,14 @@ void tst_Hierarchy::parentNames_data()
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("parent");
     QTest::addColumn<int>("loggers");
-    QTest::newRow("dotted-is-one-child") << "x.y.z" << "root" << 2;
-    QTest::newRow("leading-separator") << "::a" << "root" << 2;
-    QTest::newRow("trailing-separator") << "a::" << "a" << 3;
-    QTest::newRow("triple-colon") << "a:::b" << "a:" << 3;
+    QTest::newRow("dotted-is-one-child") << "x.y.z"
+                                         << "root" << 2;
+    QTest::newRow("leading-separator") << "::a"
+                                       << "root" << 2;
+    QTest::newRow("trailing-separator") << "a::"
+                                        << "a" << 3;
+    QTest::newRow("triple-colon") << "a:::b"
+                                  << "a:" << 3;
 }
 
 void tst_Hierarchy::parentNames()
@@ -148,7 +152,7 @@ void tst_Hierarchy::debugDescription()
     QDebug stream(&text);
     hierarchy.debug(stream);
     QCOMPARE(text.trimmed(),
-            QStringLiteral("Hierarchy(loggers:3 threshold:\"INFO\" root-level:\"DEBUG\" root-appenders:0)"));
+        QStringLiteral("Hierarchy(loggers:3 threshold:\"INFO\" root-level:\"DEBUG\" root-appenders:0)"));
 }
 
 QObject *newHierarchyTest()

@@ -62,7 +62,7 @@ void tst_Level::parsesExactNamesOnly()
         QCOMPARE(messages.at(0).level, int(Level::WARN_INT));
         QCOMPARE(messages.at(0).logger, QStringLiteral("LogEngine::Level"));
         QCOMPARE(messages.at(0).message,
-                QStringLiteral("Use of invalid level string '%1'. Using 'Level::NULL_INT' instead.").arg(text));
+            QStringLiteral("Use of invalid level string '%1'. Using 'Level::NULL_INT' instead.").arg(text));
     }
 }
 

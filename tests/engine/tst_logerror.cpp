@@ -33,11 +33,16 @@ void tst_LogError::trimsOneFinalFullStop_data()
 {
     QTest::addColumn<QString>("message");
     QTest::addColumn<QString>("stored");
-    QTest::newRow("one-stop") << "Found it." << "Found it";
-    QTest::newRow("two-stops") << "Found it.." << "Found it.";
-    QTest::newRow("empty") << "" << "";
-    QTest::newRow("only-a-stop") << "." << "";
-    QTest::newRow("no-stop") << "Found it" << "Found it";
+    QTest::newRow("one-stop") << "Found it."
+                              << "Found it";
+    QTest::newRow("two-stops") << "Found it.."
+                               << "Found it.";
+    QTest::newRow("empty") << ""
+                           << "";
+    QTest::newRow("only-a-stop") << "."
+                                 << "";
+    QTest::newRow("no-stop") << "Found it"
+                             << "Found it";
 }
 
 void tst_LogError::trimsOneFinalFullStop()
@@ -53,10 +58,14 @@ void tst_LogError::narrowConstructorClearsNumericSymbol_data()
     QTest::addColumn<int>("code");
     QTest::addColumn<QString>("symbol");
     QTest::addColumn<QString>("stored");
-    QTest::newRow("zero") << 0 << "0" << "";
-    QTest::newRow("five") << 5 << "5" << "";
-    QTest::newRow("other-number") << 5 << "6" << "6";
-    QTest::newRow("name") << 5 << "APPENDER_INVALID_PATTERN_ERROR" << "APPENDER_INVALID_PATTERN_ERROR";
+    QTest::newRow("zero") << 0 << "0"
+                          << "";
+    QTest::newRow("five") << 5 << "5"
+                          << "";
+    QTest::newRow("other-number") << 5 << "6"
+                                  << "6";
+    QTest::newRow("name") << 5 << "APPENDER_INVALID_PATTERN_ERROR"
+                          << "APPENDER_INVALID_PATTERN_ERROR";
 }
 
 void tst_LogError::narrowConstructorClearsNumericSymbol()
@@ -75,11 +84,20 @@ void tst_LogError::textForm_data()
     QTest::addColumn<QString>("context");
     QTest::addColumn<QString>("symbol");
     QTest::addColumn<QString>("text");
-    QTest::newRow("symbol-and-code") << 7 << "" << "X" << "M (X, 7)";
-    QTest::newRow("context-only") << 0 << "C" << "" << "M (C)";
-    QTest::newRow("code-only") << 7 << "" << "" << "M (7)";
-    QTest::newRow("bare") << 0 << "" << "" << "M";
-    QTest::newRow("all") << 4 << "LogEngine::ConsoleAppender" << "APPENDER_CLOSED_ERROR"
+    QTest::newRow("symbol-and-code") << 7 << ""
+                                     << "X"
+                                     << "M (X, 7)";
+    QTest::newRow("context-only") << 0 << "C"
+                                  << ""
+                                  << "M (C)";
+    QTest::newRow("code-only") << 7 << ""
+                               << ""
+                               << "M (7)";
+    QTest::newRow("bare") << 0 << ""
+                          << ""
+                          << "M";
+    QTest::newRow("all") << 4 << "LogEngine::ConsoleAppender"
+                         << "APPENDER_CLOSED_ERROR"
                          << "M (LogEngine::ConsoleAppender::APPENDER_CLOSED_ERROR, 4)";
 }
 
@@ -115,7 +133,7 @@ void tst_LogError::causesAppearInline()
 static LogError sampleError()
 {
     LogError error("Opening '%1' failed after %2 tries at %3.", LogError::APPENDER_OPENING_FILE_ERROR,
-            "APPENDER_OPENING_FILE_ERROR", "LogEngine::FileAppender");
+        "APPENDER_OPENING_FILE_ERROR", "LogEngine::FileAppender");
     error << QStringLiteral("a.log") << 3 << 2.5 << QByteArray("raw") << true;
     LogError cause(QStringLiteral("Permission denied"), 13, QString(), QString());
     cause.addCausingError(LogError(QStringLiteral("deeper"), 1, QStringLiteral("X"), QStringLiteral("Y")));
@@ -165,8 +183,8 @@ void tst_LogError::streamLayoutIsVersionedByteArray()
     QVERIFY(inner.atEnd());
 }
 
-static QByteArray errorPayload(quint16 version, qint32 code, quint32 argCount, quint32 causeCount,
-        const QByteArray &causes = QByteArray())
+static QByteArray errorPayload(
+    quint16 version, qint32 code, quint32 argCount, quint32 causeCount, const QByteArray &causes = QByteArray())
 {
     QByteArray payload;
     QDataStream inner(&payload, QIODevice::WriteOnly);

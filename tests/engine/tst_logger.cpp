@@ -10,7 +10,8 @@
 
 using namespace LogEngine;
 
-namespace {
+namespace
+{
 
 // Counts how often the logger turns it into text.
 struct Expensive {
@@ -107,9 +108,9 @@ void tst_Logger::messageForms()
     logger->error(LogError(QStringLiteral("Broken"), 4, QStringLiteral("SYM"), QStringLiteral("Ctx")));
     const QList<CapturedMessage> messages = capture->messages();
     QCOMPARE(capture->texts(),
-            (QStringList { QStringLiteral("qstring"), QString::fromUtf8("utf8 \xc3\xa9"),
-                    QStringLiteral("one and 2 and three"), QStringLiteral("single pass: %2 b"),
-                    QStringLiteral("via log 7"), QStringLiteral("Broken (Ctx::SYM, 4)") }));
+        (QStringList { QStringLiteral("qstring"), QString::fromUtf8("utf8 \xc3\xa9"),
+            QStringLiteral("one and 2 and three"), QStringLiteral("single pass: %2 b"), QStringLiteral("via log 7"),
+            QStringLiteral("Broken (Ctx::SYM, 4)") }));
     QCOMPARE(messages.at(4).level, int(Level::FATAL_INT));
     QCOMPARE(messages.at(5).level, int(Level::ERROR_INT));
     QCOMPARE(messages.at(0).logger, QStringLiteral("forms"));
@@ -137,8 +138,8 @@ void tst_Logger::duplicateAndNullAppendersWarn()
     logger->addAppender(nullptr);
     QCOMPARE(logger->appenders().size(), 1);
     QCOMPARE(warnings->texts(),
-            (QStringList { QStringLiteral("Adding of duplicate appender 'L' to logger 'dup'"),
-                    QStringLiteral("Adding null Appender to Logger 'dup'") }));
+        (QStringList { QStringLiteral("Adding of duplicate appender 'L' to logger 'dup'"),
+            QStringLiteral("Adding null Appender to Logger 'dup'") }));
     QCOMPARE(warnings->messages().at(0).level, int(Level::WARN_INT));
     QCOMPARE(list->referenceCount(), 2);
     logger->removeAllAppenders();
@@ -155,9 +156,9 @@ void tst_Logger::removalWarnings()
     logger->removeAppender(static_cast<Appender *>(nullptr));
     logger->removeAppender(list.data());
     QCOMPARE(warnings->texts(),
-            (QStringList { QStringLiteral("Request to remove null Appender from Logger 'removal'"),
-                    QStringLiteral(
-                            "Request to remove Appender 'stranger', which is not part of Logger 'removal' appenders") }));
+        (QStringList { QStringLiteral("Request to remove null Appender from Logger 'removal'"),
+            QStringLiteral(
+                "Request to remove Appender 'stranger', which is not part of Logger 'removal' appenders") }));
 }
 
 void tst_Logger::removeAllKeepsConfiguratorList()
@@ -199,7 +200,8 @@ void tst_Logger::rootLevelNeverNull()
     hierarchy.rootLogger()->setLevel(Level::NULL_INT);
     QCOMPARE(hierarchy.rootLogger()->level().toInt(), int(Level::DEBUG_INT));
     hierarchy.logger(QStringLiteral("child"))->setLevel(Level::NULL_INT);
-    QCOMPARE(warnings->texts(), QStringList { QStringLiteral("Invalid root logger level NULL_INT. Using DEBUG_INT instead") });
+    QCOMPARE(warnings->texts(),
+        QStringList { QStringLiteral("Invalid root logger level NULL_INT. Using DEBUG_INT instead") });
 }
 
 void tst_Logger::debugDescription()
@@ -209,7 +211,8 @@ void tst_Logger::debugDescription()
     QString text;
     QDebug(&text) << *logger;
     QCOMPARE(text.trimmed(),
-            QStringLiteral("Logger(name:\"describe::me\" appenders:0 additivity:true Level(WARN) parentLogger:\"describe\")"));
+        QStringLiteral(
+            "Logger(name:\"describe::me\" appenders:0 additivity:true Level(WARN) parentLogger:\"describe\")"));
 }
 
 QObject *newLoggerTest()

@@ -10,7 +10,8 @@
 using LogEngine::LogObject;
 using LogEngine::LogObjectPtr;
 
-namespace {
+namespace
+{
 
 class Counted : public LogObject
 {

@@ -13,7 +13,7 @@ int main(int argc, char *argv[])
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     return runTestMain(argc, argv,
-            { { QStringLiteral("instance-default"), instanceDefaultScenario },
-                    { QStringLiteral("instance-registered"), instanceRegisteredScenario } },
-            { newQORVLogLevelTest(), newQORVLogManagerTest(), newWidgetsTest() });
+        { { QStringLiteral("instance-default"), instanceDefaultScenario },
+            { QStringLiteral("instance-registered"), instanceRegisteredScenario } },
+        { newQORVLogLevelTest(), newQORVLogManagerTest(), newWidgetsTest() });
 }

@@ -152,7 +152,7 @@ void tst_QORVLogLevel::engineLevelsComeBackWithoutHostSeverities()
     QFETCH(QORVLogLevel::Level, level);
     QCOMPARE(QORVLogLevel::fromLogEngineLevel(Level(engine)).getLevel(), level);
     QCOMPARE(QORVLogLevel::fromLogEngineLevel(QORVLogLevel(QORVLogLevel::StatLevel).toLogEngineLevel()).getLevel(),
-            QORVLogLevel::InfoLevel);
+        QORVLogLevel::InfoLevel);
 }
 
 void tst_QORVLogLevel::metaTypeDefaultIsInfo()

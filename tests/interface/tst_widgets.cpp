@@ -11,7 +11,8 @@
 
 using namespace LogEngine;
 
-namespace {
+namespace
+{
 
 class RecordingLogWidget : public QORVLogWidget
 {
@@ -72,7 +73,8 @@ void tst_Widgets::statusBarGetsFiveSeconds()
     appender->activate();
     appender->handleEvent(LoggingEvent(nullptr, Level::ERROR_INT, QStringLiteral("one")));
     appender->handleEvent(LoggingEvent(nullptr, Level::DEBUG_INT, QStringLiteral("two")));
-    QCOMPARE(bar.received, (QList<QPair<QString, int>> { { QStringLiteral("one"), 5000 }, { QStringLiteral("two"), 5000 } }));
+    QCOMPARE(bar.received,
+        (QList<QPair<QString, int>> { { QStringLiteral("one"), 5000 }, { QStringLiteral("two"), 5000 } }));
 }
 
 void tst_Widgets::deletedWidgetStopsReceiving()
@@ -121,8 +123,9 @@ void tst_Widgets::appendersStartInactive()
     QString text;
     QDebug stream(&text);
     appender->debug(stream);
-    QCOMPARE(text.trimmed(), QStringLiteral("QORVLogWidgetLogEngineAppender(name:\"w\" isactive:false isclosed:false "
-                                            "layout:\"\" threshold:\"NULL\")"));
+    QCOMPARE(text.trimmed(),
+        QStringLiteral("QORVLogWidgetLogEngineAppender(name:\"w\" isactive:false isclosed:false "
+                       "layout:\"\" threshold:\"NULL\")"));
     Capture errors(QStringLiteral("QORVLogEngineLogWidgetAppender"));
     appender->handleEvent(LoggingEvent(nullptr, Level::ERROR_INT, QStringLiteral("early")));
     QVERIFY(widget.received.isEmpty());

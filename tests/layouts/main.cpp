@@ -13,6 +13,6 @@ int main(int argc, char *argv[])
     qputenv("TZ", "Europe/Berlin");
     qputenv("LC_ALL", "C");
     QCoreApplication app(argc, argv);
-    return runTestMain(argc, argv, {},
-            { newSimpleLayoutTest(), newDateTimeTest(), newPatternFormatterTest(), newTTCCLayoutTest() });
+    return runTestMain(
+        argc, argv, {}, { newSimpleLayoutTest(), newDateTimeTest(), newPatternFormatterTest(), newTTCCLayoutTest() });
 }

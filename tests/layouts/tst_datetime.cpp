@@ -9,7 +9,8 @@ using namespace LogEngine;
 
 Q_DECLARE_METATYPE(LogEngine::DateTime)
 
-namespace {
+namespace
+{
 
 // 2015-03-07 is a Saturday; the tests run in the C locale.
 DateTime at(int hour, int minute, int second = 0, int msec = 0, QDate date = QDate(2015, 3, 7))
@@ -39,34 +40,58 @@ void tst_DateTime::patterns_data()
     QTest::addColumn<QString>("text");
     const DateTime morning = at(9, 5, 2, 45);
     // named formats
-    QTest::newRow("ISO8601") << morning << "ISO8601" << "2015-03-07 09:05:02.045";
-    QTest::newRow("ABSOLUTE") << morning << "ABSOLUTE" << "09:05:02.045";
-    QTest::newRow("DATE") << morning << "DATE" << "07 Mar YYYY 09:05:02.04545";
-    QTest::newRow("NONE") << morning << "NONE" << "";
-    QTest::newRow("empty") << morning << "" << "";
-    QTest::newRow("lower-case-is-a-pattern") << morning << "iso8601" << "i2o861";
+    QTest::newRow("ISO8601") << morning << "ISO8601"
+                             << "2015-03-07 09:05:02.045";
+    QTest::newRow("ABSOLUTE") << morning << "ABSOLUTE"
+                              << "09:05:02.045";
+    QTest::newRow("DATE") << morning << "DATE"
+                          << "07 Mar YYYY 09:05:02.04545";
+    QTest::newRow("NONE") << morning << "NONE"
+                          << "";
+    QTest::newRow("empty") << morning << ""
+                           << "";
+    QTest::newRow("lower-case-is-a-pattern") << morning << "iso8601"
+                                             << "i2o861";
     // numbers and names
-    QTest::newRow("dotted-date") << morning << "dd.MM.yyyy" << "07.03.2015";
-    QTest::newRow("short-date") << morning << "d.M.yy" << "7.3.15";
-    QTest::newRow("names") << morning << "dddd ddd MMMM MMM" << "Saturday Sat March Mar";
-    QTest::newRow("beyond-longest-token") << at(13, 5, 2, 45) << "yyyyy|hhh|zzzz|sss" << "2015|1313|04545|022";
-    QTest::newRow("single-y-prints-nothing") << morning << "y-" << "-";
-    QTest::newRow("iso-week") << at(12, 0, 0, 0, QDate(2016, 1, 1)) << "ww/w" << "53/53";
+    QTest::newRow("dotted-date") << morning << "dd.MM.yyyy"
+                                 << "07.03.2015";
+    QTest::newRow("short-date") << morning << "d.M.yy"
+                                << "7.3.15";
+    QTest::newRow("names") << morning << "dddd ddd MMMM MMM"
+                           << "Saturday Sat March Mar";
+    QTest::newRow("beyond-longest-token") << at(13, 5, 2, 45) << "yyyyy|hhh|zzzz|sss"
+                                          << "2015|1313|04545|022";
+    QTest::newRow("single-y-prints-nothing") << morning << "y-"
+                                             << "-";
+    QTest::newRow("iso-week") << at(12, 0, 0, 0, QDate(2016, 1, 1)) << "ww/w"
+                              << "53/53";
     // AM/PM mode
-    QTest::newRow("pm") << at(13, 5) << "h:mm a" << "1:05 pm";
-    QTest::newRow("midnight") << at(0, 30) << "h:mm a" << "0:30 am";
-    QTest::newRow("noon") << at(12, 0) << "hh:mm AP" << "12:00 PM";
-    QTest::newRow("capital-H-stays-24h") << at(13, 5) << "HH A" << "13 PM";
-    QTest::newRow("quoted-a-is-no-mode") << at(13, 5) << "h 'a'" << "13 a";
-    QTest::newRow("lone-p") << at(13, 5) << "p P" << " ";
+    QTest::newRow("pm") << at(13, 5) << "h:mm a"
+                        << "1:05 pm";
+    QTest::newRow("midnight") << at(0, 30) << "h:mm a"
+                              << "0:30 am";
+    QTest::newRow("noon") << at(12, 0) << "hh:mm AP"
+                          << "12:00 PM";
+    QTest::newRow("capital-H-stays-24h") << at(13, 5) << "HH A"
+                                         << "13 PM";
+    QTest::newRow("quoted-a-is-no-mode") << at(13, 5) << "h 'a'"
+                                         << "13 a";
+    QTest::newRow("lone-p") << at(13, 5) << "p P"
+                            << " ";
     // quotes
-    QTest::newRow("quoted-word") << morning << "'at' HH" << "at 09";
-    QTest::newRow("doubled-quote") << morning << "''HH" << "'09";
-    QTest::newRow("quote-inside-quotes") << morning << "'it''s'" << "its";
+    QTest::newRow("quoted-word") << morning << "'at' HH"
+                                 << "at 09";
+    QTest::newRow("doubled-quote") << morning << "''HH"
+                                   << "'09";
+    QTest::newRow("quote-inside-quotes") << morning << "'it''s'"
+                                         << "its";
     // the "0" marker
-    QTest::newRow("zeros-after-literal") << morning << "HH:00" << "09:";
-    QTest::newRow("zero-after-token") << morning << "HH0" << "090";
-    QTest::newRow("leading-zero") << morning << "0HH" << "09";
+    QTest::newRow("zeros-after-literal") << morning << "HH:00"
+                                         << "09:";
+    QTest::newRow("zero-after-token") << morning << "HH0"
+                                      << "090";
+    QTest::newRow("leading-zero") << morning << "0HH"
+                                  << "09";
 }
 
 void tst_DateTime::patterns()

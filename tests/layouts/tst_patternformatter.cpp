@@ -21,7 +21,8 @@ private Q_SLOTS:
     void layoutRebuildsOnEveryPatternChange();
 };
 
-namespace {
+namespace
+{
 
 qint64 localMs(int h, int m, int s, int ms)
 {
@@ -38,39 +39,68 @@ void tst_PatternFormatter::formats_data()
     QTest::addColumn<QString>("text");
     const int info = Level::INFO_INT;
     // padding and truncation
-    QTest::newRow("left-aligned") << "%-5p|" << "" << info << "INFO |";
-    QTest::newRow("right-aligned") << "%5p|" << "" << info << " INFO|";
-    QTest::newRow("cut") << "%.3p" << "" << int(Level::ERROR_INT) << "ERR";
-    QTest::newRow("cut-text-not-padded") << "%10.2c " << "a::b" << info << "a: ";
-    QTest::newRow("short-text-padded") << "%10.2c " << "ab" << info << "        ab ";
-    QTest::newRow("huge-minimum-saturates") << "%-99999999999.3m" << "" << info << "tex";
+    QTest::newRow("left-aligned") << "%-5p|"
+                                  << "" << info << "INFO |";
+    QTest::newRow("right-aligned") << "%5p|"
+                                   << "" << info << " INFO|";
+    QTest::newRow("cut") << "%.3p"
+                         << "" << int(Level::ERROR_INT) << "ERR";
+    QTest::newRow("cut-text-not-padded") << "%10.2c "
+                                         << "a::b" << info << "a: ";
+    QTest::newRow("short-text-padded") << "%10.2c "
+                                       << "ab" << info << "        ab ";
+    QTest::newRow("huge-minimum-saturates") << "%-99999999999.3m"
+                                            << "" << info << "tex";
     // logger precision
-    QTest::newRow("precision-2") << "%c{2}" << "a::b::c" << info << "b::c";
-    QTest::newRow("precision-1") << "%c{1}" << "LogEngine::PatternLayout" << info << "PatternLayout";
-    QTest::newRow("precision-beyond") << "%c{5}" << "a::b" << info << "a::b";
-    QTest::newRow("dotted-stays-whole") << "%c{1}" << "app.net.Client" << info << "app.net.Client";
-    QTest::newRow("precision-0") << "%c{0}" << "a::b" << info << "a::b";
-    QTest::newRow("no-logger") << "[%c]" << "" << info << "[]";
+    QTest::newRow("precision-2") << "%c{2}"
+                                 << "a::b::c" << info << "b::c";
+    QTest::newRow("precision-1") << "%c{1}"
+                                 << "LogEngine::PatternLayout" << info << "PatternLayout";
+    QTest::newRow("precision-beyond") << "%c{5}"
+                                      << "a::b" << info << "a::b";
+    QTest::newRow("dotted-stays-whole") << "%c{1}"
+                                        << "app.net.Client" << info << "app.net.Client";
+    QTest::newRow("precision-0") << "%c{0}"
+                                 << "a::b" << info << "a::b";
+    QTest::newRow("no-logger") << "[%c]"
+                               << "" << info << "[]";
     // dates
-    QTest::newRow("absolute") << "%d{ABSOLUTE}" << "" << info << "09:05:02.045";
-    QTest::newRow("d-then-char") << "%d " << "" << info << "2015-03-07 09:05:02.045 ";
-    QTest::newRow("d-empty-option") << "%d{}" << "" << info << "2015-03-07 09:05:02.045";
-    QTest::newRow("d-at-end") << "x%d" << "" << info << "x%d";
+    QTest::newRow("absolute") << "%d{ABSOLUTE}"
+                              << "" << info << "09:05:02.045";
+    QTest::newRow("d-then-char") << "%d "
+                                 << "" << info << "2015-03-07 09:05:02.045 ";
+    QTest::newRow("d-empty-option") << "%d{}"
+                                    << "" << info << "2015-03-07 09:05:02.045";
+    QTest::newRow("d-at-end") << "x%d"
+                              << "" << info << "x%d";
     // literal text and escapes
-    QTest::newRow("percent") << "100%%" << "" << info << "100%";
-    QTest::newRow("line-end") << "%m%n" << "" << info << "text\r\n";
-    QTest::newRow("ignored") << "%F%L%M%C%l" << "" << info << "";
-    QTest::newRow("ends-in-percent") << "a%" << "" << info << "a%";
-    QTest::newRow("ends-in-hyphen") << "a%-" << "" << info << "a-";
-    QTest::newRow("ends-in-width") << "a%-5" << "" << info << "a%-5";
-    QTest::newRow("unclosed-option") << "%d{abc" << "" << info << "%d{abc";
-    QTest::newRow("invalid-char") << "%q!" << "" << info << "%q!";
-    QTest::newRow("expected-digit") << "%.x5m" << "" << info << "text";
+    QTest::newRow("percent") << "100%%"
+                             << "" << info << "100%";
+    QTest::newRow("line-end") << "%m%n"
+                              << "" << info << "text\r\n";
+    QTest::newRow("ignored") << "%F%L%M%C%l"
+                             << "" << info << "";
+    QTest::newRow("ends-in-percent") << "a%"
+                                     << "" << info << "a%";
+    QTest::newRow("ends-in-hyphen") << "a%-"
+                                    << "" << info << "a-";
+    QTest::newRow("ends-in-width") << "a%-5"
+                                   << "" << info << "a%-5";
+    QTest::newRow("unclosed-option") << "%d{abc"
+                                     << "" << info << "%d{abc";
+    QTest::newRow("invalid-char") << "%q!"
+                                  << "" << info << "%q!";
+    QTest::newRow("expected-digit") << "%.x5m"
+                                    << "" << info << "text";
     // contexts and thread
-    QTest::newRow("mdc") << "%X{user}/%X{none}" << "" << info << "alice/";
-    QTest::newRow("ndc-thread") << "%x %t" << "" << info << "outer main";
-    QTest::newRow("relative") << "%r" << "" << info << "RELATIVE";
-    QTest::newRow("iso-line") << "%d{ISO8601} [%t] %-5p %c - %m%n" << "app::net" << int(Level::WARN_INT)
+    QTest::newRow("mdc") << "%X{user}/%X{none}"
+                         << "" << info << "alice/";
+    QTest::newRow("ndc-thread") << "%x %t"
+                                << "" << info << "outer main";
+    QTest::newRow("relative") << "%r"
+                              << "" << info << "RELATIVE";
+    QTest::newRow("iso-line") << "%d{ISO8601} [%t] %-5p %c - %m%n"
+                              << "app::net" << int(Level::WARN_INT)
                               << "2015-03-07 09:05:02.045 [main] WARN  app::net - text\r\n";
 }
 
@@ -99,7 +129,8 @@ void tst_PatternFormatter::reportsProblems_data()
     QTest::addColumn<QString>("pattern");
     QTest::addColumn<int>("level");
     QTest::addColumn<QString>("message");
-    QTest::newRow("invalid-char") << "%q" << int(Level::WARN_INT) << "Invalid conversion character 'q' at 1 in pattern '%q'";
+    QTest::newRow("invalid-char") << "%q" << int(Level::WARN_INT)
+                                  << "Invalid conversion character 'q' at 1 in pattern '%q'";
     QTest::newRow("end-of-pattern") << "%d" << int(Level::WARN_INT) << "Unexptected end of pattern '%d'";
     QTest::newRow("digit-expected") << "%.x5m" << int(Level::ERROR_INT)
                                     << "Found character 'x' where digit was expected "
@@ -147,7 +178,9 @@ void tst_PatternFormatter::layoutRebuildsOnEveryPatternChange()
     Capture trace(QStringLiteral("LogEngine::PatternFormatter"));
     layout.setConversionPattern(layout.conversionPattern());
     QCOMPARE(trace->count(QStringLiteral("Creating literal LiteralConverter with Literal '] '")), 1);
-    QCOMPARE(trace->count(QStringLiteral("Creating Converter for character 'p' min 0, max INT_MAX, left 0 and option ''")), 1);
+    QCOMPARE(
+        trace->count(QStringLiteral("Creating Converter for character 'p' min 0, max INT_MAX, left 0 and option ''")),
+        1);
 }
 
 QObject *newPatternFormatterTest()

@@ -24,10 +24,14 @@ void tst_SimpleLayout::formatsLevelSeparatorMessage_data()
     QTest::addColumn<int>("level");
     QTest::addColumn<QString>("message");
     QTest::addColumn<QString>("text");
-    QTest::newRow("info") << int(Level::INFO_INT) << "Started" << "INFO - Started\r\n";
-    QTest::newRow("empty-message") << int(Level::WARN_INT) << "" << "WARN - \r\n";
-    QTest::newRow("unnamed-level") << 100 << "m" << "NULL - m\r\n";
-    QTest::newRow("percent-kept") << int(Level::ERROR_INT) << "100% %1" << "ERROR - 100% %1\r\n";
+    QTest::newRow("info") << int(Level::INFO_INT) << "Started"
+                          << "INFO - Started\r\n";
+    QTest::newRow("empty-message") << int(Level::WARN_INT) << ""
+                                   << "WARN - \r\n";
+    QTest::newRow("unnamed-level") << 100 << "m"
+                                   << "NULL - m\r\n";
+    QTest::newRow("percent-kept") << int(Level::ERROR_INT) << "100% %1"
+                                  << "ERROR - 100% %1\r\n";
 }
 
 void tst_SimpleLayout::formatsLevelSeparatorMessage()

@@ -19,7 +19,8 @@ private Q_SLOTS:
     void dateFormatPropertyTakesEffect();
 };
 
-namespace {
+namespace
+{
 
 LoggingEvent sampleEvent(qint64 timeStamp)
 {
@@ -36,7 +37,7 @@ void tst_TTCCLayout::defaultLine()
     TTCCLayout layout;
     QCOMPARE(layout.pattern(), QStringLiteral("%d{RELATIVE} [%t] %-5p %c %x - %m%n"));
     QCOMPARE(layout.format(sampleEvent(InitialisationHelper::startTime() + 1234)),
-            QStringLiteral("1234 [main] INFO  app.Net  - text\r\n"));
+        QStringLiteral("1234 [main] INFO  app.Net  - text\r\n"));
 }
 
 void tst_TTCCLayout::patterns_data()
@@ -50,7 +51,8 @@ void tst_TTCCLayout::patterns_data()
                                   << "%d{RELATIVE} %-5p - %m%n";
     QTest::newRow("iso-no-context") << int(TTCCLayout::DATEFORMAT_ISO8601) << true << true << false
                                     << "%d{ISO8601} [%t] %-5p %c - %m%n";
-    QTest::newRow("absolute") << int(TTCCLayout::DATEFORMAT_ABSOLUTE) << false << true << false << "%d{ABSOLUTE} %-5p %c - %m%n";
+    QTest::newRow("absolute") << int(TTCCLayout::DATEFORMAT_ABSOLUTE) << false << true << false
+                              << "%d{ABSOLUTE} %-5p %c - %m%n";
     QTest::newRow("date") << int(TTCCLayout::DATEFORMAT_DATE) << false << false << true << "%d{DATE} %-5p %x - %m%n";
     QTest::newRow("out-of-range") << 17 << false << false << false << "%d{} %-5p - %m%n";
 }
@@ -103,8 +105,9 @@ void tst_TTCCLayout::dateFormatPropertyTakesEffect()
     QString text;
     QDebug stream(&text);
     layout.debug(stream);
-    QCOMPARE(text.trimmed(), QStringLiteral("TTCCLayout(name:\"\" categoryprefixing:true contextprinting:false "
-                                            "dateformat:\"HH:mm:ss\" referencecount:0 threadprinting:true)"));
+    QCOMPARE(text.trimmed(),
+        QStringLiteral("TTCCLayout(name:\"\" categoryprefixing:true contextprinting:false "
+                       "dateformat:\"HH:mm:ss\" referencecount:0 threadprinting:true)"));
 }
 
 QObject *newTTCCLayoutTest()
