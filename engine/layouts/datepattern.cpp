@@ -36,14 +36,18 @@ void appendNumber(QString &out, int value, int width)
         digits[n++] = char('0' + v % 10);
         v /= 10;
     } while (v);
+    // Sign, zero padding and digits go out in one append.
+    QChar text[16];
+    int length = 0;
     if (value < 0)
-        out += QLatin1Char('-');
+        text[length++] = QLatin1Char('-');
     for (int i = n; i < width; ++i)
-        out += QLatin1Char('0');
+        text[length++] = QLatin1Char('0');
     // A padded number is cut to its width, keeping the leading digits.
     int keep = width > 0 && n > width ? width : n;
     for (int i = n - 1; i >= n - keep; --i)
-        out += QLatin1Char(digits[i]);
+        text[length++] = QLatin1Char(digits[i]);
+    out.append(text, length);
 }
 
 } // namespace

@@ -69,7 +69,9 @@ QString DatePatternConverter::convert(qint64 milliSeconds) const
                 m_cachedSecond = second;
                 m_cachedSecondValid = fieldsFor(second, m_cachedFields);
             }
-            m_cachedText.clear();
+            // Keeps the capacity: the text handed out last time is
+            // normally released by now, so no allocation per millisecond.
+            m_cachedText.resize(0);
             if (m_cachedSecondValid) {
                 m_cachedFields.millisecond = int(milliSeconds - second * 1000);
                 m_pattern.format(m_cachedText, m_cachedFields);

@@ -16,6 +16,7 @@ public:
     }
 
     QString convert(const LoggingEvent &event) const override;
+    void format(QString &out, const LoggingEvent &event) const override;
     QDebug debug(QDebug &debug) const override;
 
 private:

@@ -1,7 +1,21 @@
 #include "engine/layouts/patternconverter.h"
 
+#include <algorithm>
+
 namespace LogEngine
 {
+
+namespace
+{
+
+void appendSpaces(QString &out, int count)
+{
+    const int start = out.size();
+    out.resize(start + count);
+    std::fill(out.begin() + start, out.end(), QLatin1Char(' '));
+}
+
+} // namespace
 
 PatternConverter::~PatternConverter() = default;
 
@@ -18,9 +32,9 @@ void PatternConverter::format(QString &out, const LoggingEvent &event) const
         out += text;
     } else if (m_formattingInfo.m_leftAligned) {
         out += text;
-        out.append(QString(padding, QLatin1Char(' ')));
+        appendSpaces(out, padding);
     } else {
-        out.append(QString(padding, QLatin1Char(' ')));
+        appendSpaces(out, padding);
         out += text;
     }
 }
