@@ -2,9 +2,9 @@
 #define LOGENGINE_HIERARCHY_H
 
 #include "engine/loggerrepository.h"
+#include "engine/recursivereadwritelock.h"
 
 #include <QHash>
-#include <QReadWriteLock>
 
 #include <atomic>
 
@@ -46,7 +46,7 @@ public:
 private:
     Logger *createLogger(const QString &name);
 
-    mutable QReadWriteLock m_objectGuard { QReadWriteLock::Recursive };
+    mutable RecursiveReadWriteLock m_objectGuard;
     QHash<QString, Logger *> m_loggers;
     std::atomic<int> m_threshold { Level::NULL_INT };
     Logger *m_rootLogger = nullptr;

@@ -4,10 +4,10 @@
 #include "engine/level.h"
 #include "engine/logerror.h"
 #include "engine/logobjectptr.h"
+#include "engine/recursivereadwritelock.h"
 
 #include <QList>
 #include <QObject>
-#include <QReadWriteLock>
 #include <QString>
 
 #include <atomic>
@@ -153,7 +153,7 @@ private:
     }
 
     mutable std::atomic<Logger *> m_classLogger { nullptr };
-    mutable QReadWriteLock m_appenderGuard { QReadWriteLock::Recursive };
+    mutable RecursiveReadWriteLock m_appenderGuard;
     const QString m_name;
     LoggerRepository *const m_repository;
     std::atomic<bool> m_additivity { true };

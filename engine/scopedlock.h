@@ -1,9 +1,10 @@
 #ifndef LOGENGINE_SCOPEDLOCK_H
 #define LOGENGINE_SCOPEDLOCK_H
 
+#include "engine/recursivemutex.h"
+#include "engine/recursivereadwritelock.h"
+
 #include <QMutex>
-#include <QReadWriteLock>
-#include <QRecursiveMutex>
 
 #if defined(__SANITIZE_THREAD__)
 #define LOGENGINE_TSAN 1
@@ -23,31 +24,31 @@ namespace LogEngine
 
 /*!
  * \internal
- * Holds one of Qt's locks for a scope. Qt's locks wait in a library that the
- * thread sanitizer does not instrument, so in such a build each acquisition
- * and release is announced to it; otherwise this is a plain Qt locker.
+ * Holds a lock for a scope. Qt's mutexes wait in a library that the thread
+ * sanitizer does not instrument, so in such a build each of their
+ * acquisitions and releases is announced to it. The engine's own locks rest
+ * on POSIX locks, which the sanitizer sees by itself: announcing those too
+ * would order concurrent readers and hide races between them.
  */
 class ScopedLock
 {
 public:
     enum Mode { Read, Write };
 
-    ScopedLock(QReadWriteLock *lock, Mode mode)
+    ScopedLock(RecursiveReadWriteLock *lock, Mode mode)
         : m_lock(lock)
-        , m_kind(mode == Read ? ReadKind : WriteKind)
+        , m_kind(ReadWriteKind)
     {
         if (mode == Read)
             lock->lockForRead();
         else
             lock->lockForWrite();
-        acquired();
     }
-    explicit ScopedLock(QRecursiveMutex *mutex)
+    explicit ScopedLock(RecursiveMutex *mutex)
         : m_lock(mutex)
         , m_kind(RecursiveKind)
     {
         mutex->lock();
-        acquired();
     }
     explicit ScopedLock(QMutex *mutex)
         : m_lock(mutex)
@@ -58,18 +59,15 @@ public:
     }
     ~ScopedLock()
     {
-#ifdef LOGENGINE_TSAN
-        __tsan_release(m_lock);
-#endif
         switch (m_kind) {
-        case ReadKind:
-        case WriteKind:
-            static_cast<QReadWriteLock *>(m_lock)->unlock();
+        case ReadWriteKind:
+            static_cast<RecursiveReadWriteLock *>(m_lock)->unlock();
             break;
         case RecursiveKind:
-            static_cast<QRecursiveMutex *>(m_lock)->unlock();
+            static_cast<RecursiveMutex *>(m_lock)->unlock();
             break;
         case MutexKind:
+            releasing(m_lock);
             static_cast<QMutex *>(m_lock)->unlock();
             break;
         }
@@ -94,7 +92,7 @@ public:
     }
 
 private:
-    enum Kind { ReadKind, WriteKind, RecursiveKind, MutexKind };
+    enum Kind { ReadWriteKind, RecursiveKind, MutexKind };
 
     void acquired()
     {

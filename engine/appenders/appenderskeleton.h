@@ -6,8 +6,7 @@
 #include "engine/level.h"
 #include "engine/logerror.h"
 #include "engine/logobjectptr.h"
-
-#include <QRecursiveMutex>
+#include "engine/recursivemutex.h"
 
 #include <atomic>
 
@@ -61,7 +60,7 @@ protected:
     /*! The entry checks; called by `handleEvent` with the lock held. */
     virtual bool canAppend() const;
 
-    QRecursiveMutex &objectGuard() const { return m_objectGuard; }
+    RecursiveMutex &objectGuard() const { return m_objectGuard; }
 
     /*! Logs an error record for this appender, with its name as %1 and `extraArgs` after it. */
     void reportError(const char *message, LogError::ErrorCode code, const char *symbol,
@@ -75,7 +74,7 @@ protected:
     void debugThreshold(QDebug &debug) const;
 
 private:
-    mutable QRecursiveMutex m_objectGuard;
+    mutable RecursiveMutex m_objectGuard;
     bool m_appendRecursionGuard = false;
     std::atomic<bool> m_isActive;
     std::atomic<bool> m_isClosed { false };

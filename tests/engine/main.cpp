@@ -8,11 +8,12 @@ QObject *newLogErrorTest();
 QObject *newLoggingEventTest();
 QObject *newLoggerTest();
 QObject *newHierarchyTest();
+QObject *newRecursiveLocksTest();
 
 int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
     return runTestMain(argc, argv, {},
         { newLevelTest(), newLogObjectTest(), newLogErrorTest(), newLoggingEventTest(), newLoggerTest(),
-            newHierarchyTest() });
+            newHierarchyTest(), newRecursiveLocksTest() });
 }
