@@ -1,8 +1,7 @@
 #include "engine/recursivereadwritelock.h"
 
-#include <QVarLengthArray>
-
 #include <algorithm>
+#include <cstdlib>
 
 namespace LogEngine
 {
@@ -15,14 +14,73 @@ struct ReadHold {
     int depth;
 };
 
-// The read locks this thread holds. Delivery nests one per logger of the
-// chain, so the table stays short and a linear search is the fastest.
-thread_local QVarLengthArray<ReadHold, 16> t_readHolds;
+/*
+ * The read locks this thread holds. Delivery nests one per logger of the
+ * chain, so the table stays short and a linear search is the fastest.
+ *
+ * The table is trivially destructible so that code logging from another
+ * thread-local object's destructor at thread exit still finds it intact.
+ * A thread nesting more locks than fit inline moves to the heap; that
+ * block is given back by a guard created only then.
+ */
+struct ReadHolds {
+    static constexpr int inlineCapacity = 16;
+
+    ReadHold inlineHolds[inlineCapacity] {};
+    ReadHold *heap = nullptr;
+    int count = 0;
+    int capacity = inlineCapacity;
+
+    ReadHold *begin() { return heap ? heap : inlineHolds; }
+    ReadHold *end() { return begin() + count; }
+    void append(const ReadHold &hold);
+    void remove(ReadHold *hold)
+    {
+        // Holds are released innermost first, so this is nearly always the last.
+        *hold = begin()[--count];
+    }
+};
+
+thread_local ReadHolds t_readHolds;
 thread_local char t_threadIdentity;
+
+struct HeapReclaimer {
+    ~HeapReclaimer()
+    {
+        ReadHolds &holds = t_readHolds;
+        // Still nested deeper than the inline table: keep the block rather
+        // than forget a lock this thread holds. The thread is ending anyway.
+        if (holds.count > ReadHolds::inlineCapacity)
+            return;
+        std::copy(holds.heap, holds.heap + holds.count, holds.inlineHolds);
+        std::free(holds.heap);
+        holds.heap = nullptr;
+        holds.capacity = ReadHolds::inlineCapacity;
+    }
+};
+
+void ReadHolds::append(const ReadHold &hold)
+{
+    if (count == capacity) {
+        const int grown = capacity * 2;
+        auto *moved = static_cast<ReadHold *>(std::malloc(sizeof(ReadHold) * size_t(grown)));
+        if (!moved)
+            qFatal("Out of memory for read locks");
+        std::copy(begin(), end(), moved);
+        if (!heap) {
+            thread_local HeapReclaimer reclaimer;
+            (void)reclaimer;
+        }
+        std::free(heap);
+        heap = moved;
+        capacity = grown;
+    }
+    begin()[count++] = hold;
+}
 
 ReadHold *findHold(const RecursiveReadWriteLock *lock)
 {
-    auto found = std::find_if(
+    ReadHold *found = std::find_if(
         t_readHolds.begin(), t_readHolds.end(), [lock](const ReadHold &hold) { return hold.lock == lock; });
     return found == t_readHolds.end() ? nullptr : found;
 }
@@ -91,9 +149,7 @@ void RecursiveReadWriteLock::unlock()
     Q_ASSERT_X(hold, "RecursiveReadWriteLock::unlock", "lock not held by this thread");
     if (!hold || --hold->depth > 0)
         return;
-    // Holds are released innermost first, so this is nearly always the last.
-    *hold = t_readHolds.last();
-    t_readHolds.removeLast();
+    t_readHolds.remove(hold);
     pthread_rwlock_unlock(&m_lock);
 }
 

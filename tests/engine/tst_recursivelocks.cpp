@@ -24,6 +24,7 @@ private Q_SLOTS:
     void writerReentryAndReadInsideWrite();
     void writersExcludeReadersAndWriters();
     void nestedReadsOfDifferentLocksReleaseIndependently();
+    void deepNestingOutgrowsInlineTable();
     void mutexReentryAndExclusion();
 };
 
@@ -141,6 +142,31 @@ void tst_RecursiveLocks::nestedReadsOfDifferentLocksReleaseIndependently()
     });
     writers.join();
     QCOMPARE(written, 2);
+}
+
+void tst_RecursiveLocks::deepNestingOutgrowsInlineTable()
+{
+    // A deep logger chain holds more read locks than the inline table has
+    // room for; re-entry must still be found and every lock released.
+    constexpr int depth = 40;
+    std::vector<RecursiveReadWriteLock> locks(depth);
+    int written = 0;
+    std::thread reader([&] {
+        for (RecursiveReadWriteLock &lock : locks)
+            lock.lockForRead();
+        for (RecursiveReadWriteLock &lock : locks) {
+            lock.lockForRead();
+            lock.unlock();
+        }
+        for (auto lock = locks.rbegin(); lock != locks.rend(); ++lock)
+            lock->unlock();
+    });
+    reader.join();
+    for (RecursiveReadWriteLock &lock : locks) {
+        ScopedLock locker(&lock, ScopedLock::Write);
+        ++written;
+    }
+    QCOMPARE(written, depth);
 }
 
 void tst_RecursiveLocks::mutexReentryAndExclusion()
