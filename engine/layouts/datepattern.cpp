@@ -3,6 +3,8 @@
 #include <QDateTime>
 #include <QLocale>
 
+#include <algorithm>
+
 namespace LogEngine
 {
 
@@ -27,28 +29,85 @@ bool isAmPmMode(const QString &pattern)
     return false;
 }
 
-void appendNumber(QString &out, int value, int width)
+/*
+ * The text of one date, gathered on the stack and handed to the output string
+ * in one append: a date is a dozen short pieces, and appending each to the
+ * QString costs more than printing it.
+ */
+class DateText
 {
-    char digits[12];
-    int n = 0;
-    unsigned v = value < 0 ? 0u - unsigned(value) : unsigned(value);
-    do {
-        digits[n++] = char('0' + v % 10);
-        v /= 10;
-    } while (v);
-    // Sign, zero padding and digits go out in one append.
-    QChar text[16];
-    int length = 0;
-    if (value < 0)
-        text[length++] = QLatin1Char('-');
-    for (int i = n; i < width; ++i)
-        text[length++] = QLatin1Char('0');
-    // A padded number is cut to its width, keeping the leading digits.
-    int keep = width > 0 && n > width ? width : n;
-    for (int i = n - 1; i >= n - keep; --i)
-        text[length++] = QLatin1Char(digits[i]);
-    out.append(text, length);
-}
+public:
+    explicit DateText(QString &out)
+        : m_out(out)
+    {
+    }
+    ~DateText() { flush(); }
+
+    void append(QStringView text)
+    {
+        if (m_length + text.size() > capacity) {
+            flush();
+            if (text.size() > capacity) {
+                m_out += text;
+                return;
+            }
+        }
+        std::copy(text.utf16(), text.utf16() + text.size(), m_buffer + m_length);
+        m_length += int(text.size());
+    }
+
+    void append(QLatin1String text)
+    {
+        if (m_length + text.size() > capacity) {
+            flush();
+            if (text.size() > capacity) {
+                m_out += text;
+                return;
+            }
+        }
+        for (const char c : text)
+            m_buffer[m_length++] = char16_t(uchar(c));
+    }
+
+    // Zero-padded to `width`; a longer number is cut to its width, keeping
+    // the leading digits.
+    void appendNumber(int value, int width)
+    {
+        char digits[12];
+        int n = 0;
+        unsigned v = value < 0 ? 0u - unsigned(value) : unsigned(value);
+        do {
+            digits[n++] = char('0' + v % 10);
+            v /= 10;
+        } while (v);
+        // Sign, padding up to a width of three and ten digits at most.
+        if (m_length + 16 > capacity)
+            flush();
+        if (value < 0)
+            m_buffer[m_length++] = u'-';
+        for (int i = n; i < width; ++i)
+            m_buffer[m_length++] = u'0';
+        const int keep = width > 0 && n > width ? width : n;
+        for (int i = n - 1; i >= n - keep; --i)
+            m_buffer[m_length++] = char16_t(digits[i]);
+    }
+
+private:
+    static constexpr int capacity = 64;
+
+    void flush()
+    {
+        if (m_length > 0)
+            m_out.append(reinterpret_cast<const QChar *>(m_buffer), m_length);
+        m_length = 0;
+    }
+
+    QString &m_out;
+    char16_t m_buffer[capacity];
+    int m_length = 0;
+
+    Q_DISABLE_COPY(DateText)
+};
 
 } // namespace
 
@@ -185,82 +244,83 @@ DatePattern::Fields DatePattern::fieldsOf(const QDateTime &localTime)
 
 void DatePattern::format(QString &out, const Fields &f) const
 {
+    DateText text(out);
     for (const Step &step : m_steps) {
         switch (step.op) {
         case Literal:
-            out += m_literals.at(step.literal);
+            text.append(QStringView(m_literals.at(step.literal)));
             break;
         case DayLong:
-            out += QLocale::system().dayName(f.dayOfWeek, QLocale::LongFormat);
+            text.append(QStringView(QLocale::system().dayName(f.dayOfWeek, QLocale::LongFormat)));
             break;
         case DayShort:
-            out += QLocale::system().dayName(f.dayOfWeek, QLocale::ShortFormat);
+            text.append(QStringView(QLocale::system().dayName(f.dayOfWeek, QLocale::ShortFormat)));
             break;
         case Day2:
-            appendNumber(out, f.day, 2);
+            text.appendNumber(f.day, 2);
             break;
         case Day1:
-            appendNumber(out, f.day, 0);
+            text.appendNumber(f.day, 0);
             break;
         case MonthLong:
-            out += QLocale::system().monthName(f.month, QLocale::LongFormat);
+            text.append(QStringView(QLocale::system().monthName(f.month, QLocale::LongFormat)));
             break;
         case MonthShort:
-            out += QLocale::system().monthName(f.month, QLocale::ShortFormat);
+            text.append(QStringView(QLocale::system().monthName(f.month, QLocale::ShortFormat)));
             break;
         case Month2:
-            appendNumber(out, f.month, 2);
+            text.appendNumber(f.month, 2);
             break;
         case Month1:
-            appendNumber(out, f.month, 0);
+            text.appendNumber(f.month, 0);
             break;
         case Year4:
-            appendNumber(out, f.year, 0);
+            text.appendNumber(f.year, 0);
             break;
         case Year2:
-            appendNumber(out, f.year % 100, 2);
+            text.appendNumber(f.year % 100, 2);
             break;
         case Hour2:
-            appendNumber(out, f.hour, 2);
+            text.appendNumber(f.hour, 2);
             break;
         case Hour1:
-            appendNumber(out, f.hour, 0);
+            text.appendNumber(f.hour, 0);
             break;
         case Hour12Two:
-            appendNumber(out, f.hour > 12 ? f.hour - 12 : f.hour, 2);
+            text.appendNumber(f.hour > 12 ? f.hour - 12 : f.hour, 2);
             break;
         case Hour12One:
-            appendNumber(out, f.hour > 12 ? f.hour - 12 : f.hour, 0);
+            text.appendNumber(f.hour > 12 ? f.hour - 12 : f.hour, 0);
             break;
         case Minute2:
-            appendNumber(out, f.minute, 2);
+            text.appendNumber(f.minute, 2);
             break;
         case Minute1:
-            appendNumber(out, f.minute, 0);
+            text.appendNumber(f.minute, 0);
             break;
         case Second2:
-            appendNumber(out, f.second, 2);
+            text.appendNumber(f.second, 2);
             break;
         case Second1:
-            appendNumber(out, f.second, 0);
+            text.appendNumber(f.second, 0);
             break;
         case Milli3:
-            appendNumber(out, f.millisecond, 3);
+            text.appendNumber(f.millisecond, 3);
             break;
         case Milli1:
-            appendNumber(out, f.millisecond, 0);
+            text.appendNumber(f.millisecond, 0);
             break;
         case AmPmLower:
-            out += f.hour < 12 ? QLatin1String("am") : QLatin1String("pm");
+            text.append(f.hour < 12 ? QLatin1String("am") : QLatin1String("pm"));
             break;
         case AmPmUpper:
-            out += f.hour < 12 ? QLatin1String("AM") : QLatin1String("PM");
+            text.append(f.hour < 12 ? QLatin1String("AM") : QLatin1String("PM"));
             break;
         case Week2:
-            appendNumber(out, f.weekNumber, 2);
+            text.appendNumber(f.weekNumber, 2);
             break;
         case Week1:
-            appendNumber(out, f.weekNumber, 0);
+            text.appendNumber(f.weekNumber, 0);
             break;
         }
     }
