@@ -59,6 +59,11 @@ void tst_DateTime::patterns_data()
                                 << "7.3.15";
     QTest::newRow("names") << morning << "dddd ddd MMMM MMM"
                            << "Saturday Sat March Mar";
+    // texts longer than a line's worth of date, in order
+    QTest::newRow("long-literal") << morning << QStringLiteral("HH '%1' mm").arg(QString(70, QLatin1Char('x')))
+                                  << QStringLiteral("09 %1 05").arg(QString(70, QLatin1Char('x')));
+    QTest::newRow("many-names") << morning << QStringLiteral("dddd,MMMM,ss;").repeated(6)
+                                << QStringLiteral("Saturday,March,02;").repeated(6);
     QTest::newRow("beyond-longest-token") << at(13, 5, 2, 45) << "yyyyy|hhh|zzzz|sss"
                                           << "2015|1313|04545|022";
     QTest::newRow("single-y-prints-nothing") << morning << "y-"
