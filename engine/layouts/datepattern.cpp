@@ -56,19 +56,6 @@ public:
         m_length += int(text.size());
     }
 
-    void append(QLatin1String text)
-    {
-        if (m_length + text.size() > capacity) {
-            flush();
-            if (text.size() > capacity) {
-                m_out += text;
-                return;
-            }
-        }
-        for (const char c : text)
-            m_buffer[m_length++] = char16_t(uchar(c));
-    }
-
     // Zero-padded to `width`; a longer number is cut to its width, keeping
     // the leading digits.
     void appendNumber(int value, int width)
@@ -311,10 +298,10 @@ void DatePattern::format(QString &out, const Fields &f) const
             text.appendNumber(f.millisecond, 0);
             break;
         case AmPmLower:
-            text.append(f.hour < 12 ? QLatin1String("am") : QLatin1String("pm"));
+            text.append(f.hour < 12 ? QStringView(u"am") : QStringView(u"pm"));
             break;
         case AmPmUpper:
-            text.append(f.hour < 12 ? QLatin1String("AM") : QLatin1String("PM"));
+            text.append(f.hour < 12 ? QStringView(u"AM") : QStringView(u"PM"));
             break;
         case Week2:
             text.appendNumber(f.weekNumber, 2);
