@@ -55,7 +55,7 @@ public:
         , m_kind(MutexKind)
     {
         mutex->lock();
-        acquired();
+        acquired(m_lock);
     }
     ~ScopedLock()
     {
@@ -93,11 +93,6 @@ public:
 
 private:
     enum Kind { ReadWriteKind, RecursiveKind, MutexKind };
-
-    void acquired()
-    {
-        acquired(m_lock);
-    }
 
     void *m_lock;
     Kind m_kind;

@@ -16,7 +16,6 @@ public:
     }
 
     QString convert(const LoggingEvent &event) const override;
-    void format(QString &out, const LoggingEvent &event) const override;
     QDebug debug(QDebug &debug) const override;
 
 private:

@@ -28,11 +28,8 @@ public:
     virtual QString convert(const LoggingEvent &event) const = 0;
     virtual QDebug debug(QDebug &debug) const = 0;
 
-    /*!
-     * Appends the converted text to `out`: cut text is never padded.
-     * Converters whose text needs no copy may append it directly.
-     */
-    virtual void format(QString &out, const LoggingEvent &event) const;
+    /*! Appends the converted text to `out`: cut text is never padded. */
+    void format(QString &out, const LoggingEvent &event) const;
 
 protected:
     FormattingInfo m_formattingInfo;
