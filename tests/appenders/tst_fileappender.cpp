@@ -379,9 +379,8 @@ void tst_FileAppender::writesAgainOnceTheFaultIsGone()
     const ChildResult result = runChild(QStringLiteral("filefault"), environment, m_dir->path());
     QVERIFY2(result.exitCode == 0, result.err.constData());
     QStringList lines = QString::fromUtf8(result.out).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-    QCOMPARE(lines.size(), 3);
+    QVERIFY(!lines.isEmpty());
     const long growth = lines.takeLast().toLong();
-    QCOMPARE(lines, reports);
     // 4000 lines of 5000 characters kept in a failed stream take 40 MB.
     QVERIFY2(growth < 8 * 1024, qPrintable(QStringLiteral("resident memory grew by %1 kB").arg(growth)));
     const QByteArray newLines("INFO - after 1\r\nINFO - after 2\r\n");
@@ -390,6 +389,7 @@ void tst_FileAppender::writesAgainOnceTheFaultIsGone()
         QCOMPARE(written, newLines);
     else
         QVERIFY2(written.endsWith(newLines), written.right(100).constData());
+    QCOMPARE(lines, reports);
 }
 
 void tst_FileAppender::hooksForRollingAppenders()
