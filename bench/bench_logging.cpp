@@ -2,6 +2,7 @@
 // building an event, formatting a line, and delivering it to a writer.
 // Run by hand: ./build/bench/bench_logging (TZ set or not changes the
 // reference figures of plain Qt, not ours).
+#include "engine/appenders/fileappender.h"
 #include "engine/appenders/writerappender.h"
 #include "engine/layouts/patternlayout.h"
 #include "engine/layouts/simplelayout.h"
@@ -18,6 +19,9 @@
 #include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <string>
 
 using namespace LogEngine;
 
@@ -193,6 +197,92 @@ BENCHMARK(deliverInfo)
     ->Args({ 0, 0 })
     ->Args({ 0, 1 })
     ->Args({ 1, 0 })
+    ->Args({ 1, 1 })
+    ->Threads(1)
+    ->Threads(2)
+    ->UseRealTime();
+
+// Write system calls of the whole process so far, from the kernel's own
+// accounting; -1 where it is not available.
+long long writeCalls()
+{
+    long long calls = -1;
+    if (FILE *io = std::fopen("/proc/self/io", "r")) {
+        char key[32];
+        long long value = 0;
+        while (std::fscanf(io, "%31s %lld", key, &value) == 2) {
+            if (std::string(key) == "syscw:")
+                calls = value;
+        }
+        std::fclose(io);
+    }
+    return calls;
+}
+
+// The ISO line on a real file: through a file appender, or through a writer
+// appender on a QFile opened by hand with the same modes. Logger bench::file,
+// shared by all benchmark threads.
+struct FileDelivery {
+    QTemporaryDir dir;
+    QFile file;
+    QTextStream stream;
+    LogObjectPtr<WriterAppender> appender;
+    Logger *logger = LogManager::logger(QStringLiteral("bench::file"));
+
+    void setUp(bool fileAppender, bool immediateFlush)
+    {
+        auto *layout = new PatternLayout(QStringLiteral("%d{ISO8601} [%t] %-5p %c - %m%n"));
+        const QString name = dir.filePath(QStringLiteral("bench.log"));
+        if (fileAppender) {
+            appender = new FileAppender(layout, name);
+        } else {
+            file.setFileName(name);
+            file.open(QIODevice::WriteOnly | QIODevice::Text | QIODevice::Truncate);
+            stream.setDevice(&file);
+            appender = new WriterAppender(layout);
+            appender->setWriter(&stream);
+        }
+        appender->setImmediateFlush(immediateFlush);
+        appender->activate();
+        logger->setLevel(Level::INFO_INT);
+        logger->setAdditivity(false);
+        logger->addAppender(appender);
+    }
+    void tearDown()
+    {
+        logger->removeAllAppenders();
+        appender = nullptr;
+    }
+};
+
+FileDelivery *s_fileDelivery = nullptr;
+
+// "writes" counts the write system calls per event: 1 with immediate flush.
+void isoLineToFile(benchmark::State &state)
+{
+    long long callsBefore = 0;
+    if (state.thread_index() == 0) {
+        s_fileDelivery = new FileDelivery;
+        s_fileDelivery->setUp(state.range(0) != 0, state.range(1) != 0);
+        callsBefore = writeCalls();
+    }
+    const QString message = QStringLiteral("A message of ordinary length for a log line");
+    for (auto _ : state)
+        s_fileDelivery->logger->info(message);
+    state.SetItemsProcessed(state.iterations());
+    if (state.thread_index() == 0) {
+        const long long calls = writeCalls() - callsBefore;
+        state.counters["writes"] = double(calls) / double(state.iterations() * state.threads());
+        s_fileDelivery->tearDown();
+        delete s_fileDelivery;
+        s_fileDelivery = nullptr;
+    }
+}
+BENCHMARK(isoLineToFile)
+    ->ArgNames({ "fileappender", "flush" })
+    ->Args({ 0, 0 })
+    ->Args({ 1, 0 })
+    ->Args({ 0, 1 })
     ->Args({ 1, 1 })
     ->Threads(1)
     ->Threads(2)

@@ -6,13 +6,20 @@ QObject *newAppenderSkeletonTest();
 QObject *newFiltersTest();
 QObject *newWriterAppenderTest();
 QObject *newConsoleAppenderTest();
+QObject *newFileAppenderTest();
+QObject *newDebugAppenderTest();
+QObject *newNullAppenderTest();
 QObject *newConcurrencyTest();
 int consoleScenario();
+int fileFaultScenario();
+int debugAppenderScenario();
 
 int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
-    return runTestMain(argc, argv, { { QStringLiteral("console"), consoleScenario } },
+    return runTestMain(argc, argv,
+        { { QStringLiteral("console"), consoleScenario }, { QStringLiteral("filefault"), fileFaultScenario },
+            { QStringLiteral("debugappender"), debugAppenderScenario } },
         { newAppenderSkeletonTest(), newFiltersTest(), newWriterAppenderTest(), newConsoleAppenderTest(),
-            newConcurrencyTest() });
+            newFileAppenderTest(), newDebugAppenderTest(), newNullAppenderTest(), newConcurrencyTest() });
 }

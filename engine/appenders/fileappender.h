@@ -1,0 +1,106 @@
+#ifndef LOGENGINE_FILEAPPENDER_H
+#define LOGENGINE_FILEAPPENDER_H
+
+#include "engine/appenders/writerappender.h"
+
+#include <QFile>
+
+namespace LogEngine
+{
+
+/*!
+ * A writer appender on a file it opens and owns. `activate` (re)opens the
+ * file named by `file`, appending or truncating as `appendFile` says, and
+ * creates one missing parent directory level; the text stream on the file
+ * is the writer. Changed properties take effect at the next `activate`.
+ *
+ * A failed write is reported with the file's error text and number as its
+ * cause; the stream and the file are then cleared of the failure, so the
+ * appender writes again as soon as the fault is gone (a disk that was full,
+ * a size limit lifted by truncating the file) and the stream never holds
+ * more than its own buffer.
+ *
+ * Without buffered I/O every event is handed to the file as it is written,
+ * even with immediate flush off: the text stream would otherwise keep it in
+ * its own buffer, whatever the file's open mode.
+ *
+ * Thread-safe: everything runs under the appender's lock.
+ *
+ * Hooks for file appenders that roll their file over. All of them expect
+ * the caller to hold the lock (`append` runs under it); the class logger
+ * is resolved by `activate`, so they may report while the lock is held.
+ * - `openFile` opens the current file name; `openFile(true)` continues an
+ *   existing file whatever `appendFile` says (to go on with the current
+ *   file after a roll-over that could not rename it).
+ * - `closeFile` writes the footer and closes the file and its stream.
+ * - `fileSize` is the size of the open file without a system call.
+ * - `removeFile` and `renameFile` report their failures with the cause.
+ * - A subclass's `append` calls this class's `append`, which writes the
+ *   event and applies the unbuffered mode.
+ */
+class FileAppender : public WriterAppender
+{
+    Q_OBJECT
+    Q_PROPERTY(bool appendFile READ appendFile WRITE setAppendFile)
+    Q_PROPERTY(bool bufferedIo READ bufferedIo WRITE setBufferedIo)
+    Q_PROPERTY(QString file READ file WRITE setFile)
+
+public:
+    explicit FileAppender(QObject *parent = nullptr);
+    FileAppender(Layout *layout, const QString &fileName, QObject *parent = nullptr);
+    ~FileAppender() override;
+
+    bool appendFile() const { return m_appendFile.load(std::memory_order_relaxed); }
+    void setAppendFile(bool append) { m_appendFile.store(append, std::memory_order_relaxed); }
+    bool bufferedIo() const { return m_bufferedIo.load(std::memory_order_relaxed); }
+    void setBufferedIo(bool buffered) { m_bufferedIo.store(buffered, std::memory_order_relaxed); }
+    QString file() const;
+    void setFile(const QString &fileName);
+
+    void activate() override;
+    void close() override;
+
+    QDebug debug(QDebug &debug) const override;
+
+protected:
+    void append(const LoggingEvent &event) override;
+    bool canAppend() const override;
+    /*! Reports a failed write and clears the failure from the stream and the file. */
+    bool reportIoError() const override;
+
+    /*!
+     * Opens the file named by `file` with the configured modes, or for
+     * appending when `continueFile` is true, and attaches a stream on it as
+     * the writer (which writes the layout's header). A missing parent
+     * directory is created, one level only. Returns whether the file is
+     * open; a failure is reported and leaves no writer.
+     */
+    bool openFile(bool continueFile = false);
+    /*! Writes the footer, then closes and deletes the stream and the file. */
+    void closeFile();
+    /*!
+     * Bytes the open file holds as far as this appender knows: its size
+     * when opened plus everything handed to it since. Text still held in
+     * the stream's buffer is not counted, nor is a truncation from outside
+     * the appender. 0 without an open file.
+     */
+    qint64 fileSize() const;
+    /*! Removes `file`; a failure is reported with its cause. */
+    bool removeFile(QFile &file) const;
+    /*! Renames `file` to `newName`; a failure is reported with its cause. */
+    bool renameFile(QFile &file, const QString &newName) const;
+
+private:
+    void reportFileError(const char *message, LogError::ErrorCode code, const char *symbol, const QList<QVariant> &args,
+        const QFileDevice &file) const;
+
+    std::atomic<bool> m_appendFile { false };
+    std::atomic<bool> m_bufferedIo { true };
+    QString m_fileName;
+    QFile *m_file = nullptr;
+    QTextStream *m_textStream = nullptr;
+};
+
+} // namespace LogEngine
+
+#endif

@@ -1,0 +1,458 @@
+#include "common/capturingappender.h"
+#include "common/childprocess.h"
+#include "engine/appenders/fileappender.h"
+#include "engine/appenders/listappender.h"
+#include "engine/layouts/simplelayout.h"
+#include "engine/logger.h"
+#include "engine/logmanager.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <csignal>
+#include <cstdio>
+#include <sys/resource.h>
+#include <unistd.h>
+
+using namespace LogEngine;
+
+namespace
+{
+
+const QString fileErrors = QStringLiteral("LogEngine::FileAppender");
+
+// The hooks the rolling appenders build on. Without its own meta-object it
+// reports as the file appender.
+class HookedFileAppender : public FileAppender
+{
+public:
+    using FileAppender::closeFile;
+    using FileAppender::FileAppender;
+    using FileAppender::fileSize;
+    using FileAppender::openFile;
+    using FileAppender::removeFile;
+    using FileAppender::renameFile;
+};
+
+SimpleLayout *layout(const QString &header = QString(), const QString &footer = QString())
+{
+    auto *layout = new SimpleLayout;
+    layout->setHeader(header);
+    layout->setFooter(footer);
+    return layout;
+}
+
+FileAppender *namedAppender(Layout *layout, const QString &fileName)
+{
+    auto *appender = new FileAppender(layout, fileName);
+    appender->setName(QStringLiteral("F"));
+    return appender;
+}
+
+LoggingEvent info(const QString &message)
+{
+    return LoggingEvent(nullptr, Level(Level::INFO_INT), message);
+}
+
+QByteArray contents(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+void writeFile(const QString &path, const QByteArray &data)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(data);
+}
+
+QString fileError(const char *text, const char *symbol, int code, const QString &cause)
+{
+    return QString::fromLatin1(text) + QStringLiteral(" (LogEngine::FileAppender::") + QLatin1String(symbol)
+        + QStringLiteral(", ") + QString::number(code) + QStringLiteral(")") + (cause.isEmpty() ? QString() : cause);
+}
+
+long residentKilobytes()
+{
+    long pages = 0;
+    long resident = 0;
+    if (FILE *statm = std::fopen("/proc/self/statm", "r")) {
+        if (std::fscanf(statm, "%ld %ld", &pages, &resident) != 2)
+            resident = 0;
+        std::fclose(statm);
+    }
+    return resident * (sysconf(_SC_PAGESIZE) / 1024);
+}
+
+} // namespace
+
+// Runs in a child with a small file size limit: the file fills up, thousands
+// of writes fail, then the file is truncated from outside as rotation by copy
+// and truncate does, and logging goes on. Prints the first two error records
+// and the growth of resident memory over the failing writes.
+int fileFaultScenario()
+{
+    std::signal(SIGXFSZ, SIG_IGN); // a write past the limit then fails with EFBIG
+    const rlimit limit { 64 * 1024, 64 * 1024 };
+    if (setrlimit(RLIMIT_FSIZE, &limit) != 0)
+        return 2;
+    Logger *errors = LogManager::logger(fileErrors);
+    errors->setLevel(Level::ERROR_INT);
+    errors->setAdditivity(false);
+    LogObjectPtr<ListAppender> reports(new ListAppender);
+    reports->setMaxCount(2);
+    errors->addAppender(reports);
+
+    LogObjectPtr<FileAppender> appender(namedAppender(new SimpleLayout, QStringLiteral("fault.log")));
+    appender->setAppendFile(true);
+    appender->setBufferedIo(qEnvironmentVariableIntValue("FAULT_BUFFERED") != 0);
+    appender->activate();
+    const QString filler(5000, QLatin1Char('x'));
+    for (int line = 0; reports->list().isEmpty() && line < 100; ++line)
+        appender->handleEvent(info(filler));
+    const long before = residentKilobytes();
+    for (int failing = 0; failing < 4000; ++failing)
+        appender->handleEvent(info(filler));
+    const long growth = residentKilobytes() - before;
+    if (::truncate("fault.log", 0) != 0)
+        return 3;
+    appender->handleEvent(info(QStringLiteral("after 1")));
+    appender->handleEvent(info(QStringLiteral("after 2")));
+    appender->close();
+    for (const LoggingEvent &report : reports->list())
+        std::printf("%s\n", qPrintable(report.message()));
+    std::printf("%ld\n", growth);
+    return 0;
+}
+
+class tst_FileAppender : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init();
+    void cleanup();
+    void openModesAndReactivation_data();
+    void openModesAndReactivation();
+    void closeAfterReactivationReleasesTheFile_data();
+    void closeAfterReactivationReleasesTheFile();
+    void whatIsOnDiskAfterEachEvent_data();
+    void whatIsOnDiskAfterEachEvent();
+    void openingTheFile_data();
+    void openingTheFile();
+    void activationWithoutFileName();
+    void writeFailureIsReportedWithItsCause_data();
+    void writeFailureIsReportedWithItsCause();
+    void writesAgainOnceTheFaultIsGone_data();
+    void writesAgainOnceTheFaultIsGone();
+    void hooksForRollingAppenders();
+    void debugDescription();
+
+private:
+    QString path(const QString &name) const { return m_dir->filePath(name); }
+
+    QTemporaryDir *m_dir = nullptr;
+};
+
+void tst_FileAppender::init()
+{
+    m_dir = new QTemporaryDir;
+    QVERIFY(m_dir->isValid());
+}
+
+void tst_FileAppender::cleanup()
+{
+    delete m_dir;
+    m_dir = nullptr;
+}
+
+void tst_FileAppender::openModesAndReactivation_data()
+{
+    QTest::addColumn<bool>("appendFile");
+    QTest::addColumn<QByteArray>("expected");
+    // Each activation ends the file with the footer and opens it again with
+    // the header, truncating it unless appending.
+    QTest::newRow("truncate") << false << QByteArray("H\r\nINFO - second\r\nF\r\n");
+    QTest::newRow("append") << true << QByteArray("old\r\nH\r\nINFO - first\r\nF\r\nH\r\nINFO - second\r\nF\r\n");
+}
+
+void tst_FileAppender::openModesAndReactivation()
+{
+    QFETCH(bool, appendFile);
+    QFETCH(QByteArray, expected);
+    writeFile(path(QStringLiteral("app.log")), "old\r\n");
+    LogObjectPtr<FileAppender> appender(
+        namedAppender(layout(QStringLiteral("H"), QStringLiteral("F")), path(QStringLiteral("app.log"))));
+    appender->setAppendFile(appendFile);
+    appender->activate();
+    appender->handleEvent(info(QStringLiteral("first")));
+    appender->activate();
+    appender->handleEvent(info(QStringLiteral("second")));
+    appender->close();
+    QCOMPARE(contents(path(QStringLiteral("app.log"))), expected);
+}
+
+void tst_FileAppender::closeAfterReactivationReleasesTheFile_data()
+{
+    QTest::addColumn<bool>("byDestruction");
+    QTest::newRow("close") << false;
+    QTest::newRow("destruction") << true;
+}
+
+void tst_FileAppender::closeAfterReactivationReleasesTheFile()
+{
+    QFETCH(bool, byDestruction);
+    const QString file = path(QStringLiteral("app.log"));
+    LogObjectPtr<FileAppender> appender(namedAppender(layout(QStringLiteral("H"), QStringLiteral("F")), file));
+    appender->setAppendFile(true);
+    appender->activate();
+    appender->handleEvent(info(QStringLiteral("one")));
+    appender->close();
+    appender->activate(); // opens the file again, but a closed appender refuses events
+    {
+        Capture errors(fileErrors);
+        appender->handleEvent(info(QStringLiteral("refused")));
+        QCOMPARE(errors->texts(),
+            QStringList { fileError("Use of closed appender 'F'", "APPENDER_CLOSED_ERROR", 4, QString()) });
+    }
+    if (byDestruction) {
+        appender = nullptr;
+    } else {
+        appender->close();
+        QCOMPARE(appender->writer(), nullptr);
+    }
+    QCOMPARE(contents(file), QByteArray("H\r\nINFO - one\r\nF\r\nH\r\nF\r\n"));
+}
+
+void tst_FileAppender::whatIsOnDiskAfterEachEvent_data()
+{
+    QTest::addColumn<bool>("bufferedIo");
+    QTest::addColumn<bool>("immediateFlush");
+    QTest::addColumn<bool>("onDiskAtOnce");
+    // Only a buffered file without immediate flush keeps events back.
+    QTest::newRow("buffered, flushed") << true << true << true;
+    QTest::newRow("buffered, not flushed") << true << false << false;
+    QTest::newRow("unbuffered, flushed") << false << true << true;
+    QTest::newRow("unbuffered, not flushed") << false << false << true;
+}
+
+void tst_FileAppender::whatIsOnDiskAfterEachEvent()
+{
+    QFETCH(bool, bufferedIo);
+    QFETCH(bool, immediateFlush);
+    QFETCH(bool, onDiskAtOnce);
+    const QString file = path(QStringLiteral("app.log"));
+    LogObjectPtr<FileAppender> appender(namedAppender(layout(), file));
+    appender->setBufferedIo(bufferedIo);
+    appender->setImmediateFlush(immediateFlush);
+    appender->activate();
+    QByteArray written;
+    for (int i = 1; i <= 3; ++i) {
+        appender->handleEvent(info(QStringLiteral("event %1").arg(i)));
+        written += "INFO - event " + QByteArray::number(i) + "\r\n";
+        QCOMPARE(contents(file), onDiskAtOnce ? written : QByteArray());
+    }
+    appender->close();
+    QCOMPARE(contents(file), written);
+}
+
+void tst_FileAppender::openingTheFile_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("directoryInTheWay");
+    QTest::addColumn<QStringList>("messages"); // %1 stands for the file's path
+    const QString opened = QStringLiteral("Opened file '%1' for appender 'F'");
+    const QString creating = QStringLiteral("Creating missing parent directory for file %1");
+    const QString noWriter = fileError("Activation of Appender 'F' that requires writer and has no writer set",
+        "APPENDER_ACTIVATE_MISSING_WRITER_ERROR", 2, QString());
+    // The file check comes before the activation check.
+    const QString noFile
+        = fileError("Use of appender 'F' without open file", "APPENDER_NO_OPEN_FILE_ERROR", 6, QString());
+
+    QTest::newRow("existing directory") << QStringLiteral("app.log") << false << QStringList { opened };
+    // Only one missing directory level is created.
+    QTest::newRow("one level missing") << QStringLiteral("logs/app.log") << false << QStringList { creating, opened };
+    QTest::newRow("two levels missing") << QStringLiteral("logs/2024/app.log") << false
+                                        << QStringList { creating,
+                                               fileError("Unable to open file '%1' for appender 'F'",
+                                                   "APPENDER_OPENING_FILE_ERROR", 8,
+                                                   QStringLiteral(": No such file or directory (5)")),
+                                               noWriter, noFile };
+    QTest::newRow("directory in place of the file")
+        << QStringLiteral("app.log") << true
+        << QStringList { fileError("Unable to open file '%1' for appender 'F'", "APPENDER_OPENING_FILE_ERROR", 8,
+                             QStringLiteral(": Is a directory (5)")),
+               noWriter, noFile };
+}
+
+void tst_FileAppender::openingTheFile()
+{
+    QFETCH(QString, name);
+    QFETCH(bool, directoryInTheWay);
+    QFETCH(QStringList, messages);
+    const QString file = path(name);
+    if (directoryInTheWay)
+        QVERIFY(QDir().mkpath(file));
+    Capture log(fileErrors);
+    LogObjectPtr<FileAppender> appender(namedAppender(new SimpleLayout, file));
+    appender->activate();
+    appender->handleEvent(info(QStringLiteral("event")));
+    for (QString &message : messages)
+        message.replace(QStringLiteral("%1"), file);
+    QCOMPARE(log->texts(), messages);
+    const bool opened = messages.last().startsWith(QStringLiteral("Opened"));
+    QCOMPARE(appender->isActive(), opened);
+    if (opened)
+        QCOMPARE(contents(file), QByteArray("INFO - event\r\n"));
+}
+
+void tst_FileAppender::activationWithoutFileName()
+{
+    Capture log(fileErrors);
+    LogObjectPtr<FileAppender> appender(namedAppender(new SimpleLayout, QString()));
+    appender->activate();
+    QVERIFY(!appender->isActive());
+    QCOMPARE(log->texts(),
+        QStringList { fileError("Activation of Appender 'F' that requires file and has no file set",
+            "APPENDER_ACTIVATE_MISSING_FILE_ERROR", 3, QString()) });
+}
+
+void tst_FileAppender::writeFailureIsReportedWithItsCause_data()
+{
+    QTest::addColumn<bool>("bufferedIo");
+    QTest::newRow("buffered") << true;
+    QTest::newRow("unbuffered") << false;
+}
+
+// Every failed event is reported, and the appender stays active.
+void tst_FileAppender::writeFailureIsReportedWithItsCause()
+{
+    QFETCH(bool, bufferedIo);
+    LogObjectPtr<FileAppender> appender(namedAppender(new SimpleLayout, QStringLiteral("/dev/full")));
+    appender->setBufferedIo(bufferedIo);
+    appender->activate();
+    Capture errors(fileErrors);
+    errors.appender()->setThreshold(Level::ERROR_INT);
+    appender->handleEvent(info(QStringLiteral("lost")));
+    appender->handleEvent(info(QStringLiteral("lost too")));
+    const QString failed = fileError("Unable to write to file '/dev/full' for appender 'F'",
+        "APPENDER_WRITING_FILE_ERROR", 14, QStringLiteral(": No space left on device (4)"));
+    QCOMPARE(errors->texts(), (QStringList { failed, failed }));
+    QVERIFY(appender->isActive());
+}
+
+void tst_FileAppender::writesAgainOnceTheFaultIsGone_data()
+{
+    QTest::addColumn<bool>("bufferedIo");
+    QTest::addColumn<QStringList>("reports");
+    QTest::addColumn<bool>("onlyNewLines");
+    const QString failed = fileError("Unable to write to file 'fault.log' for appender 'F'",
+        "APPENDER_WRITING_FILE_ERROR", 14, QStringLiteral(": %1"));
+    // A write cut short leaves Qt without an error text of its own; the
+    // next one fails outright.
+    QTest::newRow("unbuffered: the failed lines are lost")
+        << false
+        << QStringList { failed.arg(QStringLiteral("Unknown error")), failed.arg(QStringLiteral("File too large (2)")) }
+        << true;
+    // The file keeps what it could not write within its own buffer and
+    // writes that first once it can.
+    QTest::newRow("buffered: the file's buffer is written first")
+        << true
+        << QStringList { failed.arg(QStringLiteral("Unknown error (2)")),
+               failed.arg(QStringLiteral("File too large (2)")) }
+        << false;
+}
+
+void tst_FileAppender::writesAgainOnceTheFaultIsGone()
+{
+    QFETCH(bool, bufferedIo);
+    QFETCH(QStringList, reports);
+    QFETCH(bool, onlyNewLines);
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("FAULT_BUFFERED"), bufferedIo ? QStringLiteral("1") : QStringLiteral("0"));
+    // Freed memory held back by the address sanitizer would look like growth.
+    environment.insert(QStringLiteral("ASAN_OPTIONS"),
+        QStringList { environment.value(QStringLiteral("ASAN_OPTIONS")), QStringLiteral("quarantine_size_mb=0") }.join(
+            QLatin1Char(':')));
+    const ChildResult result = runChild(QStringLiteral("filefault"), environment, m_dir->path());
+    QVERIFY2(result.exitCode == 0, result.err.constData());
+    QStringList lines = QString::fromUtf8(result.out).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    QVERIFY(!lines.isEmpty());
+    const long growth = lines.takeLast().toLong();
+    // 4000 lines of 5000 characters kept in a failed stream take 40 MB.
+    QVERIFY2(growth < 8 * 1024, qPrintable(QStringLiteral("resident memory grew by %1 kB").arg(growth)));
+    const QByteArray newLines("INFO - after 1\r\nINFO - after 2\r\n");
+    const QByteArray written = contents(path(QStringLiteral("fault.log")));
+    if (onlyNewLines)
+        QCOMPARE(written, newLines);
+    else
+        QVERIFY2(written.endsWith(newLines), written.right(100).constData());
+    QCOMPARE(lines, reports);
+}
+
+void tst_FileAppender::hooksForRollingAppenders()
+{
+    const QString file = path(QStringLiteral("app.log"));
+    writeFile(file, "old\r\n");
+    Capture log(fileErrors);
+    LogObjectPtr<HookedFileAppender> appender(
+        new HookedFileAppender(layout(QStringLiteral("H"), QStringLiteral("F")), file));
+    appender->setName(QStringLiteral("F"));
+    appender->activate();
+    appender->handleEvent(info(QStringLiteral("one")));
+    QCOMPARE(appender->fileSize(), QFileInfo(file).size());
+
+    // A roll-over whose rename fails goes on with the current file.
+    QVERIFY(QDir().mkpath(path(QStringLiteral("taken/inside"))));
+    appender->closeFile();
+    QFile current(file);
+    QVERIFY(!appender->renameFile(current, path(QStringLiteral("taken"))));
+    QVERIFY(appender->openFile(true));
+    appender->handleEvent(info(QStringLiteral("two")));
+    QCOMPARE(appender->fileSize(), QFileInfo(file).size());
+    QFile missing(path(QStringLiteral("missing.log")));
+    QVERIFY(!appender->removeFile(missing));
+    appender->closeFile();
+    QCOMPARE(contents(file), QByteArray("H\r\nINFO - one\r\nF\r\nH\r\nINFO - two\r\nF\r\n"));
+    QCOMPARE(appender->fileSize(), 0);
+
+    const QString opened = QStringLiteral("Opened file '%1' for appender 'F'").arg(file);
+    const QString closing = QStringLiteral("Closing file '%1' for appender 'F'").arg(file);
+    QCOMPARE(log->texts(),
+        (QStringList { opened, closing,
+            QStringLiteral("Renaming file '%1' to '%2'").arg(file, path(QStringLiteral("taken"))),
+            fileError("Unable to rename file '%1' to '%2' for appender 'F'", "APPENDER_RENAMING_FILE_ERROR", 9,
+                QStringLiteral(": Destination file exists (10)"))
+                .arg(file, path(QStringLiteral("taken"))),
+            opened,
+            fileError("Unable to remove file '%1' for appender 'F'", "APPENDER_REMOVE_FILE_ERROR", 10,
+                QStringLiteral(": No such file or directory (9)"))
+                .arg(missing.fileName()),
+            closing }));
+}
+
+void tst_FileAppender::debugDescription()
+{
+    auto *named = new SimpleLayout;
+    named->setName(QStringLiteral("L"));
+    LogObjectPtr<FileAppender> appender(namedAppender(named, QStringLiteral("app.log")));
+    appender->setAppendFile(true);
+    appender->setBufferedIo(false);
+    appender->setEncoding(QTextCodec::codecForName("ISO-8859-1"));
+    QString text;
+    QDebug stream(&text);
+    appender->debug(stream);
+    QCOMPARE(text,
+        QStringLiteral("FileAppender(name:\"F\" appendfile:true bufferedio:false encoding:\"ISO-8859-1\" "
+                       "file:\"app.log\" filter:0x0 immediateflush:true isactive:false isclosed:false "
+                       "layout:\"L\" referencecount:1 threshold:\"NULL\" writer:0x0) "));
+}
+
+QObject *newFileAppenderTest()
+{
+    return new tst_FileAppender;
+}
+
+#include "tst_fileappender.moc"
