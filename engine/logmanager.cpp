@@ -9,6 +9,7 @@
 #include "engine/initialisationhelper.h"
 #include "engine/layouts/ttcclayout.h"
 #include "engine/logger.h"
+#include "engine/recursivereadwritelock.h"
 
 #include <QMutex>
 
@@ -51,6 +52,13 @@ Logger *managerLogger()
 
 void shutdownAtExit()
 {
+    // A thread that ends the process from inside a delivery (a fatal Qt
+    // message raised while an appender formats or writes) still holds the
+    // read locks of the loggers on its way, and the reset would wait for them
+    // for ever. Ending without the shutdown loses only what is still
+    // buffered; waiting would lose the exit.
+    if (RecursiveReadWriteLock::threadHoldsReadLocks())
+        return;
     LogManager::shutdown();
 }
 

@@ -34,6 +34,17 @@ protected:
     }
 };
 
+// Raises a Qt warning while the appender formats, with the loggers' locks held.
+class WarningLayout : public SimpleLayout
+{
+public:
+    QString format(const LoggingEvent &event) override
+    {
+        qWarning("boom %d", 1);
+        return SimpleLayout::format(event);
+    }
+};
+
 QStringList s_previousHandlerMessages;
 
 void recordingHandler(QtMsgType, const QMessageLogContext &, const QString &message)
@@ -107,7 +118,12 @@ int qtMessageScenario()
         qFatal("boom %d", 1);
     else if (kind == "warning")
         qWarning("boom %d", 1);
-    else
+    else if (kind == "warning-in-delivery") {
+        auto *warning = new ConsoleAppender(new WarningLayout, ConsoleAppender::STDOUT_TARGET);
+        warning->activate();
+        LogManager::logger(QStringLiteral("app"))->addAppender(warning);
+        LogManager::logger(QStringLiteral("app"))->info("hello");
+    } else
         qDebug("boom %d", 1);
     std::fputs("returned\n", stdout);
     return 0;
@@ -228,6 +244,10 @@ void tst_LogManager::fatalQtMessagesEndTheProcess_data()
     QTest::newRow("qWarning-with-empty-QT_FATAL_WARNINGS")
         << QStringList { QStringLiteral("QORVLOG_QT_MESSAGE=warning"), QStringLiteral("QT_FATAL_WARNINGS=") } << 1
         << QByteArray("WARN - boom 1\r\n");
+    // The exit must not wait for the locks its own thread holds.
+    QTest::newRow("qWarning-while-delivering-with-QT_FATAL_WARNINGS") << QStringList {
+        QStringLiteral("QORVLOG_QT_MESSAGE=warning-in-delivery"), QStringLiteral("QT_FATAL_WARNINGS=1")
+    } << 1 << QByteArray("WARN - boom 1\r\n");
     QTest::newRow("qWarning-alone-returns") << QStringList { QStringLiteral("QORVLOG_QT_MESSAGE=warning") } << 0
                                             << QByteArray("WARN - boom 1\r\nreturned\n");
     QTest::newRow("qDebug-with-QT_FATAL_WARNINGS-returns") << QStringList { QStringLiteral("QORVLOG_QT_MESSAGE=debug"),
