@@ -4,8 +4,12 @@
 #include "engine/logerror.h"
 #include "engine/loggingevent.h"
 
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QMetaType>
+#include <QProcess>
+#include <QSettings>
+#include <QStringList>
 
 #include <atomic>
 
@@ -28,6 +32,40 @@ InitialisationHelper::InitialisationHelper()
     qRegisterMetaTypeStreamOperators<LogError>("LogEngine::LogError");
     qRegisterMetaTypeStreamOperators<Level>("LogEngine::Level");
     qRegisterMetaTypeStreamOperators<LoggingEvent>("LogEngine::LoggingEvent");
+    readEnvironment();
+}
+
+void InitialisationHelper::readEnvironment()
+{
+    static const char *const names[] = { "Debug", "DefaultInitOverride", "Configuration", "ConfiguratorClass" };
+    QHash<QString, QString> settingByVariable;
+    for (const char *name : names) {
+        const QString setting = QString::fromLatin1(name);
+        settingByVariable.insert(QStringLiteral("logengine_").append(setting).toUpper(), setting);
+    }
+    // The names are compared exactly: logengine_debug is somebody else's variable.
+    const QStringList environment = QProcess::systemEnvironment();
+    for (const QString &entry : environment) {
+        const int equals = entry.indexOf(QLatin1Char('='));
+        if (equals < 0)
+            continue;
+        const auto it = settingByVariable.constFind(entry.left(equals));
+        if (it != settingByVariable.constEnd())
+            m_environmentSettings.insert(*it, entry.mid(equals + 1).trimmed());
+    }
+}
+
+QString InitialisationHelper::setting(const QString &key, const QString &defaultValue)
+{
+    const InitialisationHelper *helper = instance();
+    const auto it = helper->m_environmentSettings.constFind(key);
+    if (it != helper->m_environmentSettings.constEnd())
+        return *it;
+    if (!QCoreApplication::instance())
+        return defaultValue;
+    QSettings settings;
+    settings.beginGroup(QStringLiteral("LogEngine"));
+    return settings.value(key, defaultValue).toString().trimmed();
 }
 
 InitialisationHelper::~InitialisationHelper() = default;

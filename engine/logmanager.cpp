@@ -1,10 +1,19 @@
 #include "engine/logmanager.h"
 #include "engine/scopedlock.h"
 
+#include "engine/appenders/consoleappender.h"
+#include "engine/appenders/denyallfilter.h"
+#include "engine/appenders/levelrangefilter.h"
+#include "engine/configuration/optionconverter.h"
 #include "engine/hierarchy.h"
+#include "engine/initialisationhelper.h"
+#include "engine/layouts/ttcclayout.h"
 #include "engine/logger.h"
+#include "engine/recursivereadwritelock.h"
 
 #include <QMutex>
+
+#include <cstdlib>
 
 namespace LogEngine
 {
@@ -15,6 +24,7 @@ namespace
 {
 
 std::atomic<QMutex *> s_singletonGuard { nullptr };
+std::atomic<Logger *> s_managerLogger { nullptr };
 
 QMutex *singletonGuard()
 {
@@ -29,6 +39,73 @@ QMutex *singletonGuard()
     return guard;
 }
 
+Logger *managerLogger()
+{
+    Logger *logger = s_managerLogger.load(std::memory_order_acquire);
+    if (!logger) {
+        Logger *found = LogManager::logger(QStringLiteral("LogEngine::LogManager"));
+        s_managerLogger.compare_exchange_strong(logger, found, std::memory_order_acq_rel);
+        logger = s_managerLogger.load(std::memory_order_acquire);
+    }
+    return logger;
+}
+
+void shutdownAtExit()
+{
+    // A thread that ends the process from inside a delivery (a fatal Qt
+    // message raised while an appender formats or writes) still holds the
+    // read locks of the loggers on its way, and the reset would wait for them
+    // for ever. Ending without the shutdown loses only what is still
+    // buffered; waiting would lose the exit.
+    if (RecursiveReadWriteLock::threadHoldsReadLocks())
+        return;
+    LogManager::shutdown();
+}
+
+Level qtMessageLevel(QtMsgType type)
+{
+    switch (type) {
+    case QtDebugMsg:
+        return Level::DEBUG_INT;
+    case QtWarningMsg:
+        return Level::WARN_INT;
+    case QtCriticalMsg:
+        return Level::ERROR_INT;
+    case QtFatalMsg:
+        return Level::FATAL_INT;
+    default:
+        return Level::TRACE_INT;
+    }
+}
+
+// Runs on whichever thread emits the message and takes no lock of its own.
+void qtMessageHandler(QtMsgType type, const QMessageLogContext &context, const QString &message)
+{
+    Q_UNUSED(context)
+    LogManager::qtMessageLogger()->log(qtMessageLevel(type), message);
+    // Qt would abort after a fatal message; the process ends here instead, with
+    // the message already written and the exit handlers (which close every
+    // appender) still to run. Qt itself treats an empty QT_FATAL_WARNINGS as
+    // unset; being defined is enough here.
+    if (type == QtFatalMsg || (type == QtWarningMsg && qEnvironmentVariableIsSet("QT_FATAL_WARNINGS")))
+        std::exit(1);
+}
+
+void addConsoleAppender(Logger *logger, Layout *layout, Filter *denyAll, ConsoleAppender::Target target, Level levelMin,
+    Level levelMax, const QString &name)
+{
+    LogObjectPtr<ConsoleAppender> appender(new ConsoleAppender(layout, target));
+    LogObjectPtr<LevelRangeFilter> range(new LevelRangeFilter);
+    range->setNext(denyAll);
+    range->setLevelMin(levelMin);
+    range->setLevelMax(levelMax);
+    range->activate();
+    appender->setName(name);
+    appender->addFilter(range);
+    appender->activate();
+    logger->addAppender(appender);
+}
+
 } // namespace
 
 LogManager::LogManager()
@@ -38,7 +115,7 @@ LogManager::LogManager()
 
 LogManager::~LogManager()
 {
-    logger(QStringLiteral("LogEngine::LogManager"))->warn("Unexpected destruction of LogManager");
+    managerLogger()->warn("Unexpected destruction of LogManager");
 }
 
 LogManager *LogManager::instance()
@@ -52,8 +129,24 @@ LogManager *LogManager::instance()
         return manager;
     manager = new LogManager;
     // Published before anything else runs: every later start-up step obtains
-    // its loggers through the manager.
+    // its loggers through the manager, and this thread holds the creation
+    // guard, which is not recursive.
     s_instance.store(manager, std::memory_order_release);
+    manager->setUpInternalLogger();
+
+    // The start-up report and the default initialisation (override, named
+    // file, application settings, "logengine.properties") belong here, once
+    // the property configurator exists; nothing else in this sequence
+    // changes for them.
+
+    // Exit handlers run in the reverse order of their registration, and Qt
+    // registers the destructors of its global objects (the text codecs among
+    // them) when it first uses them. Registered last, shutdown runs while
+    // everything the appenders created on the way still exists, so that they
+    // can flush and write their footers. A handler registered through atexit
+    // from a shared library belongs to that library: it runs when the library
+    // is unloaded, or at normal exit if it never is, and once either way.
+    std::atexit(shutdownAtExit);
     return manager;
 }
 
@@ -70,6 +163,79 @@ bool LogManager::exists(const char *name)
 LoggerRepository *LogManager::loggerRepository()
 {
     return instance()->m_loggerRepository;
+}
+
+Logger *LogManager::internalLogger()
+{
+    return logger(QStringLiteral("LogEngine"));
+}
+
+Logger *LogManager::qtMessageLogger()
+{
+    return logger(QStringLiteral("Qt"));
+}
+
+bool LogManager::handleQtMessages()
+{
+    return instance()->m_handleQtMessages.load(std::memory_order_relaxed);
+}
+
+void LogManager::setHandleQtMessages(bool handle)
+{
+    instance()->doSetHandleQtMessages(handle);
+}
+
+void LogManager::doSetHandleQtMessages(bool handle)
+{
+    Logger *trace = managerLogger();
+    ScopedLock locker(&m_objectGuard);
+    if (m_handleQtMessages.load(std::memory_order_relaxed) == handle)
+        return;
+    m_handleQtMessages.store(handle, std::memory_order_relaxed);
+    if (handle) {
+        trace->trace("Activate Qt message handling");
+        m_previousQtMessageHandler = qInstallMessageHandler(qtMessageHandler);
+    } else {
+        trace->trace("Deactivate Qt message handling");
+        qInstallMessageHandler(m_previousQtMessageHandler);
+        m_previousQtMessageHandler = nullptr;
+    }
+}
+
+void LogManager::resetConfiguration()
+{
+    LogManager *manager = instance();
+    ScopedLock locker(&manager->m_objectGuard);
+    manager->doSetHandleQtMessages(false);
+    manager->m_loggerRepository->resetConfiguration();
+    manager->setUpInternalLogger();
+}
+
+void LogManager::shutdown()
+{
+    instance()->m_loggerRepository->shutdown();
+}
+
+void LogManager::setUpInternalLogger()
+{
+    ScopedLock locker(&m_objectGuard);
+    Logger *internal = m_loggerRepository->logger(QStringLiteral("LogEngine"));
+
+    LogObjectPtr<TTCCLayout> layout(new TTCCLayout);
+    layout->setName(QStringLiteral("LogLog TTCC"));
+    layout->setContextPrinting(false);
+    layout->activate();
+    LogObjectPtr<DenyAllFilter> denyAll(new DenyAllFilter);
+    denyAll->activate();
+    addConsoleAppender(internal, layout, denyAll, ConsoleAppender::STDOUT_TARGET, Level::NULL_INT, Level::INFO_INT,
+        QStringLiteral("LogLog stdout"));
+    addConsoleAppender(internal, layout, denyAll, ConsoleAppender::STDERR_TARGET, Level::WARN_INT, Level::OFF_INT,
+        QStringLiteral("LogLog stderr"));
+
+    // The level comes last: a "Debug" text that is no level name is reported
+    // by the conversion, and that report needs the appenders to be seen.
+    const QString debug = InitialisationHelper::setting(QStringLiteral("Debug"), QStringLiteral("ERROR"));
+    internal->setLevel(OptionConverter::toLevel(debug, Level(Level::DEBUG_INT)));
 }
 
 } // namespace LogEngine

@@ -1,8 +1,10 @@
 #ifndef LOGENGINE_LOGMANAGER_H
 #define LOGENGINE_LOGMANAGER_H
 
-#include <QRecursiveMutex>
+#include "engine/recursivemutex.h"
+
 #include <QString>
+#include <QtGlobal>
 
 #include <atomic>
 
@@ -14,8 +16,19 @@ class LoggerRepository;
 
 /*!
  * The engine's single access point: every logger of the process is obtained
- * here, so the first call brings the engine up. After that, `instance` is
- * one pointer read and `logger` goes straight to the repository.
+ * here, so the first call brings the engine up. It owns the repository, the
+ * equipment of the internal logger "LogEngine" (standard output up to INFO,
+ * standard error from WARN on) and the optional redirection of Qt's own
+ * messages into the logger "Qt".
+ *
+ * The manager is created once, by whichever thread calls first, and never
+ * deleted; `shutdown` runs once by itself when the library is unloaded or
+ * the process exits normally.
+ *
+ * Thread-safety: after creation `instance` is one pointer read and `logger`
+ * goes straight to the repository. Internal-logger set-up and Qt message
+ * handling are serialised by a recursive guard, which ranks after the
+ * creation guard and before the repository's lock.
  */
 class LogManager
 {
@@ -26,15 +39,31 @@ public:
     static Logger *logger(const QString &name);
     static bool exists(const char *name);
     static LoggerRepository *loggerRepository();
+    static Logger *internalLogger();
+    static Logger *qtMessageLogger();
+
+    static bool handleQtMessages();
+    /*! Installs the manager's Qt message handler, or puts back the one it replaced. */
+    static void setHandleQtMessages(bool handle);
+    /*! Resets every logger, switches Qt message handling off and re-equips the internal logger. */
+    static void resetConfiguration();
+    static void shutdown();
     static const char *version() { return "0.3.0"; }
 
 private:
     LogManager();
 
-    QRecursiveMutex m_objectGuard;
+    void setUpInternalLogger();
+    void doSetHandleQtMessages(bool handle);
+
+    RecursiveMutex m_objectGuard;
     LoggerRepository *m_loggerRepository;
+    std::atomic<bool> m_handleQtMessages { false };
+    QtMessageHandler m_previousQtMessageHandler = nullptr;
 
     static std::atomic<LogManager *> s_instance;
+
+    Q_DISABLE_COPY(LogManager)
 };
 
 } // namespace LogEngine

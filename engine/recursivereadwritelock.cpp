@@ -136,6 +136,11 @@ void RecursiveReadWriteLock::lockForWrite()
     m_writeDepth = 1;
 }
 
+bool RecursiveReadWriteLock::threadHoldsReadLocks()
+{
+    return t_readHolds.count > 0;
+}
+
 void RecursiveReadWriteLock::unlock()
 {
     if (m_writer.load(std::memory_order_relaxed) == currentThread()) {

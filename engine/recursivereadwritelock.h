@@ -39,6 +39,9 @@ public:
     /*! Releases the innermost acquisition of the calling thread. */
     void unlock();
 
+    /*! Whether the calling thread holds a read lock of any of these locks. */
+    static bool threadHoldsReadLocks();
+
 private:
     static const void *currentThread();
 

@@ -68,11 +68,21 @@ class ReenteringLayout : public SimpleLayout
     Q_OBJECT
 
 public:
+    // Looked up in advance: a lookup takes the repository's lock, which ranks
+    // before the logger locks held while formatting.
+    ReenteringLayout()
+        : m_loop(LogManager::logger(QStringLiteral("loop")))
+    {
+    }
+
     QString format(const LoggingEvent &event) override
     {
-        LogManager::logger(QStringLiteral("loop"))->error("inner");
+        m_loop->error("inner");
         return SimpleLayout::format(event);
     }
+
+private:
+    Logger *m_loop;
 };
 
 LoggingEvent eventAt(int level, const QString &message = QStringLiteral("m"))

@@ -5,9 +5,11 @@
 QObject *newPropertiesTest();
 QObject *newOptionConverterTest();
 QObject *newCorpusTest();
+QObject *newConfiguratorHelperTest();
 
 int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
-    return runTestMain(argc, argv, {}, { newPropertiesTest(), newOptionConverterTest(), newCorpusTest() });
+    return runTestMain(argc, argv, {},
+        { newPropertiesTest(), newOptionConverterTest(), newCorpusTest(), newConfiguratorHelperTest() });
 }

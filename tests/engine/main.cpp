@@ -9,11 +9,21 @@ QObject *newLoggingEventTest();
 QObject *newLoggerTest();
 QObject *newHierarchyTest();
 QObject *newRecursiveLocksTest();
+QObject *newInitialisationHelperTest();
+QObject *newLogManagerTest();
+int startUpScenario();
+int internalStreamsScenario();
+int qtMessageScenario();
+int firstUseRaceScenario();
 
 int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
-    return runTestMain(argc, argv, {},
+    return runTestMain(argc, argv,
+        { { QStringLiteral("start-up"), startUpScenario },
+            { QStringLiteral("internal-streams"), internalStreamsScenario },
+            { QStringLiteral("qt-message"), qtMessageScenario },
+            { QStringLiteral("first-use-race"), firstUseRaceScenario } },
         { newLevelTest(), newLogObjectTest(), newLogErrorTest(), newLoggingEventTest(), newLoggerTest(),
-            newHierarchyTest(), newRecursiveLocksTest() });
+            newHierarchyTest(), newRecursiveLocksTest(), newInitialisationHelperTest(), newLogManagerTest() });
 }

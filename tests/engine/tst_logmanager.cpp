@@ -1,0 +1,349 @@
+#include "common/capturingappender.h"
+#include "common/childprocess.h"
+#include "engine/appenders/consoleappender.h"
+#include "engine/appenders/levelrangefilter.h"
+#include "engine/appenders/listappender.h"
+#include "engine/initialisationhelper.h"
+#include "engine/layouts/simplelayout.h"
+#include "engine/logger.h"
+#include "engine/logmanager.h"
+#include "startupchild.h"
+
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <cstdio>
+#include <thread>
+#include <vector>
+
+using namespace LogEngine;
+
+namespace
+{
+
+// A configurator list survives every reset, so it sees each shutdown.
+class EchoingListAppender : public ListAppender
+{
+protected:
+    void append(const LoggingEvent &event) override
+    {
+        ListAppender::append(event);
+        const QByteArray line = "echo: " + event.message().toUtf8() + '\n';
+        std::fputs(line.constData(), stdout);
+        std::fflush(stdout);
+    }
+};
+
+// Raises a Qt warning while the appender formats, with the loggers' locks held.
+class WarningLayout : public SimpleLayout
+{
+public:
+    QString format(const LoggingEvent &event) override
+    {
+        qWarning("boom %d", 1);
+        return SimpleLayout::format(event);
+    }
+};
+
+QStringList s_previousHandlerMessages;
+
+void recordingHandler(QtMsgType, const QMessageLogContext &, const QString &message)
+{
+    s_previousHandlerMessages.append(message);
+}
+
+QStringList appenderNames(const Logger *logger)
+{
+    QStringList names;
+    const QList<Appender *> appenders = logger->appenders();
+    for (const Appender *appender : appenders)
+        names.append(appender->name());
+    return names;
+}
+
+} // namespace
+
+// Child: reports how start-up equipped the internal logger and what the
+// settings lookup finds.
+int startUpScenario()
+{
+    setChildApplicationNames();
+    const Logger *internal = LogManager::internalLogger();
+    QStringList environment;
+    const QHash<QString, QString> settings = InitialisationHelper::environmentSettings();
+    for (auto it = settings.cbegin(); it != settings.cend(); ++it)
+        environment.append(it.key() + QLatin1Char(':') + it.value());
+    environment.sort();
+    const QString report = QLatin1String("level=") + internal->level().toString() + QLatin1String(" appenders=")
+        + appenderNames(internal).join(QLatin1Char(',')) + QLatin1String("\nDebug=[")
+        + InitialisationHelper::setting(QStringLiteral("Debug"), QStringLiteral("ERROR"))
+        + QLatin1String("] Configuration=[") + InitialisationHelper::setting(QStringLiteral("Configuration"))
+        + QLatin1String("] environment=") + environment.join(QLatin1Char(',')) + QLatin1Char('\n');
+    std::fputs(report.toUtf8().constData(), stdout);
+    return 0;
+}
+
+// In this child the engine comes up while the executable loads, before the
+// application object exists, as it does when the library loads.
+const bool s_startedAtLoad = qgetenv("QORVLOG_CHILD") == "internal-streams" && LogManager::instance();
+
+// Child: internal messages of every level, then a normal exit.
+int internalStreamsScenario()
+{
+    if (!s_startedAtLoad)
+        return 2;
+    LogManager::internalLogger()->setLevel(Level::DEBUG_INT);
+    Logger *probe = LogManager::logger(QStringLiteral("LogEngine::Probe"));
+    auto *survivor = new EchoingListAppender;
+    survivor->setConfiguratorList(true);
+    LogManager::logger(QStringLiteral("LogEngine::LoggerRepository"))->addAppender(survivor);
+    probe->trace("trace text");
+    probe->debug("debug text");
+    probe->info("info text");
+    probe->warn("warn text");
+    probe->error("error text");
+    probe->fatal("fatal text");
+    return 0;
+}
+
+// Child: one Qt message, chosen by QORVLOG_QT_MESSAGE, with handling on.
+int qtMessageScenario()
+{
+    auto *out = new ConsoleAppender(new SimpleLayout, ConsoleAppender::STDOUT_TARGET);
+    out->activate();
+    LogManager::qtMessageLogger()->addAppender(out);
+    LogManager::setHandleQtMessages(true);
+    const QByteArray kind = qgetenv("QORVLOG_QT_MESSAGE");
+    if (kind == "fatal")
+        qFatal("boom %d", 1);
+    else if (kind == "warning")
+        qWarning("boom %d", 1);
+    else if (kind == "warning-in-delivery") {
+        auto *warning = new ConsoleAppender(new WarningLayout, ConsoleAppender::STDOUT_TARGET);
+        warning->activate();
+        LogManager::logger(QStringLiteral("app"))->addAppender(warning);
+        LogManager::logger(QStringLiteral("app"))->info("hello");
+    } else
+        qDebug("boom %d", 1);
+    std::fputs("returned\n", stdout);
+    return 0;
+}
+
+// Child: several threads make the first call at once.
+int firstUseRaceScenario()
+{
+    constexpr int threadCount = 4;
+    std::atomic<int> ready { 0 };
+    std::atomic<bool> go { false };
+    LogManager *seen[threadCount] = {};
+    std::vector<std::thread> threads;
+    for (int i = 0; i < threadCount; ++i) {
+        threads.emplace_back([&, i] {
+            ready.fetch_add(1);
+            while (!go.load())
+                std::this_thread::yield();
+            LogManager::logger(QStringLiteral("race::") + QString::number(i));
+            seen[i] = LogManager::instance();
+        });
+    }
+    while (ready.load() < threadCount)
+        std::this_thread::yield();
+    go.store(true);
+    for (std::thread &thread : threads)
+        thread.join();
+    for (LogManager *manager : seen) {
+        if (manager != seen[0])
+            return 2;
+    }
+    return appenderNames(LogManager::internalLogger()).size() == 2 ? 0 : 3;
+}
+
+class tst_LogManager : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void internalLoggerFromDebugSetting_data();
+    void internalLoggerFromDebugSetting();
+    void internalLinesSplitByLevelAndShutdownOnceAtExit();
+    void fatalQtMessagesEndTheProcess_data();
+    void fatalQtMessagesEndTheProcess();
+    void qtMessageHandlingInstallsOnceAndRestores();
+    void concurrentFirstUseSharesOneManager();
+    void resetReequipsTheInternalLogger();
+};
+
+void tst_LogManager::internalLoggerFromDebugSetting_data()
+{
+    QTest::addColumn<QStringList>("variables");
+    QTest::addColumn<QString>("applicationDebug");
+    QTest::addColumn<QByteArray>("level");
+    QTest::addColumn<QByteArray>("err");
+
+    QTest::newRow("no-setting-gives-ERROR") << QStringList() << QString() << QByteArray("ERROR") << QByteArray();
+    QTest::newRow("environment-WARN") << QStringList { QStringLiteral("LOGENGINE_DEBUG=WARN") } << QString()
+                                      << QByteArray("WARN") << QByteArray();
+    QTest::newRow("application-settings-INFO")
+        << QStringList() << QStringLiteral("INFO") << QByteArray("INFO") << QByteArray();
+    // The conversion's reports must reach standard error: the level is set
+    // only once the console appenders are attached.
+    QTest::newRow("unrecognised-text-gives-DEBUG")
+        << QStringList { QStringLiteral("LOGENGINE_DEBUG=verbose") } << QString() << QByteArray("DEBUG")
+        << QByteArray("T [] WARN  LogEngine::Level - Use of invalid level string 'VERBOSE'. Using 'Level::NULL_INT' "
+                      "instead.\r\n"
+                      "T [] ERROR LogEngine::OptionConverter - Invalid option string 'verbose' for a level "
+                      "(LogEngine::OptionConverter::CONFIGURATOR_INVALID_OPTION_ERROR, 23)\r\n");
+}
+
+void tst_LogManager::internalLoggerFromDebugSetting()
+{
+    QFETCH(QStringList, variables);
+    QFETCH(QString, applicationDebug);
+    QFETCH(QByteArray, level);
+    QFETCH(QByteArray, err);
+    QTemporaryDir configHome;
+    if (!applicationDebug.isNull())
+        writeChildSetting(configHome.path(), QStringLiteral("Debug"), applicationDebug);
+    const ChildResult result
+        = runChild(QStringLiteral("start-up"), startUpEnvironment(configHome.path(), variables), configHome.path());
+    QCOMPARE(result.exitCode, 0);
+    QCOMPARE(reportLine(result.out, "level="), "level=" + level + " appenders=LogLog stdout,LogLog stderr");
+    QCOMPARE(maskTimeStamps(result.err), err);
+}
+
+// Up to INFO on standard output, from WARN on standard error, each once, in
+// the TTCC form without context; at exit, the repository shuts down once.
+void tst_LogManager::internalLinesSplitByLevelAndShutdownOnceAtExit()
+{
+    QTemporaryDir configHome;
+    const ChildResult result
+        = runChild(QStringLiteral("internal-streams"), startUpEnvironment(configHome.path()), configHome.path());
+    QCOMPARE(result.exitCode, 0);
+    QCOMPARE(maskTimeStamps(result.out),
+        QByteArray("T [] DEBUG LogEngine::Probe - debug text\r\n"
+                   "T [] INFO  LogEngine::Probe - info text\r\n"
+                   "echo: Shutting down Hierarchy\n"
+                   "T [] DEBUG LogEngine::LoggerRepository - Shutting down Hierarchy\r\n"));
+    QCOMPARE(maskTimeStamps(result.err),
+        QByteArray("T [] WARN  LogEngine::Probe - warn text\r\n"
+                   "T [] ERROR LogEngine::Probe - error text\r\n"
+                   "T [] FATAL LogEngine::Probe - fatal text\r\n"));
+}
+
+void tst_LogManager::fatalQtMessagesEndTheProcess_data()
+{
+    QTest::addColumn<QStringList>("variables");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QByteArray>("out");
+
+    QTest::newRow("qFatal") << QStringList { QStringLiteral("QORVLOG_QT_MESSAGE=fatal") } << 1
+                            << QByteArray("FATAL - boom 1\r\n");
+    QTest::newRow("qWarning-with-QT_FATAL_WARNINGS") << QStringList { QStringLiteral("QORVLOG_QT_MESSAGE=warning"),
+        QStringLiteral("QT_FATAL_WARNINGS=1") } << 1 << QByteArray("WARN - boom 1\r\n");
+    // Defined is enough, where Qt itself would ignore the empty value.
+    QTest::newRow("qWarning-with-empty-QT_FATAL_WARNINGS")
+        << QStringList { QStringLiteral("QORVLOG_QT_MESSAGE=warning"), QStringLiteral("QT_FATAL_WARNINGS=") } << 1
+        << QByteArray("WARN - boom 1\r\n");
+    // The exit must not wait for the locks its own thread holds.
+    QTest::newRow("qWarning-while-delivering-with-QT_FATAL_WARNINGS") << QStringList {
+        QStringLiteral("QORVLOG_QT_MESSAGE=warning-in-delivery"), QStringLiteral("QT_FATAL_WARNINGS=1")
+    } << 1 << QByteArray("WARN - boom 1\r\n");
+    QTest::newRow("qWarning-alone-returns") << QStringList { QStringLiteral("QORVLOG_QT_MESSAGE=warning") } << 0
+                                            << QByteArray("WARN - boom 1\r\nreturned\n");
+    QTest::newRow("qDebug-with-QT_FATAL_WARNINGS-returns") << QStringList { QStringLiteral("QORVLOG_QT_MESSAGE=debug"),
+        QStringLiteral("QT_FATAL_WARNINGS=1") } << 0 << QByteArray("DEBUG - boom 1\r\nreturned\n");
+}
+
+void tst_LogManager::fatalQtMessagesEndTheProcess()
+{
+    QFETCH(QStringList, variables);
+    QFETCH(int, exitCode);
+    QFETCH(QByteArray, out);
+    QTemporaryDir configHome;
+    const ChildResult result
+        = runChild(QStringLiteral("qt-message"), startUpEnvironment(configHome.path(), variables), configHome.path());
+    QCOMPARE(result.exitCode, exitCode);
+    QCOMPARE(result.out, out);
+    QCOMPARE(result.err, QByteArray());
+}
+
+void tst_LogManager::qtMessageHandlingInstallsOnceAndRestores()
+{
+    Capture traces(QStringLiteral("LogEngine::LogManager"));
+    Capture qt(QStringLiteral("Qt"));
+    s_previousHandlerMessages.clear();
+    const QtMessageHandler testHandler = qInstallMessageHandler(recordingHandler);
+
+    LogManager::setHandleQtMessages(true);
+    LogManager::setHandleQtMessages(true);
+    QVERIFY(LogManager::handleQtMessages());
+    qDebug("debug text");
+    qInfo("info text");
+    qWarning("warning text");
+    qCritical("critical text");
+    LogManager::setHandleQtMessages(false);
+    LogManager::setHandleQtMessages(false);
+    qWarning("after");
+
+    QVERIFY(qInstallMessageHandler(testHandler) == &recordingHandler);
+    QCOMPARE(s_previousHandlerMessages, QStringList { QStringLiteral("after") });
+    QCOMPARE(traces->texts(),
+        QStringList(
+            { QStringLiteral("Activate Qt message handling"), QStringLiteral("Deactivate Qt message handling") }));
+    QCOMPARE(qt->texts(),
+        QStringList({ QStringLiteral("debug text"), QStringLiteral("info text"), QStringLiteral("warning text"),
+            QStringLiteral("critical text") }));
+    QList<int> levels;
+    for (const CapturedMessage &message : qt->messages())
+        levels.append(message.level);
+    QCOMPARE(levels, QList<int>({ Level::DEBUG_INT, Level::TRACE_INT, Level::WARN_INT, Level::ERROR_INT }));
+}
+
+void tst_LogManager::concurrentFirstUseSharesOneManager()
+{
+    QTemporaryDir configHome;
+    const ChildResult result
+        = runChild(QStringLiteral("first-use-race"), startUpEnvironment(configHome.path()), configHome.path());
+    QCOMPARE(result.exitCode, 0);
+    QCOMPARE(result.err, QByteArray());
+}
+
+void tst_LogManager::resetReequipsTheInternalLogger()
+{
+    Logger *internal = LogManager::internalLogger();
+    Logger *other = LogManager::logger(QStringLiteral("reset::other"));
+    LogObjectPtr<ListAppender> plain(new ListAppender);
+    LogObjectPtr<ListAppender> kept(new ListAppender);
+    kept->setConfiguratorList(true);
+    other->addAppender(plain);
+    other->addAppender(kept);
+    internal->setLevel(Level::OFF_INT);
+    LogManager::setHandleQtMessages(true);
+
+    LogManager::resetConfiguration();
+
+    QVERIFY(!LogManager::handleQtMessages());
+    QCOMPARE(other->appenders(), QList<Appender *>({ kept.data() }));
+    QCOMPARE(internal->level().toInt(), int(Level::ERROR_INT));
+    QCOMPARE(
+        appenderNames(internal), QStringList({ QStringLiteral("LogLog stdout"), QStringLiteral("LogLog stderr") }));
+    // One layout and one closing deny-all filter serve both appenders.
+    const QList<Appender *> appenders = internal->appenders();
+    QCOMPARE(appenders.at(0)->layout(), appenders.at(1)->layout());
+    QCOMPARE(appenders.at(0)->layout()->objectName(), QStringLiteral("LogLog TTCC"));
+    const auto *outRange = qobject_cast<LevelRangeFilter *>(appenders.at(0)->filter());
+    const auto *errRange = qobject_cast<LevelRangeFilter *>(appenders.at(1)->filter());
+    QVERIFY(outRange && errRange);
+    QCOMPARE(outRange->levelMax().toInt(), int(Level::INFO_INT));
+    QCOMPARE(errRange->levelMin().toInt(), int(Level::WARN_INT));
+    QCOMPARE(outRange->next()->metaObject()->className(), "LogEngine::DenyAllFilter");
+    QCOMPARE(outRange->next(), errRange->next());
+    other->removeAppender(kept.data());
+}
+
+QObject *newLogManagerTest()
+{
+    return new tst_LogManager;
+}
+
+#include "tst_logmanager.moc"
