@@ -92,6 +92,10 @@ void Logger::addAppender(Appender *appender)
 {
     const LogObjectPtr<Appender> hold(appender);
     Logger *log = classLogger();
+    // Refused before anything else: the thread may hold an appender's lock,
+    // inside which the class logger below must not be resolved.
+    if (appender && refuseChangeDuringDelivery(m_appenderGuard, log, m_name))
+        return;
     // An appender that reports trouble while it delivers must not resolve its
     // class logger then: that would take the repository's lock inside ours.
     if (appender)
@@ -110,8 +114,6 @@ void Logger::addAppender(Appender *appender)
             }
         }
     }
-    if (refuseChangeDuringDelivery(m_appenderGuard, log, m_name))
-        return;
     ScopedLock locker(&m_appenderGuard, ScopedLock::Write);
     for (const LogObjectPtr<Appender> &existing : qAsConst(m_appenders)) {
         if (existing.data() == appender)
