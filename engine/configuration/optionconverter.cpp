@@ -70,11 +70,11 @@ QString substitute(const Properties &properties, const QString &key)
         return value;
     QVector<Expansion> stack { Expansion { key, value, 0, 0, QString() } };
     QSet<QString> active { key }; // the keys on the stack, for cycles
+    QSet<QString> cyclic; // reported once each, however often they recur
     int expandedText = 0;
     int references = 0;
-    // Reports why the reference that led to the top of the stack (or the one
-    // at `position` of it) is cut off, and unwinds: every level keeps what
-    // it had produced so far.
+    // Reports the reference at which expansion stops, and unwinds: every
+    // level keeps what it had produced so far.
     auto stopAt = [&](const char *message, const QString &reference, int position, const QString &value) {
         reportSubstitutionError(message, reference, position, value);
         while (stack.size() > 1) {
@@ -116,18 +116,21 @@ QString substitute(const Properties &properties, const QString &key)
         }
         top.position = end + 1;
         const QString reference = top.value.mid(begin + 2, end - begin - 2);
-        if (active.contains(reference)) {
-            reportSubstitutionError(
-                "Cyclic reference to key '%1' at %2. Invalid subsitution in value %3.", reference, begin, top.value);
-            continue;
-        }
         if (++references > maxReferences) {
             stopAt("Reference to key '%1' at %2 exceeds 1000000 references. Invalid subsitution in value %3.",
                 reference, begin, top.value);
             break;
         }
+        if (active.contains(reference)) {
+            if (!cyclic.contains(reference)) {
+                cyclic.insert(reference);
+                reportSubstitutionError("Cyclic reference to key '%1' at %2. Invalid subsitution in value %3.",
+                    reference, begin, top.value);
+            }
+            continue;
+        }
         const QString referenced = properties.property(reference);
-        if (referenced.isNull())
+        if (referenced.isEmpty()) // absent, or nothing to expand
             continue;
         active.insert(reference);
         stack.append(Expansion { reference, referenced, 0, begin, QString() });
