@@ -155,7 +155,7 @@ void Logger::removeAppender(const QString &name)
     LogObjectPtr<Appender> found;
     {
         ScopedLock locker(&m_appenderGuard, ScopedLock::Read);
-        for (const LogObjectPtr<Appender> &appender : m_appenders) {
+        for (const LogObjectPtr<Appender> &appender : qAsConst(m_appenders)) {
             if (appender->name() == name) {
                 found = appender;
                 break;

@@ -250,7 +250,7 @@ void tst_Logger::removedAppenderIsDestroyed()
 // the winner has let it go.
 void tst_Logger::removalsByNameRaceSafely()
 {
-    constexpr int rounds = 20000;
+    constexpr int rounds = 8000;
     Hierarchy hierarchy;
     Logger *logger = hierarchy.logger(QStringLiteral("race"));
     std::atomic<bool> added { false };
