@@ -139,10 +139,11 @@ void RecursiveReadWriteLock::lockForRead()
         pthread_rwlock_rdlock(&m_lock);
     } else if (pthread_rwlock_tryrdlock(&m_lock) != 0) {
         // The lock prefers readers, so only a writer inside it refuses the
-        // try, and a writer inside waits for no other lock. Taken by the try,
-        // the lock adds no order edge to the thread sanitizer's deadlock
-        // detector: reporting takes loggers in any order, safely so, since
-        // such a reader never queues behind a waiting writer.
+        // try, and such a writer waits for nothing this thread holds (see
+        // the class comment). Taken by the try, the lock adds no order edge
+        // to the thread sanitizer's deadlock detector: reporting takes
+        // loggers in any order, safely so, since such a reader never queues
+        // behind a waiting writer.
         pthread_rwlock_rdlock(&m_lock);
     }
     t_readHolds.append(ReadHold { this, 1 });

@@ -29,7 +29,10 @@ namespace LogEngine
  * after the parent); were it to queue behind a waiting writer, two such
  * threads and two writers could wait for one another in a circle. So a
  * reader holding engine locks waits only while a writer actually holds the
- * lock, and writer sections never wait for another logger's lock.
+ * lock; a writer inside a logger's lock waits for nothing, and the
+ * repository's lock, whose writer does wait for loggers, is never asked for
+ * by a thread holding a logger's lock. This relies on glibc's lock kind that
+ * lets readers pass waiting writers; elsewhere the platform's default holds.
  *
  * A thread that holds the write lock may also take read locks (counted as
  * re-entries of its write lock). A thread that holds only a read lock must
