@@ -5,6 +5,7 @@
 #include "engine/logmanager.h"
 
 #include <QDebug>
+#include <QVector>
 
 namespace LogEngine
 {
@@ -58,21 +59,38 @@ Logger *Hierarchy::logger(const QString &name)
 }
 
 // The caller holds the object guard for writing, so a chain of new ancestors
-// appears in the table all at once.
+// appears in the table all at once. The missing ancestors are found walking
+// up and made walking down: a name of thousands of segments must not cost a
+// stack frame each.
 Logger *Hierarchy::createLogger(const QString &name)
 {
     if (Logger *existing = m_loggers.value(name))
         return existing;
-    Logger *logger;
     if (name.isEmpty()) {
-        logger = new Logger(this, Level::DEBUG_INT, QStringLiteral("root"), nullptr);
-    } else {
-        const int separator = name.lastIndexOf(QLatin1String("::"));
-        Logger *parent = createLogger(separator < 0 ? QString() : name.left(separator));
-        logger = new Logger(this, Level::NULL_INT, name, parent);
+        Logger *root = new Logger(this, Level::DEBUG_INT, QStringLiteral("root"), nullptr);
+        m_loggers.insert(name, root);
+        return root;
     }
-    m_loggers.insert(name, logger);
-    return logger;
+    // The lengths of the missing names, longest first, up to the first
+    // ancestor that exists (the root, stored under the empty name, at the
+    // latest).
+    QVector<int> missing { int(name.size()) };
+    Logger *parent;
+    for (;;) {
+        // The last "::" lying wholly inside the name of that length.
+        const int length = missing.last();
+        const int separator = length < 2 ? -1 : name.lastIndexOf(QLatin1String("::"), length - 2);
+        parent = m_loggers.value(separator < 0 ? QString() : name.left(separator));
+        if (parent)
+            break;
+        missing.append(separator);
+    }
+    for (auto length = missing.crbegin(); length != missing.crend(); ++length) {
+        const QString loggerName = name.left(*length);
+        parent = new Logger(this, Level::NULL_INT, loggerName, parent);
+        m_loggers.insert(loggerName, parent);
+    }
+    return parent;
 }
 
 QList<Logger *> Hierarchy::loggers() const

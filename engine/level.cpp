@@ -86,7 +86,7 @@ QDataStream &operator>>(QDataStream &in, Level &level)
 QDebug operator<<(QDebug debug, const Level &level)
 {
     QDebugStateSaver saver(debug);
-    debug.nospace() << "Level(" << level.toString().toLatin1().constData() << ")";
+    debug.nospace().noquote() << "Level(" << level.toString() << ")";
     return debug;
 }
 

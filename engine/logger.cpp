@@ -20,6 +20,19 @@ bool isConfiguratorList(Appender *appender)
     return list && list->configuratorList();
 }
 
+// The read lock of a logger is held while its appenders deliver; a thread
+// holding it that waited for the write lock would wait for itself.
+bool refuseChangeDuringDelivery(const RecursiveReadWriteLock &guard, Logger *log, const QString &name)
+{
+    if (!guard.heldForReadingOnly())
+        return false;
+    LogError error("Cannot change the appenders of Logger '%1' while this thread delivers an event through it", 0,
+        nullptr, "LogEngine::Logger");
+    error << name;
+    log->error(error);
+    return true;
+}
+
 } // namespace
 
 Logger::Logger(LoggerRepository *repository, const Level &level, const QString &name, Logger *parent)
@@ -79,6 +92,10 @@ void Logger::addAppender(Appender *appender)
 {
     const LogObjectPtr<Appender> hold(appender);
     Logger *log = classLogger();
+    // Refused before anything else: the thread may hold an appender's lock,
+    // inside which the class logger below must not be resolved.
+    if (appender && refuseChangeDuringDelivery(m_appenderGuard, log, m_name))
+        return;
     // An appender that reports trouble while it delivers must not resolve its
     // class logger then: that would take the repository's lock inside ours.
     if (appender)
@@ -113,6 +130,8 @@ void Logger::removeAppender(Appender *appender)
         log->warn("Request to remove null Appender from Logger '%1'", m_name);
         return;
     }
+    if (refuseChangeDuringDelivery(m_appenderGuard, log, m_name))
+        return;
     int removed = 0;
     {
         ScopedLock locker(&m_appenderGuard, ScopedLock::Write);
@@ -131,13 +150,28 @@ void Logger::removeAppender(Appender *appender)
 
 void Logger::removeAppender(const QString &name)
 {
-    if (Appender *found = appender(name))
-        removeAppender(found);
+    // The reference is taken under the lock: once it is released, another
+    // thread may remove the appender and drop what would be the last one.
+    LogObjectPtr<Appender> found;
+    {
+        ScopedLock locker(&m_appenderGuard, ScopedLock::Read);
+        for (const LogObjectPtr<Appender> &appender : qAsConst(m_appenders)) {
+            if (appender->name() == name) {
+                found = appender;
+                break;
+            }
+        }
+    }
+    if (found)
+        removeAppender(found.data());
 }
 
 void Logger::removeAllAppenders()
 {
-    classLogger()->trace("Removing all appenders from logger '%1'", m_name);
+    Logger *log = classLogger();
+    log->trace("Removing all appenders from logger '%1'", m_name);
+    if (refuseChangeDuringDelivery(m_appenderGuard, log, m_name))
+        return;
     QList<LogObjectPtr<Appender>> released;
     {
         ScopedLock locker(&m_appenderGuard, ScopedLock::Write);

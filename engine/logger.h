@@ -26,8 +26,11 @@ class LoggingEvent;
  * Thread-safety: any thread may log. Delivery takes this logger's recursive
  * read lock and, while additivity holds, each ancestor's (child first);
  * changes to the appender list take the write lock and so wait for the
- * deliveries in progress. Level and additivity are atomics read without a
- * lock, so the enabled test is a handful of relaxed loads.
+ * deliveries in progress. A thread that is itself delivering through this
+ * logger (an appender of it, or of an ancestor, running) would wait for
+ * itself: its changes are refused with an error record. Level and
+ * additivity are atomics read without a lock, so the enabled test is a
+ * handful of relaxed loads.
  */
 class Logger : public QObject
 {

@@ -33,6 +33,15 @@ public:
     virtual void shutdown() = 0;
     virtual QDebug debug(QDebug &debug) const = 0;
     virtual ~LoggerRepository();
+
+    /*!
+     * The longest logger name that outside input (a configuration file, an
+     * event read off a data stream) may ask for; readers refuse longer ones.
+     * Each "::" of a name makes a logger that lives for good and holds its
+     * own prefix, so the memory a name costs grows with the square of its
+     * length. Real names stay far below this.
+     */
+    static constexpr int maxNameLength = 1024;
 };
 
 } // namespace LogEngine

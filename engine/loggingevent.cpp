@@ -23,6 +23,35 @@ namespace
 // taking, as a mutex around a plain counter would.
 std::atomic<qint64> s_sequenceCounter { 0 };
 
+std::atomic<Logger *> s_eventLogger { nullptr };
+
+Logger *eventLogger()
+{
+    Logger *logger = s_eventLogger.load(std::memory_order_acquire);
+    if (!logger) {
+        Logger *found = LogManager::logger(QStringLiteral("LogEngine::LoggingEvent"));
+        s_eventLogger.compare_exchange_strong(logger, found, std::memory_order_acq_rel);
+        logger = s_eventLogger.load(std::memory_order_acquire);
+    }
+    return logger;
+}
+
+// The logger a name read off a stream stands for; a name longer than any
+// real one is refused rather than turned into loggers that live for good.
+const Logger *loggerNamed(const QString &name)
+{
+    if (name.isEmpty())
+        return nullptr;
+    if (name.size() > LoggerRepository::maxNameLength) {
+        LogError error("Refused a logger name of %1 characters read from a data stream; the limit is %2", 0, nullptr,
+            "LogEngine::LoggingEvent");
+        error << name.size() << LoggerRepository::maxNameLength;
+        eventLogger()->error(error);
+        return nullptr;
+    }
+    return LogManager::logger(name);
+}
+
 } // namespace
 
 LoggingEvent::LoggingEvent()
@@ -79,7 +108,7 @@ QDataStream &operator>>(QDataStream &in, LoggingEvent &event)
     QString loggerName;
     inner >> version >> event.m_level >> loggerName >> event.m_message >> event.m_ndc >> event.m_properties
         >> event.m_sequenceNumber >> event.m_threadName >> event.m_timeStamp;
-    event.m_logger = loggerName.isEmpty() ? nullptr : LogManager::logger(loggerName);
+    event.m_logger = loggerNamed(loggerName);
     return in;
 }
 

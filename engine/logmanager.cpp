@@ -188,7 +188,7 @@ void LogManager::setHandleQtMessages(bool handle)
 void LogManager::doSetHandleQtMessages(bool handle)
 {
     Logger *trace = managerLogger();
-    ScopedLock locker(&m_objectGuard);
+    const std::lock_guard<std::recursive_mutex> locker(m_objectGuard);
     if (m_handleQtMessages.load(std::memory_order_relaxed) == handle)
         return;
     m_handleQtMessages.store(handle, std::memory_order_relaxed);
@@ -205,7 +205,7 @@ void LogManager::doSetHandleQtMessages(bool handle)
 void LogManager::resetConfiguration()
 {
     LogManager *manager = instance();
-    ScopedLock locker(&manager->m_objectGuard);
+    const std::lock_guard<std::recursive_mutex> locker(manager->m_objectGuard);
     manager->doSetHandleQtMessages(false);
     manager->m_loggerRepository->resetConfiguration();
     manager->setUpInternalLogger();
@@ -218,7 +218,7 @@ void LogManager::shutdown()
 
 void LogManager::setUpInternalLogger()
 {
-    ScopedLock locker(&m_objectGuard);
+    const std::lock_guard<std::recursive_mutex> locker(m_objectGuard);
     Logger *internal = m_loggerRepository->logger(QStringLiteral("LogEngine"));
 
     LogObjectPtr<TTCCLayout> layout(new TTCCLayout);

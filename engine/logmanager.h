@@ -1,12 +1,12 @@
 #ifndef LOGENGINE_LOGMANAGER_H
 #define LOGENGINE_LOGMANAGER_H
 
-#include "engine/recursivemutex.h"
 
 #include <QString>
 #include <QtGlobal>
 
 #include <atomic>
+#include <mutex>
 
 namespace LogEngine
 {
@@ -56,7 +56,9 @@ private:
     void setUpInternalLogger();
     void doSetHandleQtMessages(bool handle);
 
-    RecursiveMutex m_objectGuard;
+    // Not the appenders' kind of lock: loggers may be resolved while it is
+    // held, since it ranks before the repository's lock.
+    std::recursive_mutex m_objectGuard;
     LoggerRepository *m_loggerRepository;
     std::atomic<bool> m_handleQtMessages { false };
     QtMessageHandler m_previousQtMessageHandler = nullptr;

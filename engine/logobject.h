@@ -35,9 +35,11 @@ public:
 
     /*!
      * The logger named after the most-derived class, resolved once. Resolving
-     * takes the repository's lock, so objects that log while logger locks are
-     * held should resolve it beforehand (the loggers do so when an appender
-     * is attached).
+     * takes the repository's lock, which ranks before the logger and appender
+     * locks, so objects that log while holding such locks resolve it
+     * beforehand (the loggers do so when an appender is attached, appenders
+     * when they lock to report); a debug build asserts when it is first
+     * resolved under an appender's lock.
      */
     Logger *logger() const;
 

@@ -7,6 +7,9 @@ namespace
 {
 
 thread_local char t_threadIdentity;
+// How many mutexes of this kind the thread holds; read by the read-write
+// lock to tell a thread that may hold others up from one that cannot.
+thread_local int t_heldCount = 0;
 
 } // namespace
 
@@ -41,6 +44,7 @@ void RecursiveMutex::lock()
     pthread_mutex_lock(&m_mutex);
     m_owner.store(self, std::memory_order_relaxed);
     m_depth = 1;
+    ++t_heldCount;
 }
 
 void RecursiveMutex::unlock()
@@ -50,7 +54,13 @@ void RecursiveMutex::unlock()
     if (--m_depth > 0)
         return;
     m_owner.store(nullptr, std::memory_order_relaxed);
+    --t_heldCount;
     pthread_mutex_unlock(&m_mutex);
+}
+
+bool RecursiveMutex::anyHeldByCurrentThread()
+{
+    return t_heldCount > 0;
 }
 
 } // namespace LogEngine

@@ -25,6 +25,9 @@ public:
     void lock();
     void unlock();
 
+    /*! Whether the calling thread holds any mutex of this kind. */
+    static bool anyHeldByCurrentThread();
+
 private:
     static const void *currentThread();
 

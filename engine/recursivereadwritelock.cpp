@@ -1,5 +1,7 @@
 #include "engine/recursivereadwritelock.h"
 
+#include "engine/recursivemutex.h"
+
 #include <algorithm>
 #include <cstdlib>
 
@@ -43,6 +45,7 @@ struct ReadHolds {
 
 thread_local ReadHolds t_readHolds;
 thread_local char t_threadIdentity;
+thread_local int t_writeHolds = 0; // write locks this thread holds, of any lock
 
 struct HeapReclaimer {
     ~HeapReclaimer()
@@ -85,6 +88,12 @@ ReadHold *findHold(const RecursiveReadWriteLock *lock)
     return found == t_readHolds.end() ? nullptr : found;
 }
 
+// A thread holding no engine lock holds nobody up while it waits.
+bool holdsEngineLock()
+{
+    return t_readHolds.count > 0 || t_writeHolds > 0 || RecursiveMutex::anyHeldByCurrentThread();
+}
+
 } // namespace
 
 RecursiveReadWriteLock::RecursiveReadWriteLock()
@@ -92,16 +101,21 @@ RecursiveReadWriteLock::RecursiveReadWriteLock()
     pthread_rwlockattr_t attributes;
     pthread_rwlockattr_init(&attributes);
 #ifdef __GLIBC__
-    // glibc lets arriving readers overtake a waiting writer by default; a
-    // reset waiting for a busy logger would then wait for ever.
-    pthread_rwlockattr_setkind_np(&attributes, PTHREAD_RWLOCK_PREFER_WRITER_NONRECURSIVE_NP);
+    // Readers inside a delivery must pass a waiting writer (see the class
+    // comment); the gate holds back the others, so that a reset waiting for
+    // a busy logger is not overtaken for ever.
+    pthread_rwlockattr_setkind_np(&attributes, PTHREAD_RWLOCK_PREFER_READER_NP);
 #endif
     pthread_rwlock_init(&m_lock, &attributes);
     pthread_rwlockattr_destroy(&attributes);
+    pthread_mutex_init(&m_gate, nullptr);
+    pthread_cond_init(&m_writersGone, nullptr);
 }
 
 RecursiveReadWriteLock::~RecursiveReadWriteLock()
 {
+    pthread_cond_destroy(&m_writersGone);
+    pthread_mutex_destroy(&m_gate);
     pthread_rwlock_destroy(&m_lock);
 }
 
@@ -120,8 +134,29 @@ void RecursiveReadWriteLock::lockForRead()
         ++hold->depth;
         return;
     }
-    pthread_rwlock_rdlock(&m_lock);
+    if (!holdsEngineLock()) {
+        waitWhileWritersWait();
+        pthread_rwlock_rdlock(&m_lock);
+    } else if (pthread_rwlock_tryrdlock(&m_lock) != 0) {
+        // The lock prefers readers, so only a writer inside it refuses the
+        // try, and such a writer waits for nothing this thread holds (see
+        // the class comment). Taken by the try, the lock adds no order edge
+        // to the thread sanitizer's deadlock detector: reporting takes
+        // loggers in any order, safely so, since such a reader never queues
+        // behind a waiting writer.
+        pthread_rwlock_rdlock(&m_lock);
+    }
     t_readHolds.append(ReadHold { this, 1 });
+}
+
+void RecursiveReadWriteLock::waitWhileWritersWait()
+{
+    if (m_writersWaiting.load(std::memory_order_acquire) == 0)
+        return;
+    pthread_mutex_lock(&m_gate);
+    while (m_writersWaiting.load(std::memory_order_acquire) > 0)
+        pthread_cond_wait(&m_writersGone, &m_gate);
+    pthread_mutex_unlock(&m_gate);
 }
 
 void RecursiveReadWriteLock::lockForWrite()
@@ -131,9 +166,17 @@ void RecursiveReadWriteLock::lockForWrite()
         return;
     }
     Q_ASSERT_X(!findHold(this), "RecursiveReadWriteLock::lockForWrite", "write lock asked while holding a read lock");
+    m_writersWaiting.fetch_add(1, std::memory_order_acq_rel);
     pthread_rwlock_wrlock(&m_lock);
+    // Under the gate's mutex, so that no reader misses the wake-up between
+    // its test and its wait.
+    pthread_mutex_lock(&m_gate);
+    if (m_writersWaiting.fetch_sub(1, std::memory_order_acq_rel) == 1)
+        pthread_cond_broadcast(&m_writersGone);
+    pthread_mutex_unlock(&m_gate);
     m_writer.store(currentThread(), std::memory_order_relaxed);
     m_writeDepth = 1;
+    ++t_writeHolds;
 }
 
 bool RecursiveReadWriteLock::threadHoldsReadLocks()
@@ -146,6 +189,7 @@ void RecursiveReadWriteLock::unlock()
     if (m_writer.load(std::memory_order_relaxed) == currentThread()) {
         if (--m_writeDepth == 0) {
             m_writer.store(nullptr, std::memory_order_relaxed);
+            --t_writeHolds;
             pthread_rwlock_unlock(&m_lock);
         }
         return;
@@ -156,6 +200,11 @@ void RecursiveReadWriteLock::unlock()
         return;
     t_readHolds.remove(hold);
     pthread_rwlock_unlock(&m_lock);
+}
+
+bool RecursiveReadWriteLock::heldForReadingOnly() const
+{
+    return m_writer.load(std::memory_order_relaxed) != currentThread() && findHold(this);
 }
 
 } // namespace LogEngine

@@ -55,18 +55,52 @@ void AppenderSkeleton::setName(const QString &name)
     setObjectName(name);
 }
 
+namespace
+{
+
+// Whether linking `filter` behind `tail` would close a loop: `tail` can be
+// reached from `filter`, or the links from `filter` already run in a circle
+// (made by hand with setNext). Both would make the walk in handleEvent
+// endless and keep the filters alive for ever.
+bool closesLoop(const Filter *filter, const Filter *tail)
+{
+    const Filter *slow = filter;
+    for (const Filter *fast = filter; fast;) {
+        if (fast == tail)
+            return true;
+        fast = fast->next();
+        if (!fast)
+            break;
+        if (fast == tail)
+            return true;
+        fast = fast->next();
+        slow = slow->next();
+        if (fast == slow)
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
 void AppenderSkeleton::addFilter(Filter *filter)
 {
     if (!filter) {
         logger()->warn("Adding null Filter to Appender '%1'", name());
         return;
     }
-    ScopedLock locker(&m_objectGuard);
-    if (!m_headFilter)
-        m_headFilter = filter;
-    else
-        m_tailFilter->setNext(filter);
-    m_tailFilter = filter;
+    {
+        ScopedLock locker(&m_objectGuard);
+        if (!closesLoop(filter, m_tailFilter.data())) {
+            if (!m_headFilter)
+                m_headFilter = filter;
+            else
+                m_tailFilter->setNext(filter);
+            m_tailFilter = filter;
+            return;
+        }
+    }
+    logger()->warn("Adding of duplicate filter to Appender '%1'", name());
 }
 
 void AppenderSkeleton::clearFilters()
@@ -78,7 +112,7 @@ void AppenderSkeleton::clearFilters()
 
 void AppenderSkeleton::activate()
 {
-    ScopedLock locker(&m_objectGuard);
+    ScopedLock locker(&reportingGuard());
     if (requiresLayout() && !m_layout) {
         reportError("Activation of appender '%1' that requires layout and has no layout set",
             LOGENGINE_APPENDER_ERROR(APPENDER_ACTIVATE_MISSING_LAYOUT_ERROR));
@@ -96,7 +130,7 @@ void AppenderSkeleton::close()
 
 void AppenderSkeleton::handleEvent(const LoggingEvent &event)
 {
-    ScopedLock locker(&m_objectGuard);
+    ScopedLock locker(&reportingGuard());
     // Only the thread holding the lock can find the guard set: its layout or
     // destination logged through a logger that leads back here.
     if (m_appendRecursionGuard)

@@ -23,6 +23,18 @@ namespace LogEngine
  *
  * Misuse is reported as an error record at ERROR on the appender's class
  * logger; nothing is thrown.
+ *
+ * Lock order: resolving the class logger the first time takes the logger
+ * repository's lock, which ranks before every appender's. So an operation
+ * that may report while it holds the appender's lock (an error record, a
+ * warning, or a header, footer or write that may fail) takes the lock
+ * through `reportingGuard()`, which resolves the class logger first; plain
+ * getters and setters take `objectGuard()`. A debug build asserts when a
+ * class logger is resolved under an appender's lock.
+ *
+ * Closing: an appender's `close` returns early only when it is closed and
+ * holds nothing to release (no writer, stream or file); one activated again
+ * after a close thus still ends and frees what that activation created.
  */
 class AppenderSkeleton : public Appender
 {
@@ -61,6 +73,12 @@ protected:
     virtual bool canAppend() const;
 
     RecursiveMutex &objectGuard() const { return m_objectGuard; }
+    /*! The same lock, for operations that may report while holding it: resolves the class logger first. */
+    RecursiveMutex &reportingGuard() const
+    {
+        logger();
+        return m_objectGuard;
+    }
 
     /*! Logs an error record for this appender, with its name as %1 and `extraArgs` after it. */
     void reportError(const char *message, LogError::ErrorCode code, const char *symbol,

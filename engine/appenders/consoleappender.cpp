@@ -40,7 +40,7 @@ void ConsoleAppender::setTarget(const QString &target)
 
 void ConsoleAppender::activate()
 {
-    ScopedLock locker(&objectGuard());
+    ScopedLock locker(&reportingGuard());
     closeStream();
     m_consoleStream = new QTextStream(m_target.load(std::memory_order_relaxed) == STDOUT_TARGET ? stdout : stderr);
     setWriter(m_consoleStream);
@@ -49,8 +49,9 @@ void ConsoleAppender::activate()
 
 void ConsoleAppender::close()
 {
-    ScopedLock locker(&objectGuard());
-    if (isClosed())
+    ScopedLock locker(&reportingGuard());
+    // Activated again after a close, it owns a new stream to end and free.
+    if (isClosed() && !m_consoleStream && !writer())
         return;
     WriterAppender::close();
     closeStream();

@@ -39,11 +39,7 @@ void FileAppender::setFile(const QString &fileName)
 
 void FileAppender::activate()
 {
-    // Everything from here on may report under the lock, and the first
-    // resolution of the class logger takes the repository's lock, which
-    // ranks above it. Events only reach `append` after this.
-    logger();
-    ScopedLock locker(&objectGuard());
+    ScopedLock locker(&reportingGuard());
     if (m_fileName.isEmpty()) {
         reportError("Activation of Appender '%1' that requires file and has no file set",
             LOGENGINE_APPENDER_ERROR(APPENDER_ACTIVATE_MISSING_FILE_ERROR));
@@ -56,8 +52,7 @@ void FileAppender::activate()
 
 void FileAppender::close()
 {
-    logger();
-    ScopedLock locker(&objectGuard());
+    ScopedLock locker(&reportingGuard());
     // An appender activated again after closing holds a file once more:
     // only one that holds none has nothing left to do.
     if (isClosed() && !m_file)

@@ -25,7 +25,7 @@ int ListAppender::maxCount() const
 
 void ListAppender::setMaxCount(int count)
 {
-    ScopedLock locker(&objectGuard());
+    ScopedLock locker(&reportingGuard());
     if (count < 0) {
         logger()->warn("Attempt to set maximum count for appender '%1' to %2. Using zero instead", name(), count);
         count = 0;

@@ -40,7 +40,7 @@ void WriterAppender::setEncoding(QTextCodec *codec)
 
 void WriterAppender::setWriter(QTextStream *writer)
 {
-    ScopedLock locker(&objectGuard());
+    ScopedLock locker(&reportingGuard());
     closeWriter();
     m_writer = writer;
     if (m_encoding && m_writer)
@@ -50,7 +50,7 @@ void WriterAppender::setWriter(QTextStream *writer)
 
 void WriterAppender::activate()
 {
-    ScopedLock locker(&objectGuard());
+    ScopedLock locker(&reportingGuard());
     if (!m_writer) {
         reportError("Activation of Appender '%1' that requires writer and has no writer set",
             LOGENGINE_APPENDER_ERROR(APPENDER_ACTIVATE_MISSING_WRITER_ERROR));
@@ -61,8 +61,9 @@ void WriterAppender::activate()
 
 void WriterAppender::close()
 {
-    ScopedLock locker(&objectGuard());
-    if (isClosed())
+    ScopedLock locker(&reportingGuard());
+    // Activated again after a close, it holds a writer whose footer is due.
+    if (isClosed() && !m_writer)
         return;
     AppenderSkeleton::close();
     closeWriter();

@@ -6,6 +6,7 @@
 #include "engine/logmanager.h"
 
 #include <QSet>
+#include <QVector>
 
 #include <limits>
 
@@ -44,63 +45,103 @@ void reportSubstitutionError(const char *message, const QString &reference, int 
     converterLogger()->error(error);
 }
 
-// Hand-written files can refer in circles, nest references very deeply or
-// double their text at every level. Expansion is bounded in all three ways;
-// what is cut off is reported and left empty.
-struct Expansion {
-    QSet<QString> active; // keys being expanded on the way down
-    int budget = 10000; // references that may still be expanded
-};
-constexpr int maxNesting = 64;
+// Hand-written files can refer in circles, or double their text at every
+// level, or make exponentially many references that produce nothing. Cycles
+// are cut where they close; the work is bounded by the text the references
+// produce and by how many are followed, never by how deep references nest
+// or how many one value holds. What is cut off is reported and left empty.
+constexpr int maxExpandedText = 1024 * 1024; // characters that references may produce
+constexpr int maxReferences = 1000000; // references followed in one substitution
 
-QString substitute(const Properties &properties, const QString &key, Expansion &expansion)
+// One value being expanded. The expansion keeps its own stack of these
+// rather than recursing, so a long chain of keys cannot exhaust the stack.
+struct Expansion {
+    QString key;
+    QString value;
+    int position = 0; // where the scan of `value` goes on
+    int reference = 0; // where the reference that led here starts in the value below
+    QString result;
+};
+
+QString substitute(const Properties &properties, const QString &key)
 {
     const QString value = properties.property(key);
     if (value.isNull())
         return value;
-    expansion.active.insert(key);
-    QString result;
-    int position = 0;
-    for (;;) {
-        const int begin = value.indexOf(QLatin1String("${"), position);
-        if (begin < 0) {
-            result += value.midRef(position);
-            break;
+    QVector<Expansion> stack { Expansion { key, value, 0, 0, QString() } };
+    QSet<QString> active { key }; // the keys on the stack, for cycles
+    QSet<QString> cyclic; // reported once each, however often they recur
+    int expandedText = 0;
+    int references = 0;
+    // Reports the reference at which expansion stops, and unwinds: every
+    // level keeps what it had produced so far.
+    auto stopAt = [&](const char *message, const QString &reference, int position, const QString &value) {
+        reportSubstitutionError(message, reference, position, value);
+        while (stack.size() > 1) {
+            const QString partial = stack.takeLast().result;
+            stack.last().result += partial;
         }
-        result += value.midRef(position, begin - position);
-        const int end = value.indexOf(QLatin1Char('}'), begin + 2);
-        if (end < 0) {
+    };
+    while (!stack.isEmpty()) {
+        Expansion &top = stack.last();
+        const int begin = top.value.indexOf(QLatin1String("${"), top.position);
+        const int end = begin < 0 ? -1 : top.value.indexOf(QLatin1Char('}'), begin + 2);
+        const int literalEnd = begin < 0 ? top.value.size() : begin;
+        if (stack.size() > 1) {
+            expandedText += literalEnd - top.position;
+            if (expandedText > maxExpandedText) {
+                const Expansion &below = stack.at(stack.size() - 2);
+                stopAt("Reference to key '%1' at %2 expands beyond 1048576 characters. Invalid subsitution in "
+                       "value %3.",
+                    top.key, top.reference, below.value);
+                break;
+            }
+        }
+        top.result += top.value.midRef(top.position, literalEnd - top.position);
+        if (begin >= 0 && end < 0) {
             LogError error("Missing closing bracket for opening bracket at %1. Invalid subsitution in value %2.",
                 LogError::CONFIGURATOR_INVALID_SUBSTITUTION_ERROR, "CONFIGURATOR_INVALID_SUBSTITUTION_ERROR",
                 "LogEngine::OptionConverter");
-            error << begin << value;
+            error << begin << top.value;
             converterLogger()->error(error);
+        }
+        if (begin < 0 || end < 0) {
+            // This value is done: hand its text to the level below.
+            Expansion done = stack.takeLast();
+            active.remove(done.key);
+            if (stack.isEmpty())
+                return done.result;
+            stack.last().result += done.result;
+            continue;
+        }
+        top.position = end + 1;
+        const QString reference = top.value.mid(begin + 2, end - begin - 2);
+        if (++references > maxReferences) {
+            stopAt("Reference to key '%1' at %2 exceeds 1000000 references. Invalid subsitution in value %3.",
+                reference, begin, top.value);
             break;
         }
-        const QString reference = value.mid(begin + 2, end - begin - 2);
-        if (expansion.active.contains(reference)) {
-            reportSubstitutionError(
-                "Cyclic reference to key '%1' at %2. Invalid subsitution in value %3.", reference, begin, value);
-        } else if (expansion.active.size() >= maxNesting || --expansion.budget < 0) {
-            reportSubstitutionError("Reference to key '%1' at %2 nested too deeply. Invalid subsitution in value %3.",
-                reference, begin, value);
-            if (expansion.budget < 0)
-                break;
-        } else {
-            result += substitute(properties, reference, expansion);
+        if (active.contains(reference)) {
+            if (!cyclic.contains(reference)) {
+                cyclic.insert(reference);
+                reportSubstitutionError("Cyclic reference to key '%1' at %2. Invalid subsitution in value %3.",
+                    reference, begin, top.value);
+            }
+            continue;
         }
-        position = end + 1;
+        const QString referenced = properties.property(reference);
+        if (referenced.isEmpty()) // absent, or nothing to expand
+            continue;
+        active.insert(reference);
+        stack.append(Expansion { reference, referenced, 0, begin, QString() });
     }
-    expansion.active.remove(key);
-    return result;
+    return stack.first().result;
 }
-
 } // namespace
 
 QString OptionConverter::substituteVariables(const Properties &properties, const QString &key)
 {
-    Expansion expansion;
-    return substitute(properties, key, expansion);
+    return substitute(properties, key);
 }
 
 bool OptionConverter::toBoolean(const QString &option, bool *ok)

@@ -13,12 +13,19 @@ namespace LogEngine
 namespace
 {
 
-constexpr qint64 noStamp = std::numeric_limits<qint64>::min();
+constexpr qint64 noSecond = std::numeric_limits<qint64>::min();
 
 qint64 floorDiv(qint64 value, qint64 divisor)
 {
     const qint64 quotient = value / divisor;
     return (value % divisor != 0 && value < 0) ? quotient - 1 : quotient;
+}
+
+// The millisecond within its second, 0 to 999 also before the epoch.
+int millisecondOf(qint64 milliSeconds)
+{
+    const int remainder = int(milliSeconds % 1000);
+    return remainder < 0 ? remainder + 1000 : remainder;
 }
 
 } // namespace
@@ -30,8 +37,7 @@ DatePatternConverter::DatePatternConverter(const FormattingInfo &info, const QSt
               : format == QLatin1String("RELATIVE")              ? Relative
                                                                  : Pattern)
     , m_pattern(DateTime::patternFor(format))
-    , m_cachedSecond(noStamp)
-    , m_cachedMilliSecond(noStamp)
+    , m_cachedSecond(noSecond)
 {
 }
 
@@ -57,14 +63,16 @@ QString DatePatternConverter::convert(qint64 milliSeconds) const
     case None:
         return QString();
     case Relative:
-        return QString::number(milliSeconds - InitialisationHelper::startTime());
+        return DateTime::relativeText(milliSeconds);
     case Pattern:
         break;
     }
+    if (milliSeconds < -DateTime::maxMilliSeconds || milliSeconds > DateTime::maxMilliSeconds)
+        return QString();
     const qint64 second = floorDiv(milliSeconds, 1000);
     if (m_cacheGuard.tryLock()) {
         ScopedLock::acquired(&m_cacheGuard);
-        if (milliSeconds != m_cachedMilliSecond) {
+        if (!m_hasCachedText || milliSeconds != m_cachedMilliSecond) {
             if (second != m_cachedSecond) {
                 m_cachedSecond = second;
                 m_cachedSecondValid = fieldsFor(second, m_cachedFields);
@@ -73,10 +81,11 @@ QString DatePatternConverter::convert(qint64 milliSeconds) const
             // normally released by now, so no allocation per millisecond.
             m_cachedText.resize(0);
             if (m_cachedSecondValid) {
-                m_cachedFields.millisecond = int(milliSeconds - second * 1000);
+                m_cachedFields.millisecond = millisecondOf(milliSeconds);
                 m_pattern.format(m_cachedText, m_cachedFields);
             }
             m_cachedMilliSecond = milliSeconds;
+            m_hasCachedText = true;
         }
         QString text = m_cachedText;
         ScopedLock::releasing(&m_cacheGuard);
@@ -86,7 +95,7 @@ QString DatePatternConverter::convert(qint64 milliSeconds) const
     DatePattern::Fields fields;
     QString text;
     if (fieldsFor(second, fields)) {
-        fields.millisecond = int(milliSeconds - second * 1000);
+        fields.millisecond = millisecondOf(milliSeconds);
         m_pattern.format(text, fields);
     }
     return text;

@@ -42,7 +42,8 @@ private:
     mutable qint64 m_cachedSecond;
     mutable bool m_cachedSecondValid = false;
     mutable DatePattern::Fields m_cachedFields;
-    mutable qint64 m_cachedMilliSecond;
+    mutable bool m_hasCachedText = false; // no stamp value can stand for "nothing yet"
+    mutable qint64 m_cachedMilliSecond = 0;
     mutable QString m_cachedText;
 };
 

@@ -3,11 +3,15 @@
 #include "engine/initialisationhelper.h"
 #include "engine/layouts/datepattern.h"
 
+#include <limits>
+
 namespace LogEngine
 {
 
 DateTime DateTime::fromMilliSeconds(qint64 milliSeconds)
 {
+    if (milliSeconds < -maxMilliSeconds || milliSeconds > maxMilliSeconds)
+        return DateTime();
     const qint64 seconds = milliSeconds / 1000;
     return DateTime(QDateTime::fromSecsSinceEpoch(seconds).addMSecs(milliSeconds - seconds * 1000));
 }
@@ -32,12 +36,25 @@ QString DateTime::patternFor(const QString &format)
     return format;
 }
 
+QString DateTime::relativeText(qint64 milliSeconds)
+{
+    // A time may lie anywhere Qt can represent it.
+    const qint64 start = InitialisationHelper::startTime();
+    constexpr qint64 lowest = std::numeric_limits<qint64>::min();
+    constexpr qint64 highest = std::numeric_limits<qint64>::max();
+    if (start > 0 && milliSeconds < lowest + start)
+        return QString::number(lowest);
+    if (start < 0 && milliSeconds > highest + start)
+        return QString::number(highest);
+    return QString::number(milliSeconds - start);
+}
+
 QString DateTime::toString(const QString &format) const
 {
     if (format.isEmpty() || !isValid() || format == QLatin1String("NONE"))
         return QString();
     if (format == QLatin1String("RELATIVE"))
-        return QString::number(toMilliSeconds() - InitialisationHelper::startTime());
+        return relativeText(toMilliSeconds());
     QString result;
     DatePattern(patternFor(format)).format(result, DatePattern::fieldsOf(toLocalTime()));
     return result;

@@ -20,10 +20,28 @@ public:
     {
     }
 
+    /*!
+     * The time `milliSeconds` after the epoch; an invalid time (printed as
+     * an empty text) beyond `maxMilliSeconds` either side.
+     */
     static DateTime fromMilliSeconds(qint64 milliSeconds);
     qint64 toMilliSeconds() const;
 
     QString toString(const QString &format) const;
+
+    /*!
+     * The text "RELATIVE" prints: milliseconds from program start to
+     * `milliSeconds`, held at the 64-bit limits for stamps near them.
+     */
+    static QString relativeText(qint64 milliSeconds);
+
+    /*!
+     * How far from the epoch a time stamp is still turned into a date: a
+     * hundred million days, as in JavaScript. Qt's local-time conversion
+     * overflows near the 64-bit limits, and an event read off a data
+     * stream may carry any stamp.
+     */
+    static constexpr qint64 maxMilliSeconds = Q_INT64_C(8640000000000000);
 
     /*!
      * The pattern a format text stands for: the named formats' patterns, an

@@ -18,6 +18,13 @@ public:
 
     static QString intToString(int value);
 
+    /*!
+     * The widest a field is ever padded, whatever the minimum length says: a
+     * mistyped width must cost neither the memory nor the log file space of
+     * millions of blanks per line.
+     */
+    static constexpr int maxPadding = 1024;
+
     int m_minLength = 0;
     int m_maxLength = INT_MAX;
     bool m_leftAligned = false;

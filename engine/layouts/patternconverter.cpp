@@ -27,7 +27,10 @@ void PatternConverter::format(QString &out, const LoggingEvent &event) const
         out += QStringView(text).left(m_formattingInfo.m_maxLength);
         return;
     }
-    const int padding = m_formattingInfo.m_minLength - size;
+    // Both terms lie between 0 and the bound, so nothing overflows however
+    // large the parsed minimum is.
+    const int padding
+        = qMin(m_formattingInfo.m_minLength, FormattingInfo::maxPadding) - qMin(size, FormattingInfo::maxPadding);
     if (padding <= 0) {
         out += text;
     } else if (m_formattingInfo.m_leftAligned) {

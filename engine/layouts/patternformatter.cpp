@@ -195,6 +195,10 @@ void PatternFormatter::createConverter(QChar character, const FormattingInfo &in
                        .arg(QString(character), FormattingInfo::intToString(info.m_minLength),
                            FormattingInfo::intToString(info.m_maxLength),
                            info.m_leftAligned ? QStringLiteral("1") : QStringLiteral("0"), option));
+    if (info.m_minLength > FormattingInfo::maxPadding)
+        log->warn(QStringLiteral("Minimum length %1 of conversion character '%2' in pattern '%3' is cut to %4")
+                      .arg(FormattingInfo::intToString(info.m_minLength), QString(character), m_pattern,
+                          QString::number(FormattingInfo::maxPadding)));
     PatternConverter *converter = nullptr;
     switch (character.toLatin1()) {
     case 'c':

@@ -13,13 +13,15 @@ QObject *newConcurrencyTest();
 int consoleScenario();
 int fileFaultScenario();
 int debugAppenderScenario();
+int lockOrderScenario();
 
 int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
     return runTestMain(argc, argv,
         { { QStringLiteral("console"), consoleScenario }, { QStringLiteral("filefault"), fileFaultScenario },
-            { QStringLiteral("debugappender"), debugAppenderScenario } },
+            { QStringLiteral("debugappender"), debugAppenderScenario },
+            { QStringLiteral("lockorder"), lockOrderScenario } },
         { newAppenderSkeletonTest(), newFiltersTest(), newWriterAppenderTest(), newConsoleAppenderTest(),
             newFileAppenderTest(), newDebugAppenderTest(), newNullAppenderTest(), newConcurrencyTest() });
 }

@@ -1,3 +1,4 @@
+#include "common/capturingappender.h"
 #include "engine/appenders/denyallfilter.h"
 #include "engine/appenders/levelmatchfilter.h"
 #include "engine/appenders/levelrangefilter.h"
@@ -38,6 +39,8 @@ private Q_SLOTS:
     void settingSameNextKeepsIt();
     void releasingHeadReleasesChain();
     void propertiesByName();
+    void addingCannotCloseALoop_data();
+    void addingCannotCloseALoop();
 };
 
 void tst_Filters::levelMatch_data()
@@ -182,6 +185,57 @@ void tst_Filters::propertiesByName()
                  "LevelRangeFilter(acceptonmatch:false levelmin:\"WARN\" levelmax:\"OFF\" next:QObject(0x0)")),
         qPrintable(text));
     QVERIFY2(text.trimmed().endsWith(QStringLiteral("referencecount:0 )")), qPrintable(text));
+}
+
+// A loop in the chain would make the walk endless on neutral answers and keep
+// its filters alive for ever. Script: a letter adds that filter, "/" clears
+// the chain; X starts out linked to A.
+void tst_Filters::addingCannotCloseALoop_data()
+{
+    QTest::addColumn<QString>("script");
+    QTest::addColumn<QString>("chain");
+    QTest::addColumn<int>("refused");
+    QTest::newRow("tail-again") << "AA"
+                                << "A" << 1;
+    QTest::newRow("earlier-filter-again") << "ABA"
+                                          << "AB" << 1;
+    QTest::newRow("reversed-after-clear") << "AB/BA"
+                                          << "B" << 1;
+    QTest::newRow("successors-lead-into-chain") << "AX"
+                                                << "A" << 1;
+    QTest::newRow("same-order-after-clear") << "AB/AB"
+                                            << "AB" << 0;
+}
+
+void tst_Filters::addingCannotCloseALoop()
+{
+    QFETCH(QString, script);
+    QFETCH(QString, chain);
+    QFETCH(int, refused);
+    QHash<QChar, LogObjectPtr<Filter>> filters;
+    for (const QChar name : QStringLiteral("ABX")) {
+        filters.insert(name, new LevelMatchFilter); // neutral for every event
+        filters.value(name)->setObjectName(name);
+    }
+    filters.value(QLatin1Char('X'))->setNext(filters.value(QLatin1Char('A')));
+    LogObjectPtr<ListAppender> list(new ListAppender);
+    list->setName(QStringLiteral("L"));
+    Capture warnings(QStringLiteral("LogEngine::ListAppender"));
+    for (const QChar step : script) {
+        if (step == QLatin1Char('/'))
+            list->clearFilters();
+        else
+            list->addFilter(filters.value(step));
+    }
+    QString walked;
+    for (const Filter *filter = list->filter(); filter && walked.size() <= script.size(); filter = filter->next())
+        walked += filter->objectName();
+    QCOMPARE(walked, chain);
+    QCOMPARE(warnings->texts(),
+        refused ? QStringList { QStringLiteral("Adding of duplicate filter to Appender 'L'") } : QStringList());
+    list->handleEvent(eventAt(Level::INFO_INT));
+    QCOMPARE(list->list().size(), 1);
+    filters.value(QLatin1Char('X'))->setNext(nullptr);
 }
 
 QObject *newFiltersTest()

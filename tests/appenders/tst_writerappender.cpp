@@ -50,6 +50,8 @@ private Q_SLOTS:
     void headerOnAttachFooterOnLettingGo();
     void emptyDecorationsWriteNothing();
     void footerOnDestruction();
+    void reactivatedAfterCloseLetsGoOfWriter_data();
+    void reactivatedAfterCloseLetsGoOfWriter();
     void encodingFollowsWriter();
     void immediateFlushOffKeepsTextBuffered();
     void missingWriterIsReportedFirst();
@@ -101,6 +103,45 @@ void tst_WriterAppender::footerOnDestruction()
         appender->setWriter(&stream.stream);
     }
     QCOMPARE(stream.text(), QByteArray("bye\r\n"));
+}
+
+// Activation after a close leaves an appender that refuses events as closed,
+// yet its next close, or its destruction, still ends the stream it was given.
+void tst_WriterAppender::reactivatedAfterCloseLetsGoOfWriter_data()
+{
+    QTest::addColumn<bool>("destroy");
+    QTest::newRow("closed-again") << false;
+    QTest::newRow("destroyed") << true;
+}
+
+void tst_WriterAppender::reactivatedAfterCloseLetsGoOfWriter()
+{
+    QFETCH(bool, destroy);
+    MemoryStream first;
+    MemoryStream second;
+    Capture errors(QStringLiteral("LogEngine::WriterAppender"));
+    {
+        LogObjectPtr<WriterAppender> appender(
+            new WriterAppender(decoratedLayout(QStringLiteral("H"), QStringLiteral("F"))));
+        appender->setName(QStringLiteral("W"));
+        appender->setWriter(&first.stream);
+        appender->activate();
+        appender->close();
+        appender->setWriter(&second.stream);
+        appender->activate();
+        QVERIFY(appender->isActive());
+        QVERIFY(appender->isClosed());
+        appender->handleEvent(eventAt(Level::INFO_INT, QStringLiteral("refused")));
+        if (!destroy) {
+            appender->close();
+            QVERIFY(!appender->writer());
+        }
+    }
+    QCOMPARE(first.text(), QByteArray("H\r\nF\r\n"));
+    QCOMPARE(second.text(), QByteArray("H\r\nF\r\n"));
+    QCOMPARE(errors->texts(),
+        QStringList {
+            QStringLiteral("Use of closed appender 'W' (LogEngine::WriterAppender::APPENDER_CLOSED_ERROR, 4)") });
 }
 
 void tst_WriterAppender::encodingFollowsWriter()

@@ -25,7 +25,8 @@ private Q_SLOTS:
     void substitution();
     void cyclicReferencesEnd_data();
     void cyclicReferencesEnd();
-    void explosiveReferencesAreBounded();
+    void expansionBoundsWorkNotDepth_data();
+    void expansionBoundsWorkNotDepth();
     void javaNamesBecomeEngineNames();
 };
 
@@ -284,19 +285,51 @@ void tst_OptionConverter::cyclicReferencesEnd()
     }
 }
 
-// Each level doubles the text of the one below; unbounded, forty levels would
-// take a trillion expansions.
-void tst_OptionConverter::explosiveReferencesAreBounded()
+// Hostile files can double their text at every level, or fan a few kilobytes
+// out into a million references that produce nothing. Expansion is bounded by
+// the text it produces and by the references it follows, never by how deep or
+// how many references a legitimate file uses.
+void tst_OptionConverter::expansionBoundsWorkNotDepth_data()
 {
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<int>("size");
+    QTest::addColumn<QString>("error");
+    QTest::newRow("chain-of-70-keys") << "chain70" << 71 << "";
+    QTest::newRow("10001-references") << "many" << 10001 << "";
+    QTest::newRow("doubling-text") << "text12" << 1024 * 1024
+                                   << "Reference to key 'text0' at 0 expands beyond 1048576 characters. "
+                                      "Invalid subsitution in value ${text0}${text0} ";
+    QTest::newRow("million-references-to-nothing") << "wide2" << 0 << "exceeds 1000000 references";
+}
+
+void tst_OptionConverter::expansionBoundsWorkNotDepth()
+{
+    QFETCH(QString, key);
+    QFETCH(int, size);
+    QFETCH(QString, error);
     Properties properties;
-    properties.insert(QStringLiteral("k0"), QStringLiteral("x"));
-    for (int i = 1; i <= 40; ++i)
-        properties.insert(QStringLiteral("k%1").arg(i), QStringLiteral("${k%1}${k%1}").arg(i - 1));
+    properties.insert(QStringLiteral("chain0"), QStringLiteral("x"));
+    for (int i = 1; i <= 70; ++i)
+        properties.insert(QStringLiteral("chain%1").arg(i), QStringLiteral("${chain%1}y").arg(i - 1));
+    properties.insert(QStringLiteral("many"), QStringLiteral("${chain0}").repeated(10001));
+    properties.insert(QStringLiteral("text0"), QString(1024, QLatin1Char('t')));
+    for (int i = 1; i <= 12; ++i)
+        properties.insert(QStringLiteral("text%1").arg(i), QStringLiteral("${text%1}${text%1}").arg(i - 1));
+    properties.insert(QStringLiteral("wide0"), QString());
+    properties.insert(QStringLiteral("wide1"), QStringLiteral("${wide0}").repeated(1000));
+    properties.insert(QStringLiteral("wide2"), QStringLiteral("${wide1}").repeated(1001));
     Capture capture(QStringLiteral("LogEngine::OptionConverter"));
-    const QString result = OptionConverter::substituteVariables(properties, QStringLiteral("k40"));
-    QVERIFY(result.size() < 100000);
-    QVERIFY(!errorsOf(capture).isEmpty());
-    QCOMPARE(OptionConverter::substituteVariables(properties, QStringLiteral("k10")).size(), 1024);
+    const QString result = OptionConverter::substituteVariables(properties, key);
+    QCOMPARE(result.size(), size);
+    const QStringList errors = errorsOf(capture);
+    if (error.isEmpty()) {
+        QCOMPARE(errors, QStringList());
+        return;
+    }
+    QCOMPARE(errors.size(), 1);
+    QVERIFY2(errors.first().contains(error), qPrintable(errors.first()));
+    QVERIFY(errors.first().endsWith(
+        QStringLiteral("(LogEngine::OptionConverter::CONFIGURATOR_INVALID_SUBSTITUTION_ERROR, 22)")));
 }
 
 void tst_OptionConverter::javaNamesBecomeEngineNames()

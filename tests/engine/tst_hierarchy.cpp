@@ -5,6 +5,7 @@
 
 #include <QDebug>
 #include <QTest>
+#include <QThread>
 
 using namespace LogEngine;
 
@@ -15,6 +16,7 @@ class tst_Hierarchy : public QObject
 private Q_SLOTS:
     void rootIsStoredUnderEmptyName();
     void createsAncestorsAlongDoubleColons();
+    void deepNameNeedsNoStackPerSegment();
     void parentNames_data();
     void parentNames();
     void thresholdDisables_data();
@@ -51,6 +53,26 @@ void tst_Hierarchy::createsAncestorsAlongDoubleColons()
     QCOMPARE(leaf->level().toInt(), int(Level::NULL_INT));
     QVERIFY(leaf->additivity());
     QCOMPARE(hierarchy.logger(QStringLiteral("a::b::c")), leaf);
+}
+
+// A thread with a small stack asks for a name of thousands of (empty)
+// segments: the ancestors must be made without one stack frame each.
+void tst_Hierarchy::deepNameNeedsNoStackPerSegment()
+{
+    constexpr int depth = 3000;
+    Hierarchy hierarchy;
+    const QString name = QStringLiteral("::").repeated(depth);
+    Logger *leaf = nullptr;
+    QScopedPointer<QThread> thread(QThread::create([&] { leaf = hierarchy.logger(name); }));
+    thread->setStackSize(128 * 1024);
+    thread->start();
+    QVERIFY(thread->wait());
+    QVERIFY(leaf);
+    QCOMPARE(hierarchy.loggers().size(), depth + 1);
+    int steps = 0;
+    for (Logger *logger = leaf; logger != hierarchy.rootLogger(); logger = logger->parentLogger())
+        ++steps;
+    QCOMPARE(steps, depth);
 }
 
 void tst_Hierarchy::parentNames_data()

@@ -2,11 +2,30 @@
 #include "engine/level.h"
 
 #include <QBuffer>
+#include <QCoreApplication>
 #include <QDataStream>
 #include <QDebug>
 #include <QTest>
+#include <QTranslator>
 
 using LogEngine::Level;
+
+namespace
+{
+
+// Level names in a script outside Latin-1.
+class CyrillicLevels : public QTranslator
+{
+public:
+    QString translate(const char *context, const char *source, const char *, int) const override
+    {
+        if (qstrcmp(context, "Level") == 0 && qstrcmp(source, "WARN") == 0)
+            return QString::fromUtf8("\xd0\x92\xd0\x9d\xd0\x98\xd0\x9c\xd0\x90\xd0\x9d\xd0\x98\xd0\x95");
+        return QString();
+    }
+};
+
+} // namespace
 
 class tst_Level : public QObject
 {
@@ -21,6 +40,7 @@ private Q_SLOTS:
     void streamsAsOneUnsignedByte();
     void readsAnyByteZeroExtended();
     void debugFormHasNoBlanks();
+    void debugFormKeepsTranslatedName();
 };
 
 void tst_Level::parsesExactNamesOnly_data()
@@ -120,6 +140,17 @@ void tst_Level::debugFormHasNoBlanks()
     QString text;
     QDebug(&text) << Level(Level::DEBUG_INT);
     QCOMPARE(text.trimmed(), QStringLiteral("Level(DEBUG)"));
+}
+
+void tst_Level::debugFormKeepsTranslatedName()
+{
+    CyrillicLevels translator;
+    QCoreApplication::installTranslator(&translator);
+    QString text;
+    QDebug(&text) << Level(Level::WARN_INT);
+    QCoreApplication::removeTranslator(&translator);
+    QCOMPARE(
+        text.trimmed(), QString::fromUtf8("Level(\xd0\x92\xd0\x9d\xd0\x98\xd0\x9c\xd0\x90\xd0\x9d\xd0\x98\xd0\x95)"));
 }
 
 QObject *newLevelTest()

@@ -8,6 +8,12 @@
 #include <QPointer>
 #include <QTest>
 
+#include <atomic>
+#include <condition_variable>
+#include <functional>
+#include <mutex>
+#include <thread>
+
 using namespace LogEngine;
 
 namespace
@@ -21,6 +27,48 @@ struct Expensive {
         ++*conversions;
         return QStringLiteral("expensive");
     }
+};
+
+// Runs an action for each event it is handed, on the delivering thread.
+class ActingAppender : public AppenderSkeleton
+{
+    Q_OBJECT
+
+public:
+    explicit ActingAppender(std::function<void(const LoggingEvent &)> action)
+        : m_action(std::move(action))
+    {
+    }
+    bool requiresLayout() const override { return false; }
+    QDebug debug(QDebug &debug) const override { return debug << "ActingAppender()"; }
+
+protected:
+    void append(const LoggingEvent &event) override { m_action(event); }
+
+private:
+    std::function<void(const LoggingEvent &)> m_action;
+};
+
+// A one-shot signal between threads, visible to the thread sanitizer.
+class Latch
+{
+public:
+    void open()
+    {
+        std::lock_guard<std::mutex> locker(m_mutex);
+        m_open = true;
+        m_changed.notify_all();
+    }
+    void wait()
+    {
+        std::unique_lock<std::mutex> locker(m_mutex);
+        m_changed.wait(locker, [this] { return m_open; });
+    }
+
+private:
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    bool m_open = false;
 };
 
 } // namespace
@@ -40,6 +88,10 @@ private Q_SLOTS:
     void removalWarnings();
     void removeAllKeepsConfiguratorList();
     void removedAppenderIsDestroyed();
+    void removalsByNameRaceSafely();
+    void deliveringThreadCannotChangeAppenders_data();
+    void deliveringThreadCannotChangeAppenders();
+    void reportFromParentPassesQueuedWriters();
     void rootLevelNeverNull();
     void debugDescription();
 };
@@ -191,6 +243,149 @@ void tst_Logger::removedAppenderIsDestroyed()
     logger->removeAppender(QStringLiteral("gone"));
     QVERIFY(!watch);
     QVERIFY(!logger->appender(QStringLiteral("gone")));
+}
+
+// Two threads remove appenders of one name while a third keeps adding fresh
+// ones: the thread that loses a race for an appender must not touch it once
+// the winner has let it go.
+void tst_Logger::removalsByNameRaceSafely()
+{
+    constexpr int rounds = 8000;
+    Hierarchy hierarchy;
+    Logger *logger = hierarchy.logger(QStringLiteral("race"));
+    std::atomic<bool> added { false };
+    auto remover = [&] {
+        while (!added.load() || logger->appender(QStringLiteral("victim")))
+            logger->removeAppender(QStringLiteral("victim"));
+    };
+    std::thread one(remover);
+    std::thread two(remover);
+    for (int i = 0; i < rounds; ++i) {
+        auto *victim = new ListAppender;
+        victim->setName(QStringLiteral("victim"));
+        logger->addAppender(victim);
+    }
+    added.store(true);
+    one.join();
+    two.join();
+    QVERIFY(logger->appenders().isEmpty());
+}
+
+// A thread delivering through a logger holds its read lock; waiting for the
+// write lock there would wait for itself.
+void tst_Logger::deliveringThreadCannotChangeAppenders_data()
+{
+    QTest::addColumn<QString>("change");
+    QTest::addColumn<bool>("fromParent");
+    QTest::newRow("add-to-own-logger") << "add" << false;
+    QTest::newRow("remove-from-own-logger") << "remove" << false;
+    QTest::newRow("remove-by-name-from-own-logger") << "remove-by-name" << false;
+    QTest::newRow("remove-all-from-own-logger") << "remove-all" << false;
+    QTest::newRow("add-to-child-from-parent-appender") << "add" << true;
+}
+
+void tst_Logger::deliveringThreadCannotChangeAppenders()
+{
+    QFETCH(QString, change);
+    QFETCH(bool, fromParent);
+    Hierarchy hierarchy;
+    Logger *child = hierarchy.logger(QStringLiteral("p::c"));
+    LogObjectPtr<ListAppender> present(new ListAppender);
+    present->setName(QStringLiteral("present"));
+    child->addAppender(present);
+    LogObjectPtr<ListAppender> extra(new ListAppender);
+    LogObjectPtr<ActingAppender> acting(new ActingAppender([&](const LoggingEvent &) {
+        if (change == QLatin1String("add"))
+            child->addAppender(extra);
+        else if (change == QLatin1String("remove"))
+            child->removeAppender(present.data());
+        else if (change == QLatin1String("remove-by-name"))
+            child->removeAppender(QStringLiteral("present"));
+        else
+            child->removeAllAppenders();
+    }));
+    (fromParent ? child->parentLogger() : child)->addAppender(acting);
+    const QList<Appender *> before = child->appenders();
+
+    Capture capture(QStringLiteral("LogEngine::Logger"));
+    child->info("deliver");
+    QCOMPARE(child->appenders(), before);
+    QStringList errors;
+    for (const CapturedMessage &message : capture->messages()) {
+        if (message.level == Level::ERROR_INT)
+            errors.append(message.message);
+    }
+    QCOMPARE(errors,
+        QStringList { QStringLiteral("Cannot change the appenders of Logger 'p::c' while this thread delivers an "
+                                     "event through it (LogEngine::Logger)") });
+    QCOMPARE(present->list().size(), 1);
+    child->removeAllAppenders();
+    child->parentLogger()->removeAllAppenders();
+}
+
+// Thread A delivers on the parent and its appender reports on the child;
+// thread B delivers on the child and walks up to the parent; a writer waits
+// on each logger. A's child lock and B's parent lock are taken against the
+// order of the other: neither may queue behind a waiting writer.
+void tst_Logger::reportFromParentPassesQueuedWriters()
+{
+    Hierarchy hierarchy;
+    Logger *parent = hierarchy.logger(QStringLiteral("p"));
+    Logger *child = hierarchy.logger(QStringLiteral("p::c"));
+    Latch aDelivering, bDelivering, go;
+    LogObjectPtr<ActingAppender> onParent(new ActingAppender([&](const LoggingEvent &event) {
+        if (event.message() != QLatin1String("a"))
+            return;
+        aDelivering.open();
+        go.wait();
+        child->error("reported while delivering on the parent");
+    }));
+    LogObjectPtr<ListAppender> onChild(new ListAppender);
+    LogObjectPtr<ActingAppender> holdChild(new ActingAppender([&](const LoggingEvent &event) {
+        if (event.message() != QLatin1String("b"))
+            return;
+        bDelivering.open();
+        go.wait();
+    }));
+    parent->addAppender(onParent);
+    child->addAppender(holdChild);
+    child->addAppender(onChild);
+
+    std::thread a([&] { parent->info("a"); });
+    std::thread b([&] { child->info("b"); });
+    aDelivering.wait();
+    bDelivering.wait();
+    // Each writer announces itself just before it asks for the write lock,
+    // where it waits for the reader inside; a release right away would
+    // usually let the readers run before the writers queue.
+    Latch parentWriterStarting, childWriterStarting;
+    LogObjectPtr<ListAppender> late(new ListAppender);
+    std::thread parentWriter([&] {
+        parentWriterStarting.open();
+        parent->addAppender(late);
+    });
+    std::thread childWriter([&] {
+        childWriterStarting.open();
+        child->addAppender(late);
+    });
+    parentWriterStarting.wait();
+    childWriterStarting.wait();
+    go.open();
+    a.join();
+    b.join();
+    parentWriter.join();
+    childWriter.join();
+
+    QStringList received;
+    for (const LoggingEvent &event : onChild->list())
+        received.append(event.message());
+    received.sort();
+    QCOMPARE(
+        received, (QStringList { QStringLiteral("b"), QStringLiteral("reported while delivering on the parent") }));
+    QCOMPARE(parent->appenders().size(), 2);
+    QCOMPARE(child->appenders().size(), 3);
+    parent->removeAllAppenders();
+    child->removeAllAppenders();
 }
 
 void tst_Logger::rootLevelNeverNull()

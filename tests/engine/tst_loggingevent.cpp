@@ -1,4 +1,6 @@
+#include "common/capturingappender.h"
 #include "engine/logger.h"
+#include "engine/loggerrepository.h"
 #include "engine/loggingevent.h"
 #include "engine/logmanager.h"
 #include "engine/mdc.h"
@@ -29,6 +31,8 @@ private Q_SLOTS:
     void roundTripRecreatesLogger();
     void emptyLoggerNameReadsAsNoLogger();
     void readerIgnoresVersion();
+    void readerBoundsLoggerNames_data();
+    void readerBoundsLoggerNames();
 };
 
 void tst_LoggingEvent::capturesRequestAndTime()
@@ -167,6 +171,44 @@ void tst_LoggingEvent::readerIgnoresVersion()
     QCOMPARE(event.message(), QStringLiteral("v5"));
     QCOMPARE(event.level().toInt(), 96);
     QCOMPARE(event.timeStamp(), qint64(2));
+}
+
+// Each "::" in a name read off a stream creates one logger for good, holding
+// its own copy of its prefix: a crafted name must not cost unbounded memory.
+void tst_LoggingEvent::readerBoundsLoggerNames_data()
+{
+    QTest::addColumn<int>("extra");
+    QTest::newRow("at-limit") << 0;
+    QTest::newRow("one-over") << 1;
+}
+
+void tst_LoggingEvent::readerBoundsLoggerNames()
+{
+    QFETCH(int, extra);
+    QString name = QStringLiteral("bounded");
+    while (name.size() + 3 <= LoggerRepository::maxNameLength)
+        name += QStringLiteral("::s");
+    name += QString(LoggerRepository::maxNameLength - name.size() + extra, QLatin1Char('x'));
+    QByteArray payload;
+    QDataStream fields(&payload, QIODevice::WriteOnly);
+    fields << quint16(0) << quint8(128) << name << QStringLiteral("m") << QString() << QHash<QString, QString>()
+           << qint64(1) << QString() << qint64(2);
+    Capture errors(QStringLiteral("LogEngine::LoggingEvent"));
+    LoggingEvent event;
+    readFrom(streamed(payload), event);
+    QCOMPARE(event.message(), QStringLiteral("m"));
+    if (!extra) {
+        QCOMPARE(event.loggerName(), name);
+        QCOMPARE(errors->texts(), QStringList());
+        return;
+    }
+    QVERIFY(!event.logger());
+    QVERIFY(!LogManager::exists(qPrintable(name)));
+    QCOMPARE(errors->texts(),
+        QStringList { QStringLiteral("Refused a logger name of %1 characters read from a data stream; "
+                                     "the limit is %2 (LogEngine::LoggingEvent)")
+                          .arg(name.size())
+                          .arg(LoggerRepository::maxNameLength) });
 }
 
 QObject *newLoggingEventTest()

@@ -5,6 +5,8 @@
 
 #include <QTest>
 
+#include <limits>
+
 using namespace LogEngine;
 
 Q_DECLARE_METATYPE(LogEngine::DateTime)
@@ -31,6 +33,8 @@ private Q_SLOTS:
     void relativeCountsFromStart();
     void millisecondsRoundTrip();
     void converterAgreesAcrossSecondsAndZoneChanges();
+    void extremeStampsStayDefined_data();
+    void extremeStampsStayDefined();
 };
 
 void tst_DateTime::patterns_data()
@@ -161,6 +165,47 @@ void tst_DateTime::converterAgreesAcrossSecondsAndZoneChanges()
         QCOMPARE(converter.convert(jump - 1), QStringLiteral("2021-03-28 01:59:59.999 12"));
         QCOMPARE(converter.convert(jump), QStringLiteral("2021-03-28 03:00:00.000 12"));
     }
+}
+
+// An event read off a data stream may carry any 64-bit stamp. Time since
+// start saturates at the 64-bit limits; dates are printed up to a hundred
+// million days either side of the epoch and are empty beyond; and the
+// converter's cache has no stamp that it mistakes for "nothing cached yet".
+void tst_DateTime::extremeStampsStayDefined_data()
+{
+    QTest::addColumn<qint64>("stamp");
+    QTest::addColumn<bool>("dated");
+    QTest::newRow("lowest") << std::numeric_limits<qint64>::min() << false;
+    QTest::newRow("before-earliest-date") << -DateTime::maxMilliSeconds - 1 << false;
+    QTest::newRow("earliest-date") << -DateTime::maxMilliSeconds << true;
+    QTest::newRow("latest-date") << DateTime::maxMilliSeconds << true;
+    QTest::newRow("highest") << std::numeric_limits<qint64>::max() << false;
+}
+
+void tst_DateTime::extremeStampsStayDefined()
+{
+    QFETCH(qint64, stamp);
+    QFETCH(bool, dated);
+    const QString pattern = QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz");
+    const DateTime time = DateTime::fromMilliSeconds(stamp);
+    QCOMPARE(time.isValid(), dated);
+    const QString text = time.toString(pattern);
+    QCOMPARE(text.isEmpty(), !dated);
+    DatePatternConverter fresh(FormattingInfo(), pattern);
+    QCOMPARE(fresh.convert(stamp), text);
+    DatePatternConverter used(FormattingInfo(), pattern);
+    used.convert(0);
+    QCOMPARE(used.convert(stamp), text);
+
+    const qint64 start = InitialisationHelper::startTime();
+    QVERIFY(start > 0);
+    const qint64 lowest = std::numeric_limits<qint64>::min();
+    const QString relative = QString::number(stamp < lowest + start ? lowest : stamp - start);
+    QCOMPARE(DatePatternConverter(FormattingInfo(), QStringLiteral("RELATIVE")).convert(stamp), relative);
+    if (dated)
+        QCOMPARE(time.toString(QStringLiteral("RELATIVE")), relative);
+    QCOMPARE(DateTime(QDateTime::fromMSecsSinceEpoch(lowest, Qt::UTC)).toString(QStringLiteral("RELATIVE")),
+        QString::number(lowest));
 }
 
 QObject *newDateTimeTest()

@@ -17,6 +17,8 @@ private Q_SLOTS:
     void formats();
     void reportsProblems_data();
     void reportsProblems();
+    void paddingIsBounded_data();
+    void paddingIsBounded();
     void emptyPatternHasNoConverters();
     void layoutRebuildsOnEveryPatternChange();
 };
@@ -158,6 +160,48 @@ void tst_PatternFormatter::reportsProblems()
     QCOMPARE(problems.size(), 1);
     QCOMPARE(problems.at(0).level, level);
     QCOMPARE(problems.at(0).message, message);
+}
+
+// A mistyped width must not take the application down: a field is padded to
+// at most the bound, and a larger minimum is reported once, at parse time.
+void tst_PatternFormatter::paddingIsBounded_data()
+{
+    QTest::addColumn<QString>("pattern");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("warning");
+    const int bound = FormattingInfo::maxPadding;
+    const QString padded = QStringLiteral("x") + QString(bound - 4, QLatin1Char(' ')) + QStringLiteral("text");
+    QTest::newRow("at-bound") << QStringLiteral("x%%1m").arg(bound) << padded << QString();
+    QTest::newRow("one-over-bound") << QStringLiteral("x%%1m").arg(bound + 1) << padded
+                                    << QStringLiteral("Minimum length %1 of conversion character 'm' in pattern "
+                                                      "'x%%1m' is cut to %2")
+                                           .arg(bound + 1)
+                                           .arg(bound);
+    QTest::newRow("saturated-after-text")
+        << "x%99999999999m" << padded
+        << QStringLiteral("Minimum length INT_MAX of conversion character 'm' in pattern 'x%99999999999m' is cut to %1")
+               .arg(bound);
+    QTest::newRow("saturated-left-aligned")
+        << "x%-99999999999m|" << QStringLiteral("xtext") + QString(bound - 4, QLatin1Char(' ')) + QStringLiteral("|")
+        << QStringLiteral(
+               "Minimum length INT_MAX of conversion character 'm' in pattern 'x%-99999999999m|' is cut to %1")
+               .arg(bound);
+}
+
+void tst_PatternFormatter::paddingIsBounded()
+{
+    QFETCH(QString, pattern);
+    QFETCH(QString, text);
+    QFETCH(QString, warning);
+    Capture capture(QStringLiteral("LogEngine::PatternFormatter"));
+    const PatternFormatter formatter(pattern);
+    QCOMPARE(formatter.format(EventBuilder().build()), text);
+    QStringList warnings;
+    for (const CapturedMessage &m : capture->messages()) {
+        if (m.level > Level::TRACE_INT)
+            warnings.append(m.message);
+    }
+    QCOMPARE(warnings, warning.isEmpty() ? QStringList() : QStringList { warning });
 }
 
 void tst_PatternFormatter::emptyPatternHasNoConverters()
