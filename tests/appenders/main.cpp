@@ -7,19 +7,24 @@ QObject *newFiltersTest();
 QObject *newWriterAppenderTest();
 QObject *newConsoleAppenderTest();
 QObject *newFileAppenderTest();
+QObject *newRollingFileAppenderTest();
+QObject *newDailyRollingFileAppenderTest();
 QObject *newDebugAppenderTest();
 QObject *newNullAppenderTest();
 QObject *newConcurrencyTest();
 int consoleScenario();
 int fileFaultScenario();
 int debugAppenderScenario();
+int dailyWalkScenario();
 
 int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
     return runTestMain(argc, argv,
         { { QStringLiteral("console"), consoleScenario }, { QStringLiteral("filefault"), fileFaultScenario },
-            { QStringLiteral("debugappender"), debugAppenderScenario } },
+            { QStringLiteral("debugappender"), debugAppenderScenario },
+            { QStringLiteral("dailywalk"), dailyWalkScenario } },
         { newAppenderSkeletonTest(), newFiltersTest(), newWriterAppenderTest(), newConsoleAppenderTest(),
-            newFileAppenderTest(), newDebugAppenderTest(), newNullAppenderTest(), newConcurrencyTest() });
+            newFileAppenderTest(), newRollingFileAppenderTest(), newDailyRollingFileAppenderTest(),
+            newDebugAppenderTest(), newNullAppenderTest(), newConcurrencyTest() });
 }
