@@ -2,9 +2,9 @@
 #include "common/childprocess.h"
 #include "engine/appenders/dailyrollingfileappender.h"
 #include "engine/appenders/listappender.h"
-#include "engine/layouts/simplelayout.h"
 #include "engine/logger.h"
 #include "engine/logmanager.h"
+#include "filetesting.h"
 #include "manualclock.h"
 
 #include <QDir>
@@ -14,43 +14,12 @@
 #include <cstdio>
 
 using namespace LogEngine;
+using namespace FileTesting;
 
 namespace
 {
 
 const QString dailyLog = QStringLiteral("LogEngine::DailyRollingFileAppender");
-
-SimpleLayout *layout(const QString &header = QString(), const QString &footer = QString())
-{
-    auto *layout = new SimpleLayout;
-    layout->setHeader(header);
-    layout->setFooter(footer);
-    return layout;
-}
-
-LoggingEvent info(const QString &message)
-{
-    return LoggingEvent(nullptr, Level(Level::INFO_INT), message);
-}
-
-QByteArray contents(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
-
-void writeFile(const QString &path, const QByteArray &data)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(data);
-}
-
-QString dailyError(const char *text, const char *symbol, int code, const QString &cause = QString())
-{
-    return QString::fromLatin1(text) + QStringLiteral(" (LogEngine::DailyRollingFileAppender::") + QLatin1String(symbol)
-        + QStringLiteral(", ") + QString::number(code) + QStringLiteral(")") + cause;
-}
 
 // Each file of a directory with the messages of its lines: "app.log: a b".
 QStringList filesAndMessages(const QString &directory)
@@ -196,10 +165,12 @@ void tst_DailyRollingFileAppender::patternWithoutFrequency()
     QVERIFY(!appender->isActive());
     QVERIFY(!QFile::exists(path(QStringLiteral("app.log"))));
     QCOMPARE(errors->texts(),
-        (QStringList { dailyError("The pattern ''.log'ss' does not specify a frequency for appender 'D'",
+        (QStringList { errorText("LogEngine::DailyRollingFileAppender",
+                           "The pattern ''.log'ss' does not specify a frequency for appender 'D'",
                            "APPENDER_INVALID_PATTERN_ERROR", 5),
-            dailyError("Use of appender 'D' without having a valid date pattern set",
-                "APPENDER_USE_INVALID_PATTERN_ERROR", 11) }));
+            errorText("LogEngine::DailyRollingFileAppender",
+                "Use of appender 'D' without having a valid date pattern set", "APPENDER_USE_INVALID_PATTERN_ERROR",
+                11) }));
 }
 
 void tst_DailyRollingFileAppender::walksAcrossPeriods_data()
@@ -370,9 +341,10 @@ void tst_DailyRollingFileAppender::failedRollOverLosesNothing()
     appender->activate();
     Capture errors(dailyLog);
     errors.appender()->setThreshold(Level::ERROR_INT);
-    const QString failure = dailyError("Unable to remove file '%1' for appender 'D'", "APPENDER_REMOVE_FILE_ERROR", 10,
-        QStringLiteral(": Is a directory (9)"))
-                                .arg(target);
+    const QString failure
+        = errorText("LogEngine::DailyRollingFileAppender", "Unable to remove file '%1' for appender 'D'",
+            "APPENDER_REMOVE_FILE_ERROR", 10, QStringLiteral(": Is a directory (9)"))
+              .arg(target);
     // Each step: a time, then one event, then the number of failures
     // reported so far.
     const struct {
