@@ -2,7 +2,9 @@
 // building an event, formatting a line, and delivering it to a writer.
 // Run by hand: ./build/bench/bench_logging (TZ set or not changes the
 // reference figures of plain Qt, not ours).
+#include "engine/appenders/dailyrollingfileappender.h"
 #include "engine/appenders/fileappender.h"
+#include "engine/appenders/rollingfileappender.h"
 #include "engine/appenders/writerappender.h"
 #include "engine/layouts/patternlayout.h"
 #include "engine/layouts/simplelayout.h"
@@ -21,6 +23,7 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
+#include <limits>
 #include <string>
 
 using namespace LogEngine;
@@ -219,28 +222,43 @@ long long writeCalls()
     return calls;
 }
 
-// The ISO line on a real file: through a file appender, or through a writer
-// appender on a QFile opened by hand with the same modes. Logger bench::file,
-// shared by all benchmark threads.
+// The ISO line on a real file: through a writer appender on a QFile opened
+// by hand with the same modes, a file appender, a size-rolling appender whose
+// limit is never reached, or a date-rolling appender between its roll-overs.
+// Logger bench::file, shared by all benchmark threads.
 struct FileDelivery {
+    enum Kind { HandMade, File, SizeRolling, DateRolling };
+
     QTemporaryDir dir;
     QFile file;
     QTextStream stream;
     LogObjectPtr<WriterAppender> appender;
     Logger *logger = LogManager::logger(QStringLiteral("bench::file"));
 
-    void setUp(bool fileAppender, bool immediateFlush)
+    void setUp(Kind kind, bool immediateFlush)
     {
         auto *layout = new PatternLayout(QStringLiteral("%d{ISO8601} [%t] %-5p %c - %m%n"));
         const QString name = dir.filePath(QStringLiteral("bench.log"));
-        if (fileAppender) {
-            appender = new FileAppender(layout, name);
-        } else {
+        switch (kind) {
+        case HandMade:
             file.setFileName(name);
             file.open(QIODevice::WriteOnly | QIODevice::Text | QIODevice::Truncate);
             stream.setDevice(&file);
             appender = new WriterAppender(layout);
             appender->setWriter(&stream);
+            break;
+        case File:
+            appender = new FileAppender(layout, name);
+            break;
+        case SizeRolling: {
+            auto *rolling = new RollingFileAppender(layout, name);
+            rolling->setMaximumFileSize(std::numeric_limits<qint64>::max());
+            appender = rolling;
+            break;
+        }
+        case DateRolling:
+            appender = new DailyRollingFileAppender(layout, name, QStringLiteral("'.'yyyy-MM-dd"));
+            break;
         }
         appender->setImmediateFlush(immediateFlush);
         appender->activate();
@@ -263,7 +281,7 @@ void isoLineToFile(benchmark::State &state)
     long long callsBefore = 0;
     if (state.thread_index() == 0) {
         s_fileDelivery = new FileDelivery;
-        s_fileDelivery->setUp(state.range(0) != 0, state.range(1) != 0);
+        s_fileDelivery->setUp(FileDelivery::Kind(state.range(0)), state.range(1) != 0);
         callsBefore = writeCalls();
     }
     const QString message = QStringLiteral("A message of ordinary length for a log line");
@@ -278,12 +296,11 @@ void isoLineToFile(benchmark::State &state)
         s_fileDelivery = nullptr;
     }
 }
+// appender: 0 writer appender on a hand-made file, 1 file appender,
+// 2 size-rolling, 3 date-rolling appender.
 BENCHMARK(isoLineToFile)
-    ->ArgNames({ "fileappender", "flush" })
-    ->Args({ 0, 0 })
-    ->Args({ 1, 0 })
-    ->Args({ 0, 1 })
-    ->Args({ 1, 1 })
+    ->ArgNames({ "appender", "flush" })
+    ->ArgsProduct({ { 0, 1, 2, 3 }, { 0, 1 } })
     ->Threads(1)
     ->Threads(2)
     ->UseRealTime();

@@ -7,6 +7,8 @@ QObject *newFiltersTest();
 QObject *newWriterAppenderTest();
 QObject *newConsoleAppenderTest();
 QObject *newFileAppenderTest();
+QObject *newRollingFileAppenderTest();
+QObject *newDailyRollingFileAppenderTest();
 QObject *newDebugAppenderTest();
 QObject *newNullAppenderTest();
 QObject *newConcurrencyTest();
@@ -14,6 +16,7 @@ int consoleScenario();
 int fileFaultScenario();
 int debugAppenderScenario();
 int lockOrderScenario();
+int dailyWalkScenario();
 
 int main(int argc, char *argv[])
 {
@@ -21,7 +24,9 @@ int main(int argc, char *argv[])
     return runTestMain(argc, argv,
         { { QStringLiteral("console"), consoleScenario }, { QStringLiteral("filefault"), fileFaultScenario },
             { QStringLiteral("debugappender"), debugAppenderScenario },
-            { QStringLiteral("lockorder"), lockOrderScenario } },
+            { QStringLiteral("lockorder"), lockOrderScenario },
+            { QStringLiteral("dailywalk"), dailyWalkScenario } },
         { newAppenderSkeletonTest(), newFiltersTest(), newWriterAppenderTest(), newConsoleAppenderTest(),
-            newFileAppenderTest(), newDebugAppenderTest(), newNullAppenderTest(), newConcurrencyTest() });
+            newFileAppenderTest(), newRollingFileAppenderTest(), newDailyRollingFileAppenderTest(),
+            newDebugAppenderTest(), newNullAppenderTest(), newConcurrencyTest() });
 }

@@ -1,0 +1,405 @@
+#include "common/capturingappender.h"
+#include "common/childprocess.h"
+#include "engine/appenders/dailyrollingfileappender.h"
+#include "engine/appenders/listappender.h"
+#include "engine/logger.h"
+#include "engine/logmanager.h"
+#include "filetesting.h"
+#include "manualclock.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <cstdio>
+
+using namespace LogEngine;
+using namespace FileTesting;
+
+namespace
+{
+
+const QString dailyLog = QStringLiteral("LogEngine::DailyRollingFileAppender");
+
+// Each file of a directory with the messages of its lines: "app.log: a b".
+QStringList filesAndMessages(const QString &directory)
+{
+    QStringList result;
+    for (const QString &name : QDir(directory).entryList(QDir::Files, QDir::Name)) {
+        QStringList messages;
+        for (const QByteArray &line : contents(directory + QLatin1Char('/') + name).split('\n')) {
+            if (!line.isEmpty())
+                messages << QString::fromLatin1(line.trimmed()).remove(QStringLiteral("INFO - "));
+        }
+        result << name + QStringLiteral(": ") + messages.join(QLatin1Char(' '));
+    }
+    return result;
+}
+
+} // namespace
+
+// Runs in a child whose time zone the test chooses: activates an appender
+// on app.log with WALK_PATTERN at the first of WALK_EVENTS ("label@time"
+// separated by blanks, times in ISO 8601) and logs each label with the
+// clock set to its time. Error records go to standard error and fail it.
+int dailyWalkScenario()
+{
+    Logger *errors = LogManager::logger(dailyLog);
+    errors->setLevel(Level::ERROR_INT);
+    errors->setAdditivity(false);
+    LogObjectPtr<ListAppender> reports(new ListAppender);
+    errors->addAppender(reports);
+
+    ManualClock clock;
+    LogObjectPtr<DailyRollingFileAppender> appender(new DailyRollingFileAppender(
+        new SimpleLayout, QStringLiteral("app.log"), qEnvironmentVariable("WALK_PATTERN")));
+    appender->setClock(&clock);
+    const QStringList events = qEnvironmentVariable("WALK_EVENTS").split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    for (const QString &event : events) {
+        const QStringList labelAndTime = event.split(QLatin1Char('@'));
+        clock.set(labelAndTime.value(1));
+        if (!appender->isActive())
+            appender->activate();
+        appender->handleEvent(info(labelAndTime.value(0)));
+    }
+    appender->close();
+    for (const LoggingEvent &report : reports->list())
+        std::fprintf(stderr, "%s\n", qPrintable(report.message()));
+    return reports->list().isEmpty() ? 0 : 1;
+}
+
+class tst_DailyRollingFileAppender : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init();
+    void cleanup();
+    void periodOfEachFrequency_data();
+    void periodOfEachFrequency();
+    void patternWithoutFrequency();
+    void walksAcrossPeriods_data();
+    void walksAcrossPeriods();
+    void rollOverEndsTheFileAndReplacesAnOldOne();
+    void failedRollOverLosesNothing();
+    void debugDescription();
+
+private:
+    QString path(const QString &name) const { return m_dir->filePath(name); }
+
+    QTemporaryDir *m_dir = nullptr;
+};
+
+void tst_DailyRollingFileAppender::init()
+{
+    m_dir = new QTemporaryDir;
+    QVERIFY(m_dir->isValid());
+}
+
+void tst_DailyRollingFileAppender::cleanup()
+{
+    delete m_dir;
+    m_dir = nullptr;
+}
+
+void tst_DailyRollingFileAppender::periodOfEachFrequency_data()
+{
+    QTest::addColumn<QString>("pattern");
+    QTest::addColumn<QString>("now");
+    QTest::addColumn<QString>("frequency");
+    QTest::addColumn<QString>("start");
+    QTest::addColumn<QString>("end");
+    // The finest field the pattern prints gives the period; Thursday 15
+    // January 2026 in Berlin.
+    const QString now = QStringLiteral("2026-01-15T13:17:42.123");
+    QTest::newRow("minute") << QStringLiteral("'.'yyyy-MM-dd-HH-mm") << now << QStringLiteral("MINUTELY_ROLLOVER")
+                            << QStringLiteral("2026-01-15T13:17:00") << QStringLiteral("2026-01-15T13:18:00");
+    QTest::newRow("hour") << QStringLiteral("'.'yyyy-MM-dd-HH") << now << QStringLiteral("HOURLY_ROLLOVER")
+                          << QStringLiteral("2026-01-15T13:00:00") << QStringLiteral("2026-01-15T14:00:00");
+    QTest::newRow("afternoon") << QStringLiteral("'.'yyyy-MM-dd-a") << now << QStringLiteral("HALFDAILY_ROLLOVER")
+                               << QStringLiteral("2026-01-15T12:00:00") << QStringLiteral("2026-01-16T00:00:00");
+    QTest::newRow("morning") << QStringLiteral("'.'yyyy-MM-dd-a") << QStringLiteral("2026-01-15T11:59:59.999")
+                             << QStringLiteral("HALFDAILY_ROLLOVER") << QStringLiteral("2026-01-15T00:00:00")
+                             << QStringLiteral("2026-01-15T12:00:00");
+    QTest::newRow("day") << QStringLiteral("'.'yyyy-MM-dd") << now << QStringLiteral("DAILY_ROLLOVER")
+                         << QStringLiteral("2026-01-15T00:00:00") << QStringLiteral("2026-01-16T00:00:00");
+    QTest::newRow("week, from the last Sunday")
+        << QStringLiteral("'.'yyyy-'W'ww") << now << QStringLiteral("WEEKLY_ROLLOVER")
+        << QStringLiteral("2026-01-11T00:00:00") << QStringLiteral("2026-01-18T00:00:00");
+    QTest::newRow("week, on a Sunday") << QStringLiteral("'.'yyyy-'W'ww") << QStringLiteral("2026-01-18T00:00:00.000")
+                                       << QStringLiteral("WEEKLY_ROLLOVER") << QStringLiteral("2026-01-18T00:00:00")
+                                       << QStringLiteral("2026-01-25T00:00:00");
+    QTest::newRow("month") << QStringLiteral("'.'yyyy-MM") << now << QStringLiteral("MONTHLY_ROLLOVER")
+                           << QStringLiteral("2026-01-01T00:00:00") << QStringLiteral("2026-02-01T00:00:00");
+}
+
+void tst_DailyRollingFileAppender::periodOfEachFrequency()
+{
+    QFETCH(QString, pattern);
+    QFETCH(QString, now);
+    QFETCH(QString, frequency);
+    QFETCH(QString, start);
+    QFETCH(QString, end);
+    ManualClock clock;
+    clock.set(now);
+    LogObjectPtr<DailyRollingFileAppender> appender(
+        new DailyRollingFileAppender(layout(), path(QStringLiteral("app.log")), pattern));
+    appender->setClock(&clock);
+    Capture log(dailyLog);
+    appender->activate();
+    QCOMPARE(log->texts().mid(0, 2),
+        (QStringList { QStringLiteral("Frequency set to %1 using date pattern %2").arg(frequency, pattern),
+            QStringLiteral("Computing roll over time from %1: The interval start time is %2. The roll over time is %3")
+                .arg(now.left(19), start, end) }));
+}
+
+void tst_DailyRollingFileAppender::patternWithoutFrequency()
+{
+    LogObjectPtr<DailyRollingFileAppender> appender(
+        new DailyRollingFileAppender(layout(), path(QStringLiteral("app.log")), QStringLiteral("'.log'ss")));
+    appender->setName(QStringLiteral("D"));
+    Capture errors(dailyLog);
+    errors.appender()->setThreshold(Level::ERROR_INT);
+    appender->activate();
+    appender->handleEvent(info(QStringLiteral("refused")));
+    QVERIFY(!appender->isActive());
+    QVERIFY(!QFile::exists(path(QStringLiteral("app.log"))));
+    QCOMPARE(errors->texts(),
+        (QStringList { errorText("LogEngine::DailyRollingFileAppender",
+                           "The pattern ''.log'ss' does not specify a frequency for appender 'D'",
+                           "APPENDER_INVALID_PATTERN_ERROR", 5),
+            errorText("LogEngine::DailyRollingFileAppender",
+                "Use of appender 'D' without having a valid date pattern set", "APPENDER_USE_INVALID_PATTERN_ERROR",
+                11) }));
+}
+
+void tst_DailyRollingFileAppender::walksAcrossPeriods_data()
+{
+    QTest::addColumn<QString>("timeZone");
+    QTest::addColumn<QString>("pattern");
+    QTest::addColumn<QString>("events");
+    QTest::addColumn<QStringList>("files");
+    const QString berlin = QStringLiteral("Europe/Berlin");
+    const QString lordHowe = QStringLiteral("Australia/Lord_Howe");
+    const QString minutely = QStringLiteral("'.'yyyy-MM-dd-HH-mm");
+    const QString hourly = QStringLiteral("'.'yyyy-MM-dd-HH");
+    const QString daily = QStringLiteral("'.'yyyy-MM-dd");
+
+    // One file per period that had events, named after the period it was
+    // begun in; the first moment of a period belongs to it.
+    QTest::newRow("minute") << berlin << minutely
+                            << QStringLiteral("a@2026-01-15T10:00:59.999 b@2026-01-15T10:01:00.000 "
+                                              "c@2026-01-15T10:01:30.000 d@2026-01-15T10:03:00.000")
+                            << QStringList { QStringLiteral("app.log: d"),
+                                   QStringLiteral("app.log.2026-01-15-10-00: a"),
+                                   QStringLiteral("app.log.2026-01-15-10-01: b c") };
+    QTest::newRow("hour") << berlin << hourly
+                          << QStringLiteral(
+                                 "a@2026-01-15T09:59:59.999 b@2026-01-15T10:00:00.000 c@2026-01-15T11:30:00.000")
+                          << QStringList { QStringLiteral("app.log: c"), QStringLiteral("app.log.2026-01-15-09: a"),
+                                 QStringLiteral("app.log.2026-01-15-10: b") };
+    QTest::newRow("noon and midnight") << berlin << QStringLiteral("'.'yyyy-MM-dd-a")
+                                       << QStringLiteral("a@2026-01-15T11:59:59.999 b@2026-01-15T12:00:00.000 "
+                                                         "c@2026-01-15T23:59:59.999 d@2026-01-16T00:00:00.000")
+                                       << QStringList { QStringLiteral("app.log: d"),
+                                              QStringLiteral("app.log.2026-01-15-am: a"),
+                                              QStringLiteral("app.log.2026-01-15-pm: b c") };
+    QTest::newRow("midnight") << berlin << daily
+                              << QStringLiteral(
+                                     "a@2015-06-30T10:00:00.000 b@2015-06-30T23:59:59.999 c@2015-07-01T00:00:00.000")
+                              << QStringList { QStringLiteral("app.log: c"),
+                                     QStringLiteral("app.log.2015-06-30: a b") };
+    // 10 and 17 January 2026 are Saturdays; a week is named after its Sunday.
+    QTest::newRow("week from Sunday") << berlin << QStringLiteral("'.'yyyy-'W'ww")
+                                      << QStringLiteral("a@2026-01-10T23:59:59.999 b@2026-01-11T00:00:00.000 "
+                                                        "c@2026-01-17T12:00:00.000 d@2026-01-18T00:00:00.000")
+                                      << QStringList { QStringLiteral("app.log: d"),
+                                             QStringLiteral("app.log.2026-W01: a"),
+                                             QStringLiteral("app.log.2026-W02: b c") };
+    QTest::newRow("month and year end") << berlin << QStringLiteral("'.'yyyy-MM")
+                                        << QStringLiteral("a@2026-12-31T23:59:59.999 b@2027-01-01T00:00:00.000 "
+                                                          "c@2027-01-31T23:59:00.000 d@2027-02-01T00:00:00.000")
+                                        << QStringList { QStringLiteral("app.log: d"),
+                                               QStringLiteral("app.log.2026-12: a"),
+                                               QStringLiteral("app.log.2027-01: b c") };
+
+    // Days of 23 and 25 hours.
+    QTest::newRow("Berlin, 23-hour day") << berlin << daily
+                                         << QStringLiteral(
+                                                "a@2026-03-28T12:00:00.000+01:00 b@2026-03-29T00:00:00.000+01:00 "
+                                                "c@2026-03-29T23:59:59.999+02:00 d@2026-03-30T00:00:00.000+02:00")
+                                         << QStringList { QStringLiteral("app.log: d"),
+                                                QStringLiteral("app.log.2026-03-28: a"),
+                                                QStringLiteral("app.log.2026-03-29: b c") };
+    QTest::newRow("Berlin, 25-hour day") << berlin << daily
+                                         << QStringLiteral(
+                                                "a@2026-10-24T23:00:00.000+02:00 b@2026-10-25T00:00:00.000+02:00 "
+                                                "c@2026-10-25T23:59:59.999+01:00 d@2026-10-26T00:00:00.000+01:00")
+                                         << QStringList { QStringLiteral("app.log: d"),
+                                                QStringLiteral("app.log.2026-10-24: a"),
+                                                QStringLiteral("app.log.2026-10-25: b c") };
+    // A skipped hour has no file; the next one begins when the clock jumps.
+    QTest::newRow("Berlin, hour skipped")
+        << berlin << hourly
+        << QStringLiteral("a@2026-03-29T01:59:59.999+01:00 b@2026-03-29T03:00:00.000+02:00 "
+                          "c@2026-03-29T03:59:59.999+02:00 d@2026-03-29T04:00:00.000+02:00")
+        << QStringList { QStringLiteral("app.log: d"), QStringLiteral("app.log.2026-03-29-01: a"),
+               QStringLiteral("app.log.2026-03-29-03: b c") };
+    QTest::newRow("Lord Howe, half hour skipped")
+        << lordHowe << hourly
+        << QStringLiteral("a@2026-10-04T01:59:59.999+10:30 b@2026-10-04T02:30:00.000+11:00 "
+                          "c@2026-10-04T02:59:59.999+11:00 d@2026-10-04T03:00:00.000+11:00")
+        << QStringList { QStringLiteral("app.log: d"), QStringLiteral("app.log.2026-10-04-01: a"),
+               QStringLiteral("app.log.2026-10-04-02: b c") };
+    // Time shown twice stays with the period running: no name comes twice,
+    // so no file of the run is replaced.
+    QTest::newRow("Berlin, hour shown twice")
+        << berlin << hourly
+        << QStringLiteral("a@2026-10-25T01:59:59.999+02:00 b@2026-10-25T02:00:00.000+02:00 "
+                          "c@2026-10-25T02:00:00.000+01:00 d@2026-10-25T02:59:59.999+01:00 "
+                          "e@2026-10-25T03:00:00.000+01:00")
+        << QStringList { QStringLiteral("app.log: e"), QStringLiteral("app.log.2026-10-25-01: a"),
+               QStringLiteral("app.log.2026-10-25-02: b c d") };
+    QTest::newRow("Berlin, minutes shown twice")
+        << berlin << minutely
+        << QStringLiteral("a@2026-10-25T02:58:30.000+02:00 b@2026-10-25T02:59:10.000+02:00 "
+                          "c@2026-10-25T02:00:30.000+01:00 d@2026-10-25T02:58:30.000+01:00 "
+                          "e@2026-10-25T03:00:00.000+01:00")
+        << QStringList { QStringLiteral("app.log: e"), QStringLiteral("app.log.2026-10-25-02-58: a"),
+               QStringLiteral("app.log.2026-10-25-02-59: b c d") };
+    QTest::newRow("Lord Howe, half hour shown twice")
+        << lordHowe << hourly
+        << QStringLiteral("a@2026-04-05T00:59:59.999+11:00 b@2026-04-05T01:00:00.000+11:00 "
+                          "c@2026-04-05T01:45:00.000+11:00 d@2026-04-05T01:30:00.000+10:30 "
+                          "e@2026-04-05T01:59:59.999+10:30 f@2026-04-05T02:00:00.000+10:30")
+        << QStringList { QStringLiteral("app.log: f"), QStringLiteral("app.log.2026-04-05-00: a"),
+               QStringLiteral("app.log.2026-04-05-01: b c d e") };
+    QTest::newRow("Lord Howe, minutes shown twice")
+        << lordHowe << minutely
+        << QStringLiteral("a@2026-04-05T01:30:10.000+11:00 b@2026-04-05T01:59:30.000+11:00 "
+                          "c@2026-04-05T01:30:30.000+10:30 d@2026-04-05T02:00:00.000+10:30")
+        << QStringList { QStringLiteral("app.log: d"), QStringLiteral("app.log.2026-04-05-01-30: a"),
+               QStringLiteral("app.log.2026-04-05-01-59: b c") };
+}
+
+void tst_DailyRollingFileAppender::walksAcrossPeriods()
+{
+    QFETCH(QString, timeZone);
+    QFETCH(QString, pattern);
+    QFETCH(QString, events);
+    QFETCH(QStringList, files);
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("TZ"), timeZone);
+    environment.insert(QStringLiteral("WALK_PATTERN"), pattern);
+    environment.insert(QStringLiteral("WALK_EVENTS"), events);
+    const ChildResult result = runChild(QStringLiteral("dailywalk"), environment, m_dir->path());
+    QVERIFY2(result.exitCode == 0, result.err.constData());
+    QCOMPARE(filesAndMessages(m_dir->path()), files);
+}
+
+// The file of the ended period ends with the footer; a file already under
+// its new name is removed first; the new file begins with the header.
+void tst_DailyRollingFileAppender::rollOverEndsTheFileAndReplacesAnOldOne()
+{
+    const QString file = path(QStringLiteral("app.log"));
+    writeFile(file + QStringLiteral(".2015-06-30"), "old");
+    ManualClock clock;
+    clock.set(QStringLiteral("2015-06-30T12:00:00.000"));
+    LogObjectPtr<DailyRollingFileAppender> appender(new DailyRollingFileAppender(
+        layout(QStringLiteral("H"), QStringLiteral("F")), file, QStringLiteral("'.'yyyy-MM-dd")));
+    appender->setName(QStringLiteral("D"));
+    appender->setClock(&clock);
+    appender->activate();
+    appender->handleEvent(info(QStringLiteral("a")));
+    clock.set(QStringLiteral("2015-07-01T00:00:00.000"));
+    Capture log(dailyLog);
+    appender->handleEvent(info(QStringLiteral("b")));
+    QCOMPARE(contents(file + QStringLiteral(".2015-06-30")), QByteArray("H\r\nINFO - a\r\nF\r\n"));
+    QCOMPARE(contents(file), QByteArray("H\r\nINFO - b\r\n"));
+    QCOMPARE(log->texts(),
+        (QStringList { QStringLiteral("Computing roll over time from 2015-07-01T00:00:00: The interval start time is "
+                                      "2015-07-01T00:00:00. The roll over time is 2015-07-02T00:00:00"),
+            QStringLiteral("Closing file '%1' for appender 'D'").arg(file),
+            QStringLiteral("Renaming file '%1' to '%1.2015-06-30'").arg(file),
+            QStringLiteral("Opened file '%1' for appender 'D'").arg(file) }));
+}
+
+// The error is reported, the file goes on (never truncated) under the name
+// of its period, the roll-over is tried again 1 s later, then 2 s, and
+// succeeds once the way is clear.
+void tst_DailyRollingFileAppender::failedRollOverLosesNothing()
+{
+    const QString file = path(QStringLiteral("app.log"));
+    const QString target = file + QStringLiteral(".2026-01-15");
+    QVERIFY(QDir().mkpath(target + QStringLiteral("/inside")));
+    ManualClock clock;
+    clock.set(QStringLiteral("2026-01-15T23:00:00.000"));
+    LogObjectPtr<DailyRollingFileAppender> appender(
+        new DailyRollingFileAppender(layout(), file, QStringLiteral("'.'yyyy-MM-dd")));
+    appender->setName(QStringLiteral("D"));
+    appender->setClock(&clock);
+    appender->activate();
+    Capture errors(dailyLog);
+    errors.appender()->setThreshold(Level::ERROR_INT);
+    const QString failure
+        = errorText("LogEngine::DailyRollingFileAppender", "Unable to remove file '%1' for appender 'D'",
+            "APPENDER_REMOVE_FILE_ERROR", 10, QStringLiteral(": Is a directory (9)"))
+              .arg(target);
+    // Each step: a time, then one event, then the number of failures
+    // reported so far.
+    const struct {
+        const char *time;
+        const char *text;
+        int failures;
+    } steps[] = { { "2026-01-15T23:00:00.000", "a", 0 }, { "2026-01-16T00:00:00.000", "b", 1 },
+        { "2026-01-16T00:00:00.999", "c", 1 }, { "2026-01-16T00:00:01.000", "d", 2 },
+        { "2026-01-16T00:00:02.999", "e", 2 }, { nullptr, nullptr, 2 }, { "2026-01-16T00:00:03.000", "f", 2 },
+        { "2026-01-17T00:00:00.000", "g", 2 } };
+    for (const auto &step : steps) {
+        if (!step.time) {
+            QVERIFY(QDir(target).removeRecursively());
+            continue;
+        }
+        clock.set(QString::fromLatin1(step.time));
+        appender->handleEvent(info(QString::fromLatin1(step.text)));
+        QVERIFY2(errors->count(failure) == step.failures, qPrintable(errors->texts().join(QLatin1Char('\n'))));
+    }
+    QCOMPARE(errors->texts().size(), 2);
+    QCOMPARE(filesAndMessages(m_dir->path()),
+        (QStringList { QStringLiteral("app.log: g"), QStringLiteral("app.log.2026-01-15: a b c d e"),
+            QStringLiteral("app.log.2026-01-16: f") }));
+}
+
+void tst_DailyRollingFileAppender::debugDescription()
+{
+    auto *named = new SimpleLayout;
+    named->setName(QStringLiteral("L"));
+    ManualClock clock;
+    clock.set(QStringLiteral("2015-06-30T12:00:00.000"));
+    LogObjectPtr<DailyRollingFileAppender> appender(
+        new DailyRollingFileAppender(named, path(QStringLiteral("app.log")), QStringLiteral("'.'yyyy-MM-dd-HH")));
+    appender->setName(QStringLiteral("D"));
+    appender->setClock(&clock);
+    appender->activate();
+    appender->setDatePattern(QStringLiteral("'.'yyyy-MM"));
+    QString text;
+    QDebug stream(&text);
+    appender->debug(stream);
+    QString writer;
+    QDebug(&writer).nospace() << static_cast<const void *>(appender->writer());
+    // The last three items have no blanks between them.
+    QCOMPARE(text,
+        QStringLiteral("DailyRollingFileAppender(name:\"D\" activedatepattern:\"'.'yyyy-MM-dd-HH\" appendfile:false "
+                       "bufferedio:true datepattern:\"'.'yyyy-MM\" encoding:\"\" frequency:\"HOURLY_ROLLOVER\" "
+                       "file:\"%1\" filter:0x0 immediateflush:true isactive:true isclosed:false layout:\"L\" "
+                       "referencecount:1 rollovertime:QDateTime(2015-06-30 13:00:00.000 CEST Qt::LocalTime)"
+                       "threshold:\"NULL\"writer:%2) ")
+            .arg(path(QStringLiteral("app.log")), writer));
+}
+
+QObject *newDailyRollingFileAppenderTest()
+{
+    return new tst_DailyRollingFileAppender;
+}
+
+#include "tst_dailyrollingfileappender.moc"
