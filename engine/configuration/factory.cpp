@@ -46,25 +46,12 @@ template <class Base, class T> Base *create()
     return new T;
 }
 
-template <class T>
-void registerClass(QHash<QString, Factory::AppenderFactoryFunc> &table, const char *log4jName, const char *engineName)
+// Each class under its log4j name and its engine name.
+template <class T, class Base>
+void registerClass(QHash<QString, Base *(*)()> &table, const char *log4jName, const char *engineName)
 {
-    table.insert(QLatin1String(log4jName), &create<Appender, T>);
-    table.insert(QLatin1String(engineName), &create<Appender, T>);
-}
-
-template <class T>
-void registerClass(QHash<QString, Factory::FilterFactoryFunc> &table, const char *log4jName, const char *engineName)
-{
-    table.insert(QLatin1String(log4jName), &create<Filter, T>);
-    table.insert(QLatin1String(engineName), &create<Filter, T>);
-}
-
-template <class T>
-void registerClass(QHash<QString, Factory::LayoutFactoryFunc> &table, const char *log4jName, const char *engineName)
-{
-    table.insert(QLatin1String(log4jName), &create<Layout, T>);
-    table.insert(QLatin1String(engineName), &create<Layout, T>);
+    table.insert(QLatin1String(log4jName), &create<Base, T>);
+    table.insert(QLatin1String(engineName), &create<Base, T>);
 }
 
 // Every property failure is the same record; what failed is its cause.
