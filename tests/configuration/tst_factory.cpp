@@ -111,10 +111,6 @@ void tst_Factory::unknownClassNames_data()
                                              << "org.apache.log4j.ConsoleAppender"
                                              << "Request for the creation of Layout with class "
                                                 "'org.apache.log4j.ConsoleAppender', which is not registered";
-    QTest::newRow("layout-name-as-appender") << "appender"
-                                             << "LogEngine::SimpleLayout"
-                                             << "Request for the creation of Appender with class "
-                                                "'LogEngine::SimpleLayout', which is not registered";
     QTest::newRow("filter-name-as-layout") << "layout"
                                            << "LogEngine::DenyAllFilter"
                                            << "Request for the creation of Layout with class "
@@ -162,10 +158,6 @@ void tst_Factory::setObjectProperty_data()
                                      << "app.log"
                                      << "file"
                                      << "app.log" << QStringList { setting("file", file, "app.log") };
-    QTest::newRow("own-name-file") << file << "file"
-                                   << "app.log"
-                                   << "file"
-                                   << "app.log" << QStringList { setting("file", file, "app.log") };
     QTest::newRow("other-case-differences-fail")
         << file << "FILE"
         << "app.log"
@@ -250,26 +242,12 @@ void tst_Factory::setObjectProperty_data()
                    "ERROR LogEngine::Factory: Cannot convert to type 'QTextCodec*' for property 'encoding' on object "
                    "of "
                    "class 'LogEngine::FileAppender' (LogEngine::Factory::CONFIGURATOR_UNKNOWN_TYPE_ERROR, 29)") };
-    QTest::newRow("pointer-not-convertible")
-        << file << "Layout"
-        << "org.apache.log4j.SimpleLayout"
-        << "file"
-        << ""
-        << QStringList { setting("layout", file, "org.apache.log4j.SimpleLayout"),
-               QStringLiteral(
-                   "ERROR LogEngine::Factory: Cannot convert to type 'LogEngine::Layout*' for property 'layout' on "
-                   "object "
-                   "of class 'LogEngine::FileAppender' (LogEngine::Factory::CONFIGURATOR_UNKNOWN_TYPE_ERROR, 29)") };
 
     // The log4j key of the file appenders' append mode reaches the same setting.
     QTest::newRow("Append-sets-appendFile") << file << "Append"
                                             << "true"
                                             << "appendFile"
                                             << "true" << QStringList { setting("append", file, "true") };
-    QTest::newRow("appendFile-itself") << file << "AppendFile"
-                                       << "true"
-                                       << "append"
-                                       << "true" << QStringList { setting("appendFile", file, "true") };
 }
 
 void tst_Factory::setObjectProperty()

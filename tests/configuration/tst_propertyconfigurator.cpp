@@ -295,12 +295,6 @@ void tst_PropertyConfigurator::messagesOfOneRun_data()
     QTest::newRow("handleQtMessages") << QByteArray("log4j.handleQtMessages=Enabled\n") << true
                                       << QStringList { debug("Set handling of Qt messages LoggerRepository to true"),
                                              noRoot };
-    QTest::newRow("handleQtMessages-bad-gives-false")
-        << QByteArray("log4j.handleQtMessages=maybe\n") << false
-        << QStringList { QStringLiteral("ERROR OptionConverter: Invalid option string 'maybe' for a boolean "
-                                        "(LogEngine::OptionConverter::CONFIGURATOR_INVALID_OPTION_ERROR, 23)"),
-               debug("Set handling of Qt messages LoggerRepository to false"), noRoot };
-    QTest::newRow("reset-false-does-nothing") << QByteArray("log4j.reset=false\n") << true << QStringList { noRoot };
 
     // Other loggers, by their log4j names.
     QTest::newRow("logger-level-only")
@@ -548,12 +542,6 @@ void tst_PropertyConfigurator::hostileInputEndsInErrors_data()
         << QByteArray("log4j.rootLogger=INFO") + names + '\n' + nullAppender << false << QStringList() << "A";
     QTest::newRow("eight-megabyte-pattern") << patternOf + QByteArray(8 << 20, 'p') + '\n'
                                             << false << QStringList() << "A";
-    QByteArray missing("log4j.rootLogger=INFO");
-    for (int i = 0; i < 2000; ++i)
-        missing += ", M" + QByteArray::number(i);
-    QTest::newRow("two-thousand-undefined-appenders")
-        << missing + '\n'
-        << true << QStringList { QStringLiteral("CONFIGURATOR_MISSING_APPENDER_ERROR") } << "";
 
     // Binary garbage, alone and in the places that matter.
     QRandomGenerator random(12);
