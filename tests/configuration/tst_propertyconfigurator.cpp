@@ -504,7 +504,7 @@ void tst_PropertyConfigurator::configuresFromSettingsGroup()
 void tst_PropertyConfigurator::hostileInputEndsInErrors_data()
 {
     QTest::addColumn<QByteArray>("text");
-    QTest::addColumn<bool>("mayFail");
+    QTest::addColumn<bool>("mustReport");
     QTest::addColumn<QStringList>("symbols");
     QTest::addColumn<QString>("rootAppenders");
 
@@ -572,12 +572,12 @@ void tst_PropertyConfigurator::hostileInputEndsInErrors_data()
 void tst_PropertyConfigurator::hostileInputEndsInErrors()
 {
     QFETCH(QByteArray, text);
-    QFETCH(bool, mayFail);
+    QFETCH(bool, mustReport);
     QFETCH(QStringList, symbols);
     QFETCH(QString, rootAppenders);
     const bool result = configure(text);
     const QSet<QString> found = errorSymbols();
-    if (mayFail) {
+    if (mustReport) {
         QCOMPARE(found, QSet<QString>(symbols.cbegin(), symbols.cend()));
         QVERIFY(!result);
     } else {
