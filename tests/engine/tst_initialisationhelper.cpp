@@ -29,8 +29,8 @@ int printRootLogger()
     const QList<Appender *> appenders = root->appenders();
     for (const Appender *appender : appenders)
         names.append(appender->name());
-    const QString line
-        = QLatin1String("root: ") + root->level().toString() + QLatin1Char(' ') + names.join(QLatin1Char(',')) + QLatin1Char('\n');
+    const QString line = QLatin1String("root: ") + root->level().toString() + QLatin1Char(' ')
+        + names.join(QLatin1Char(',')) + QLatin1Char('\n');
     std::fputs(line.toUtf8().constData(), stdout);
     return 0;
 }
