@@ -6,10 +6,13 @@ QObject *newPropertiesTest();
 QObject *newOptionConverterTest();
 QObject *newCorpusTest();
 QObject *newConfiguratorHelperTest();
+QObject *newFactoryTest();
+QObject *newPropertyConfiguratorTest();
 
 int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
     return runTestMain(argc, argv, {},
-        { newPropertiesTest(), newOptionConverterTest(), newCorpusTest(), newConfiguratorHelperTest() });
+        { newPropertiesTest(), newOptionConverterTest(), newCorpusTest(), newConfiguratorHelperTest(), newFactoryTest(),
+            newPropertyConfiguratorTest() });
 }

@@ -32,6 +32,7 @@ class tst_ConfiguratorHelper : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
+    void init() { cleanup(); }
     void cleanup();
     void changeWithoutConfigureFunctionDoesNothing();
     void changeAppliesTheFileAndAnnouncesIt_data();

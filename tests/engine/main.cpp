@@ -15,6 +15,8 @@ int startUpScenario();
 int internalStreamsScenario();
 int qtMessageScenario();
 int firstUseRaceScenario();
+int defaultInitScenario();
+int defaultInitAtLoadScenario();
 
 int main(int argc, char *argv[])
 {
@@ -23,7 +25,9 @@ int main(int argc, char *argv[])
         { { QStringLiteral("start-up"), startUpScenario },
             { QStringLiteral("internal-streams"), internalStreamsScenario },
             { QStringLiteral("qt-message"), qtMessageScenario },
-            { QStringLiteral("first-use-race"), firstUseRaceScenario } },
+            { QStringLiteral("first-use-race"), firstUseRaceScenario },
+            { QStringLiteral("default-init"), defaultInitScenario },
+            { QStringLiteral("default-init-at-load"), defaultInitAtLoadScenario } },
         { newLevelTest(), newLogObjectTest(), newLogErrorTest(), newLoggingEventTest(), newLoggerTest(),
             newHierarchyTest(), newRecursiveLocksTest(), newInitialisationHelperTest(), newLogManagerTest() });
 }
