@@ -153,7 +153,7 @@ LogManager *LogManager::instance()
     manager->setUpInternalLogger();
     manager->startUpReport();
     {
-        ScopedLock guard(&manager->m_objectGuard);
+        const std::lock_guard<std::recursive_mutex> guard(manager->m_objectGuard);
         manager->defaultInitialisation();
     }
 

@@ -2,6 +2,7 @@
 #include "engine/scopedlock.h"
 
 #include "engine/appenders/consoleappender.h"
+#include "engine/appenders/dailyrollingfileappender.h"
 #include "engine/appenders/debugappender.h"
 #include "engine/appenders/denyallfilter.h"
 #include "engine/appenders/fileappender.h"
@@ -9,6 +10,7 @@
 #include "engine/appenders/levelrangefilter.h"
 #include "engine/appenders/listappender.h"
 #include "engine/appenders/nullappender.h"
+#include "engine/appenders/rollingfileappender.h"
 #include "engine/appenders/stringmatchfilter.h"
 #include "engine/configuration/optionconverter.h"
 #include "engine/layouts/patternlayout.h"
@@ -111,15 +113,15 @@ void Factory::registerDefaultAppenders()
 {
     registerClass<ConsoleAppender>(
         m_appenderRegistry, "org.apache.log4j.ConsoleAppender", "LogEngine::ConsoleAppender");
+    registerClass<DailyRollingFileAppender>(
+        m_appenderRegistry, "org.apache.log4j.DailyRollingFileAppender", "LogEngine::DailyRollingFileAppender");
     registerClass<DebugAppender>(
         m_appenderRegistry, "org.apache.log4j.varia.DebugAppender", "LogEngine::DebugAppender");
     registerClass<FileAppender>(m_appenderRegistry, "org.apache.log4j.FileAppender", "LogEngine::FileAppender");
     registerClass<ListAppender>(m_appenderRegistry, "org.apache.log4j.varia.ListAppender", "LogEngine::ListAppender");
     registerClass<NullAppender>(m_appenderRegistry, "org.apache.log4j.varia.NullAppender", "LogEngine::NullAppender");
-    // The size- and date-rolling file appenders are registered here, under
-    // "org.apache.log4j.RollingFileAppender", "LogEngine::RollingFileAppender",
-    // "org.apache.log4j.DailyRollingFileAppender" and
-    // "LogEngine::DailyRollingFileAppender", once they exist.
+    registerClass<RollingFileAppender>(
+        m_appenderRegistry, "org.apache.log4j.RollingFileAppender", "LogEngine::RollingFileAppender");
 }
 
 void Factory::registerDefaultFilters()

@@ -53,10 +53,12 @@ void tst_Factory::createsByEitherClassName_data()
 
     const char *const rows[][3] = {
         { "appender", "org.apache.log4j.ConsoleAppender", "LogEngine::ConsoleAppender" },
+        { "appender", "org.apache.log4j.DailyRollingFileAppender", "LogEngine::DailyRollingFileAppender" },
         { "appender", "org.apache.log4j.varia.DebugAppender", "LogEngine::DebugAppender" },
         { "appender", "org.apache.log4j.FileAppender", "LogEngine::FileAppender" },
         { "appender", "org.apache.log4j.varia.ListAppender", "LogEngine::ListAppender" },
         { "appender", "org.apache.log4j.varia.NullAppender", "LogEngine::NullAppender" },
+        { "appender", "org.apache.log4j.RollingFileAppender", "LogEngine::RollingFileAppender" },
         { "filter", "org.apache.log4j.varia.DenyAllFilter", "LogEngine::DenyAllFilter" },
         { "filter", "org.apache.log4j.varia.LevelMatchFilter", "LogEngine::LevelMatchFilter" },
         { "filter", "org.apache.log4j.varia.LevelRangeFilter", "LogEngine::LevelRangeFilter" },
