@@ -26,6 +26,8 @@ private Q_SLOTS:
     void readerIgnoresVersion();
     void readerSurvivesDeepNesting();
     void readerSurvivesAbsurdCounts();
+    void readerRefusesArgumentsSizedByTheirClaim_data();
+    void readerRefusesArgumentsSizedByTheirClaim();
     void streamsThroughVariant();
 };
 
@@ -237,6 +239,32 @@ void tst_LogError::readerSurvivesAbsurdCounts()
     QVERIFY(error.args().isEmpty());
     QVERIFY(error.causingErrors().isEmpty());
     QCOMPARE(error.code(), 3);
+}
+
+void tst_LogError::readerRefusesArgumentsSizedByTheirClaim_data()
+{
+    QTest::addColumn<quint32>("type");
+    // Qt reserves room for these by the count in the data before reading any
+    // element: a count near 2^31 overflows the size it asks for, and the
+    // failed allocation ends the process.
+    QTest::newRow("string list") << quint32(QMetaType::QStringList);
+    QTest::newRow("variant list") << quint32(QMetaType::QVariantList);
+    QTest::newRow("byte array list") << quint32(QMetaType::QByteArrayList);
+}
+
+void tst_LogError::readerRefusesArgumentsSizedByTheirClaim()
+{
+    QFETCH(quint32, type);
+    QByteArray payload;
+    {
+        QDataStream inner(&payload, QIODevice::WriteOnly);
+        inner << quint16(0) << qint32(8) << QStringLiteral("C") << QStringLiteral("M %1 %2") << QStringLiteral("S");
+        inner << quint32(2) << QVariant(QStringLiteral("first"));
+        inner << type << quint8(0) << quint32(0x7ffffff0u) << quint32(0);
+    }
+    LogError error;
+    QCOMPARE(readFrom(streamed(payload), error), QDataStream::ReadCorruptData);
+    QCOMPARE(error.args(), QVariantList { QStringLiteral("first") });
 }
 
 void tst_LogError::streamsThroughVariant()
