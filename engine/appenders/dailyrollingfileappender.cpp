@@ -76,7 +76,6 @@ DailyRollingFileAppender::DailyRollingFileAppender(QObject *parent)
     : FileAppender(parent)
     , m_datePattern(QStringLiteral("'.'yyyy-MM-dd"))
     , m_rollOverTime(noRollOverTime)
-    , m_clock(Clock::system())
     , m_retryDelay(firstRetryDelay)
 {
 }
@@ -86,7 +85,6 @@ DailyRollingFileAppender::DailyRollingFileAppender(
     : FileAppender(layout, fileName, parent)
     , m_datePattern(datePattern)
     , m_rollOverTime(noRollOverTime)
-    , m_clock(Clock::system())
     , m_retryDelay(firstRetryDelay)
 {
 }
@@ -107,12 +105,6 @@ void DailyRollingFileAppender::setDatePattern(const QString &pattern)
 {
     ScopedLock locker(&objectGuard());
     m_datePattern = pattern;
-}
-
-void DailyRollingFileAppender::setClock(const Clock *clock)
-{
-    ScopedLock locker(&objectGuard());
-    m_clock = clock ? clock : Clock::system();
 }
 
 void DailyRollingFileAppender::activate()
@@ -139,7 +131,7 @@ bool DailyRollingFileAppender::canAppend() const
 void DailyRollingFileAppender::append(const LoggingEvent &event)
 {
     // The one test every event pays for: no local time, no system call.
-    if (m_clock->currentMSecsSinceEpoch() >= m_rollOverTime) {
+    if (clock()->currentMSecsSinceEpoch() >= m_rollOverTime) {
         rollOver();
         if (!writer())
             return; // the new file could not be opened, which was reported
@@ -175,7 +167,7 @@ void DailyRollingFileAppender::computeFrequency()
 
 void DailyRollingFileAppender::computeRollOverTime()
 {
-    const qint64 now = m_clock->currentMSecsSinceEpoch();
+    const qint64 now = clock()->currentMSecsSinceEpoch();
     const QDateTime shown = wallClock(now);
     const QDate today = shown.date();
     const QTime time = shown.time();
@@ -237,7 +229,7 @@ void DailyRollingFileAppender::rollOver()
     // nowhere else, so it is continued, never begun anew, and keeps the
     // name of the period it was begun in.
     m_rollOverSuffix = oldSuffix;
-    m_rollOverTime = m_clock->currentMSecsSinceEpoch() + m_retryDelay;
+    m_rollOverTime = clock()->currentMSecsSinceEpoch() + m_retryDelay;
     m_retryDelay = std::min(2 * m_retryDelay, longestRetryDelay);
     openFile(true);
 }

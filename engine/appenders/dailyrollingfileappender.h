@@ -58,9 +58,6 @@ public:
     QString datePattern() const;
     void setDatePattern(const QString &pattern);
 
-    /*! The clock read at each event; null for the system clock. Not owned. */
-    void setClock(const Clock *clock);
-
     void activate() override;
 
     QDebug debug(QDebug &debug) const override;
@@ -85,7 +82,6 @@ private:
     // of the next attempt) in milliseconds since the epoch.
     qint64 m_rollOverTime;
     QString m_rollOverSuffix;
-    const Clock *m_clock;
     bool m_retryPending = false;
     qint64 m_retryDelay;
 };

@@ -1,6 +1,7 @@
 #include "engine/appenders/fileappender.h"
 #include "engine/scopedlock.h"
 
+#include "engine/clock.h"
 #include "engine/logger.h"
 
 #include <QDir>
@@ -9,14 +10,27 @@
 namespace LogEngine
 {
 
+namespace
+{
+
+// A lasting fault costs one failed open per interval, not one per event.
+constexpr qint64 firstReopenDelay = 1000;
+constexpr qint64 longestReopenDelay = 60 * 1000;
+
+} // namespace
+
 FileAppender::FileAppender(QObject *parent)
     : WriterAppender(parent)
+    , m_clock(Clock::system())
+    , m_reopenDelay(firstReopenDelay)
 {
 }
 
 FileAppender::FileAppender(Layout *layout, const QString &fileName, QObject *parent)
     : WriterAppender(layout, parent)
     , m_fileName(fileName)
+    , m_clock(Clock::system())
+    , m_reopenDelay(firstReopenDelay)
 {
 }
 
@@ -37,9 +51,17 @@ void FileAppender::setFile(const QString &fileName)
     m_fileName = fileName;
 }
 
+void FileAppender::setClock(const Clock *clock)
+{
+    ScopedLock locker(&objectGuard());
+    m_clock = clock ? clock : Clock::system();
+}
+
 void FileAppender::activate()
 {
     ScopedLock locker(&reportingGuard());
+    m_reopenPending = false;
+    m_reopenDelay = firstReopenDelay;
     if (m_fileName.isEmpty()) {
         reportError("Activation of Appender '%1' that requires file and has no file set",
             LOGENGINE_APPENDER_ERROR(APPENDER_ACTIVATE_MISSING_FILE_ERROR));
@@ -55,6 +77,7 @@ void FileAppender::close()
     ScopedLock locker(&reportingGuard());
     // An appender activated again after closing holds a file once more:
     // only one that holds none has nothing left to do.
+    m_reopenPending = false;
     if (isClosed() && !m_file)
         return;
     WriterAppender::close();
@@ -74,7 +97,9 @@ void FileAppender::append(const LoggingEvent &event)
 
 bool FileAppender::canAppend() const
 {
-    if (!m_file || !m_textStream) {
+    // Only `handleEvent` asks, holding the lock: a due retry of a failed
+    // open belongs here, before the event is refused for want of a file.
+    if ((!m_file || !m_textStream) && !const_cast<FileAppender *>(this)->reopenIfDue()) {
         reportError("Use of appender '%1' without open file", LOGENGINE_APPENDER_ERROR(APPENDER_NO_OPEN_FILE_ERROR));
         return false;
     }
@@ -101,6 +126,20 @@ bool FileAppender::reportIoError() const
     return true;
 }
 
+bool FileAppender::reopenIfDue()
+{
+    if (!m_reopenPending || m_clock->currentMSecsSinceEpoch() < m_reopenAt)
+        return false;
+    // Whatever now has the name holds lines of its own: continued, never
+    // emptied.
+    if (!openFile(true))
+        return false;
+    // An activation that failed for want of a file is completed.
+    if (!isActive() && !isClosed())
+        WriterAppender::activate();
+    return true;
+}
+
 bool FileAppender::openFile(bool continueFile)
 {
     closeFile();
@@ -119,8 +158,15 @@ bool FileAppender::openFile(bool continueFile)
     if (!m_file->open(mode)) {
         reportFileError("Unable to open file '%1' for appender '%2'",
             LOGENGINE_APPENDER_ERROR(APPENDER_OPENING_FILE_ERROR), { m_fileName, name() }, *m_file);
+        delete m_file;
+        m_file = nullptr;
+        m_reopenPending = true;
+        m_reopenAt = m_clock->currentMSecsSinceEpoch() + m_reopenDelay;
+        m_reopenDelay = qMin(2 * m_reopenDelay, longestReopenDelay);
         return false;
     }
+    m_reopenPending = false;
+    m_reopenDelay = firstReopenDelay;
     m_textStream = new QTextStream(m_file);
     setWriter(m_textStream);
     logger()->debug("Opened file '%1' for appender '%2'", m_file->fileName(), name());

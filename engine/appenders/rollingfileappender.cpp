@@ -25,14 +25,12 @@ QString backupName(const QString &fileName, int index)
 
 RollingFileAppender::RollingFileAppender(QObject *parent)
     : FileAppender(parent)
-    , m_clock(Clock::system())
     , m_retryDelay(firstRetryDelay)
 {
 }
 
 RollingFileAppender::RollingFileAppender(Layout *layout, const QString &fileName, QObject *parent)
     : FileAppender(layout, fileName, parent)
-    , m_clock(Clock::system())
     , m_retryDelay(firstRetryDelay)
 {
 }
@@ -87,12 +85,6 @@ void RollingFileAppender::setMaxFileSize(const QString &size)
         setMaximumFileSize(bytes);
 }
 
-void RollingFileAppender::setClock(const Clock *clock)
-{
-    ScopedLock locker(&objectGuard());
-    m_clock = clock ? clock : Clock::system();
-}
-
 void RollingFileAppender::activate()
 {
     ScopedLock locker(&reportingGuard());
@@ -106,7 +98,7 @@ void RollingFileAppender::append(const LoggingEvent &event)
     FileAppender::append(event);
     if (fileSize() <= m_maximumFileSize)
         return;
-    if (m_retryPending && m_clock->currentMSecsSinceEpoch() < m_retryAt)
+    if (m_retryPending && clock()->currentMSecsSinceEpoch() < m_retryAt)
         return;
     rollOver();
 }
@@ -125,7 +117,7 @@ void RollingFileAppender::rollOver()
     // The file could not be moved out of the way: it holds lines that are
     // nowhere else, so it is continued, never begun anew.
     m_retryPending = true;
-    m_retryAt = m_clock->currentMSecsSinceEpoch() + m_retryDelay;
+    m_retryAt = clock()->currentMSecsSinceEpoch() + m_retryDelay;
     m_retryDelay = qMin(2 * m_retryDelay, longestRetryDelay);
     openFile(true);
 }
