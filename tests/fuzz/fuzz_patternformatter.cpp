@@ -21,17 +21,3 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     formatter.format(event);
     return 0;
 }
-
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
-{
-    const QString pattern = QString::fromUtf8(reinterpret_cast<const char *>(data), int(size));
-    static LogEngine::Logger *const logger = LogEngine::LogManager::logger(QStringLiteral("fuzz::pattern::logger"));
-    const LogEngine::LoggingEvent event(logger, LogEngine::Level::WARN_INT, QStringLiteral("message"));
-    const LogEngine::PatternFormatter formatter(pattern);
-    const QString first = formatter.format(event);
-    // %r, %d and %D read the clock; everything else is fixed by the event.
-    if (!pattern.contains(QLatin1Char('r')) && !pattern.contains(QLatin1Char('d'))
-        && !pattern.contains(QLatin1Char('D')) && formatter.format(event) != first)
-        std::abort();
-    return 0;
-}
