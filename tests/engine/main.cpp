@@ -11,12 +11,15 @@ QObject *newHierarchyTest();
 QObject *newRecursiveLocksTest();
 QObject *newInitialisationHelperTest();
 QObject *newLogManagerTest();
+QObject *newProcessEndTest();
 int startUpScenario();
 int internalStreamsScenario();
 int qtMessageScenario();
 int firstUseRaceScenario();
 int defaultInitScenario();
 int defaultInitAtLoadScenario();
+int killedScenario();
+int exitScenario();
 
 int main(int argc, char *argv[])
 {
@@ -27,7 +30,9 @@ int main(int argc, char *argv[])
             { QStringLiteral("qt-message"), qtMessageScenario },
             { QStringLiteral("first-use-race"), firstUseRaceScenario },
             { QStringLiteral("default-init"), defaultInitScenario },
-            { QStringLiteral("default-init-at-load"), defaultInitAtLoadScenario } },
+            { QStringLiteral("default-init-at-load"), defaultInitAtLoadScenario },
+            { QStringLiteral("killed"), killedScenario }, { QStringLiteral("exit"), exitScenario } },
         { newLevelTest(), newLogObjectTest(), newLogErrorTest(), newLoggingEventTest(), newLoggerTest(),
-            newHierarchyTest(), newRecursiveLocksTest(), newInitialisationHelperTest(), newLogManagerTest() });
+            newHierarchyTest(), newRecursiveLocksTest(), newInitialisationHelperTest(), newLogManagerTest(),
+            newProcessEndTest() });
 }
