@@ -2,8 +2,10 @@
 
 #include <QBuffer>
 #include <QDataStream>
+#include <QDateTime>
 #include <QDebug>
 #include <QTextCodec>
+#include <QTimeZone>
 
 namespace LogEngine
 {
@@ -92,6 +94,16 @@ ArgumentCheck checkArgument(QDataStream &inner)
     default:
         return ArgumentCheck::Refused;
     }
+}
+
+// Qt reads a time in a zone this system does not know as a time it cannot
+// write again: writing it dereferences the missing zone.
+bool isWritable(const QVariant &arg)
+{
+    if (arg.userType() != QMetaType::QDateTime)
+        return true;
+    const QDateTime time = arg.toDateTime();
+    return time.timeSpec() != Qt::TimeZone || time.timeZone().isValid();
 }
 
 } // namespace
@@ -207,6 +219,10 @@ bool readLogError(QDataStream &in, LogError &error)
         }
         QVariant arg;
         inner >> arg;
+        if (!isWritable(arg)) {
+            in.setStatus(QDataStream::ReadCorruptData);
+            return false;
+        }
         if (inner.status() == QDataStream::ReadCorruptData) {
             in.setStatus(QDataStream::ReadCorruptData);
             return false;

@@ -28,6 +28,7 @@ private Q_SLOTS:
     void readerSurvivesAbsurdCounts();
     void readerRefusesArgumentsSizedByTheirClaim_data();
     void readerRefusesArgumentsSizedByTheirClaim();
+    void readerRefusesATimeInAZoneUnknownHere();
     void streamsThroughVariant();
 };
 
@@ -265,6 +266,23 @@ void tst_LogError::readerRefusesArgumentsSizedByTheirClaim()
     LogError error;
     QCOMPARE(readFrom(streamed(payload), error), QDataStream::ReadCorruptData);
     QCOMPARE(error.args(), QVariantList { QStringLiteral("first") });
+}
+
+// A time in a zone this system does not know reads as a time that Qt
+// cannot write again: a record forwarded after reading it ended the process.
+void tst_LogError::readerRefusesATimeInAZoneUnknownHere()
+{
+    QByteArray payload;
+    {
+        QDataStream inner(&payload, QIODevice::WriteOnly);
+        inner << quint16(0) << qint32(8) << QStringLiteral("C") << QStringLiteral("M %1") << QStringLiteral("S");
+        inner << quint32(1) << quint32(QMetaType::QDateTime) << quint8(0) << QDate(2026, 1, 15) << QTime(10, 0)
+              << qint8(Qt::TimeZone) << QStringLiteral("Nowhere/Nothing") << quint32(0);
+    }
+    LogError error;
+    QCOMPARE(readFrom(streamed(payload), error), QDataStream::ReadCorruptData);
+    QVERIFY(error.args().isEmpty());
+    streamed(error);
 }
 
 void tst_LogError::streamsThroughVariant()
