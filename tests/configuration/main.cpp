@@ -8,11 +8,12 @@ QObject *newCorpusTest();
 QObject *newConfiguratorHelperTest();
 QObject *newFactoryTest();
 QObject *newPropertyConfiguratorTest();
+QObject *newLoadTest();
 
 int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
     return runTestMain(argc, argv, {},
         { newPropertiesTest(), newOptionConverterTest(), newCorpusTest(), newConfiguratorHelperTest(), newFactoryTest(),
-            newPropertyConfiguratorTest() });
+            newPropertyConfiguratorTest(), newLoadTest() });
 }
