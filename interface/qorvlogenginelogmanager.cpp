@@ -175,9 +175,12 @@ namespace
 
 // Runs while the library loads. The engine's start-up helper (start time,
 // value types, environment settings) must be complete before the engine
-// starts; the order in which the loader runs the initialisers of different
-// source files is not defined, so this one asks for the helper itself
-// first, which makes it whichever of the two ran before.
+// starts, but the loader runs the initialisers of different source files in
+// no defined order. So this one asks for the helper first itself: the helper
+// is made on first use, by whichever of the two initialisers runs first.
+// Whatever else runs from here must not rest on a namespace-scope object of
+// another file either: the engine's process-wide objects, the registry and
+// the levels guard are all made on first use.
 const QORVLogEngineLogManager *const s_registeredAtLoad = [] {
     InitialisationHelper::instance();
     return QORVLogEngineLogManager::instance();
