@@ -6,7 +6,12 @@
 #include <qorvlogwidget.h>
 
 #include <QApplication>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
 #include <QTest>
+
+#include <iostream>
 
 namespace
 {
@@ -16,7 +21,11 @@ class ApplicationWidget : public QORVLogWidget
     Q_OBJECT
 
 public:
-    void addLogMessage(const QString &, const QORVLogLevel &) override { }
+    QStringList received;
+    void addLogMessage(const QString &message, const QORVLogLevel &level) override
+    {
+        received.append(level.toString() + QLatin1Char(' ') + message);
+    }
 };
 
 class ApplicationManager : public QORVLogManager
@@ -34,10 +43,48 @@ class tst_Boundary : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
+    void engineManagerIsThereAtLoad();
     void levelsConvert();
     void managerAndRegistryWork();
     void widgetsCanBeSubclassed();
 };
+
+// Child, run before its application object exists: the manager that the
+// library registered while it was loaded, and a message through it to a
+// file and a widget.
+int atLoadScenario(int argc, char *argv[])
+{
+    QORVLogManager *manager = QORVLogManager::instance();
+    const QString name = manager->name();
+    QApplication app(argc, argv);
+    ApplicationWidget widget;
+    const QString logger = QStringLiteral("boundary");
+    manager->addFile(QStringLiteral("boundary.log"), logger);
+    manager->addLogWidget(&widget, logger);
+    manager->info(QStringLiteral("through the interface"), logger);
+    manager->removeFile(QStringLiteral("boundary.log"), logger);
+    manager->removeLogWidget(&widget, logger);
+    std::cout << qPrintable(name) << '|' << qPrintable(widget.received.join(QLatin1Char(','))) << std::endl;
+    return 0;
+}
+
+void tst_Boundary::engineManagerIsThereAtLoad()
+{
+    QTemporaryDir dir;
+    QProcess child;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("QORVLOG_BOUNDARY_CHILD"), QStringLiteral("at-load"));
+    child.setProcessEnvironment(environment);
+    child.setWorkingDirectory(dir.path());
+    child.start(QCoreApplication::applicationFilePath(), QStringList());
+    QVERIFY(child.waitForFinished(60000));
+    QCOMPARE(child.exitCode(), 0);
+    QCOMPARE(child.readAllStandardOutput(), QByteArray("LogEngine Log Manager|INFO through the interface\n"));
+    QFile file(dir.filePath(QStringLiteral("boundary.log")));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray text = file.readAll();
+    QVERIFY2(text.endsWith(" INFO  - through the interface\r\n") && text.count('\n') == 1, text.constData());
+}
 
 void tst_Boundary::levelsConvert()
 {
@@ -71,6 +118,8 @@ void tst_Boundary::widgetsCanBeSubclassed()
 
 int main(int argc, char *argv[])
 {
+    if (qEnvironmentVariable("QORVLOG_BOUNDARY_CHILD") == QLatin1String("at-load"))
+        return atLoadScenario(argc, argv);
     QApplication app(argc, argv);
     tst_Boundary test;
     return QTest::qExec(&test, argc, argv);
