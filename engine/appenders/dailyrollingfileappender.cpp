@@ -16,10 +16,6 @@ namespace LogEngine
 namespace
 {
 
-// A lasting fault (the target name taken by something that cannot be
-// removed) costs one failed attempt per interval, not one per event.
-constexpr qint64 firstRetryDelay = 1000;
-constexpr qint64 longestRetryDelay = 60 * 1000;
 constexpr qint64 noRollOverTime = std::numeric_limits<qint64>::max();
 constexpr qint64 hour = 3600 * 1000;
 
@@ -76,7 +72,6 @@ DailyRollingFileAppender::DailyRollingFileAppender(QObject *parent)
     : FileAppender(parent)
     , m_datePattern(QStringLiteral("'.'yyyy-MM-dd"))
     , m_rollOverTime(noRollOverTime)
-    , m_retryDelay(firstRetryDelay)
 {
 }
 
@@ -85,7 +80,6 @@ DailyRollingFileAppender::DailyRollingFileAppender(
     : FileAppender(layout, fileName, parent)
     , m_datePattern(datePattern)
     , m_rollOverTime(noRollOverTime)
-    , m_retryDelay(firstRetryDelay)
 {
 }
 
@@ -113,7 +107,7 @@ void DailyRollingFileAppender::activate()
     computeFrequency();
     if (m_activeDatePattern.isEmpty())
         return;
-    m_retryDelay = firstRetryDelay;
+    m_retry.reset();
     computeRollOverTime();
     FileAppender::activate();
 }
@@ -131,7 +125,9 @@ bool DailyRollingFileAppender::canAppend() const
 void DailyRollingFileAppender::append(const LoggingEvent &event)
 {
     // The one test every event pays for: no local time, no system call.
-    if (clock()->currentMSecsSinceEpoch() >= m_rollOverTime) {
+    // A file that still holds refused bytes goes on until the system takes
+    // them; the roll-over is tried again at the next event.
+    if (clock()->currentMSecsSinceEpoch() >= m_rollOverTime && everythingWritten()) {
         rollOver();
         if (!writer())
             return; // the new file could not be opened, which was reported
@@ -221,7 +217,7 @@ void DailyRollingFileAppender::rollOver()
     QFile target(targetName);
     QFile current(fileName);
     if ((!target.exists() || removeFile(target)) && renameFile(current, targetName)) {
-        m_retryDelay = firstRetryDelay;
+        m_retry.reset();
         openFile();
         return;
     }
@@ -229,8 +225,7 @@ void DailyRollingFileAppender::rollOver()
     // nowhere else, so it is continued, never begun anew, and keeps the
     // name of the period it was begun in.
     m_rollOverSuffix = oldSuffix;
-    m_rollOverTime = clock()->currentMSecsSinceEpoch() + m_retryDelay;
-    m_retryDelay = std::min(2 * m_retryDelay, longestRetryDelay);
+    m_rollOverTime = m_retry.failed(clock()->currentMSecsSinceEpoch());
     openFile(true);
 }
 

@@ -82,8 +82,7 @@ private:
     // of the next attempt) in milliseconds since the epoch.
     qint64 m_rollOverTime;
     QString m_rollOverSuffix;
-    bool m_retryPending = false;
-    qint64 m_retryDelay;
+    RetrySchedule m_retry;
 };
 
 } // namespace LogEngine

@@ -10,19 +10,9 @@
 namespace LogEngine
 {
 
-namespace
-{
-
-// A lasting fault costs one failed open per interval, not one per event.
-constexpr qint64 firstReopenDelay = 1000;
-constexpr qint64 longestReopenDelay = 60 * 1000;
-
-} // namespace
-
 FileAppender::FileAppender(QObject *parent)
     : WriterAppender(parent)
     , m_clock(Clock::system())
-    , m_reopenDelay(firstReopenDelay)
 {
 }
 
@@ -30,7 +20,6 @@ FileAppender::FileAppender(Layout *layout, const QString &fileName, QObject *par
     : WriterAppender(layout, parent)
     , m_fileName(fileName)
     , m_clock(Clock::system())
-    , m_reopenDelay(firstReopenDelay)
 {
 }
 
@@ -60,8 +49,7 @@ void FileAppender::setClock(const Clock *clock)
 void FileAppender::activate()
 {
     ScopedLock locker(&reportingGuard());
-    m_reopenPending = false;
-    m_reopenDelay = firstReopenDelay;
+    m_reopen.reset();
     if (m_fileName.isEmpty()) {
         reportError("Activation of Appender '%1' that requires file and has no file set",
             LOGENGINE_APPENDER_ERROR(APPENDER_ACTIVATE_MISSING_FILE_ERROR));
@@ -77,7 +65,7 @@ void FileAppender::close()
     ScopedLock locker(&reportingGuard());
     // An appender activated again after closing holds a file once more:
     // only one that holds none has nothing left to do.
-    m_reopenPending = false;
+    m_reopen.reset();
     if (isClosed() && !m_file)
         return;
     WriterAppender::close();
@@ -128,7 +116,7 @@ bool FileAppender::reportIoError() const
 
 bool FileAppender::reopenIfDue()
 {
-    if (!m_reopenPending || m_clock->currentMSecsSinceEpoch() < m_reopenAt)
+    if (!m_reopen.isPending() || !m_reopen.isDue(m_clock->currentMSecsSinceEpoch()))
         return false;
     // Whatever now has the name holds lines of its own: continued, never
     // emptied.
@@ -160,17 +148,27 @@ bool FileAppender::openFile(bool continueFile)
             LOGENGINE_APPENDER_ERROR(APPENDER_OPENING_FILE_ERROR), { m_fileName, name() }, *m_file);
         delete m_file;
         m_file = nullptr;
-        m_reopenPending = true;
-        m_reopenAt = m_clock->currentMSecsSinceEpoch() + m_reopenDelay;
-        m_reopenDelay = qMin(2 * m_reopenDelay, longestReopenDelay);
+        m_reopen.failed(m_clock->currentMSecsSinceEpoch());
         return false;
     }
-    m_reopenPending = false;
-    m_reopenDelay = firstReopenDelay;
+    m_reopen.reset();
     m_textStream = new QTextStream(m_file);
     setWriter(m_textStream);
     logger()->debug("Opened file '%1' for appender '%2'", m_file->fileName(), name());
     return true;
+}
+
+bool FileAppender::everythingWritten()
+{
+    if (!m_file)
+        return true;
+    if (m_textStream)
+        m_textStream->flush();
+    const bool written = m_file->flush() && m_file->bytesToWrite() == 0;
+    m_file->unsetError();
+    if (m_textStream)
+        m_textStream->resetStatus();
+    return written;
 }
 
 void FileAppender::closeFile()

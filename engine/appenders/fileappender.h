@@ -1,6 +1,7 @@
 #ifndef LOGENGINE_FILEAPPENDER_H
 #define LOGENGINE_FILEAPPENDER_H
 
+#include "engine/appenders/retryschedule.h"
 #include "engine/appenders/writerappender.h"
 
 #include <QFile>
@@ -95,6 +96,13 @@ protected:
      * again at a later event.
      */
     bool openFile(bool continueFile = false);
+    /*!
+     * Hands the system what the stream and the file still hold. False when
+     * the file keeps bytes the system refused (a full disk): closing it now
+     * would drop them and leave a line cut, so a roll-over waits. The
+     * refusal was reported with the line that met it.
+     */
+    bool everythingWritten();
     /*! Writes the footer, then closes and deletes the stream and the file. */
     void closeFile();
     /*!
@@ -120,11 +128,7 @@ private:
     QFile *m_file = nullptr;
     QTextStream *m_textStream = nullptr;
     const Clock *m_clock;
-    // While a failed open waits for its next attempt: when that is due, in
-    // milliseconds since the epoch, and the wait after a further failure.
-    bool m_reopenPending = false;
-    qint64 m_reopenAt = 0;
-    qint64 m_reopenDelay;
+    RetrySchedule m_reopen;
 };
 
 } // namespace LogEngine

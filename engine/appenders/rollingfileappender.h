@@ -63,11 +63,7 @@ private:
 
     int m_maxBackupIndex = 1;
     qint64 m_maximumFileSize = 10 * 1024 * 1024;
-    // While a failed roll-over waits for its next attempt: when that is due,
-    // in milliseconds since the epoch, and the wait after a further failure.
-    bool m_retryPending = false;
-    qint64 m_retryAt = 0;
-    qint64 m_retryDelay;
+    RetrySchedule m_retry;
 };
 
 } // namespace LogEngine

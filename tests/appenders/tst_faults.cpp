@@ -61,8 +61,11 @@ QString fileError(int kind, const char *text, const char *symbol, int code, cons
 // Runs in a child: logs ten lines, lowers the file size limit to a few
 // bytes past the end of the file (a disk that fills in the middle of a
 // line), logs ten more, lifts the limit and logs five more, all through one
-// appender of FAULT_KIND with FAULT_BUFFERED. Prints each message with
-// "ok" or the error reported while it was written, then the file's lines.
+// appender of FAULT_KIND with FAULT_BUFFERED. With FAULT_ROLL a roll-over
+// falls due while the disk is full: the size-rolling appender's limit is
+// lowered to the file's size, the date-rolling appender's day ends before
+// the sixth line. Prints each message with "ok" or the error reported while
+// it was written.
 int diskFullScenario()
 {
     std::signal(SIGXFSZ, SIG_IGN); // a write past the limit then fails with EFBIG
@@ -92,8 +95,14 @@ int diskFullScenario()
     limit.rlim_cur = rlim_t(QFileInfo(QStringLiteral("app.log")).size() + 5);
     if (setrlimit(RLIMIT_FSIZE, &limit) != 0)
         return 2;
-    for (int i = 0; i < 10; ++i)
+    const bool roll = qEnvironmentVariableIntValue("FAULT_ROLL") != 0;
+    if (auto *rolling = qobject_cast<RollingFileAppender *>(appender.data()); rolling && roll)
+        rolling->setMaximumFileSize(qint64(limit.rlim_cur) - 3);
+    for (int i = 0; i < 10; ++i) {
+        if (roll && i == 5)
+            clock.set(QStringLiteral("2026-01-16T00:00:00.000"));
         log(QStringLiteral("during%1").arg(i));
+    }
     limit.rlim_cur = unlimited;
     if (setrlimit(RLIMIT_FSIZE, &limit) != 0)
         return 3;
@@ -139,11 +148,26 @@ void tst_Faults::diskFull_data()
 {
     QTest::addColumn<int>("kind");
     QTest::addColumn<bool>("buffered");
+    QTest::addColumn<bool>("roll");
+    QTest::addColumn<QStringList>("files"); // in the order they were written
+    const QString log = QStringLiteral("app.log");
     for (const int kind : { Plain, BySize, ByDate }) {
         const QString name = QString::fromLatin1(contexts[kind]).mid(11);
-        QTest::addRow("%s, buffered", qPrintable(name)) << kind << true;
-        QTest::addRow("%s, unbuffered", qPrintable(name)) << kind << false;
+        QTest::addRow("%s, buffered", qPrintable(name)) << kind << true << false << QStringList { log };
+        QTest::addRow("%s, unbuffered", qPrintable(name)) << kind << false << false << QStringList { log };
     }
+    // The file is rolled over only once it holds every byte written to it:
+    // buffered, once space returns; unbuffered, the part the disk refused is
+    // dropped, so at once.
+    const QString dated = QStringLiteral("app.log.2026-01-15");
+    QTest::newRow("size-rolling, buffered, rolls when space returns")
+        << int(BySize) << true << true << QStringList { log + QStringLiteral(".1"), log };
+    QTest::newRow("size-rolling, unbuffered, rolls on the full disk")
+        << int(BySize) << false << true << QStringList { log + QStringLiteral(".2"), log + QStringLiteral(".1"), log };
+    QTest::newRow("date-rolling, buffered, rolls when space returns")
+        << int(ByDate) << true << true << QStringList { dated, log };
+    QTest::newRow("date-rolling, unbuffered, rolls on the full disk")
+        << int(ByDate) << false << true << QStringList { dated, log };
 }
 
 // Every line whose write reported no error is in the file once, in order,
@@ -156,9 +180,12 @@ void tst_Faults::diskFull()
 {
     QFETCH(int, kind);
     QFETCH(bool, buffered);
+    QFETCH(bool, roll);
+    QFETCH(QStringList, files);
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("FAULT_KIND"), QString::number(kind));
     environment.insert(QStringLiteral("FAULT_BUFFERED"), QString::number(int(buffered)));
+    environment.insert(QStringLiteral("FAULT_ROLL"), QString::number(int(roll)));
     const ChildResult result = runChild(QStringLiteral("diskfull"), environment, m_dir->path());
     QVERIFY2(result.exitCode == 0, result.err.constData());
     QStringList accepted;
@@ -179,22 +206,30 @@ void tst_Faults::diskFull()
         !refused.isEmpty() && refused.first() == QLatin1String("during0"), qPrintable(refused.join(QLatin1Char(' '))));
     QVERIFY(accepted.filter(QStringLiteral("after")).size() == 5);
 
-    QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files), QStringList { QStringLiteral("app.log") });
-    const QString text = QString::fromLatin1(contents(path(QStringLiteral("app.log"))));
-    // The whole lines in order, and what lies between them.
+    QDir directory(m_dir->path());
+    QStringList sorted = files;
+    sorted.sort();
+    QCOMPARE(directory.entryList(QDir::Files, QDir::Name), sorted);
+    // The whole lines in order, and what lies between them; a line begun in
+    // one file and ended in the next shows as two cut pieces.
     const QRegularExpression line(QStringLiteral("INFO - (\\w+)\r\n"));
     QStringList written;
     QStringList cut;
-    int end = 0;
-    for (auto it = line.globalMatch(text); it.hasNext();) {
-        const QRegularExpressionMatch match = it.next();
-        if (match.capturedStart() > end)
-            cut << text.mid(end, match.capturedStart() - end);
-        written << match.captured(1);
-        end = match.capturedEnd();
+    QString text;
+    for (const QString &file : files) {
+        const QString inFile = QString::fromLatin1(contents(directory.filePath(file)));
+        text += file + QStringLiteral(":\n") + inFile;
+        int end = 0;
+        for (auto it = line.globalMatch(inFile); it.hasNext();) {
+            const QRegularExpressionMatch match = it.next();
+            if (match.capturedStart() > end)
+                cut << inFile.mid(end, match.capturedStart() - end);
+            written << match.captured(1);
+            end = match.capturedEnd();
+        }
+        if (end < inFile.size())
+            cut << inFile.mid(end);
     }
-    if (end < text.size())
-        cut << text.mid(end);
     // The accepted lines in order, with some refused ones among them.
     int next = 0;
     for (const QString &message : written) {
