@@ -1,4 +1,5 @@
 // Built against the public headers and the shared library only.
+#include <qorvlogconfigurator.h>
 #include <qorvloglevel.h>
 #include <qorvlogmanager.h>
 #include <qorvlogmanagerregistry.h>
@@ -6,6 +7,11 @@
 #include <qorvlogwidget.h>
 
 #include <QApplication>
+#include <QDir>
+#include <QFileSystemWatcher>
+#include <QSaveFile>
+#include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 
 namespace
@@ -37,6 +43,7 @@ private Q_SLOTS:
     void levelsConvert();
     void managerAndRegistryWork();
     void widgetsCanBeSubclassed();
+    void watchedConfigurationIsApplied();
 };
 
 void tst_Boundary::levelsConvert()
@@ -67,6 +74,50 @@ void tst_Boundary::widgetsCanBeSubclassed()
     ApplicationWidget widget;
     QVERIFY(widget.inherits("QORVLogWidget"));
     QVERIFY(QORVLogStatusBar::staticMetaObject.inherits(&QStatusBar::staticMetaObject));
+}
+
+namespace
+{
+
+bool writeFile(const QString &fileName, const QByteArray &text)
+{
+    QSaveFile file(fileName);
+    return file.open(QIODevice::WriteOnly) && file.write(text) == text.size() && file.commit();
+}
+
+QByteArray readFile(const QString &fileName)
+{
+    QFile file(fileName);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+} // namespace
+
+// Qt's own messages are the one way into the engine's loggers from here: the
+// configuration routes them to a file once the watch has applied it.
+void tst_Boundary::watchedConfigurationIsApplied()
+{
+    QTemporaryDir dir;
+    QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("logs")));
+    const QString configuration = dir.filePath(QStringLiteral("app.properties"));
+    const QString log = dir.filePath(QStringLiteral("logs/qt.log"));
+    QVERIFY(writeFile(configuration, "log4j.handleQtMessages=true\nlog4j.logger.Qt=ERROR\n"));
+    QVERIFY(QORVLogConfigurator::configureAndWatch(configuration));
+    qWarning("before");
+
+    // The new file appender creates its file when the run activates it.
+    QFileSystemWatcher logs({ dir.filePath(QStringLiteral("logs")) });
+    QSignalSpy created(&logs, &QFileSystemWatcher::directoryChanged);
+    QVERIFY(writeFile(configuration,
+        "log4j.handleQtMessages=true\nlog4j.logger.Qt=WARN, F\nlog4j.appender.F=org.apache.log4j.FileAppender\n"
+        "log4j.appender.F.file="
+            + QFile::encodeName(log) + "\nlog4j.appender.F.layout=org.apache.log4j.SimpleLayout\n"));
+    QVERIFY(created.wait(30000));
+    qWarning("after");
+    QORVLogConfigurator::stopWatching();
+    QVERIFY(writeFile(configuration, "log4j.handleQtMessages=false\nlog4j.logger.Qt=ERROR\n"));
+    QVERIFY(QORVLogConfigurator::configure(configuration));
+    QCOMPARE(readFile(log), QByteArray("WARN - after\r\n"));
 }
 
 int main(int argc, char *argv[])
