@@ -93,8 +93,8 @@ QByteArray readFile(const QString &fileName)
 
 } // namespace
 
-// Qt's own messages are the one way into the engine's loggers from here: the
-// configuration routes them to a file once the watch has applied it.
+// The changed file routes Qt's own warnings to a log file: they reach it only
+// once the watch has applied the change.
 void tst_Boundary::watchedConfigurationIsApplied()
 {
     QTemporaryDir dir;
