@@ -16,6 +16,7 @@ int startUpScenario();
 int internalStreamsScenario();
 int qtMessageScenario();
 int firstUseRaceScenario();
+int bufferedAtExitScenario();
 int defaultInitScenario();
 int defaultInitAtLoadScenario();
 int killedScenario();
@@ -29,6 +30,7 @@ int main(int argc, char *argv[])
             { QStringLiteral("internal-streams"), internalStreamsScenario },
             { QStringLiteral("qt-message"), qtMessageScenario },
             { QStringLiteral("first-use-race"), firstUseRaceScenario },
+            { QStringLiteral("buffered-at-exit"), bufferedAtExitScenario },
             { QStringLiteral("default-init"), defaultInitScenario },
             { QStringLiteral("default-init-at-load"), defaultInitAtLoadScenario },
             { QStringLiteral("killed"), killedScenario }, { QStringLiteral("exit"), exitScenario } },
