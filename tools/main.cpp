@@ -153,12 +153,6 @@ int show(const QString &file)
 // engine's console output for its messages: errors reach standard error.
 int logLines(const QString &file, const QString &loggerName, const QString &levelText)
 {
-    QFile probe(file);
-    if (!probe.open(QIODevice::ReadOnly)) {
-        err() << "qorvlog: cannot read " << file << ": " << probe.errorString() << "\n";
-        return Errors;
-    }
-    probe.close();
     const QString upper = levelText.trimmed().toUpper();
     const QStringList levels = { QStringLiteral("TRACE"), QStringLiteral("DEBUG"), QStringLiteral("INFO"),
         QStringLiteral("WARN"), QStringLiteral("ERROR"), QStringLiteral("FATAL") };
@@ -170,6 +164,12 @@ int logLines(const QString &file, const QString &loggerName, const QString &leve
         err() << "\n";
         return Errors;
     }
+    QFile probe(file);
+    if (!probe.open(QIODevice::ReadOnly)) {
+        err() << "qorvlog: cannot read " << file << ": " << probe.errorString() << "\n";
+        return Errors;
+    }
+    probe.close();
     const Level level = Level::fromString(upper);
 
     const bool configured = PropertyConfigurator::configure(file);
