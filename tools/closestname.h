@@ -14,8 +14,10 @@ namespace ClosestName
 /*!
  * Edits (insertions, deletions, substitutions, swaps of neighbours) between
  * `a` and `b`, ignoring case: names that differ only in case are 0 apart.
+ * Past `limit` the count stops: `limit` + 1 then stands for anything more,
+ * and a long text costs no more than a few steps per character.
  */
-int distance(const QString &a, const QString &b);
+int distance(const QString &a, const QString &b, int limit);
 
 enum Match {
     // Up to two edits, fewer than half the name.

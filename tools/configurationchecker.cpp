@@ -99,13 +99,13 @@ QStringList dateOptions(const QString &pattern)
 QString knownKeyNear(const QString &key)
 {
     for (const QString &form : plainKeys + rootKeys) {
-        if (ClosestName::distance(key, form) <= 1)
+        if (ClosestName::distance(key, form, 1) <= 1)
             return form;
     }
     for (const QString &prefix : prefixes) {
         for (int cut = prefix.size() - 1; cut <= prefix.size() + 1; ++cut) {
             if (cut < key.size() && key.at(cut - 1) == QLatin1Char('.')
-                && ClosestName::distance(key.left(cut), prefix) <= 1)
+                && ClosestName::distance(key.left(cut), prefix, 1) <= 1)
                 return prefix + key.mid(cut);
         }
     }
@@ -152,19 +152,42 @@ bool ConfigurationChecker::run()
         checkVariables();
     }
 
+    finish();
+    return readable;
+}
+
+void ConfigurationChecker::finish()
+{
     // The same problem met again (an appender named by two loggers) is
     // reported once; the rest keeps the order it was found in.
-    QList<Finding> unique;
-    for (const Finding &finding : qAsConst(m_findings)) {
-        const bool seen = std::any_of(unique.cbegin(), unique.cend(), [&](const Finding &other) {
-            return other.line == finding.line && other.severity == finding.severity && other.message == finding.message;
-        });
-        if (!seen)
-            unique.append(finding);
+    QList<Pending> unique;
+    QSet<QString> seen;
+    for (const Pending &pending : qAsConst(m_pending)) {
+        const Finding &finding = pending.finding;
+        const QString identity = QString::number(finding.line)
+            + QLatin1Char(finding.severity == Finding::Error ? 'E' : 'W') + finding.message;
+        if (!seen.contains(identity)) {
+            seen.insert(identity);
+            unique.append(pending);
+        }
     }
-    std::stable_sort(unique.begin(), unique.end(), [](const Finding &a, const Finding &b) { return a.line < b.line; });
-    m_findings = unique;
-    return readable;
+    std::stable_sort(unique.begin(), unique.end(),
+        [](const Pending &a, const Pending &b) { return a.finding.line < b.finding.line; });
+    // Each look at a candidate costs a few steps per letter. A file with
+    // thousands of names and thousands of problems with them would cost
+    // their product: the first findings, in line order, get their hints.
+    qsizetype budget = 500000;
+    m_findings.clear();
+    for (Pending &pending : unique) {
+        const NearName &near = pending.near;
+        if (near.candidates && near.candidates->size() <= budget) {
+            budget -= near.candidates->size();
+            const QString found = ClosestName::find(near.name, *near.candidates);
+            if (!found.isEmpty())
+                pending.finding.hint = didYouMean(near.before + found + near.after);
+        }
+        m_findings.append(pending.finding);
+    }
 }
 
 void ConfigurationChecker::addEngineFinding(const QString &key, const LoggingEvent &event, bool keyHasError)
@@ -177,17 +200,18 @@ void ConfigurationChecker::addEngineFinding(const QString &key, const LoggingEve
         && (message.endsWith(QLatin1String(", which is not registered"))
             || message.startsWith(QLatin1String("Use of invalid level string"))))
         return;
-    Finding finding;
+    Pending pending;
+    Finding &finding = pending.finding;
     finding.file = m_fileName;
     finding.line = key.isEmpty() ? lineInMessage(message) : m_properties.lineOf(key);
     finding.severity = event.level() >= Level(Level::ERROR_INT) ? Finding::Error : Finding::Warning;
     finding.message = message;
-    finding.hint = engineHint(key, message);
-    m_findings.append(finding);
+    finding.hint = engineHint(key, message, &pending.near);
+    m_pending.append(pending);
 }
 
 // What the engine's messages quote is matched with what exists.
-QString ConfigurationChecker::engineHint(const QString &key, const QString &message) const
+QString ConfigurationChecker::engineHint(const QString &key, const QString &message, NearName *near) const
 {
     static const QRegularExpression invalidOption(
         QStringLiteral("^Invalid option string '(.*)' for a (level|boolean|target) \\("));
@@ -217,8 +241,10 @@ QString ConfigurationChecker::engineHint(const QString &key, const QString &mess
         return didYouMean(ClosestName::find(match.captured(1), Factory::appenderClassNames()));
     if ((match = unknownLayout.match(message)).hasMatch())
         return didYouMean(ClosestName::find(match.captured(1), Factory::layoutClassNames()));
-    if ((match = missingAppender.match(message)).hasMatch())
-        return didYouMean(ClosestName::find(match.captured(1), m_defined));
+    if ((match = missingAppender.match(message)).hasMatch()) {
+        *near = { match.captured(1), &m_defined, QString(), QString() };
+        return QString();
+    }
     if ((match = missingProperty.match(message)).hasMatch())
         return propertyHint(key, match.captured(1), match.captured(2));
     return QString();
@@ -286,6 +312,13 @@ void ConfigurationChecker::collectNames()
             && (!name.contains(QLatin1Char('.')) || m_referenced.contains(name)))
             m_defined.append(name);
     }
+    m_definedSet = QSet<QString>(m_defined.cbegin(), m_defined.cend());
+    for (const QString &key : qAsConst(m_keys)) {
+        if (key.startsWith(loggerPrefix))
+            m_loggerNames.append(key.mid(loggerPrefix.size()));
+        else if (key.startsWith(categoryPrefix))
+            m_loggerNames.append(key.mid(categoryPrefix.size()));
+    }
 
     const QList<Logger *> loggers = m_repository->loggers();
     for (const Logger *logger : loggers) {
@@ -329,16 +362,9 @@ void ConfigurationChecker::checkKeys()
                 m_readKeys.insert(key);
                 continue;
             }
-            QStringList loggers;
-            for (const QString &other : qAsConst(m_keys)) {
-                if (other.startsWith(loggerPrefix))
-                    loggers.append(other.mid(loggerPrefix.size()));
-                else if (other.startsWith(categoryPrefix))
-                    loggers.append(other.mid(categoryPrefix.size()));
-            }
-            const QString near = ClosestName::find(name, loggers);
-            ignored(key, QStringLiteral("no %1 key configures that logger").arg(quoted(loggerPrefix + name)),
-                near.isEmpty() ? QString() : additivityPrefix + near);
+            const NearName near { name, &m_loggerNames, additivityPrefix, QString() };
+            ignored(key, QStringLiteral("no %1 key configures that logger").arg(quoted(loggerPrefix + name)), QString(),
+                &near);
             continue;
         }
         if (key.startsWith(appenderPrefix)) {
@@ -359,22 +385,23 @@ void ConfigurationChecker::checkKeys()
     }
 }
 
-// Which appender a key belongs to: the longest defined name it starts with.
+// Which appender a key belongs to: the longest defined name it starts with,
+// up to a full stop or the end.
 void ConfigurationChecker::checkAppenderKey(const QString &key)
 {
     const QString rest = key.mid(appenderPrefix.size());
     QString owner;
-    for (const QString &name : qAsConst(m_defined)) {
-        if ((rest == name || rest.startsWith(name + QLatin1Char('.'))) && name.size() > owner.size())
-            owner = name;
+    for (int end = rest.size(); end > 0 && owner.isEmpty(); end = rest.lastIndexOf(QLatin1Char('.'), end - 1)) {
+        if (m_definedSet.contains(rest.left(end)))
+            owner = rest.left(end);
     }
     if (owner.isEmpty()) {
         const QString name = rest.section(QLatin1Char('.'), 0, 0);
-        const QString near = ClosestName::find(name, m_defined);
+        const NearName near { name, &m_defined, appenderPrefix, rest.mid(name.size()) };
         ignored(key,
             name.isEmpty() ? QStringLiteral("it names no appender")
                            : QStringLiteral("no appender %1 is defined").arg(quoted(name)),
-            near.isEmpty() ? QString() : appenderPrefix + near + rest.mid(name.size()));
+            QString(), &near);
         return;
     }
     // An appender that no logger uses is never built; its definition says so.
@@ -535,21 +562,24 @@ void ConfigurationChecker::checkVariables()
 }
 
 void ConfigurationChecker::add(
-    const QString &key, Finding::Severity severity, const QString &message, const QString &hint)
+    const QString &key, Finding::Severity severity, const QString &message, const QString &hint, const NearName *near)
 {
-    Finding finding;
-    finding.file = m_fileName;
-    finding.line = m_properties.lineOf(key);
-    finding.severity = severity;
-    finding.message = message;
-    finding.hint = hint;
-    m_findings.append(finding);
+    Pending pending;
+    pending.finding.file = m_fileName;
+    pending.finding.line = m_properties.lineOf(key);
+    pending.finding.severity = severity;
+    pending.finding.message = message;
+    pending.finding.hint = hint;
+    if (near)
+        pending.near = *near;
+    m_pending.append(pending);
 }
 
-void ConfigurationChecker::ignored(const QString &key, const QString &reason, const QString &suggestion)
+void ConfigurationChecker::ignored(
+    const QString &key, const QString &reason, const QString &suggestion, const NearName *near)
 {
-    add(key, Finding::Warning, QStringLiteral("Key %1 is ignored: %2").arg(quoted(key), reason),
-        didYouMean(suggestion));
+    add(key, Finding::Warning, QStringLiteral("Key %1 is ignored: %2").arg(quoted(key), reason), didYouMean(suggestion),
+        near);
 }
 
 // The factory tries the name as written, then with its first letter in
@@ -558,10 +588,12 @@ void ConfigurationChecker::ignored(const QString &key, const QString &reason, co
 QString ConfigurationChecker::propertyKey(const QString &prefix, const QString &property) const
 {
     QString found = prefix;
-    for (const QString &key : qAsConst(m_keys)) {
-        if (!key.startsWith(prefix + QLatin1Char('.')))
-            continue;
-        QString rest = key.mid(prefix.size() + 1);
+    const QString start = prefix + QLatin1Char('.');
+    // The keys are sorted: those with the prefix are neighbours.
+    for (auto it = std::lower_bound(m_keys.cbegin(), m_keys.cend(), start);
+         it != m_keys.cend() && it->startsWith(start); ++it) {
+        const QString &key = *it;
+        QString rest = key.mid(start.size());
         if (rest != property && !rest.isEmpty()) {
             rest[0] = rest.at(0).toLower();
             if (rest != property)

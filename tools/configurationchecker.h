@@ -56,8 +56,24 @@ public:
     LogEngine::LoggerRepository *repository() const { return m_repository; }
 
 private:
+    /*!
+     * A name to be matched against a list that may be long (the file's own
+     * appender or logger names); the hint names `before`, the nearest one and
+     * `after`. Matched once the findings are sorted, within a budget.
+     */
+    struct NearName {
+        QString name;
+        const QStringList *candidates = nullptr;
+        QString before;
+        QString after;
+    };
+    struct Pending {
+        Finding finding;
+        NearName near;
+    };
+
     void addEngineFinding(const QString &key, const LogEngine::LoggingEvent &event, bool keyHasError);
-    QString engineHint(const QString &key, const QString &message) const;
+    QString engineHint(const QString &key, const QString &message, NearName *near) const;
     QString propertyHint(const QString &key, const QString &name, const QString &className) const;
     void collectNames();
     void checkKeys();
@@ -66,8 +82,12 @@ private:
     void checkFile(const QString &name, const QString &className, const QString &file, const QString &key);
     void checkDatePattern(const QString &pattern, const QString &key);
     void checkVariables();
-    void add(const QString &key, Finding::Severity severity, const QString &message, const QString &hint = QString());
-    void ignored(const QString &key, const QString &reason, const QString &suggestion = QString());
+    void add(const QString &key, Finding::Severity severity, const QString &message, const QString &hint = QString(),
+        const NearName *near = nullptr);
+    void ignored(const QString &key, const QString &reason, const QString &suggestion = QString(),
+        const NearName *near = nullptr);
+    /*! Sorts, drops repeats and looks for the near names. */
+    void finish();
     /*! The key that sets `property` on the object configured by `prefix`; `prefix` itself when there is none. */
     QString propertyKey(const QString &prefix, const QString &property) const;
 
@@ -77,10 +97,13 @@ private:
     QStringList m_keys;
     // Appender names as keys define them and as loggers name them.
     QStringList m_defined;
+    QSet<QString> m_definedSet;
+    QStringList m_loggerNames;
     QSet<QString> m_referenced;
     QSet<QString> m_variables;
     QSet<QString> m_readKeys;
     QMap<QString, LogEngine::Appender *> m_appenders;
+    QList<Pending> m_pending;
     QList<Finding> m_findings;
 };
 
