@@ -10,6 +10,7 @@
 #include "engine/logmanager.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QSettings>
 
 #include <algorithm>
@@ -111,6 +112,22 @@ void PropertyConfigurator::takeFindings()
     for (int i = m_taken; i < events.size(); ++i)
         m_findings.append({ m_key, events.at(i) });
     m_taken = events.size();
+}
+
+bool PropertyConfigurator::configureAndWatch(const QString &configFileName)
+{
+    // Every run names the file as the watch and its signal do.
+    const QString fileName = configFileName.isEmpty() ? configFileName : QFileInfo(configFileName).absoluteFilePath();
+    // Watched before the first run, so that a change made while it reads the
+    // file is not lost; such a change merely applies the file once more.
+    const bool watching
+        = ConfiguratorHelper::watchConfigurationFile(fileName, [](const QString &changed) { configure(changed); });
+    return configure(fileName) && watching;
+}
+
+void PropertyConfigurator::stopWatching()
+{
+    ConfiguratorHelper::stopWatching();
 }
 
 // Every engine-internal logger descends from "LogEngine", so the list sees

@@ -57,6 +57,26 @@ public:
     static bool configure(const QString &configFileName);
     /*! Configures from the keys of the current group of `settings`; true when the run logged no error. */
     static bool configure(QSettings &settings);
+    /*!
+     * Configures from the properties file `configFileName` as configure does,
+     * then applies it again whenever it changes: also when it is replaced by
+     * rename, and when it comes back after being removed (its directory is
+     * watched meanwhile). A burst of changes is applied once, by one run
+     * ConfiguratorHelper::reapplyDelay (250 ms) after the last change. Each
+     * such run is announced by ConfiguratorHelper::configurationFileChanged with
+     * the absolute file name and whether it logged errors; a file that cannot
+     * be opened changes nothing and is announced with errors. Calling it again
+     * replaces the watched file; stopWatching ends the watch.
+     *
+     * Starts no thread: the watcher lives on the calling thread and is served
+     * by that thread's event loop, which also runs the later configurations.
+     * Call it from a thread that runs one (usually the main thread, once the
+     * application object exists); no other thread should configure meanwhile.
+     * Returns true when the first run logged no error and the file is watched.
+     */
+    static bool configureAndWatch(const QString &configFileName);
+    /*! Ends the watch set up by configureAndWatch; the configuration stays as it is. */
+    static void stopWatching();
 
     /*!
      * Reads `configFileName` into `properties` and applies it to

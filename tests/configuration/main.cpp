@@ -8,11 +8,12 @@ QObject *newCorpusTest();
 QObject *newConfiguratorHelperTest();
 QObject *newFactoryTest();
 QObject *newPropertyConfiguratorTest();
+int configureAndWatchScenario();
 
 int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
-    return runTestMain(argc, argv, {},
+    return runTestMain(argc, argv, { { QStringLiteral("configure-and-watch"), configureAndWatchScenario } },
         { newPropertiesTest(), newOptionConverterTest(), newCorpusTest(), newConfiguratorHelperTest(), newFactoryTest(),
             newPropertyConfiguratorTest() });
 }

@@ -15,6 +15,7 @@ int startUpScenario();
 int internalStreamsScenario();
 int qtMessageScenario();
 int firstUseRaceScenario();
+int bufferedAtExitScenario();
 int defaultInitScenario();
 int defaultInitAtLoadScenario();
 
@@ -26,6 +27,7 @@ int main(int argc, char *argv[])
             { QStringLiteral("internal-streams"), internalStreamsScenario },
             { QStringLiteral("qt-message"), qtMessageScenario },
             { QStringLiteral("first-use-race"), firstUseRaceScenario },
+            { QStringLiteral("buffered-at-exit"), bufferedAtExitScenario },
             { QStringLiteral("default-init"), defaultInitScenario },
             { QStringLiteral("default-init-at-load"), defaultInitAtLoadScenario } },
         { newLevelTest(), newLogObjectTest(), newLogErrorTest(), newLoggingEventTest(), newLoggerTest(),
