@@ -15,14 +15,26 @@ fail() { echo "check-install: $*" >&2; exit 1; }
 
 # The versioned library with its SONAME, and the public headers only.
 objdump -p "$stage/lib/libqorvlog.so" | grep -q 'SONAME *libqorvlog\.so\.0$' || fail "no SONAME libqorvlog.so.0"
+version=$(PKG_CONFIG_PATH="$stage/lib/pkgconfig" pkg-config --modversion qorvlog)
+[ -f "$stage/lib/libqorvlog.so.$version" ] && [ ! -L "$stage/lib/libqorvlog.so.$version" ] \
+    && [ -L "$stage/lib/libqorvlog.so.0" ] && [ -L "$stage/lib/libqorvlog.so" ] \
+    || fail "libqorvlog.so is not installed as a versioned library with its links"
 for header in "$stage"/include/qorvlog/*; do
     case $(basename "$header") in
         qorvlog_export.h) ;;
         *_p.h | qorvlogengine*) fail "internal header installed: $header" ;;
-        qorvlog*.h) ;;
+        qorvlog*.h) grep -q '^class QORVLOG_EXPORT' "$header" || fail "no exported class in $header" ;;
         *) fail "unexpected file installed: $header" ;;
     esac
 done
+
+# Every installed header compiles with what pkg-config gives, so none of them
+# reaches for a header that stayed behind.
+for header in "$stage"/include/qorvlog/qorvlog*.h; do
+    echo "#include <$(basename "$header")>"
+done > "$work/headers.cpp"
+g++ -std=c++17 -fsyntax-only "$work/headers.cpp" \
+    $(PKG_CONFIG_PATH="$stage/lib/pkgconfig" pkg-config --cflags qorvlog) || fail "the installed headers do not compile"
 
 cp "$here/CMakeLists.txt" "$here/consumer.cpp" "$here/consumer.properties" "$work/"
 cmake -S "$work" -B "$work/build" -DCMAKE_PREFIX_PATH="$stage" > /dev/null
