@@ -36,7 +36,19 @@ done > "$work/headers.cpp"
 g++ -std=c++17 -fsyntax-only "$work/headers.cpp" \
     $(PKG_CONFIG_PATH="$stage/lib/pkgconfig" pkg-config --cflags qorvlog) || fail "the installed headers do not compile"
 
-cp "$here/CMakeLists.txt" "$here/consumer.cpp" "$here/consumer.properties" "$work/"
+# The program and the configuration are the README's own, as a reader copies
+# them from the section for application developers.
+readme_block() {
+    awk -v title="$1" -v fence="\`\`\`$2" \
+        '$0 == title { inside = 1 } inside && $0 == fence { copy = 1; next } copy && /^```/ { exit } copy' \
+        "$here/../../README.md"
+}
+readme_block "### Logging" cpp > "$work/consumer.cpp"
+mkdir "$work/readme"
+readme_block "### A configuration file" properties > "$work/readme/app.properties"
+[ -s "$work/consumer.cpp" ] && [ -s "$work/readme/app.properties" ] || fail "the README has no program or configuration"
+
+cp "$here/CMakeLists.txt" "$here/consumer.properties" "$work/"
 cmake -S "$work" -B "$work/build" -DCMAKE_PREFIX_PATH="$stage" > /dev/null
 cmake --build "$work/build" > /dev/null
 g++ "$work/consumer.cpp" -o "$work/pkgconfig-consumer" \
@@ -50,9 +62,14 @@ expect_line() {
     output=$("$@" | tr -d '\r')
     [ "$output" = "$expected" ] || fail "$* wrote '$output', not '$expected'"
 }
-expect_line "INFO  consumer - Hello from find_package" "$work/build/consumer" find_package
-expect_line "INFO  consumer - Hello from pkg-config" env LD_LIBRARY_PATH="$stage/lib" "$work/pkgconfig-consumer" pkg-config
+expect_line "INFO  app - Hello from find_package" "$work/build/consumer" find_package
+expect_line "INFO  app - Hello from pkg-config" env LD_LIBRARY_PATH="$stage/lib" "$work/pkgconfig-consumer" pkg-config
 
-# The installed checker has nothing to say about their configuration.
-"$stage/bin/qorvlog" check "$work/consumer.properties"
+# Run as the README runs it, the line reaches standard error and the file.
+(cd "$work/readme" && LOGENGINE_CONFIGURATION=app.properties LD_LIBRARY_PATH="$stage/lib" ../pkgconfig-consumer 2> stderr)
+grep -q ' INFO  app - Hello from an application' "$work/readme/stderr" || fail "no line on standard error"
+grep -q 'INFO  app .*- Hello from an application' "$work/readme/logs/app.log" || fail "no line in logs/app.log"
+
+# The installed checker has nothing to say about either configuration.
+"$stage/bin/qorvlog" check "$work/consumer.properties" "$work/readme/app.properties"
 echo "check-install: both applications logged through the library installed in a staging prefix"
