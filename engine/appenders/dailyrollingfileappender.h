@@ -6,8 +6,6 @@
 namespace LogEngine
 {
 
-class Clock;
-
 /*!
  * A file appender that begins a new file with each period of the local
  * clock. The period (a minute, an hour, half a day, a day, a week from
@@ -57,6 +55,13 @@ public:
 
     QString datePattern() const;
     void setDatePattern(const QString &pattern);
+
+    /*!
+     * The period `pattern` rolls over at, as `activate` deduces it; false
+     * (and `frequency` untouched) when the pattern prints the same text
+     * all month long.
+     */
+    static bool frequencyOf(const QString &pattern, DatePattern *frequency);
 
     void activate() override;
 
