@@ -123,6 +123,7 @@ private Q_SLOTS:
     void diskFull();
     void openFailsUntilTheNameIsFree_data();
     void openFailsUntilTheNameIsFree();
+    void retriesAreSpacedUpToAMinute();
     void removedWhileLogging_data();
     void removedWhileLogging();
 
@@ -299,6 +300,29 @@ void tst_Faults::openFailsUntilTheNameIsFree()
     }
     QVERIFY(appender->isActive());
     QCOMPARE(filesAndMessages(m_dir->path()), QStringList { QStringLiteral("app.log: e f") });
+}
+
+// One schedule spaces every retry (opens here, roll-overs likewise): the
+// wait doubles from 1 s after each failure and stays at a minute.
+void tst_Faults::retriesAreSpacedUpToAMinute()
+{
+    const QString file = path(QStringLiteral("app.log"));
+    QVERIFY(QDir().mkpath(file + QStringLiteral("/inside")));
+    ManualClock clock;
+    LogObjectPtr<FileAppender> appender(fileAppender(Plain, file, &clock));
+    Capture errors(QString::fromLatin1(contexts[Plain]));
+    errors.appender()->setThreshold(Level::ERROR_INT);
+    appender->activate();
+    const auto openFailures = [&] { return errors->texts().filter(QStringLiteral("Unable to open")).size(); };
+    QList<int> attempts;
+    for (int second = 1; second <= 300; ++second) {
+        clock.set(qint64(second) * 1000);
+        const int before = openFailures();
+        appender->handleEvent(info(QStringLiteral("x")));
+        if (openFailures() > before)
+            attempts << second;
+    }
+    QCOMPARE(attempts, (QList<int> { 1, 3, 7, 15, 31, 63, 123, 183, 243 }));
 }
 
 void tst_Faults::removedWhileLogging_data()
