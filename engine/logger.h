@@ -4,6 +4,7 @@
 #include "engine/level.h"
 #include "engine/logerror.h"
 #include "engine/logobjectptr.h"
+#include "engine/messageargument.h"
 #include "engine/recursivereadwritelock.h"
 
 #include <QList>
@@ -148,10 +149,24 @@ private:
     {
         return QString::fromUtf8(message);
     }
+    template <typename T>
+    static constexpr bool isPlainArgument
+        = std::is_same_v<T,
+              QString> || std::is_integral_v<T> || std::is_same_v<std::decay_t<T>, const char *> || std::is_same_v<std::decay_t<T>, char *>;
+
     template <typename... Args> static QString formatMessage(const char *message, const Args &...args)
     {
         static_assert(sizeof...(Args) <= 3, "at most three substitution arguments");
-        // One pass over the text: an argument that contains %2 is not substituted again.
+        // Strings, texts and numbers are substituted in one pass straight
+        // into the message; whatever that declines, and arguments that must
+        // be converted to strings first, go through QString::arg. Either way
+        // an argument that contains %2 is not substituted again.
+        if constexpr ((isPlainArgument<Args> && ...)) {
+            const MessageArgument arguments[] = { MessageArgument(args)... };
+            QString text;
+            if (MessageArgument::substitute(message, arguments, int(sizeof...(Args)), text))
+                return text;
+        }
         return QString::fromUtf8(message).arg(argText(args)...);
     }
 

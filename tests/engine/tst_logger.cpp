@@ -11,6 +11,7 @@
 #include <atomic>
 #include <condition_variable>
 #include <functional>
+#include <limits>
 #include <mutex>
 #include <thread>
 
@@ -83,6 +84,8 @@ private Q_SLOTS:
     void additivityStopsDelivery();
     void appenderOnChildAndParentGetsEventTwice();
     void messageForms();
+    void substitutionMatchesQStringArg_data();
+    void substitutionMatchesQStringArg();
     void disabledRequestFormatsNothing();
     void duplicateAndNullAppendersWarn();
     void removalWarnings();
@@ -157,15 +160,50 @@ void tst_Logger::messageForms()
     logger->info("%1 and %2 and %3", "one", 2, QStringLiteral("three"));
     logger->info("single pass: %1 %2", "%2", "b");
     logger->log(Level::FATAL_INT, "via log %1", 7);
+    logger->info("%1 %2 %3", std::numeric_limits<qint64>::min(), std::numeric_limits<quint64>::max(), true);
     logger->error(LogError(QStringLiteral("Broken"), 4, QStringLiteral("SYM"), QStringLiteral("Ctx")));
     const QList<CapturedMessage> messages = capture->messages();
     QCOMPARE(capture->texts(),
         (QStringList { QStringLiteral("qstring"), QString::fromUtf8("utf8 \xc3\xa9"),
             QStringLiteral("one and 2 and three"), QStringLiteral("single pass: %2 b"), QStringLiteral("via log 7"),
-            QStringLiteral("Broken (Ctx::SYM, 4)") }));
+            QStringLiteral("-9223372036854775808 18446744073709551615 1"), QStringLiteral("Broken (Ctx::SYM, 4)") }));
     QCOMPARE(messages.at(4).level, int(Level::FATAL_INT));
-    QCOMPARE(messages.at(5).level, int(Level::ERROR_INT));
+    QCOMPARE(messages.at(6).level, int(Level::ERROR_INT));
     QCOMPARE(messages.at(0).logger, QStringLiteral("forms"));
+}
+
+// Every text with one, two and three arguments, each form against Qt's own.
+void tst_Logger::substitutionMatchesQStringArg_data()
+{
+    QTest::addColumn<QByteArray>("format");
+    QTest::newRow("in order") << QByteArray("plain %1 and %2 and %3");
+    QTest::newRow("reversed and repeated") << QByteArray("%3%3 %2 %1%1");
+    QTest::newRow("numbers with gaps") << QByteArray("%2 then %5 then %9");
+    QTest::newRow("more placeholders than arguments") << QByteArray("%1 %2 %3 %4 %4");
+    QTest::newRow("percent signs that are text") << QByteArray("100% %% %1%%2% %3 %a %");
+    QTest::newRow("placeholder at the very end") << QByteArray("%1%2%3");
+    QTest::newRow("zero is a placeholder") << QByteArray("%0 %1 %2 %3");
+    QTest::newRow("localised form") << QByteArray("%L1 %2 %3");
+    QTest::newRow("two digits") << QByteArray("%10 %1 %2 %3 %12");
+    QTest::newRow("not ASCII") << QByteArray("\xc3\xa9 %1 \xe2\x82\xac %2 %3");
+}
+
+void tst_Logger::substitutionMatchesQStringArg()
+{
+    QFETCH(QByteArray, format);
+    Logger *logger = LogManager::logger(QStringLiteral("substitution"));
+    Capture capture(QStringLiteral("substitution"));
+    const QString first = QStringLiteral("x%1y");
+    const char *third = "z\xc3\xa9";
+    logger->info(format.constData(), -42);
+    logger->info(format.constData(), first, 0u);
+    logger->info(format.constData(), first, -42, third);
+    logger->info(format.constData(), "%2", "");
+    const QString text = QString::fromUtf8(format);
+    QCOMPARE(capture->texts(),
+        (QStringList { text.arg(QStringLiteral("-42")), text.arg(first, QStringLiteral("0")),
+            text.arg(first, QStringLiteral("-42"), QString::fromUtf8(third)),
+            text.arg(QStringLiteral("%2"), QString()) }));
 }
 
 void tst_Logger::disabledRequestFormatsNothing()
