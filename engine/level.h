@@ -37,6 +37,8 @@ public:
 
     constexpr int toInt() const { return m_value; }
     QString toString() const;
+    /*! Appends `toString()` to `out`. */
+    void appendName(QString &out) const;
     static Level fromString(const QString &text, bool *ok = nullptr);
 
     friend constexpr bool operator==(Level a, Level b) { return a.m_value == b.m_value; }

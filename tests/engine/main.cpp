@@ -15,6 +15,7 @@ int startUpScenario();
 int internalStreamsScenario();
 int qtMessageScenario();
 int firstUseRaceScenario();
+int levelNamesFromWorkerScenario();
 
 int main(int argc, char *argv[])
 {
@@ -23,7 +24,8 @@ int main(int argc, char *argv[])
         { { QStringLiteral("start-up"), startUpScenario },
             { QStringLiteral("internal-streams"), internalStreamsScenario },
             { QStringLiteral("qt-message"), qtMessageScenario },
-            { QStringLiteral("first-use-race"), firstUseRaceScenario } },
+            { QStringLiteral("first-use-race"), firstUseRaceScenario },
+            { QStringLiteral("level-names-from-worker"), levelNamesFromWorkerScenario } },
         { newLevelTest(), newLogObjectTest(), newLogErrorTest(), newLoggingEventTest(), newLoggerTest(),
             newHierarchyTest(), newRecursiveLocksTest(), newInitialisationHelperTest(), newLogManagerTest() });
 }
