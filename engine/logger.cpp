@@ -81,6 +81,17 @@ void Logger::logUnchecked(const Level &level, const QString &message) const
 
 void Logger::deliverToAppenders(const LoggingEvent &event) const
 {
+    const Logger *logger = this;
+    while (logger->m_appenderCount.load(std::memory_order_acquire) == 0) {
+        if (!logger->m_parent || !logger->additivity())
+            return;
+        logger = logger->m_parent;
+    }
+    logger->deliverLocked(event);
+}
+
+void Logger::deliverLocked(const LoggingEvent &event) const
+{
     ScopedLock locker(&m_appenderGuard, ScopedLock::Read);
     for (const LogObjectPtr<Appender> &appender : m_appenders)
         appender->handleEvent(event);
@@ -120,6 +131,7 @@ void Logger::addAppender(Appender *appender)
             return;
     }
     m_appenders.append(hold);
+    appendersChanged();
 }
 
 void Logger::removeAppender(Appender *appender)
@@ -141,6 +153,7 @@ void Logger::removeAppender(Appender *appender)
                 ++removed;
             }
         }
+        appendersChanged();
     }
     if (!removed)
         log->warn(
@@ -184,6 +197,7 @@ void Logger::removeAllAppenders()
                 released.append(appender);
         }
         m_appenders = kept;
+        appendersChanged();
     }
     released.clear();
 }

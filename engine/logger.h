@@ -32,6 +32,13 @@ class LoggingEvent;
  * itself: its changes are refused with an error record. Level and
  * additivity are atomics read without a lock, so the enabled test is a
  * handful of relaxed loads.
+ *
+ * A logger whose appender list is empty has nothing to deliver, so an event
+ * passes it without taking its lock: the list's size is kept in an atomic
+ * beside it. The locks of the loggers that do deliver are still taken child
+ * first and held while the walk goes on above them. An event that passes
+ * an empty logger while an appender is being added to it is delivered as
+ * if it had passed just before.
  */
 class Logger : public QObject
 {
@@ -50,6 +57,8 @@ public:
     virtual QDebug debug(QDebug &debug) const;
 
     QString name() const { return m_name; }
+    /*! The name without a copy: it never changes. */
+    const QString &nameRef() const { return m_name; }
     Level level() const { return Level(m_level.load(std::memory_order_relaxed)); }
     bool additivity() const { return m_additivity.load(std::memory_order_relaxed); }
     void setAdditivity(bool additivity) { m_additivity.store(additivity, std::memory_order_relaxed); }
@@ -132,6 +141,13 @@ public:
 
 private:
     Logger *classLogger() const;
+    /*! Delivers to this logger's appenders and on up, under this logger's read lock. */
+    void deliverLocked(const LoggingEvent &event) const;
+    // The caller holds the write lock.
+    void appendersChanged()
+    {
+        m_appenderCount.store(int(m_appenders.size()), std::memory_order_release);
+    }
 
     static QString argText(const QString &value)
     {
@@ -176,6 +192,7 @@ private:
     LoggerRepository *const m_repository;
     std::atomic<bool> m_additivity { true };
     QList<LogObjectPtr<Appender>> m_appenders;
+    std::atomic<int> m_appenderCount { 0 };
     std::atomic<int> m_level;
     Logger *const m_parent;
 };

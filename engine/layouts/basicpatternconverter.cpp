@@ -20,6 +20,24 @@ QString BasicPatternConverter::convert(const LoggingEvent &event) const
     return QString();
 }
 
+void BasicPatternConverter::appendConverted(QString &out, const LoggingEvent &event) const
+{
+    switch (m_type) {
+    case MESSAGE_CONVERTER:
+        out += event.messageRef();
+        break;
+    case NDC_CONVERTER:
+        out += event.ndcRef();
+        break;
+    case LEVEL_CONVERTER:
+        event.level().appendName(out);
+        break;
+    case THREAD_CONVERTER:
+        out += event.threadNameRef();
+        break;
+    }
+}
+
 QDebug BasicPatternConverter::debug(QDebug &debug) const
 {
     static const char *const names[] = { "MESSAGE_CONVERTER", "NDC_CONVERTER", "LEVEL_CONVERTER", "THREAD_CONVERTER" };

@@ -59,16 +59,29 @@ bool DatePatternConverter::fieldsFor(qint64 second, DatePattern::Fields &fields)
 
 QString DatePatternConverter::convert(qint64 milliSeconds) const
 {
+    QString text;
+    append(text, milliSeconds);
+    return text;
+}
+
+void DatePatternConverter::appendConverted(QString &out, const LoggingEvent &event) const
+{
+    append(out, event.timeStamp());
+}
+
+void DatePatternConverter::append(QString &out, qint64 milliSeconds) const
+{
     switch (m_kind) {
     case None:
-        return QString();
+        return;
     case Relative:
-        return DateTime::relativeText(milliSeconds);
+        out += DateTime::relativeText(milliSeconds);
+        return;
     case Pattern:
         break;
     }
     if (milliSeconds < -DateTime::maxMilliSeconds || milliSeconds > DateTime::maxMilliSeconds)
-        return QString();
+        return;
     const qint64 second = floorDiv(milliSeconds, 1000);
     if (m_cacheGuard.tryLock()) {
         ScopedLock::acquired(&m_cacheGuard);
@@ -77,8 +90,7 @@ QString DatePatternConverter::convert(qint64 milliSeconds) const
                 m_cachedSecond = second;
                 m_cachedSecondValid = fieldsFor(second, m_cachedFields);
             }
-            // Keeps the capacity: the text handed out last time is
-            // normally released by now, so no allocation per millisecond.
+            // Keeps the capacity: the text is never handed out, only copied.
             m_cachedText.resize(0);
             if (m_cachedSecondValid) {
                 m_cachedFields.millisecond = millisecondOf(milliSeconds);
@@ -87,18 +99,16 @@ QString DatePatternConverter::convert(qint64 milliSeconds) const
             m_cachedMilliSecond = milliSeconds;
             m_hasCachedText = true;
         }
-        QString text = m_cachedText;
+        out += m_cachedText;
         ScopedLock::releasing(&m_cacheGuard);
         m_cacheGuard.unlock();
-        return text;
+        return;
     }
     DatePattern::Fields fields;
-    QString text;
     if (fieldsFor(second, fields)) {
         fields.millisecond = millisecondOf(milliSeconds);
-        m_pattern.format(text, fields);
+        m_pattern.format(out, fields);
     }
-    return text;
 }
 
 QDebug DatePatternConverter::debug(QDebug &debug) const

@@ -10,6 +10,14 @@ QString MDCPatternConverter::convert(const LoggingEvent &event) const
     return event.propertiesRef().value(m_key);
 }
 
+void MDCPatternConverter::appendConverted(QString &out, const LoggingEvent &event) const
+{
+    const QHash<QString, QString> &properties = event.propertiesRef();
+    const auto found = properties.constFind(m_key);
+    if (found != properties.constEnd())
+        out += found.value();
+}
+
 QDebug MDCPatternConverter::debug(QDebug &debug) const
 {
     debug.nospace() << "MDCPatternConverter(" << m_formattingInfo << " key:" << m_key << ")";

@@ -130,9 +130,15 @@ void tst_Logger::additivityStopsDelivery()
     Logger *child = LogManager::logger(QStringLiteral("add::child"));
     Capture onParent(QStringLiteral("add"));
     Capture onChild(QStringLiteral("add::child"));
-    child->info("both");
+    // A logger without appenders of its own passes events on only as far
+    // as its additivity lets them go.
+    Logger *empty = LogManager::logger(QStringLiteral("add::child::empty"));
+    empty->info("both");
+    empty->setAdditivity(false);
+    empty->info("nobody");
     child->setAdditivity(false);
-    child->info("child only");
+    empty->setAdditivity(true);
+    empty->info("child only");
     parent->info("parent only");
     QCOMPARE(onChild->texts(), (QStringList { QStringLiteral("both"), QStringLiteral("child only") }));
     QCOMPARE(onParent->texts(), (QStringList { QStringLiteral("both"), QStringLiteral("parent only") }));
