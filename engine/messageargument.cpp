@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstring>
 
 namespace LogEngine
 {
@@ -27,6 +28,33 @@ int digitCount(qulonglong value)
     return count;
 }
 
+// Whether the text has only 7-bit characters, eight bytes at a time.
+bool isAscii(const char *text, size_t length)
+{
+    constexpr quint64 highBits = 0x8080808080808080ULL;
+    size_t i = 0;
+    for (; i + 8 <= length; i += 8) {
+        quint64 word;
+        std::memcpy(&word, text + i, 8);
+        if (word & highBits)
+            return false;
+    }
+    for (; i < length; ++i) {
+        if (uchar(text[i]) >= 0x80)
+            return false;
+    }
+    return true;
+}
+
+// ASCII to UTF-16; a loop the compiler turns into vector instructions.
+QChar *widen(QChar *out, const char *text, int length)
+{
+    auto *target = reinterpret_cast<char16_t *>(out);
+    for (int i = 0; i < length; ++i)
+        target[i] = char16_t(uchar(text[i]));
+    return out + length;
+}
+
 QChar *writeDigits(QChar *out, qulonglong value)
 {
     QChar *end = out + digitCount(value);
@@ -48,12 +76,8 @@ int MessageArgument::length() const
     case Utf8: {
         if (!m_utf8)
             return 0;
-        int count = 0;
-        for (const char *c = m_utf8; *c; ++c, ++count) {
-            if (uchar(*c) >= 0x80)
-                return -1;
-        }
-        return count;
+        const size_t length = std::strlen(m_utf8);
+        return length <= size_t(INT_MAX / 2) && isAscii(m_utf8, length) ? int(length) : -1;
     }
     case Signed:
         return qlonglong(m_integer) < 0 ? 1 + digitCount(0 - m_integer) : digitCount(m_integer);
@@ -69,9 +93,7 @@ QChar *MessageArgument::write(QChar *out) const
     case String:
         return std::copy(m_string->constBegin(), m_string->constEnd(), out);
     case Utf8:
-        for (const char *c = m_utf8; c && *c; ++c)
-            *out++ = QLatin1Char(*c);
-        return out;
+        return m_utf8 ? widen(out, m_utf8, int(std::strlen(m_utf8))) : out;
     case Signed:
         if (qlonglong(m_integer) < 0) {
             *out++ = QLatin1Char('-');
@@ -88,29 +110,30 @@ bool MessageArgument::substitute(const char *format, const MessageArgument *args
 {
     if (!format || count > 3)
         return false;
+    const size_t length = std::strlen(format);
+    if (length > size_t(INT_MAX / 2) || !isAscii(format, length))
+        return false;
+    const int size = int(length);
     Placeholder placeholders[maxPlaceholders];
     int found = 0;
     unsigned numbers = 0; // bit n set when %n occurs
-    int size = 0;
-    for (; format[size]; ++size) {
-        const char c = format[size];
-        if (uchar(c) >= 0x80)
-            return false;
-        if (c != '%')
-            continue;
+    const char *end = format + size;
+    for (auto *percent = static_cast<const char *>(std::memchr(format, '%', length)); percent;
+         percent = static_cast<const char *>(std::memchr(percent + 1, '%', size_t(end - percent - 1)))) {
         // "%" before anything but a digit is text; Qt reads %0, %L1 and
-        // numbers of two digits as placeholders too.
-        const char next = format[size + 1];
+        // numbers of two digits as placeholders too. The text ends in a
+        // zero, so looking two characters ahead stays inside it.
+        const char next = percent[1];
         if (next == '0' || next == 'L')
             return false;
         if (next < '1' || next > '9')
             continue;
-        const char after = format[size + 2];
+        const char after = percent[2];
         if ((after >= '0' && after <= '9') || found == maxPlaceholders)
             return false;
-        placeholders[found++] = Placeholder { size, next - '0' };
+        placeholders[found++] = Placeholder { int(percent - format), next - '0' };
         numbers |= 1u << (next - '0');
-        ++size;
+        ++percent;
     }
 
     // As QString::arg: the lowest number takes the first argument, the next
@@ -145,13 +168,11 @@ bool MessageArgument::substitute(const char *format, const MessageArgument *args
         const int argument = argumentOf[placeholder.number];
         if (argument < 0)
             continue;
-        for (; copied < placeholder.position; ++copied)
-            *write++ = QLatin1Char(format[copied]);
+        write = widen(write, format + copied, placeholder.position - copied);
         write = args[argument].write(write);
-        copied += 2;
+        copied = placeholder.position + 2;
     }
-    for (; copied < size; ++copied)
-        *write++ = QLatin1Char(format[copied]);
+    widen(write, format + copied, size - copied);
     out = std::move(text);
     return true;
 }
