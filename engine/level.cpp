@@ -160,13 +160,13 @@ QString Level::toString() const
     return QCoreApplication::translate("Level", levelNames[index].name);
 }
 
-void Level::appendName(QString &out) const
+QStringView Level::name(QString &storage) const
 {
     const int index = nameIndex(m_value);
     if (const TranslatedNames *names = translatedNames())
-        out += names->names[index];
-    else
-        out += QCoreApplication::translate("Level", levelNames[index].name);
+        return names->names[index];
+    storage = QCoreApplication::translate("Level", levelNames[index].name);
+    return storage;
 }
 
 Level Level::fromString(const QString &text, bool *ok)

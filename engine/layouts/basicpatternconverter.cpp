@@ -1,5 +1,6 @@
 #include "engine/layouts/basicpatternconverter.h"
 
+#include "engine/layouts/linetext.h"
 #include "engine/loggingevent.h"
 
 namespace LogEngine
@@ -20,20 +21,22 @@ QString BasicPatternConverter::convert(const LoggingEvent &event) const
     return QString();
 }
 
-void BasicPatternConverter::appendConverted(QString &out, const LoggingEvent &event) const
+void BasicPatternConverter::appendConverted(LineText &out, const LoggingEvent &event) const
 {
     switch (m_type) {
     case MESSAGE_CONVERTER:
-        out += event.messageRef();
+        out.append(event.messageRef());
         break;
     case NDC_CONVERTER:
-        out += event.ndcRef();
+        out.append(event.ndcRef());
         break;
-    case LEVEL_CONVERTER:
-        event.level().appendName(out);
+    case LEVEL_CONVERTER: {
+        QString made;
+        out.append(event.level().name(made));
         break;
+    }
     case THREAD_CONVERTER:
-        out += event.threadNameRef();
+        out.append(event.threadNameRef());
         break;
     }
 }

@@ -2,6 +2,7 @@
 
 #include "engine/initialisationhelper.h"
 #include "engine/layouts/datetime.h"
+#include "engine/layouts/linetext.h"
 #include "engine/loggingevent.h"
 #include "engine/scopedlock.h"
 
@@ -60,22 +61,25 @@ bool DatePatternConverter::fieldsFor(qint64 second, DatePattern::Fields &fields)
 QString DatePatternConverter::convert(qint64 milliSeconds) const
 {
     QString text;
-    append(text, milliSeconds);
+    {
+        LineText line(text);
+        append(line, milliSeconds);
+    }
     return text;
 }
 
-void DatePatternConverter::appendConverted(QString &out, const LoggingEvent &event) const
+void DatePatternConverter::appendConverted(LineText &out, const LoggingEvent &event) const
 {
     append(out, event.timeStamp());
 }
 
-void DatePatternConverter::append(QString &out, qint64 milliSeconds) const
+void DatePatternConverter::append(LineText &out, qint64 milliSeconds) const
 {
     switch (m_kind) {
     case None:
         return;
     case Relative:
-        out += DateTime::relativeText(milliSeconds);
+        out.append(DateTime::relativeText(milliSeconds));
         return;
     case Pattern:
         break;
@@ -99,7 +103,7 @@ void DatePatternConverter::append(QString &out, qint64 milliSeconds) const
             m_cachedMilliSecond = milliSeconds;
             m_hasCachedText = true;
         }
-        out += m_cachedText;
+        out.append(m_cachedText);
         ScopedLock::releasing(&m_cacheGuard);
         m_cacheGuard.unlock();
         return;
@@ -107,7 +111,9 @@ void DatePatternConverter::append(QString &out, qint64 milliSeconds) const
     DatePattern::Fields fields;
     if (fieldsFor(second, fields)) {
         fields.millisecond = millisecondOf(milliSeconds);
-        m_pattern.format(out, fields);
+        QString text;
+        m_pattern.format(text, fields);
+        out.append(text);
     }
 }
 

@@ -17,7 +17,7 @@ public:
 
     QString convert(const LoggingEvent &event) const override;
     QDebug debug(QDebug &debug) const override;
-    void appendConverted(QString &out, const LoggingEvent &) const override { out += m_literal; }
+    void appendConverted(LineText &out, const LoggingEvent &) const override;
 
 private:
     QString m_literal;

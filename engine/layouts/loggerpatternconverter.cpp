@@ -1,5 +1,6 @@
 #include "engine/layouts/loggerpatternconverter.h"
 
+#include "engine/layouts/linetext.h"
 #include "engine/logger.h"
 #include "engine/loggingevent.h"
 
@@ -28,11 +29,11 @@ QString LoggerPatternConverter::convert(const LoggingEvent &event) const
     return name.mid(printedFrom(name));
 }
 
-void LoggerPatternConverter::appendConverted(QString &out, const LoggingEvent &event) const
+void LoggerPatternConverter::appendConverted(LineText &out, const LoggingEvent &event) const
 {
     if (const Logger *logger = event.logger()) {
         const QString &name = logger->nameRef();
-        out += QStringView(name).mid(printedFrom(name));
+        out.append(QStringView(name).mid(printedFrom(name)));
     }
 }
 

@@ -1,5 +1,7 @@
 #include "engine/layouts/patternconverter.h"
 
+#include "engine/layouts/linetext.h"
+
 #include <algorithm>
 
 namespace LogEngine
@@ -8,23 +10,28 @@ namespace LogEngine
 namespace
 {
 
-void appendSpaces(QString &out, int count)
+void appendSpaces(LineText &out, int count)
 {
-    const int start = out.size();
-    out.resize(start + count);
-    std::fill(out.begin() + start, out.end(), QLatin1Char(' '));
+    QChar *spaces = out.extend(count);
+    std::fill(spaces, spaces + count, QLatin1Char(' '));
 }
 
 } // namespace
 
 PatternConverter::~PatternConverter() = default;
 
-void PatternConverter::appendConverted(QString &out, const LoggingEvent &event) const
+void PatternConverter::appendConverted(LineText &out, const LoggingEvent &event) const
 {
-    out += convert(event);
+    out.append(convert(event));
 }
 
 void PatternConverter::format(QString &out, const LoggingEvent &event) const
+{
+    LineText line(out);
+    format(line, event);
+}
+
+void PatternConverter::format(LineText &out, const LoggingEvent &event) const
 {
     const int start = out.size();
     appendConverted(out, event);

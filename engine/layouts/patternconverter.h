@@ -9,6 +9,7 @@
 namespace LogEngine
 {
 
+class LineText;
 class LoggingEvent;
 
 /*!
@@ -33,10 +34,11 @@ public:
     virtual QString convert(const LoggingEvent &event) const = 0;
     virtual QDebug debug(QDebug &debug) const = 0;
     /*! Appends the text of `convert` to `out`. */
-    virtual void appendConverted(QString &out, const LoggingEvent &event) const;
+    virtual void appendConverted(LineText &out, const LoggingEvent &event) const;
 
     /*! Appends the converted text to `out`: cut text is never padded. */
     void format(QString &out, const LoggingEvent &event) const;
+    void format(LineText &out, const LoggingEvent &event) const;
 
 protected:
     FormattingInfo m_formattingInfo;

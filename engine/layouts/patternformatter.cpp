@@ -3,6 +3,7 @@
 #include "engine/layouts/basicpatternconverter.h"
 #include "engine/layouts/datepatternconverter.h"
 #include "engine/layouts/layout.h"
+#include "engine/layouts/linetext.h"
 #include "engine/layouts/literalpatternconverter.h"
 #include "engine/layouts/loggerpatternconverter.h"
 #include "engine/layouts/mdcpatternconverter.h"
@@ -55,10 +56,15 @@ PatternFormatter::~PatternFormatter()
 QString PatternFormatter::format(const LoggingEvent &event) const
 {
     QString result;
-    result.reserve(128);
-    for (const PatternConverter *converter : m_converters)
-        converter->format(result, event);
+    format(result, event);
     return result;
+}
+
+void PatternFormatter::format(QString &out, const LoggingEvent &event) const
+{
+    LineText line(out);
+    for (const PatternConverter *converter : m_converters)
+        converter->format(line, event);
 }
 
 void PatternFormatter::parse()

@@ -27,6 +27,8 @@ public:
     virtual ~PatternFormatter();
 
     QString format(const LoggingEvent &event) const;
+    /*! Appends the text of `event` to `out`. */
+    void format(QString &out, const LoggingEvent &event) const;
     QString pattern() const { return m_pattern; }
     QList<PatternConverter *> converters() const { return m_converters; }
 
