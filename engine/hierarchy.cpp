@@ -52,6 +52,14 @@ bool Hierarchy::exists(const QString &name) const
     return m_loggers.contains(name);
 }
 
+// A read lock only: the way of a request that finds its logger made, where
+// `logger`, which may create, would serialise every logging thread.
+Logger *Hierarchy::existingLogger(const QString &name) const
+{
+    ScopedLock locker(&m_objectGuard, ScopedLock::Read);
+    return m_loggers.value(name);
+}
+
 Logger *Hierarchy::logger(const QString &name)
 {
     ScopedLock locker(&m_objectGuard, ScopedLock::Write);

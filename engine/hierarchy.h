@@ -27,6 +27,7 @@ public:
 
     bool exists(const QString &name) const override;
     Logger *logger(const QString &name) override;
+    Logger *existingLogger(const QString &name) const override;
     QList<Logger *> loggers() const override;
     Logger *rootLogger() const override { return m_rootLogger; }
     Level threshold() const override { return Level(m_threshold.load(std::memory_order_relaxed)); }

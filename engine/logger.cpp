@@ -117,20 +117,16 @@ void Logger::addAppender(Appender *appender)
             log->warn("Adding null Appender to Logger '%1'", m_name);
             return;
         }
-        // qAsConst: a non-const walk would detach the list, a write under a read lock.
-        for (const LogObjectPtr<Appender> &existing : qAsConst(m_appenders)) {
-            if (existing.data() == appender) {
-                log->warn("Adding of duplicate appender '%2' to logger '%1'", m_name, appender->name());
-                return;
-            }
+        if (m_appenderSet.contains(appender)) {
+            log->warn("Adding of duplicate appender '%2' to logger '%1'", m_name, appender->name());
+            return;
         }
     }
     ScopedLock locker(&m_appenderGuard, ScopedLock::Write);
-    for (const LogObjectPtr<Appender> &existing : qAsConst(m_appenders)) {
-        if (existing.data() == appender)
-            return;
-    }
+    if (m_appenderSet.contains(appender))
+        return;
     m_appenders.append(hold);
+    m_appenderSet.insert(appender);
     appendersChanged();
 }
 
@@ -153,6 +149,7 @@ void Logger::removeAppender(Appender *appender)
                 ++removed;
             }
         }
+        m_appenderSet.remove(appender);
         appendersChanged();
     }
     if (!removed)
@@ -197,6 +194,9 @@ void Logger::removeAllAppenders()
                 released.append(appender);
         }
         m_appenders = kept;
+        m_appenderSet.clear();
+        for (const LogObjectPtr<Appender> &appender : qAsConst(kept))
+            m_appenderSet.insert(appender.data());
         appendersChanged();
     }
     released.clear();

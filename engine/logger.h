@@ -9,6 +9,7 @@
 
 #include <QList>
 #include <QObject>
+#include <QSet>
 #include <QString>
 
 #include <atomic>
@@ -192,6 +193,10 @@ private:
     LoggerRepository *const m_repository;
     std::atomic<bool> m_additivity { true };
     QList<LogObjectPtr<Appender>> m_appenders;
+    // The same appenders, for the duplicate test: a configuration may give
+    // one logger thousands, and a walk of the list per addition would make
+    // building it quadratic.
+    QSet<const Appender *> m_appenderSet;
     std::atomic<int> m_appenderCount { 0 };
     std::atomic<int> m_level;
     Logger *const m_parent;

@@ -23,6 +23,8 @@ class LoggerRepository
 public:
     virtual bool exists(const QString &name) const = 0;
     virtual Logger *logger(const QString &name) = 0;
+    /*! The logger of that name if the repository has it, else null; never creates one. */
+    virtual Logger *existingLogger(const QString &name) const = 0;
     virtual QList<Logger *> loggers() const = 0;
     virtual Logger *rootLogger() const = 0;
     virtual Level threshold() const = 0;

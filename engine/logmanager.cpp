@@ -5,13 +5,18 @@
 #include "engine/appenders/denyallfilter.h"
 #include "engine/appenders/levelrangefilter.h"
 #include "engine/configuration/optionconverter.h"
+#include "engine/configuration/propertyconfigurator.h"
 #include "engine/hierarchy.h"
 #include "engine/initialisationhelper.h"
+#include "engine/layouts/datetime.h"
 #include "engine/layouts/ttcclayout.h"
 #include "engine/logger.h"
 #include "engine/recursivereadwritelock.h"
 
+#include <QCoreApplication>
+#include <QFile>
 #include <QMutex>
+#include <QSettings>
 
 #include <cstdlib>
 
@@ -106,6 +111,19 @@ void addConsoleAppender(Logger *logger, Layout *layout, Filter *denyAll, Console
     logger->addAppender(appender);
 }
 
+// The offset of local time from UTC at `time`, as "+01:00" or "-05:30".
+QString utcOffsetText(const QDateTime &time)
+{
+    const QDateTime local = time.toLocalTime();
+    const QDateTime localReadAsUtc(local.date(), local.time(), Qt::UTC);
+    const qint64 minutes = time.toUTC().secsTo(localReadAsUtc) / 60;
+    const qint64 absolute = qAbs(minutes);
+    return QLatin1String(minutes < 0 ? "-" : "+")
+        + QStringLiteral("%1:%2")
+              .arg(absolute / 60, 2, 10, QLatin1Char('0'))
+              .arg(absolute % 60, 2, 10, QLatin1Char('0'));
+}
+
 } // namespace
 
 LogManager::LogManager()
@@ -133,11 +151,11 @@ LogManager *LogManager::instance()
     // guard, which is not recursive.
     s_instance.store(manager, std::memory_order_release);
     manager->setUpInternalLogger();
-
-    // The start-up report and the default initialisation (override, named
-    // file, application settings, "logengine.properties") belong here, once
-    // the property configurator exists; nothing else in this sequence
-    // changes for them.
+    manager->startUpReport();
+    {
+        const std::lock_guard<std::recursive_mutex> guard(manager->m_objectGuard);
+        manager->defaultInitialisation();
+    }
 
     // Exit handlers run in the reverse order of their registration, and Qt
     // registers the destructors of its global objects (the text codecs among
@@ -214,6 +232,77 @@ void LogManager::resetConfiguration()
 void LogManager::shutdown()
 {
     instance()->m_loggerRepository->shutdown();
+}
+
+void LogManager::startUpReport()
+{
+    Logger *log = managerLogger();
+    log->info("Initialising LogEngine %1", version());
+    if (log->isDebugEnabled()) {
+        const DateTime startTime = DateTime::fromMilliSeconds(InitialisationHelper::startTime());
+        log->debug("Program startup time is %1 (UTC%2)", startTime.toString(QStringLiteral("ISO8601")),
+            utcOffsetText(startTime));
+        log->debug("Internal logging uses the level %1", internalLogger()->level().toString());
+    }
+    if (!log->isTraceEnabled())
+        return;
+    log->trace("Settings from the system environment:");
+    const QHash<QString, QString> environment = InitialisationHelper::environmentSettings();
+    for (auto it = environment.cbegin(); it != environment.cend(); ++it)
+        log->trace("    %1: '%2'", it.key(), it.value());
+    log->trace("Settings from the application settings:");
+    if (!QCoreApplication::instance()) {
+        log->trace("    QCoreApplication::instance() is not available");
+        return;
+    }
+    QSettings settings;
+    const auto traceGroup = [&](const QString &group) {
+        settings.beginGroup(group);
+        const QStringList keys = settings.childKeys();
+        for (const QString &key : keys)
+            log->trace("        %1: '%2'", key, settings.value(key).toString());
+    };
+    log->trace("    %1:", "LogEngine");
+    traceGroup(QStringLiteral("LogEngine"));
+    log->trace("    %1/%2:", "LogEngine", "Properties");
+    traceGroup(QStringLiteral("Properties"));
+}
+
+void LogManager::defaultInitialisation()
+{
+    // The configurator's result is not acted on here: the configurator
+    // helper keeps its errors, and start-up goes on either way.
+    Logger *log = managerLogger();
+    // Exactly "false" lets the initialisation run; "False", "0" or an empty
+    // value in the environment switch it off.
+    if (InitialisationHelper::setting(QStringLiteral("DefaultInitOverride"), QStringLiteral("false"))
+        != QLatin1String("false")) {
+        log->debug("DefaultInitOverride is set. Aborting default initialisation");
+        return;
+    }
+    const QString configuration = InitialisationHelper::setting(QStringLiteral("Configuration"));
+    if (QFile::exists(configuration)) {
+        log->debug("Default initialisation configures from file '%1' specified by Configure", configuration);
+        PropertyConfigurator::configure(configuration);
+        return;
+    }
+    if (QCoreApplication::instance()) {
+        QSettings settings;
+        settings.beginGroup(QStringLiteral("LogEngine"));
+        if (settings.childGroups().contains(QStringLiteral("Properties"))) {
+            log->debug("Default initialisation configures from setting '%1/%2'", "LogEngine", "Properties");
+            settings.beginGroup(QStringLiteral("Properties"));
+            PropertyConfigurator::configure(settings);
+            return;
+        }
+    }
+    const QString defaultFile = QStringLiteral("logengine.properties");
+    if (QFile::exists(defaultFile)) {
+        log->debug("Default initialisation configures from default file '%1'", defaultFile);
+        PropertyConfigurator::configure(defaultFile);
+        return;
+    }
+    log->debug("Default initialisation leaves package unconfigured");
 }
 
 void LogManager::setUpInternalLogger()

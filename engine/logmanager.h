@@ -54,6 +54,9 @@ private:
     LogManager();
 
     void setUpInternalLogger();
+    void startUpReport();
+    /*! The first configuration source that applies; the caller holds the object guard. */
+    void defaultInitialisation();
     void doSetHandleQtMessages(bool handle);
 
     // Not the appenders' kind of lock: loggers may be resolved while it is

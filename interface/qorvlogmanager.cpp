@@ -5,6 +5,27 @@
 #include <QCoreApplication>
 #include <QPointer>
 
+#include <mutex>
+#include <shared_mutex>
+
+namespace
+{
+
+// Applications change levels from their user interface while worker threads
+// log and ask whether a level is enabled, and a table growing under a reader
+// can pull the ground from under it. The exported class's layout is fixed,
+// so the guard cannot be a member: one guard serves the tables of every
+// manager, each touched only for one lookup or insertion. It is made on
+// first use and never destroyed, so that it serves the library's load-time
+// initialisers and code that logs from static destructors alike.
+std::shared_mutex &levelsGuard()
+{
+    static auto *const guard = new std::shared_mutex;
+    return *guard;
+}
+
+} // namespace
+
 QORVLogManager::QORVLogManager(QObject *parent)
     : QObject(parent)
     , m_indentation(QStringLiteral("    "))
@@ -20,11 +41,13 @@ QString QORVLogManager::name() const
 
 void QORVLogManager::setLevel(const QORVLogLevel &level, const QString &loggerName)
 {
+    std::unique_lock<std::shared_mutex> locker(levelsGuard());
     m_levels.insert(loggerName, level);
 }
 
 QORVLogLevel QORVLogManager::getLevel(const QString &loggerName) const
 {
+    std::shared_lock<std::shared_mutex> locker(levelsGuard());
     return m_levels.value(loggerName, QORVLogLevel(QORVLogLevel::InfoLevel));
 }
 

@@ -18,7 +18,10 @@ class QORVLogStatusBar;
  * manager registered as "LOGENGINE", or a base-class manager when none was
  * registered at its first call. The empty logger name is the root logger.
  *
- * Not synchronised: the levels table and the indentation are plain data.
+ * Thread-safety: the levels table may be read and changed from any thread.
+ * The indentation is plain data, and so is the state of `instance()`, which
+ * is written by its first call (and after its manager is destroyed): make
+ * that first call before other threads call it.
  */
 class QORVLOG_EXPORT QORVLogManager : public QObject
 {

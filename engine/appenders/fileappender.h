@@ -42,6 +42,9 @@ class FileAppender : public WriterAppender
 {
     Q_OBJECT
     Q_PROPERTY(bool appendFile READ appendFile WRITE setAppendFile)
+    // The log4j name of the same setting: configuration files say
+    // "Append=true" to keep earlier output across restarts.
+    Q_PROPERTY(bool append READ appendFile WRITE setAppendFile)
     Q_PROPERTY(bool bufferedIo READ bufferedIo WRITE setBufferedIo)
     Q_PROPERTY(QString file READ file WRITE setFile)
 

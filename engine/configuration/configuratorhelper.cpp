@@ -1,7 +1,12 @@
 #include "engine/configuration/configuratorhelper.h"
+#include "engine/logger.h"
+#include "engine/logmanager.h"
 #include "engine/scopedlock.h"
 
+#include <QAbstractEventDispatcher>
+#include <QFileInfo>
 #include <QFileSystemWatcher>
+#include <QTimer>
 
 #include <atomic>
 
@@ -12,6 +17,45 @@ namespace
 {
 
 std::atomic<ConfiguratorHelper *> s_instance { nullptr };
+std::atomic<Logger *> s_helperLogger { nullptr };
+
+Logger *helperLogger()
+{
+    Logger *logger = s_helperLogger.load(std::memory_order_acquire);
+    if (!logger) {
+        Logger *found = LogManager::logger(QStringLiteral("LogEngine::ConfiguratorHelper"));
+        s_helperLogger.compare_exchange_strong(logger, found, std::memory_order_acq_rel);
+        logger = s_helperLogger.load(std::memory_order_acquire);
+    }
+    return logger;
+}
+
+void reportUnwatchable(const QString &file)
+{
+    helperLogger()->error("Unable to watch configuration file '%1' or its directory", file);
+}
+
+// Watches the name rather than the file: a file replaced by rename leaves the
+// watch on the old one (gone, or kept alive by a reader or a hard link), so
+// the name is watched anew at every notification. While the name is missing
+// its directory is watched instead, to see it come back. False when neither
+// can be watched.
+bool watchName(QFileSystemWatcher *watcher, const QString &file, const QString &directory)
+{
+    if (watcher->files().contains(file))
+        watcher->removePath(file);
+    const auto watchFile = [watcher, &file] { return QFileInfo(file).isFile() && watcher->addPath(file); };
+    if (!watchFile()) {
+        if (!watcher->directories().contains(directory) && !watcher->addPath(directory))
+            return false;
+        // It may have come back before the directory was watched, unseen.
+        if (!watchFile())
+            return true;
+    }
+    if (watcher->directories().contains(directory))
+        watcher->removePath(directory);
+    return true;
+}
 
 } // namespace
 
@@ -56,12 +100,99 @@ QString ConfiguratorHelper::configurationFile()
     return helper->m_configurationFile;
 }
 
-void ConfiguratorHelper::setConfigurationFile(const QString &fileName, ConfigureFunction function)
+bool ConfiguratorHelper::watchConfigurationFile(const QString &fileName, ConfigureFunction function)
+{
+    Q_ASSERT(function);
+    ConfiguratorHelper *helper = instance();
+    if (fileName.isEmpty()) {
+        stopWatching();
+        reportUnwatchable(fileName);
+        return false;
+    }
+    // Without a dispatcher (a thread not started by QThread, or the main
+    // thread before the application object) the watcher would never report.
+    if (!QAbstractEventDispatcher::instance()) {
+        stopWatching();
+        helperLogger()->error(
+            "Unable to watch configuration file '%1': the calling thread has no event loop", fileName);
+        return false;
+    }
+    // Absolute, so that a later change of the working directory does not
+    // move the watch to another file.
+    const QString file = QFileInfo(fileName).absoluteFilePath();
+    const QString directory = QFileInfo(file).absolutePath();
+    auto *watcher = new QFileSystemWatcher;
+    auto *timer = new QTimer(watcher);
+    timer->setSingleShot(true);
+    timer->setInterval(reapplyDelay);
+    const bool watching = watchName(watcher, file, directory);
+
+    // A replaced or stopped watch is deleted later; until then it must neither
+    // run nor report.
+    const auto current = [helper, watcher] {
+        ScopedLock locker(&helper->m_objectGuard);
+        return helper->m_configurationFileWatch == watcher;
+    };
+    // Every notification restarts the timer, so the run reads the file once
+    // the writer has been quiet for the delay, not half-way through.
+    connect(watcher, &QFileSystemWatcher::fileChanged, watcher, [current, watcher, timer, file, directory] {
+        if (!current())
+            return;
+        if (!watchName(watcher, file, directory))
+            reportUnwatchable(file);
+        timer->start();
+    });
+    connect(watcher, &QFileSystemWatcher::directoryChanged, watcher, [current, watcher, timer, file, directory] {
+        // A change beside the file, or one announced before the directory was dropped.
+        if (!current() || watcher->files().contains(file))
+            return;
+        if (!watchName(watcher, file, directory))
+            reportUnwatchable(file);
+        if (watcher->files().contains(file))
+            timer->start();
+    });
+    connect(timer, &QTimer::timeout, watcher, [current, helper, file] {
+        if (current())
+            helper->doConfigurationFileChanged(file);
+    });
+
+    QFileSystemWatcher *previous;
+    {
+        ScopedLock locker(&helper->m_objectGuard);
+        previous = helper->takeWatch();
+        helper->m_configurationFile = file;
+        helper->m_configureFunction = function;
+        helper->m_configurationFileWatch = watcher;
+    }
+    if (previous)
+        previous->deleteLater();
+    if (!watching)
+        reportUnwatchable(file);
+    return watching;
+}
+
+void ConfiguratorHelper::stopWatching()
 {
     ConfiguratorHelper *helper = instance();
-    ScopedLock locker(&helper->m_objectGuard);
-    helper->m_configurationFile = fileName;
-    helper->m_configureFunction = function;
+    QFileSystemWatcher *previous;
+    {
+        ScopedLock locker(&helper->m_objectGuard);
+        previous = helper->takeWatch();
+    }
+    // Later, never at once: this may run inside the watch's own timer signal
+    // (a receiver of configurationFileChanged), or on another thread.
+    if (previous)
+        previous->deleteLater();
+}
+
+// The caller holds m_objectGuard.
+QFileSystemWatcher *ConfiguratorHelper::takeWatch()
+{
+    QFileSystemWatcher *watcher = m_configurationFileWatch;
+    m_configurationFileWatch = nullptr;
+    m_configurationFile.clear();
+    m_configureFunction = nullptr;
+    return watcher;
 }
 
 void ConfiguratorHelper::doConfigurationFileChanged(const QString &rFileName)

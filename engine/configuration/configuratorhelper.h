@@ -15,9 +15,13 @@ namespace LogEngine
 
 /*!
  * Keeps what outlives one configurator run: the error events of the most
- * recent run, and the hook through which a changed configuration file is
+ * recent run, and the watch through which a changed configuration file is
  * applied again and announced. One instance per process, created on first
  * use and kept to process end.
+ *
+ * The watch starts no thread: its file watcher and timer live on the thread
+ * that installed them and are served by that thread's event loop, which also
+ * runs the configure function and emits configurationFileChanged.
  *
  * Thread-safety: every field is guarded by one non-recursive mutex, which is
  * never held while the configure function runs or the signal is emitted: a
@@ -30,6 +34,9 @@ class ConfiguratorHelper : public QObject
 public:
     using ConfigureFunction = void (*)(const QString &fileName);
 
+    /*! Milliseconds from the last change seen to the run that applies it: a burst of writes is applied once. */
+    static constexpr int reapplyDelay = 250;
+
     ~ConfiguratorHelper() override;
 
     static ConfiguratorHelper *instance();
@@ -39,9 +46,20 @@ public:
     /*! Called by the configurator at the end of every run, also when the list is empty. */
     static void setConfigurationErrors(const QList<LoggingEvent> &errors);
 
+    /*! The absolute name of the watched file; empty while nothing is watched. */
     static QString configurationFile();
-    /*! The file to apply again when it changes, and the function that applies it. */
-    static void setConfigurationFile(const QString &fileName, ConfigureFunction function);
+    /*!
+     * From now on applies `fileName` (made absolute) with `function` whenever
+     * the file changes, reappears or is replaced, and announces each run with
+     * configurationFileChanged. Replaces an earlier watch. Needs an event loop
+     * on the calling thread. Returns false, and reports why, when the name is
+     * empty or the calling thread has no event dispatcher (then nothing is
+     * watched afterwards), or when neither the file nor its directory can be
+     * watched (then the watch stays installed but will not fire).
+     */
+    static bool watchConfigurationFile(const QString &fileName, ConfigureFunction function);
+    /*! Ends the watch: no run starts afterwards, though one under way on the watching thread completes. */
+    static void stopWatching();
 
 Q_SIGNALS:
     /*! The file was applied again; `error` tells whether that run logged errors. */
@@ -52,6 +70,8 @@ private Q_SLOTS:
 
 private:
     ConfiguratorHelper();
+
+    QFileSystemWatcher *takeWatch();
 
     mutable QMutex m_objectGuard;
     QString m_configurationFile;

@@ -4,6 +4,7 @@
 #include <QLocale>
 
 #include <algorithm>
+#include <cstring>
 
 namespace LogEngine
 {
@@ -11,7 +12,16 @@ namespace LogEngine
 namespace
 {
 
-const QString patternLetters = QStringLiteral("'dMyhHmszAPapw");
+// A plain character table, not a QString: the start-up report formats a
+// date from a static initialiser of the library, possibly before this file's
+// own dynamic initialisers have run.
+constexpr char patternLetters[] = "'dMyhHmszAPapw";
+
+bool isPatternLetter(QChar c)
+{
+    const char latin = c.toLatin1();
+    return latin != '\0' && std::strchr(patternLetters, latin);
+}
 
 // The no-token marker is the character "0": a "0" met while no token is
 // open starts a token of zeros, which prints nothing.
@@ -127,7 +137,7 @@ DatePattern::DatePattern(const QString &pattern)
         } else {
             flushToken();
             expected = noToken;
-            if (patternLetters.contains(c)) {
+            if (isPatternLetter(c)) {
                 if (c == QLatin1Char('a'))
                     expected = QLatin1Char('p');
                 else if (c == QLatin1Char('A'))

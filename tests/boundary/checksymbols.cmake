@@ -10,7 +10,8 @@ if(leaked)
     message(FATAL_ERROR "Engine symbols are exported:\n${leaked}")
 endif()
 foreach(expected "QORVLogManager::instance()" "QORVLogManagerRegistry::instance()" "QORVLogLevel::toString() const"
-        "QORVLogWidget::staticMetaObject" "QORVLogStatusBar::staticMetaObject")
+        "QORVLogWidget::staticMetaObject" "QORVLogStatusBar::staticMetaObject"
+        "QORVLogConfigurator::configureAndWatch(QString const&)")
     string(FIND "${symbols}" "${expected}" found)
     if(found EQUAL -1)
         message(FATAL_ERROR "Missing export: ${expected}")

@@ -1,4 +1,5 @@
 // Built against the public headers and the shared library only.
+#include <qorvlogconfigurator.h>
 #include <qorvloglevel.h>
 #include <qorvlogmanager.h>
 #include <qorvlogmanagerregistry.h>
@@ -6,7 +7,16 @@
 #include <qorvlogwidget.h>
 
 #include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileSystemWatcher>
+#include <QProcess>
+#include <QSaveFile>
+#include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
+
+#include <iostream>
 
 namespace
 {
@@ -16,7 +26,11 @@ class ApplicationWidget : public QORVLogWidget
     Q_OBJECT
 
 public:
-    void addLogMessage(const QString &, const QORVLogLevel &) override { }
+    QStringList received;
+    void addLogMessage(const QString &message, const QORVLogLevel &level) override
+    {
+        received.append(level.toString() + QLatin1Char(' ') + message);
+    }
 };
 
 class ApplicationManager : public QORVLogManager
@@ -34,10 +48,49 @@ class tst_Boundary : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
+    void engineManagerIsThereAtLoad();
     void levelsConvert();
     void managerAndRegistryWork();
     void widgetsCanBeSubclassed();
+    void watchedConfigurationIsApplied();
 };
+
+// Child, run before its application object exists: the manager that the
+// library registered while it was loaded, and a message through it to a
+// file and a widget.
+int atLoadScenario(int argc, char *argv[])
+{
+    QORVLogManager *manager = QORVLogManager::instance();
+    const QString name = manager->name();
+    QApplication app(argc, argv);
+    ApplicationWidget widget;
+    const QString logger = QStringLiteral("boundary");
+    manager->addFile(QStringLiteral("boundary.log"), logger);
+    manager->addLogWidget(&widget, logger);
+    manager->info(QStringLiteral("through the interface"), logger);
+    manager->removeFile(QStringLiteral("boundary.log"), logger);
+    manager->removeLogWidget(&widget, logger);
+    std::cout << qPrintable(name) << '|' << qPrintable(widget.received.join(QLatin1Char(','))) << std::endl;
+    return 0;
+}
+
+void tst_Boundary::engineManagerIsThereAtLoad()
+{
+    QTemporaryDir dir;
+    QProcess child;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("QORVLOG_BOUNDARY_CHILD"), QStringLiteral("at-load"));
+    child.setProcessEnvironment(environment);
+    child.setWorkingDirectory(dir.path());
+    child.start(QCoreApplication::applicationFilePath(), QStringList());
+    QVERIFY(child.waitForFinished(60000));
+    QCOMPARE(child.exitCode(), 0);
+    QCOMPARE(child.readAllStandardOutput(), QByteArray("LogEngine Log Manager|INFO through the interface\n"));
+    QFile file(dir.filePath(QStringLiteral("boundary.log")));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray text = file.readAll();
+    QVERIFY2(text.endsWith(" INFO  - through the interface\r\n") && text.count('\n') == 1, text.constData());
+}
 
 void tst_Boundary::levelsConvert()
 {
@@ -69,8 +122,54 @@ void tst_Boundary::widgetsCanBeSubclassed()
     QVERIFY(QORVLogStatusBar::staticMetaObject.inherits(&QStatusBar::staticMetaObject));
 }
 
+namespace
+{
+
+bool writeFile(const QString &fileName, const QByteArray &text)
+{
+    QSaveFile file(fileName);
+    return file.open(QIODevice::WriteOnly) && file.write(text) == text.size() && file.commit();
+}
+
+QByteArray readFile(const QString &fileName)
+{
+    QFile file(fileName);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+} // namespace
+
+// The changed file routes Qt's own warnings to a log file: they reach it only
+// once the watch has applied the change.
+void tst_Boundary::watchedConfigurationIsApplied()
+{
+    QTemporaryDir dir;
+    QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("logs")));
+    const QString configuration = dir.filePath(QStringLiteral("app.properties"));
+    const QString log = dir.filePath(QStringLiteral("logs/qt.log"));
+    QVERIFY(writeFile(configuration, "log4j.handleQtMessages=true\nlog4j.logger.Qt=ERROR\n"));
+    QVERIFY(QORVLogConfigurator::configureAndWatch(configuration));
+    qWarning("before");
+
+    // The new file appender creates its file when the run activates it.
+    QFileSystemWatcher logs({ dir.filePath(QStringLiteral("logs")) });
+    QSignalSpy created(&logs, &QFileSystemWatcher::directoryChanged);
+    QVERIFY(writeFile(configuration,
+        "log4j.handleQtMessages=true\nlog4j.logger.Qt=WARN, F\nlog4j.appender.F=org.apache.log4j.FileAppender\n"
+        "log4j.appender.F.file="
+            + QFile::encodeName(log) + "\nlog4j.appender.F.layout=org.apache.log4j.SimpleLayout\n"));
+    QVERIFY(created.wait(30000));
+    qWarning("after");
+    QORVLogConfigurator::stopWatching();
+    QVERIFY(writeFile(configuration, "log4j.handleQtMessages=false\nlog4j.logger.Qt=ERROR\n"));
+    QVERIFY(QORVLogConfigurator::configure(configuration));
+    QCOMPARE(readFile(log), QByteArray("WARN - after\r\n"));
+}
+
 int main(int argc, char *argv[])
 {
+    if (qEnvironmentVariable("QORVLOG_BOUNDARY_CHILD") == QLatin1String("at-load"))
+        return atLoadScenario(argc, argv);
     QApplication app(argc, argv);
     tst_Boundary test;
     return QTest::qExec(&test, argc, argv);

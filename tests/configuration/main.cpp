@@ -6,10 +6,14 @@ QObject *newPropertiesTest();
 QObject *newOptionConverterTest();
 QObject *newCorpusTest();
 QObject *newConfiguratorHelperTest();
+QObject *newFactoryTest();
+QObject *newPropertyConfiguratorTest();
+int configureAndWatchScenario();
 
 int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
-    return runTestMain(argc, argv, {},
-        { newPropertiesTest(), newOptionConverterTest(), newCorpusTest(), newConfiguratorHelperTest() });
+    return runTestMain(argc, argv, { { QStringLiteral("configure-and-watch"), configureAndWatchScenario } },
+        { newPropertiesTest(), newOptionConverterTest(), newCorpusTest(), newConfiguratorHelperTest(), newFactoryTest(),
+            newPropertyConfiguratorTest() });
 }

@@ -16,6 +16,8 @@ int internalStreamsScenario();
 int qtMessageScenario();
 int firstUseRaceScenario();
 int levelNamesFromWorkerScenario();
+int defaultInitScenario();
+int defaultInitAtLoadScenario();
 
 int main(int argc, char *argv[])
 {
@@ -25,7 +27,9 @@ int main(int argc, char *argv[])
             { QStringLiteral("internal-streams"), internalStreamsScenario },
             { QStringLiteral("qt-message"), qtMessageScenario },
             { QStringLiteral("first-use-race"), firstUseRaceScenario },
-            { QStringLiteral("level-names-from-worker"), levelNamesFromWorkerScenario } },
+            { QStringLiteral("level-names-from-worker"), levelNamesFromWorkerScenario },
+            { QStringLiteral("default-init"), defaultInitScenario },
+            { QStringLiteral("default-init-at-load"), defaultInitAtLoadScenario } },
         { newLevelTest(), newLogObjectTest(), newLogErrorTest(), newLoggingEventTest(), newLoggerTest(),
             newHierarchyTest(), newRecursiveLocksTest(), newInitialisationHelperTest(), newLogManagerTest() });
 }

@@ -44,8 +44,11 @@ void tst_Hierarchy::createsAncestorsAlongDoubleColons()
 {
     Hierarchy hierarchy;
     QVERIFY(!hierarchy.exists(QStringLiteral("a::b")));
+    QVERIFY(!hierarchy.existingLogger(QStringLiteral("a::b::c")));
     Logger *leaf = hierarchy.logger(QStringLiteral("a::b::c"));
     QVERIFY(hierarchy.exists(QStringLiteral("a::b")));
+    QCOMPARE(hierarchy.existingLogger(QStringLiteral("a::b::c")), leaf);
+    QCOMPARE(hierarchy.existingLogger(QStringLiteral("a")), leaf->parentLogger()->parentLogger());
     QCOMPARE(hierarchy.loggers().size(), 4);
     QCOMPARE(leaf->parentLogger()->name(), QStringLiteral("a::b"));
     QCOMPARE(leaf->parentLogger()->parentLogger()->name(), QStringLiteral("a"));

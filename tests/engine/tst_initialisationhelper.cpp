@@ -1,8 +1,82 @@
 #include "common/childprocess.h"
+#include "engine/appenders/appender.h"
+#include "engine/logger.h"
+#include "engine/loggerrepository.h"
+#include "engine/logmanager.h"
 #include "startupchild.h"
 
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <cstdio>
+
+using namespace LogEngine;
+
+namespace
+{
+
+// Prints how the default initialisation left the root logger, with the
+// engine silenced first so that the exit adds nothing.
+int printRootLogger()
+{
+    const Logger *root = LogManager::loggerRepository()->rootLogger();
+    LogManager::internalLogger()->setLevel(Level::OFF_INT);
+    QStringList names;
+    const QList<Appender *> appenders = root->appenders();
+    for (const Appender *appender : appenders)
+        names.append(appender->name());
+    const QString line = QLatin1String("root: ") + root->level().toString() + QLatin1Char(' ')
+        + names.join(QLatin1Char(',')) + QLatin1Char('\n');
+    std::fputs(line.toUtf8().constData(), stdout);
+    return 0;
+}
+
+// A configuration whose root appender is named after its source.
+void writeConfiguration(const QString &path, const QString &appender)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        qFatal("cannot write %s", qPrintable(path));
+    if (appender == QLatin1String("MISSING"))
+        file.write("log4j.rootLogger=WARN, MISSING\n");
+    else
+        file.write("log4j.rootLogger=INFO, " + appender.toLatin1() + "\nlog4j.appender." + appender.toLatin1()
+            + "=org.apache.log4j.varia.NullAppender\n");
+}
+
+// The start time's text, which varies.
+QByteArray maskStartTime(const QByteArray &text)
+{
+    static const QRegularExpression time(QStringLiteral("startup time is \\S+ \\S+ "));
+    return QString::fromUtf8(text).replace(time, QStringLiteral("startup time is DATE ")).toUtf8();
+}
+
+} // namespace
+
+// Child: the engine comes up after the application object exists, and the
+// default initialisation runs as part of it.
+int defaultInitScenario()
+{
+    setChildApplicationNames();
+    LogManager::instance();
+    return printRootLogger();
+}
+
+// In this child the engine comes up while the executable loads, before the
+// application object exists, as it does when the library loads.
+const bool s_defaultInitAtLoad = qgetenv("QORVLOG_CHILD") == "default-init-at-load" && LogManager::instance();
+
+int defaultInitAtLoadScenario()
+{
+    if (!s_defaultInitAtLoad)
+        return 2;
+    setChildApplicationNames();
+    return printRootLogger();
+}
 
 // The environment is read once, while the executable loads, so every case
 // runs in a child with its own environment and application settings.
@@ -13,6 +87,10 @@ class tst_InitialisationHelper : public QObject
 private Q_SLOTS:
     void settingLookup_data();
     void settingLookup();
+    void startUp_data();
+    void startUp();
+    void startUpTimeInLocalTimeWithUtcOffset_data();
+    void startUpTimeInLocalTimeWithUtcOffset();
 };
 
 void tst_InitialisationHelper::settingLookup_data()
@@ -61,6 +139,206 @@ void tst_InitialisationHelper::settingLookup()
         = runChild(QStringLiteral("start-up"), startUpEnvironment(configHome.path(), variables), configHome.path());
     QCOMPARE(result.exitCode, 0);
     QCOMPARE(reportLine(result.out, "Debug="), report);
+}
+
+void tst_InitialisationHelper::startUp_data()
+{
+    QTest::addColumn<QString>("scenario");
+    QTest::addColumn<QStringList>("variables");
+    QTest::addColumn<QStringList>("settings");
+    QTest::addColumn<QStringList>("files");
+    QTest::addColumn<QByteArray>("out");
+    QTest::addColumn<QByteArray>("err");
+
+    const QString atStart = QStringLiteral("default-init");
+    const QString atLoad = QStringLiteral("default-init-at-load");
+    const QStringList settingsGroup { QStringLiteral("Properties/log4j.rootLogger=INFO, SETTINGS"),
+        QStringLiteral("Properties/log4j.appender.SETTINGS=org.apache.log4j.varia.NullAppender") };
+    const QString named = QStringLiteral("named.properties=NAMED");
+    const QString other = QStringLiteral("other.properties=OTHER");
+    const QString defaultFile = QStringLiteral("logengine.properties=DEFAULT");
+    const QStringList bothFiles { named, defaultFile };
+    const QByteArray none;
+    const QByteArray unconfigured("root: DEBUG \n");
+
+    // The sources in their order: override, named file, settings group, default file.
+    QTest::newRow("no-source-leaves-it-unconfigured")
+        << atStart << QStringList() << QStringList() << QStringList() << unconfigured << none;
+    QTest::newRow("default-file") << atStart << QStringList() << QStringList() << QStringList { defaultFile }
+                                  << QByteArray("root: INFO DEFAULT\n") << none;
+    QTest::newRow("named-file-beats-default-file")
+        << atStart << QStringList { QStringLiteral("LOGENGINE_CONFIGURATION=named.properties") } << QStringList()
+        << bothFiles << QByteArray("root: INFO NAMED\n") << none;
+    QTest::newRow("named-file-beats-settings-group")
+        << atStart << QStringList { QStringLiteral("LOGENGINE_CONFIGURATION=named.properties") } << settingsGroup
+        << bothFiles << QByteArray("root: INFO NAMED\n") << none;
+    QTest::newRow("settings-group-beats-default-file")
+        << atStart << QStringList() << settingsGroup << bothFiles << QByteArray("root: INFO SETTINGS\n") << none;
+    QTest::newRow("missing-named-file-passed-over-silently")
+        << atStart << QStringList { QStringLiteral("LOGENGINE_CONFIGURATION=absent.properties") } << QStringList()
+        << bothFiles << QByteArray("root: INFO DEFAULT\n") << none;
+    QTest::newRow("named-file-from-application-settings")
+        << atStart << QStringList() << QStringList { QStringLiteral("Configuration=named.properties") } << bothFiles
+        << QByteArray("root: INFO NAMED\n") << none;
+    QTest::newRow("environment-beats-application-settings")
+        << atStart << QStringList { QStringLiteral("LOGENGINE_CONFIGURATION=other.properties") }
+        << QStringList { QStringLiteral("Configuration=named.properties") } << QStringList { named, other }
+        << QByteArray("root: INFO OTHER\n") << none;
+    QTest::newRow("lower-case-variable-not-recognised")
+        << atStart << QStringList { QStringLiteral("logengine_configuration=named.properties") } << QStringList()
+        << bothFiles << QByteArray("root: INFO DEFAULT\n") << none;
+    QTest::newRow("environment-value-trimmed")
+        << atStart << QStringList { QStringLiteral("LOGENGINE_CONFIGURATION=  named.properties\t") } << QStringList()
+        << bothFiles << QByteArray("root: INFO NAMED\n") << none;
+    // Only the exact text "false" lets the default initialisation run.
+    QTest::newRow("override-false-runs-it")
+        << atStart << QStringList { QStringLiteral("LOGENGINE_DEFAULTINITOVERRIDE=false") } << QStringList()
+        << bothFiles << QByteArray("root: INFO DEFAULT\n") << none;
+    QTest::newRow("override-False-stops-it")
+        << atStart << QStringList { QStringLiteral("LOGENGINE_DEFAULTINITOVERRIDE=False") } << QStringList()
+        << bothFiles << unconfigured << none;
+    QTest::newRow("override-empty-in-environment-stops-it")
+        << atStart << QStringList { QStringLiteral("LOGENGINE_DEFAULTINITOVERRIDE=") } << QStringList() << bothFiles
+        << unconfigured << none;
+    QTest::newRow("override-in-application-settings-stops-it")
+        << atStart << QStringList() << QStringList { QStringLiteral("DefaultInitOverride=true") } << bothFiles
+        << unconfigured << none;
+    QTest::newRow("override-trimmed-in-application-settings-runs-it")
+        << atStart << QStringList() << QStringList { QStringLiteral("DefaultInitOverride= false ") } << bothFiles
+        << QByteArray("root: INFO DEFAULT\n") << none;
+    // At library load there is no application object, so no application settings.
+    QTest::newRow("at-load-settings-group-not-seen")
+        << atLoad << QStringList() << settingsGroup << bothFiles << QByteArray("root: INFO DEFAULT\n") << none;
+    // Errors of the run are shown, and start-up goes on.
+    QTest::newRow("errors-of-the-run-reported")
+        << atStart << QStringList() << QStringList() << QStringList { QStringLiteral("logengine.properties=MISSING") }
+        << QByteArray("root: WARN \n")
+        << QByteArray("T [] ERROR LogEngine::PropertyConfigurator - Missing appender definition for appender named "
+                      "'MISSING' (LogEngine::PropertyConfigurator::CONFIGURATOR_MISSING_APPENDER_ERROR, 24)\r\n");
+
+    // The start-up report, at each internal level.
+    const QByteArray initialising("T [] INFO  LogEngine::LogManager - Initialising LogEngine 0.3.0\r\n");
+    const QByteArray startTime("T [] DEBUG LogEngine::LogManager - Program startup time is DATE (UTC+01:00)\r\n");
+    const QByteArray leftUnconfigured(
+        "T [] DEBUG LogEngine::LogManager - Default initialisation leaves package unconfigured\r\n");
+    const QString oneHourEast = QStringLiteral("TZ=<+01>-1");
+    QTest::newRow("report-at-INFO") << atStart << QStringList { QStringLiteral("LOGENGINE_DEBUG=INFO") }
+                                    << QStringList() << QStringList() << initialising + unconfigured << none;
+    QTest::newRow("report-at-DEBUG") << atStart << QStringList { QStringLiteral("LOGENGINE_DEBUG=DEBUG"), oneHourEast }
+                                     << QStringList() << QStringList()
+                                     << initialising + startTime
+            + "T [] DEBUG LogEngine::LogManager - Internal logging uses the level DEBUG\r\n" + leftUnconfigured
+            + unconfigured << none;
+    QTest::newRow("report-at-TRACE") << atStart << QStringList { QStringLiteral("LOGENGINE_DEBUG=TRACE"), oneHourEast }
+                                     << QStringList { QStringLiteral("Debug=ERROR"),
+                                            QStringLiteral("Configuration=absent.properties"),
+                                            QStringLiteral("Properties/log4j.threshold=ALL") }
+                                     << QStringList()
+                                     << initialising + startTime
+            + "T [] DEBUG LogEngine::LogManager - Internal logging uses the level TRACE\r\n"
+            + "T [] TRACE LogEngine::LogManager - Settings from the system environment:\r\n"
+              "T [] TRACE LogEngine::LogManager -     Debug: 'TRACE'\r\n"
+              "T [] TRACE LogEngine::LogManager - Settings from the application settings:\r\n"
+              "T [] TRACE LogEngine::LogManager -     LogEngine:\r\n"
+              "T [] TRACE LogEngine::LogManager -         Configuration: 'absent.properties'\r\n"
+              "T [] TRACE LogEngine::LogManager -         Debug: 'ERROR'\r\n"
+              "T [] TRACE LogEngine::LogManager -     LogEngine/Properties:\r\n"
+              "T [] TRACE LogEngine::LogManager -         log4j.threshold: 'ALL'\r\n"
+              "T [] DEBUG LogEngine::LogManager - Default initialisation configures from setting "
+              "'LogEngine/Properties'\r\n"
+              "T [] DEBUG LogEngine::PropertyConfigurator - Set threshold for LoggerRepository to ALL\r\n"
+              "T [] DEBUG LogEngine::PropertyConfigurator - Could not find root logger information. Is this "
+              "correct?\r\n"
+            + unconfigured << none;
+    QTest::newRow("report-at-TRACE-at-load")
+        << atLoad << QStringList { QStringLiteral("LOGENGINE_DEBUG=TRACE"), oneHourEast } << QStringList()
+        << QStringList()
+        << initialising + startTime + "T [] DEBUG LogEngine::LogManager - Internal logging uses the level TRACE\r\n"
+            + "T [] TRACE LogEngine::LogManager - Settings from the system environment:\r\n"
+              "T [] TRACE LogEngine::LogManager -     Debug: 'TRACE'\r\n"
+              "T [] TRACE LogEngine::LogManager - Settings from the application settings:\r\n"
+              "T [] TRACE LogEngine::LogManager -     QCoreApplication::instance() is not available\r\n"
+            + leftUnconfigured + unconfigured
+        << none;
+    // The whole of one initialisation from a file, which runs once.
+    QTest::newRow("debug-shows-the-source-and-the-run")
+        << atStart << QStringList { QStringLiteral("LOGENGINE_DEBUG=DEBUG"), oneHourEast } << QStringList() << bothFiles
+        << initialising + startTime + "T [] DEBUG LogEngine::LogManager - Internal logging uses the level DEBUG\r\n"
+            + "T [] DEBUG LogEngine::LogManager - Default initialisation configures from default file "
+              "'logengine.properties'\r\n"
+              "T [] DEBUG LogEngine::PropertyConfigurator - Parsing logger: key 'log4j.rootLogger', value "
+              "'INFO, DEFAULT'\r\n"
+              "T [] DEBUG LogEngine::PropertyConfigurator - Set level for logger 'root' to 'INFO'\r\n"
+              "T [] DEBUG LogEngine::PropertyConfigurator - Parsing appender named 'DEFAULT'\r\n"
+              "T [] DEBUG LogEngine::PropertyConfigurator - Setting properties for object of class "
+              "'LogEngine::NullAppender' from keys starting with 'log4j.appender.DEFAULT.'\r\n"
+              "root: INFO DEFAULT\n"
+        << none;
+}
+
+void tst_InitialisationHelper::startUp()
+{
+    QFETCH(QString, scenario);
+    QFETCH(QStringList, variables);
+    QFETCH(QStringList, settings);
+    QFETCH(QStringList, files);
+    QFETCH(QByteArray, out);
+    QFETCH(QByteArray, err);
+    QTemporaryDir configHome;
+    QTemporaryDir work;
+    for (const QString &setting : settings) {
+        const int equals = setting.indexOf(QLatin1Char('='));
+        writeChildSetting(configHome.path(), setting.left(equals), setting.mid(equals + 1));
+    }
+    for (const QString &file : files) {
+        const int equals = file.indexOf(QLatin1Char('='));
+        writeConfiguration(work.filePath(file.left(equals)), file.mid(equals + 1));
+    }
+    const ChildResult result = runChild(scenario, startUpEnvironment(configHome.path(), variables), work.path());
+    QCOMPARE(result.exitCode, 0);
+    QCOMPARE(maskStartTime(maskTimeStamps(result.out)), out);
+    QCOMPARE(maskTimeStamps(result.err), err);
+}
+
+// The start time is printed in local time, followed by the offset of local
+// time from UTC at that moment.
+void tst_InitialisationHelper::startUpTimeInLocalTimeWithUtcOffset_data()
+{
+    QTest::addColumn<QString>("zone");
+    QTest::addColumn<QString>("offsetText");
+    QTest::addColumn<int>("offsetSeconds");
+
+    QTest::newRow("one-hour-east") << "<+01>-1"
+                                   << "+01:00" << 3600;
+    QTest::newRow("five-and-a-half-hours-west") << "<-0530>5:30"
+                                                << "-05:30" << -19800;
+    QTest::newRow("utc") << "UTC0"
+                         << "+00:00" << 0;
+    QTest::newRow("twelve-and-three-quarter-hours-east") << "<+1245>-12:45"
+                                                         << "+12:45" << 45900;
+}
+
+void tst_InitialisationHelper::startUpTimeInLocalTimeWithUtcOffset()
+{
+    QFETCH(QString, zone);
+    QFETCH(QString, offsetText);
+    QFETCH(int, offsetSeconds);
+    QTemporaryDir configHome;
+    const qint64 before = QDateTime::currentMSecsSinceEpoch();
+    const ChildResult result = runChild(QStringLiteral("default-init"),
+        startUpEnvironment(configHome.path(), { QStringLiteral("LOGENGINE_DEBUG=DEBUG"), QLatin1String("TZ=") + zone }),
+        configHome.path());
+    const qint64 after = QDateTime::currentMSecsSinceEpoch();
+    QCOMPARE(result.exitCode, 0);
+    const QRegularExpression line(QStringLiteral("Program startup time is (\\S+ \\S+) \\(UTC(.*)\\)\r\n"));
+    const QRegularExpressionMatch match = line.match(QString::fromUtf8(result.out));
+    QVERIFY2(match.hasMatch(), result.out.constData());
+    QCOMPARE(match.captured(2), offsetText);
+    const QDateTime printed = QDateTime::fromString(match.captured(1), QStringLiteral("yyyy-MM-dd hh:mm:ss.zzz"));
+    QVERIFY(printed.isValid());
+    const qint64 startTime
+        = QDateTime(printed.date(), printed.time(), Qt::OffsetFromUTC, offsetSeconds).toMSecsSinceEpoch();
+    QVERIFY(before <= startTime && startTime <= after);
 }
 
 QObject *newInitialisationHelperTest()

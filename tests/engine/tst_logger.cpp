@@ -238,6 +238,13 @@ void tst_Logger::duplicateAndNullAppendersWarn()
             QStringLiteral("Adding null Appender to Logger 'dup'") }));
     QCOMPARE(warnings->messages().at(0).level, int(Level::WARN_INT));
     QCOMPARE(list->referenceCount(), 2);
+    // Once removed, by either way, it may be added again.
+    logger->removeAllAppenders();
+    logger->addAppender(list);
+    logger->removeAppender(list.data());
+    logger->addAppender(list);
+    QCOMPARE(logger->appenders(), QList<Appender *> { list.data() });
+    QCOMPARE(warnings->count(QStringLiteral("Adding of duplicate appender 'L' to logger 'dup'")), 1);
     logger->removeAllAppenders();
 }
 
@@ -272,6 +279,9 @@ void tst_Logger::removeAllKeepsConfiguratorList()
     QCOMPARE(trace->messages().at(0).level, int(Level::TRACE_INT));
     QVERIFY(!plainWatch);
     QCOMPARE(logger->appenders(), QList<Appender *> { configuratorList });
+    trace->clear();
+    logger->addAppender(configuratorList);
+    QCOMPARE(trace->texts(), QStringList { QStringLiteral("Adding of duplicate appender '' to logger 'keep'") });
     logger->error("still collected");
     QCOMPARE(configuratorList->list().size(), 1);
     logger->removeAppender(configuratorList);

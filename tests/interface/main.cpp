@@ -4,9 +4,11 @@
 
 QObject *newQORVLogLevelTest();
 QObject *newQORVLogManagerTest();
+QObject *newQORVLogEngineLogManagerTest();
 QObject *newWidgetsTest();
 int instanceDefaultScenario();
 int instanceRegisteredScenario();
+int managerAtLoadScenario();
 
 int main(int argc, char *argv[])
 {
@@ -14,6 +16,7 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     return runTestMain(argc, argv,
         { { QStringLiteral("instance-default"), instanceDefaultScenario },
-            { QStringLiteral("instance-registered"), instanceRegisteredScenario } },
-        { newQORVLogLevelTest(), newQORVLogManagerTest(), newWidgetsTest() });
+            { QStringLiteral("instance-registered"), instanceRegisteredScenario },
+            { QStringLiteral("manager-at-load"), managerAtLoadScenario } },
+        { newQORVLogLevelTest(), newQORVLogManagerTest(), newQORVLogEngineLogManagerTest(), newWidgetsTest() });
 }

@@ -3,39 +3,12 @@
 #include "engine/logmanager.h"
 #include "qorvlogenginelogwidgetappender.h"
 #include "qorvlogenginestatusbarappender.h"
-#include "qorvlogstatusbar.h"
-#include "qorvlogwidget.h"
+#include "recordingwidgets.h"
 
 #include <QPointer>
 #include <QTest>
 
 using namespace LogEngine;
-
-namespace
-{
-
-class RecordingLogWidget : public QORVLogWidget
-{
-    Q_OBJECT
-
-public:
-    QList<QPair<QString, QORVLogLevel::Level>> received;
-    void addLogMessage(const QString &message, const QORVLogLevel &level) override
-    {
-        received.append({ message, level.getLevel() });
-    }
-};
-
-class RecordingStatusBar : public QORVLogStatusBar
-{
-    Q_OBJECT
-
-public:
-    QList<QPair<QString, int>> received;
-    void showLogMessage(const QString &message, int timeout) override { received.append({ message, timeout }); }
-};
-
-} // namespace
 
 class tst_Widgets : public QObject
 {
@@ -53,6 +26,7 @@ void tst_Widgets::logWidgetGetsRawMessageAndLevel()
 {
     RecordingLogWidget widget;
     Logger *logger = LogManager::logger(QStringLiteral("ui::log"));
+    logger->setLevel(Level::ALL_INT); // the root is at INFO since the library's manager set it up
     LogObjectPtr<QORVLogEngineLogWidgetAppender> appender(new QORVLogEngineLogWidgetAppender(&widget, logger));
     appender->activate();
     logger->addAppender(appender);

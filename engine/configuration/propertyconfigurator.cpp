@@ -1,0 +1,372 @@
+#include "engine/configuration/propertyconfigurator.h"
+
+#include "engine/appenders/appenderskeleton.h"
+#include "engine/configuration/configuratorhelper.h"
+#include "engine/configuration/factory.h"
+#include "engine/configuration/optionconverter.h"
+#include "engine/configuration/properties.h"
+#include "engine/logger.h"
+#include "engine/loggerrepository.h"
+#include "engine/logmanager.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QSettings>
+
+#include <algorithm>
+#include <atomic>
+
+namespace LogEngine
+{
+
+namespace
+{
+
+std::atomic<Logger *> s_configuratorLogger { nullptr };
+
+Logger *configuratorLogger()
+{
+    Logger *logger = s_configuratorLogger.load(std::memory_order_acquire);
+    if (!logger) {
+        Logger *found = LogManager::logger(QStringLiteral("LogEngine::PropertyConfigurator"));
+        s_configuratorLogger.compare_exchange_strong(logger, found, std::memory_order_acq_rel);
+        logger = s_configuratorLogger.load(std::memory_order_acquire);
+    }
+    return logger;
+}
+
+LogError configuratorError(const char *message, LogError::ErrorCode code, const char *symbol)
+{
+    return LogError(message, code, symbol, "LogEngine::PropertyConfigurator");
+}
+
+#define LOGENGINE_CONFIGURATOR_ERROR(message, code) configuratorError(message, LogError::code, #code)
+
+void reportFileError(const char *message, LogError::ErrorCode code, const char *symbol, const QFile &file)
+{
+    LogError error = configuratorError(message, code, symbol);
+    error << file.fileName();
+    error.addCausingError(LogError(file.errorString(), file.error(), QString(), QString()));
+    configuratorLogger()->error(error);
+}
+
+} // namespace
+
+PropertyConfigurator::PropertyConfigurator() = default;
+
+PropertyConfigurator::~PropertyConfigurator() = default;
+
+bool PropertyConfigurator::configure(const QString &configFileName)
+{
+    PropertyConfigurator configurator;
+    configurator.startCaptureErrors();
+    configurator.doConfigure(configFileName, nullptr);
+    return configurator.stopCaptureErrors();
+}
+
+bool PropertyConfigurator::configure(QSettings &settings)
+{
+    PropertyConfigurator configurator;
+    configurator.startCaptureErrors();
+    configurator.doConfigure(settings, nullptr);
+    return configurator.stopCaptureErrors();
+}
+
+bool PropertyConfigurator::configureAndWatch(const QString &configFileName)
+{
+    // Every run names the file as the watch and its signal do.
+    const QString fileName = configFileName.isEmpty() ? configFileName : QFileInfo(configFileName).absoluteFilePath();
+    // Watched before the first run, so that a change made while it reads the
+    // file is not lost; such a change merely applies the file once more.
+    const bool watching
+        = ConfiguratorHelper::watchConfigurationFile(fileName, [](const QString &changed) { configure(changed); });
+    return configure(fileName) && watching;
+}
+
+void PropertyConfigurator::stopWatching()
+{
+    ConfiguratorHelper::stopWatching();
+}
+
+// Every engine-internal logger descends from "LogEngine", so the list sees
+// each error of the run, whoever reports it. Being a configurator list, it
+// stays attached through a reset in the middle of the run.
+void PropertyConfigurator::startCaptureErrors()
+{
+    m_configureErrors = new ListAppender;
+    m_configureErrors->setName(QStringLiteral("PropertyConfigurator"));
+    m_configureErrors->setConfiguratorList(true);
+    m_configureErrors->setThreshold(Level::ERROR_INT);
+    LogManager::internalLogger()->addAppender(m_configureErrors);
+}
+
+bool PropertyConfigurator::stopCaptureErrors()
+{
+    LogManager::internalLogger()->removeAppender(m_configureErrors);
+    const QList<LoggingEvent> errors = m_configureErrors->list();
+    ConfiguratorHelper::setConfigurationErrors(errors);
+    m_configureErrors = nullptr;
+    return errors.isEmpty();
+}
+
+void PropertyConfigurator::doConfigure(const QString &configFileName, LoggerRepository *repository)
+{
+    QFile file(configFileName);
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) {
+        reportFileError("Unable to open property file '%1'", LogError::CONFIGURATOR_OPENING_FILE_ERROR,
+            "CONFIGURATOR_OPENING_FILE_ERROR", file);
+        return;
+    }
+    Properties properties;
+    properties.load(&file);
+    if (file.error() != QFileDevice::NoError) {
+        reportFileError("Unable to read property file '%1'", LogError::CONFIGURATOR_READING_FILE_ERROR,
+            "CONFIGURATOR_READING_FILE_ERROR", file);
+        return;
+    }
+    doConfigure(properties, repository);
+}
+
+void PropertyConfigurator::doConfigure(QSettings &settings, LoggerRepository *repository)
+{
+    Properties properties;
+    properties.load(settings);
+    doConfigure(properties, repository);
+}
+
+void PropertyConfigurator::doConfigure(const Properties &properties, LoggerRepository *repository)
+{
+    if (!repository)
+        repository = LogManager::loggerRepository();
+    const QStringList names = properties.propertyNames();
+    m_sortedKeys.assign(names.cbegin(), names.cend());
+    std::sort(m_sortedKeys.begin(), m_sortedKeys.end());
+
+    configureGlobalSettings(properties, repository);
+    configureRootLogger(properties, repository);
+    configureNonRootElements(properties, repository);
+
+    // The loggers keep their own references to the appenders.
+    m_appenderRegistry.clear();
+    m_sortedKeys.clear();
+}
+
+void PropertyConfigurator::configureGlobalSettings(const Properties &properties, LoggerRepository *repository) const
+{
+    Logger *log = configuratorLogger();
+
+    const QString reset = properties.property(QStringLiteral("log4j.reset"));
+    if (!reset.isEmpty() && OptionConverter::toBoolean(reset, false)) {
+        LogManager::resetConfiguration();
+        log->debug("Reset configuration");
+    }
+
+    QString debug = properties.property(QStringLiteral("log4j.Debug"));
+    if (debug.isNull()) {
+        debug = properties.property(QStringLiteral("log4j.configDebug"));
+        if (!debug.isNull())
+            log->warn("[%1] is deprecated. Use [%2] instead.", "log4j.configDebug", "log4j.Debug");
+    }
+    if (!debug.isNull()) {
+        bool ok = false;
+        Level level = Level::fromString(debug, &ok);
+        if (!ok)
+            level = Level::DEBUG_INT;
+        Logger *internal = LogManager::internalLogger();
+        internal->setLevel(level);
+        log->debug("Set level for LogEngine logging to %1", internal->level().toString());
+    }
+
+    const QString threshold = properties.property(QStringLiteral("log4j.threshold"));
+    if (!threshold.isNull()) {
+        repository->setThreshold(OptionConverter::toLevel(threshold, Level(Level::ALL_INT)));
+        log->debug("Set threshold for LoggerRepository to %1", repository->threshold().toString());
+    }
+
+    const QString handleQtMessages = properties.property(QStringLiteral("log4j.handleQtMessages"));
+    if (!handleQtMessages.isNull()) {
+        LogManager::setHandleQtMessages(OptionConverter::toBoolean(handleQtMessages, false));
+        log->debug(
+            "Set handling of Qt messages LoggerRepository to %1", LogManager::handleQtMessages() ? "true" : "false");
+    }
+}
+
+void PropertyConfigurator::configureRootLogger(const Properties &properties, LoggerRepository *repository)
+{
+    Logger *log = configuratorLogger();
+    QString key = QStringLiteral("log4j.rootLogger");
+    QString value = OptionConverter::substituteVariables(properties, key);
+    if (value.isNull()) {
+        key = QStringLiteral("log4j.rootCategory");
+        value = OptionConverter::substituteVariables(properties, key);
+        if (!value.isNull())
+            log->warn("[%1] is deprecated. Use [%2] instead.", "log4j.rootCategory", "log4j.rootLogger");
+    }
+    if (value.isNull()) {
+        log->debug("Could not find root logger information. Is this correct?");
+        return;
+    }
+    parseLogger(properties, repository->rootLogger(), key, value);
+}
+
+void PropertyConfigurator::configureNonRootElements(const Properties &properties, LoggerRepository *repository)
+{
+    const QString loggerPrefix = QStringLiteral("log4j.logger.");
+    const QString categoryPrefix = QStringLiteral("log4j.category.");
+    const QStringList keys = properties.propertyNames();
+    for (const QString &key : keys) {
+        QString log4jName;
+        if (key.startsWith(loggerPrefix))
+            log4jName = key.mid(loggerPrefix.size());
+        else if (key.startsWith(categoryPrefix))
+            log4jName = key.mid(categoryPrefix.size());
+        else
+            continue;
+        if (log4jName.isEmpty())
+            continue;
+        Logger *logger = repository->logger(OptionConverter::classNameJavaToCpp(log4jName));
+        const QString value = OptionConverter::substituteVariables(properties, key);
+        parseLogger(properties, logger, key, value);
+        parseAdditivityForLogger(properties, logger, log4jName);
+    }
+}
+
+void PropertyConfigurator::parseLogger(
+    const Properties &properties, Logger *logger, const QString &key, const QString &value)
+{
+    Logger *log = configuratorLogger();
+    log->debug("Parsing logger: key '%1', value '%2'", key, value);
+    const QStringList parts = value.split(QLatin1Char(','));
+
+    const QString levelText = parts.first().trimmed();
+    if (!levelText.isEmpty()) {
+        const Level level = levelText.compare(QLatin1String("INHERITED"), Qt::CaseInsensitive) == 0
+            ? Level(Level::NULL_INT)
+            : OptionConverter::toLevel(levelText, Level(Level::DEBUG_INT));
+        if (level == Level(Level::NULL_INT) && !logger->parentLogger()) {
+            log->warn("The root logger level cannot be set to NULL.");
+        } else {
+            logger->setLevel(level);
+            log->debug("Set level for logger '%1' to '%2'", logger->name(), logger->level().toString());
+        }
+    }
+
+    // Whenever the key is there, even when it names no appender.
+    logger->removeAllAppenders();
+    for (int i = 1; i < parts.size(); ++i) {
+        const QString appenderName = parts.at(i).trimmed();
+        if (appenderName.isEmpty())
+            continue;
+        const LogObjectPtr<Appender> appender = parseAppender(properties, appenderName);
+        if (appender)
+            logger->addAppender(appender);
+    }
+}
+
+LogObjectPtr<Appender> PropertyConfigurator::parseAppender(const Properties &properties, const QString &appenderName)
+{
+    Logger *log = configuratorLogger();
+    log->debug("Parsing appender named '%1'", appenderName);
+    const auto parsed = m_appenderRegistry.constFind(appenderName);
+    if (parsed != m_appenderRegistry.constEnd()) {
+        log->debug("Appender '%1' was already parsed.", appenderName);
+        return *parsed;
+    }
+
+    const QString key = QLatin1String("log4j.appender.") + appenderName;
+    const QString value = OptionConverter::substituteVariables(properties, key);
+    if (value.isNull()) {
+        LogError error = LOGENGINE_CONFIGURATOR_ERROR(
+            "Missing appender definition for appender named '%1'", CONFIGURATOR_MISSING_APPENDER_ERROR);
+        error << appenderName;
+        log->error(error);
+        return nullptr;
+    }
+    // Editors do not show a blank after a class name, and files have them.
+    const QString className = value.trimmed();
+    LogObjectPtr<Appender> appender = Factory::createAppender(className);
+    if (!appender) {
+        LogError error = LOGENGINE_CONFIGURATOR_ERROR(
+            "Unable to create appender of class '%1' namd '%2'", CONFIGURATOR_UNKNOWN_APPENDER_CLASS_ERROR);
+        error << className << appenderName;
+        log->error(error);
+        return nullptr;
+    }
+    appender->setName(appenderName);
+    if (appender->requiresLayout()) {
+        // Without its layout the appender is dropped, and not remembered: a
+        // later reference to the name reports the problem again.
+        const LogObjectPtr<Layout> layout = parseLayout(properties, key);
+        if (!layout)
+            return nullptr;
+        appender->setLayout(layout);
+    }
+    setProperties(properties, key + QLatin1Char('.'), { QStringLiteral("layout") }, appender);
+    if (auto *skeleton = qobject_cast<AppenderSkeleton *>(appender.data()))
+        skeleton->activate();
+    m_appenderRegistry.insert(appenderName, appender);
+    return appender;
+}
+
+LogObjectPtr<Layout> PropertyConfigurator::parseLayout(const Properties &properties, const QString &appenderKey)
+{
+    Logger *log = configuratorLogger();
+    log->debug("Parsing layout for appender named '%1'", appenderKey);
+    const QString key = appenderKey + QLatin1String(".layout");
+    const QString value = OptionConverter::substituteVariables(properties, key);
+    if (value.isNull()) {
+        LogError error = LOGENGINE_CONFIGURATOR_ERROR(
+            "Missing layout definition for appender '%1'", CONFIGURATOR_MISSING_LAYOUT_ERROR);
+        error << appenderKey;
+        log->error(error);
+        return nullptr;
+    }
+    const QString className = value.trimmed();
+    LogObjectPtr<Layout> layout = Factory::createLayout(className);
+    if (!layout) {
+        LogError error
+            = LOGENGINE_CONFIGURATOR_ERROR("Unable to create layoput of class '%1' requested by appender '%2'",
+                CONFIGURATOR_UNKNOWN_LAYOUT_CLASS_ERROR);
+        error << className << appenderKey;
+        log->error(error);
+        return nullptr;
+    }
+    setProperties(properties, key + QLatin1Char('.'), QStringList(), layout);
+    layout->activate();
+    return layout;
+}
+
+void PropertyConfigurator::setProperties(
+    const Properties &properties, const QString &prefix, const QStringList &exclusions, QObject *object)
+{
+    configuratorLogger()->debug("Setting properties for object of class '%1' from keys starting with '%2'",
+        QString::fromLatin1(object->metaObject()->className()), prefix);
+    // The keys that start with the prefix are neighbours in sorted order, and
+    // are set in that order.
+    for (auto it = std::lower_bound(m_sortedKeys.cbegin(), m_sortedKeys.cend(), prefix);
+         it != m_sortedKeys.cend() && it->startsWith(prefix); ++it) {
+        const QString property = it->mid(prefix.size());
+        if (property.isEmpty())
+            continue;
+        const QString first = property.section(QLatin1Char('.'), 0, 0);
+        if (exclusions.contains(first, Qt::CaseInsensitive))
+            continue;
+        Factory::setObjectProperty(object, property, OptionConverter::substituteVariables(properties, *it));
+    }
+}
+
+void PropertyConfigurator::parseAdditivityForLogger(
+    const Properties &properties, Logger *logger, const QString &log4jName) const
+{
+    Logger *log = configuratorLogger();
+    const QString key = QLatin1String("log4j.additivity.") + log4jName;
+    const QString value = OptionConverter::substituteVariables(properties, key);
+    log->debug("Parsing additivity for logger: key '%1', value '%2'", key, value);
+    if (value.isEmpty())
+        return;
+    const bool additivity = OptionConverter::toBoolean(value, true);
+    log->debug("Setting additivity for logger '%1' to '%2'", logger->name(), value);
+    logger->setAdditivity(additivity);
+}
+
+} // namespace LogEngine

@@ -1,0 +1,101 @@
+#ifndef LOGENGINE_PROPERTYCONFIGURATOR_H
+#define LOGENGINE_PROPERTYCONFIGURATOR_H
+
+#include "engine/appenders/appender.h"
+#include "engine/appenders/listappender.h"
+#include "engine/layouts/layout.h"
+#include "engine/logobjectptr.h"
+
+#include <QHash>
+#include <QString>
+#include <QStringList>
+
+#include <vector>
+
+class QSettings;
+
+namespace LogEngine
+{
+
+class Logger;
+class LoggerRepository;
+class Properties;
+
+/*!
+ * Applies a log4j-style properties set to the logger repository: the global
+ * switches ("log4j.reset", "log4j.Debug", "log4j.threshold",
+ * "log4j.handleQtMessages"), the root logger, every other logger with its
+ * level, appenders and additivity, and each appender's layout and
+ * properties, created and set through the factory.
+ *
+ * A run never stops at a problem and never throws: every problem is logged
+ * on the engine's internal loggers, and the records of level ERROR logged
+ * during the run (seen through a configurator list on "LogEngine") decide
+ * the result and are kept by the configurator helper.
+ *
+ * Thread-safety: each run uses its own object and the engine's objects lock
+ * themselves, but runs are meant to happen one at a time: two at once would
+ * interleave their changes and see each other's errors.
+ */
+class PropertyConfigurator
+{
+public:
+    ~PropertyConfigurator();
+
+    /*! Configures from the properties file `configFileName`; true when the run logged no error. */
+    static bool configure(const QString &configFileName);
+    /*! Configures from the keys of the current group of `settings`; true when the run logged no error. */
+    static bool configure(QSettings &settings);
+    /*!
+     * Configures from the properties file `configFileName` as configure does,
+     * then applies it again whenever it changes: also when it is replaced by
+     * rename, and when it comes back after being removed (its directory is
+     * watched meanwhile). A burst of changes is applied once, by one run
+     * ConfiguratorHelper::reapplyDelay (250 ms) after the last change. Each
+     * such run is announced by ConfiguratorHelper::configurationFileChanged with
+     * the absolute file name and whether it logged errors; a file that cannot
+     * be opened changes nothing and is announced with errors. Calling it again
+     * replaces the watched file; stopWatching ends the watch.
+     *
+     * Starts no thread: the watcher lives on the calling thread and is served
+     * by that thread's event loop, which also runs the later configurations.
+     * Call it from a thread that runs one (usually the main thread, once the
+     * application object exists); no other thread should configure meanwhile.
+     * Returns true when the first run logged no error and the file is watched.
+     */
+    static bool configureAndWatch(const QString &configFileName);
+    /*! Ends the watch set up by configureAndWatch; the configuration stays as it is. */
+    static void stopWatching();
+
+private:
+    PropertyConfigurator();
+
+    void startCaptureErrors();
+    bool stopCaptureErrors();
+
+    void doConfigure(const QString &configFileName, LoggerRepository *repository);
+    void doConfigure(QSettings &settings, LoggerRepository *repository);
+    void doConfigure(const Properties &properties, LoggerRepository *repository);
+
+    void configureGlobalSettings(const Properties &properties, LoggerRepository *repository) const;
+    void configureRootLogger(const Properties &properties, LoggerRepository *repository);
+    void configureNonRootElements(const Properties &properties, LoggerRepository *repository);
+    void parseLogger(const Properties &properties, Logger *logger, const QString &key, const QString &value);
+    LogObjectPtr<Appender> parseAppender(const Properties &properties, const QString &appenderName);
+    LogObjectPtr<Layout> parseLayout(const Properties &properties, const QString &appenderKey);
+    void setProperties(
+        const Properties &properties, const QString &prefix, const QStringList &exclusions, QObject *object);
+    void parseAdditivityForLogger(const Properties &properties, Logger *logger, const QString &log4jName) const;
+
+    LogObjectPtr<ListAppender> m_configureErrors;
+    QHash<QString, LogObjectPtr<Appender>> m_appenderRegistry;
+    // The run's keys in sorted order: the keys with one prefix are neighbours,
+    // so each appender finds its own without a walk over all of them.
+    std::vector<QString> m_sortedKeys;
+
+    Q_DISABLE_COPY(PropertyConfigurator)
+};
+
+} // namespace LogEngine
+
+#endif

@@ -1,0 +1,637 @@
+#include "common/capturingappender.h"
+#include "engine/appenders/fileappender.h"
+#include "engine/appenders/listappender.h"
+#include "engine/configuration/configuratorhelper.h"
+#include "engine/configuration/propertyconfigurator.h"
+#include "engine/layouts/patternlayout.h"
+#include "engine/loggerrepository.h"
+#include "engine/logmanager.h"
+
+#include <QFile>
+#include <QRandomGenerator>
+#include <QRegularExpression>
+#include <QSet>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <atomic>
+#include <thread>
+#include <vector>
+
+using namespace LogEngine;
+
+class tst_PropertyConfigurator : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init();
+    void cleanup();
+    void messagesOfOneRun_data();
+    void messagesOfOneRun();
+    void unreadableFiles_data();
+    void unreadableFiles();
+    void sharedAppenderIsBuiltOnce();
+    void appenderWithoutLayoutIsReportedPerReference();
+    void loggerKeyReplacesAppenders();
+    void appendKeyKeepsEarlierOutput_data();
+    void appendKeyKeepsEarlierOutput();
+    void resetInTheMiddleOfTheRunKeepsCapturing();
+    void configuresFromSettingsGroup();
+    void hostileInputEndsInErrors_data();
+    void hostileInputEndsInErrors();
+    void reconfigureWhileThreadsLog();
+
+private:
+    QString writeFile(const QByteArray &text, const QString &name = QStringLiteral("test.properties"));
+    bool configure(const QByteArray &text, QStringList *messages = nullptr);
+
+    QScopedPointer<QTemporaryDir> m_dir;
+};
+
+namespace
+{
+
+// Each captured message from DEBUG up, as "LEVEL Class: text".
+QStringList lines(const Capture &capture)
+{
+    QStringList result;
+    for (const CapturedMessage &m : capture->messages()) {
+        if (m.level >= Level::DEBUG_INT)
+            result.append(Level(m.level).toString() + QLatin1Char(' ')
+                + QString(m.logger).remove(QLatin1String("LogEngine::")) + QLatin1String(": ") + m.message);
+    }
+    return result;
+}
+
+QStringList appenderNames(const Logger *logger)
+{
+    QStringList names;
+    const QList<Appender *> appenders = logger->appenders();
+    for (const Appender *appender : appenders)
+        names.append(appender->name());
+    return names;
+}
+
+// The symbols of the stored errors of the last run, each once.
+QSet<QString> errorSymbols()
+{
+    static const QRegularExpression symbol(QStringLiteral("::([A-Z_]+_ERROR), \\d+\\)"));
+    QSet<QString> symbols;
+    const QList<LoggingEvent> errors = ConfiguratorHelper::configurationErrors();
+    for (const LoggingEvent &event : errors)
+        symbols.insert(symbol.match(event.message()).captured(1));
+    return symbols;
+}
+
+} // namespace
+
+void tst_PropertyConfigurator::init()
+{
+    m_dir.reset(new QTemporaryDir);
+    // The engine's own console output stays out of the test log; the
+    // capture list of each run still sees everything.
+    Logger *internal = LogManager::internalLogger();
+    internal->removeAllAppenders();
+    internal->setAdditivity(false);
+}
+
+void tst_PropertyConfigurator::cleanup()
+{
+    LogManager::resetConfiguration();
+    LogManager::loggerRepository()->setThreshold(Level(Level::NULL_INT));
+    m_dir.reset();
+}
+
+QString tst_PropertyConfigurator::writeFile(const QByteArray &text, const QString &name)
+{
+    const QString path = m_dir->filePath(name);
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        qFatal("cannot write %s", qPrintable(path));
+    file.write(QByteArray(text).replace("@DIR@", QFile::encodeName(m_dir->path())));
+    return path;
+}
+
+bool tst_PropertyConfigurator::configure(const QByteArray &text, QStringList *messages)
+{
+    const QString path = writeFile(text);
+    if (!messages)
+        return PropertyConfigurator::configure(path);
+    Capture capture;
+    const bool result = PropertyConfigurator::configure(path);
+    *messages = lines(capture);
+    return result;
+}
+
+void tst_PropertyConfigurator::messagesOfOneRun_data()
+{
+    QTest::addColumn<QByteArray>("text");
+    QTest::addColumn<bool>("result");
+    QTest::addColumn<QStringList>("messages");
+
+    const QString parsingRoot
+        = QStringLiteral("DEBUG PropertyConfigurator: Parsing logger: key 'log4j.rootLogger', value '%1'");
+    const auto root = [&](const char *value) { return parsingRoot.arg(QLatin1String(value)); };
+    const auto pc = [](const char *level, const char *text) -> QString {
+        return QLatin1String(level) + QLatin1String(" PropertyConfigurator: ") + QString::fromUtf8(text);
+    };
+    const auto debug = [&](const char *text) { return pc("DEBUG", text); };
+    const QString noRoot = debug("Could not find root logger information. Is this correct?");
+
+    QTest::newRow("console-with-simple-layout")
+        << QByteArray("log4j.rootLogger=INFO, A1\n"
+                      "log4j.appender.A1=org.apache.log4j.ConsoleAppender\n"
+                      "log4j.appender.A1.layout=org.apache.log4j.SimpleLayout\n")
+        << true
+        << QStringList { root("INFO, A1"), debug("Set level for logger 'root' to 'INFO'"),
+               debug("Parsing appender named 'A1'"), debug("Parsing layout for appender named 'log4j.appender.A1'"),
+               debug("Setting properties for object of class 'LogEngine::SimpleLayout' from keys starting with "
+                     "'log4j.appender.A1.layout.'"),
+               debug("Setting properties for object of class 'LogEngine::ConsoleAppender' from keys starting with "
+                     "'log4j.appender.A1.'") };
+
+    // Problems with one appender: reported, and the run goes on.
+    QTest::newRow("appender-not-defined")
+        << QByteArray("log4j.rootLogger=, X\n") << false
+        << QStringList { root(", X"), debug("Parsing appender named 'X'"),
+               pc("ERROR",
+                   "Missing appender definition for appender named 'X' "
+                   "(LogEngine::PropertyConfigurator::CONFIGURATOR_MISSING_APPENDER_ERROR, 24)") };
+    QTest::newRow("appender-class-unknown")
+        << QByteArray("log4j.rootLogger=, X\nlog4j.appender.X=com.example.Custom\n") << false
+        << QStringList { root(", X"), debug("Parsing appender named 'X'"),
+               QStringLiteral("WARN Factory: Request for the creation of Appender with class 'com.example.Custom', "
+                              "which is not registered"),
+               pc("ERROR",
+                   "Unable to create appender of class 'com.example.Custom' namd 'X' "
+                   "(LogEngine::PropertyConfigurator::CONFIGURATOR_UNKNOWN_APPENDER_CLASS_ERROR, 25)") };
+    QTest::newRow("layout-not-defined")
+        << QByteArray("log4j.rootLogger=, X\nlog4j.appender.X=org.apache.log4j.ConsoleAppender\n") << false
+        << QStringList { root(", X"), debug("Parsing appender named 'X'"),
+               debug("Parsing layout for appender named 'log4j.appender.X'"),
+               pc("ERROR",
+                   "Missing layout definition for appender 'log4j.appender.X' "
+                   "(LogEngine::PropertyConfigurator::CONFIGURATOR_MISSING_LAYOUT_ERROR, 26)") };
+    QTest::newRow("layout-class-unknown")
+        << QByteArray("log4j.rootLogger=, X\nlog4j.appender.X=org.apache.log4j.ConsoleAppender\n"
+                      "log4j.appender.X.layout=org.apache.log4j.HTMLLayout\n")
+        << false
+        << QStringList { root(", X"), debug("Parsing appender named 'X'"),
+               debug("Parsing layout for appender named 'log4j.appender.X'"),
+               QStringLiteral("WARN Factory: Request for the creation of Layout with class "
+                              "'org.apache.log4j.HTMLLayout', which is not registered"),
+               pc("ERROR",
+                   "Unable to create layoput of class 'org.apache.log4j.HTMLLayout' requested by appender "
+                   "'log4j.appender.X' (LogEngine::PropertyConfigurator::CONFIGURATOR_UNKNOWN_LAYOUT_CLASS_ERROR, "
+                   "27)") };
+    QTest::newRow("layout-key-ignored-without-need")
+        << QByteArray("log4j.rootLogger=, X\nlog4j.appender.X=org.apache.log4j.varia.NullAppender\n"
+                      "log4j.appender.X.layout=no.such.Layout\n")
+        << true
+        << QStringList { root(", X"), debug("Parsing appender named 'X'"),
+               debug("Setting properties for object of class 'LogEngine::NullAppender' from keys starting with "
+                     "'log4j.appender.X.'") };
+    // Editors do not show the blank after a class name.
+    QTest::newRow("class-names-trimmed")
+        << QByteArray("log4j.rootLogger=, X\nlog4j.appender.X=org.apache.log4j.ConsoleAppender \t\n"
+                      "log4j.appender.X.layout=org.apache.log4j.SimpleLayout \n")
+        << true
+        << QStringList { root(", X"), debug("Parsing appender named 'X'"),
+               debug("Parsing layout for appender named 'log4j.appender.X'"),
+               debug("Setting properties for object of class 'LogEngine::SimpleLayout' from keys starting with "
+                     "'log4j.appender.X.layout.'"),
+               debug("Setting properties for object of class 'LogEngine::ConsoleAppender' from keys starting with "
+                     "'log4j.appender.X.'") };
+    // Keys in sorted order; a bad one leaves the appender in use.
+    QTest::newRow("appender-property-problems")
+        << QByteArray(
+               "log4j.rootLogger=, X\nlog4j.appender.X=org.apache.log4j.varia.NullAppender\n"
+               "log4j.appender.X.Threshold=loud\nlog4j.appender.X.filter.1=org.apache.log4j.varia.DenyAllFilter\n"
+               "log4j.appender.X.Bogus=1\nlog4j.appender.X.=empty\n")
+        << false
+        << QStringList { root(", X"), debug("Parsing appender named 'X'"),
+               debug("Setting properties for object of class 'LogEngine::NullAppender' from keys starting with "
+                     "'log4j.appender.X.'"),
+               QStringLiteral("ERROR Factory: Unable to set property value on object "
+                              "(LogEngine::Factory::CONFIGURATOR_PROPERTY_ERROR, 28): Property 'bogus' does not "
+                              "exist in class 'LogEngine::NullAppender' (LogEngine::Factory)"),
+               QStringLiteral("DEBUG Factory: Setting property 'threshold' on object of class "
+                              "'LogEngine::NullAppender' to value 'loud'"),
+               QStringLiteral("WARN Level: Use of invalid level string 'LOUD'. Using 'Level::NULL_INT' instead."),
+               QStringLiteral("ERROR OptionConverter: Invalid option string 'loud' for a level "
+                              "(LogEngine::OptionConverter::CONFIGURATOR_INVALID_OPTION_ERROR, 23)"),
+               QStringLiteral("ERROR Factory: Unable to set property value on object "
+                              "(LogEngine::Factory::CONFIGURATOR_PROPERTY_ERROR, 28): Property 'filter.1' does not "
+                              "exist in class 'LogEngine::NullAppender' (LogEngine::Factory)") };
+    QTest::newRow("layout-keys-go-to-the-layout-only")
+        << QByteArray("log4j.rootLogger=, X\nlog4j.appender.X=org.apache.log4j.ConsoleAppender\n"
+                      "log4j.appender.X.layout=org.apache.log4j.PatternLayout\n"
+                      "log4j.appender.X.layout.ConversionPattern=%p ${sep} %m%n\nsep=-\n")
+        << true
+        << QStringList { root(", X"), debug("Parsing appender named 'X'"),
+               debug("Parsing layout for appender named 'log4j.appender.X'"),
+               debug("Setting properties for object of class 'LogEngine::PatternLayout' from keys starting with "
+                     "'log4j.appender.X.layout.'"),
+               QStringLiteral("DEBUG Factory: Setting property 'conversionPattern' on object of class "
+                              "'LogEngine::PatternLayout' to value '%p - %m%n'"),
+               debug("Setting properties for object of class 'LogEngine::ConsoleAppender' from keys starting with "
+                     "'log4j.appender.X.'") };
+
+    // The root logger's level and its older key.
+    QTest::newRow("root-INHERITED-refused")
+        << QByteArray("log4j.rootLogger=inherited\n") << true
+        << QStringList { root("inherited"), pc("WARN", "The root logger level cannot be set to NULL.") };
+    QTest::newRow("root-NULL-refused") << QByteArray("log4j.rootLogger=NULL\n") << true
+                                       << QStringList { root("NULL"),
+                                              pc("WARN", "The root logger level cannot be set to NULL.") };
+    QTest::newRow("bad-level-gives-DEBUG")
+        << QByteArray("log4j.rootLogger=LOUD\n") << false
+        << QStringList { root("LOUD"),
+               QStringLiteral("WARN Level: Use of invalid level string 'LOUD'. Using 'Level::NULL_INT' instead."),
+               QStringLiteral("ERROR OptionConverter: Invalid option string 'LOUD' for a level "
+                              "(LogEngine::OptionConverter::CONFIGURATOR_INVALID_OPTION_ERROR, 23)"),
+               debug("Set level for logger 'root' to 'DEBUG'") };
+    QTest::newRow("rootCategory-deprecated")
+        << QByteArray("log4j.rootCategory=warn\n") << true
+        << QStringList { pc("WARN", "[log4j.rootCategory] is deprecated. Use [log4j.rootLogger] instead."),
+               debug("Parsing logger: key 'log4j.rootCategory', value 'warn'"),
+               debug("Set level for logger 'root' to 'WARN'") };
+    QTest::newRow("rootLogger-beats-rootCategory-silently")
+        << QByteArray("log4j.rootCategory=WARN\nlog4j.rootLogger=ERROR\n") << true
+        << QStringList { root("ERROR"), debug("Set level for logger 'root' to 'ERROR'") };
+    QTest::newRow("no-root-key") << QByteArray("a=b\n") << true << QStringList { noRoot };
+
+    // The global settings.
+    QTest::newRow("configDebug-deprecated")
+        << QByteArray("log4j.configDebug=TRACE\n") << true
+        << QStringList { pc("WARN", "[log4j.configDebug] is deprecated. Use [log4j.Debug] instead."),
+               debug("Set level for LogEngine logging to TRACE"), noRoot };
+    QTest::newRow("Debug-beats-configDebug-silently")
+        << QByteArray("log4j.configDebug=TRACE\nlog4j.Debug=DEBUG\n") << true
+        << QStringList { debug("Set level for LogEngine logging to DEBUG"), noRoot };
+    // Taken as it stands, without the converter: a warning, no error.
+    QTest::newRow("Debug-unknown-gives-DEBUG")
+        << QByteArray("log4j.Debug=debug\n") << true
+        << QStringList { QStringLiteral(
+                             "WARN Level: Use of invalid level string 'debug'. Using 'Level::NULL_INT' instead."),
+               debug("Set level for LogEngine logging to DEBUG"), noRoot };
+    QTest::newRow("Debug-OFF-hides-later-errors")
+        << QByteArray("log4j.Debug=OFF\nlog4j.rootLogger=, X\n") << true << QStringList();
+    QTest::newRow("threshold") << QByteArray("log4j.threshold= debug\n") << true
+                               << QStringList { debug("Set threshold for LoggerRepository to DEBUG"), noRoot };
+    // The threshold holds for the engine's own loggers too.
+    QTest::newRow("threshold-WARN-silences-the-run")
+        << QByteArray("log4j.threshold=WARN\nlog4j.rootLogger=INHERITED\n") << true
+        << QStringList { pc("WARN", "The root logger level cannot be set to NULL.") };
+    QTest::newRow("threshold-bad-gives-ALL")
+        << QByteArray("log4j.threshold=loud\n") << false
+        << QStringList { QStringLiteral(
+                             "WARN Level: Use of invalid level string 'LOUD'. Using 'Level::NULL_INT' instead."),
+               QStringLiteral("ERROR OptionConverter: Invalid option string 'loud' for a level "
+                              "(LogEngine::OptionConverter::CONFIGURATOR_INVALID_OPTION_ERROR, 23)"),
+               debug("Set threshold for LoggerRepository to ALL"), noRoot };
+    QTest::newRow("handleQtMessages") << QByteArray("log4j.handleQtMessages=Enabled\n") << true
+                                      << QStringList { debug("Set handling of Qt messages LoggerRepository to true"),
+                                             noRoot };
+
+    // Other loggers, by their log4j names.
+    QTest::newRow("logger-level-only")
+        << QByteArray("log4j.logger.a.b=INFO\n") << true
+        << QStringList { noRoot, debug("Parsing logger: key 'log4j.logger.a.b', value 'INFO'"),
+               debug("Set level for logger 'a::b' to 'INFO'"),
+               debug("Parsing additivity for logger: key 'log4j.additivity.a.b', value ''") };
+    QTest::newRow("category-form-with-additivity")
+        << QByteArray("log4j.category.a.b=,\nlog4j.additivity.a.b=false\n") << true
+        << QStringList { noRoot, debug("Parsing logger: key 'log4j.category.a.b', value ','"),
+               debug("Parsing additivity for logger: key 'log4j.additivity.a.b', value 'false'"),
+               debug("Setting additivity for logger 'a::b' to 'false'") };
+    QTest::newRow("additivity-bad-text-gives-true")
+        << QByteArray("log4j.logger.a=,\nlog4j.additivity.a=maybe\n") << false
+        << QStringList { noRoot, debug("Parsing logger: key 'log4j.logger.a', value ','"),
+               debug("Parsing additivity for logger: key 'log4j.additivity.a', value 'maybe'"),
+               QStringLiteral("ERROR OptionConverter: Invalid option string 'maybe' for a boolean "
+                              "(LogEngine::OptionConverter::CONFIGURATOR_INVALID_OPTION_ERROR, 23)"),
+               debug("Setting additivity for logger 'a' to 'maybe'") };
+    QTest::newRow("logger-INHERITED") << QByteArray("log4j.logger.a=Inherited\n") << true
+                                      << QStringList { noRoot,
+                                             debug("Parsing logger: key 'log4j.logger.a', value 'Inherited'"),
+                                             debug("Set level for logger 'a' to 'NULL'"),
+                                             debug(
+                                                 "Parsing additivity for logger: key 'log4j.additivity.a', value ''") };
+    QTest::newRow("empty-logger-name-and-other-keys-ignored")
+        << QByteArray("log4j.logger.=INFO\nlog4j.category.=INFO\nlog4j.com.example=INFO, X\n") << true
+        << QStringList { noRoot };
+}
+
+void tst_PropertyConfigurator::messagesOfOneRun()
+{
+    QFETCH(QByteArray, text);
+    QFETCH(bool, result);
+    QFETCH(QStringList, messages);
+    QStringList found;
+    QCOMPARE(configure(text, &found), result);
+    QCOMPARE(found, messages);
+    // The helper keeps exactly the run's errors.
+    QStringList errors;
+    for (const QString &line : qAsConst(messages)) {
+        if (line.startsWith(QLatin1String("ERROR ")))
+            errors.append(line.section(QLatin1String(": "), 1, -1));
+    }
+    QStringList stored;
+    for (const LoggingEvent &event : ConfiguratorHelper::configurationErrors())
+        stored.append(event.message());
+    QCOMPARE(stored, errors);
+}
+
+void tst_PropertyConfigurator::unreadableFiles_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QString>("error");
+
+    QTest::newRow("missing") << "@DIR@/absent.properties"
+                             << "Unable to open property file '@DIR@/absent.properties' "
+                                "(LogEngine::PropertyConfigurator::CONFIGURATOR_OPENING_FILE_ERROR, 20): "
+                                "No such file or directory (5)";
+    QTest::newRow("directory") << "@DIR@"
+                               << "Unable to open property file '@DIR@' "
+                                  "(LogEngine::PropertyConfigurator::CONFIGURATOR_OPENING_FILE_ERROR, 20): "
+                                  "file to open is a directory (5)";
+    // Opens, but every read fails.
+    QTest::newRow("read-fails") << "/proc/self/mem"
+                                << "Unable to read property file '/proc/self/mem' "
+                                   "(LogEngine::PropertyConfigurator::CONFIGURATOR_READING_FILE_ERROR, 21): "
+                                   "Input/output error (1)";
+}
+
+void tst_PropertyConfigurator::unreadableFiles()
+{
+    QFETCH(QString, file);
+    QFETCH(QString, error);
+    file.replace(QLatin1String("@DIR@"), m_dir->path());
+    error.replace(QLatin1String("@DIR@"), m_dir->path());
+    LogManager::loggerRepository()->rootLogger()->setLevel(Level::WARN_INT);
+    Capture capture;
+    QVERIFY(!PropertyConfigurator::configure(file));
+    QCOMPARE(lines(capture), QStringList { QLatin1String("ERROR PropertyConfigurator: ") + error });
+    QCOMPARE(LogManager::loggerRepository()->rootLogger()->level().toInt(), int(Level::WARN_INT));
+    QCOMPARE(ConfiguratorHelper::configurationErrors().size(), 1);
+    QCOMPARE(ConfiguratorHelper::configurationErrors().first().level().toInt(), int(Level::ERROR_INT));
+}
+
+void tst_PropertyConfigurator::sharedAppenderIsBuiltOnce()
+{
+    QStringList messages;
+    QVERIFY(configure("log4j.rootLogger=INFO, A\nlog4j.logger.x=INFO, A\nlog4j.logger.y=, A\n"
+                      "log4j.appender.A=org.apache.log4j.varia.ListAppender\n",
+        &messages));
+    const Appender *shared = LogManager::loggerRepository()->rootLogger()->appender(QStringLiteral("A"));
+    QVERIFY(shared);
+    QCOMPARE(
+        LogManager::logger(QStringLiteral("x"))->appenders(), QList<Appender *>({ const_cast<Appender *>(shared) }));
+    QCOMPARE(
+        LogManager::logger(QStringLiteral("y"))->appenders(), QList<Appender *>({ const_cast<Appender *>(shared) }));
+    QCOMPARE(messages.count(QStringLiteral("DEBUG PropertyConfigurator: Appender 'A' was already parsed.")), 2);
+    // The run lets go of it; the three loggers hold it.
+    QCOMPARE(shared->referenceCount(), 3);
+}
+
+void tst_PropertyConfigurator::appenderWithoutLayoutIsReportedPerReference()
+{
+    QVERIFY(!configure("log4j.rootLogger=INFO, A\nlog4j.logger.x=INFO, A\n"
+                       "log4j.appender.A=org.apache.log4j.ConsoleAppender\n"));
+    QCOMPARE(ConfiguratorHelper::configurationErrors().size(), 2);
+    QVERIFY(LogManager::loggerRepository()->rootLogger()->appenders().isEmpty());
+    QVERIFY(LogManager::logger(QStringLiteral("x"))->appenders().isEmpty());
+}
+
+// Naming a logger replaces its appenders; its level only when one is given.
+void tst_PropertyConfigurator::loggerKeyReplacesAppenders()
+{
+    Logger *root = LogManager::loggerRepository()->rootLogger();
+    Logger *x = LogManager::logger(QStringLiteral("x"));
+    root->setLevel(Level::WARN_INT);
+    x->setLevel(Level::ERROR_INT);
+    LogObjectPtr<ListAppender> earlier(new ListAppender);
+    earlier->setName(QStringLiteral("earlier"));
+    root->addAppender(earlier);
+    x->addAppender(earlier);
+    QVERIFY(configure("log4j.rootLogger=, A\nlog4j.logger.x=DEBUG\n"
+                      "log4j.appender.A=LogEngine::NullAppender\n"));
+    QCOMPARE(root->level().toInt(), int(Level::WARN_INT));
+    QCOMPARE(appenderNames(root), QStringList { QStringLiteral("A") });
+    QVERIFY(qobject_cast<AppenderSkeleton *>(root->appenders().first())->isActive());
+    QCOMPARE(x->level().toInt(), int(Level::DEBUG_INT));
+    QCOMPARE(appenderNames(x), QStringList());
+    QCOMPARE(earlier->referenceCount(), 1);
+}
+
+void tst_PropertyConfigurator::appendKeyKeepsEarlierOutput_data()
+{
+    QTest::addColumn<QByteArray>("key");
+    QTest::addColumn<QByteArray>("content");
+
+    QTest::newRow("no-key-truncates") << QByteArray() << QByteArray("new\r\n");
+    QTest::newRow("Append-true-appends") << QByteArray("Append=true") << QByteArray("old\r\nnew\r\n");
+    QTest::newRow("append-true-appends") << QByteArray("append=true") << QByteArray("old\r\nnew\r\n");
+    QTest::newRow("Append-false-truncates") << QByteArray("Append=false") << QByteArray("new\r\n");
+    QTest::newRow("AppendFile-true-appends") << QByteArray("AppendFile=true") << QByteArray("old\r\nnew\r\n");
+}
+
+// Real files say "Append=true" to keep the log of earlier runs.
+void tst_PropertyConfigurator::appendKeyKeepsEarlierOutput()
+{
+    QFETCH(QByteArray, key);
+    QFETCH(QByteArray, content);
+    const QString log = writeFile("old\r\n", QStringLiteral("app.log"));
+    QByteArray text("log4j.logger.app=INFO, F\nlog4j.appender.F=org.apache.log4j.FileAppender\n"
+                    "log4j.appender.F.File=@DIR@/app.log\nlog4j.appender.F.layout=org.apache.log4j.PatternLayout\n"
+                    "log4j.appender.F.layout.ConversionPattern=%m%n\n");
+    if (!key.isEmpty())
+        text += "log4j.appender.F." + key + '\n';
+    QVERIFY(configure(text));
+    LogManager::logger(QStringLiteral("app"))->info("new");
+    LogManager::logger(QStringLiteral("app"))->removeAllAppenders();
+    QFile file(log);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), content);
+}
+
+// The reset drops every appender but the run's own capture list, which goes
+// on collecting the errors after it.
+void tst_PropertyConfigurator::resetInTheMiddleOfTheRunKeepsCapturing()
+{
+    Logger *other = LogManager::logger(QStringLiteral("other"));
+    LogObjectPtr<ListAppender> earlier(new ListAppender);
+    other->addAppender(earlier);
+    other->setAdditivity(false);
+    LogManager::setHandleQtMessages(true);
+    QVERIFY(!configure("log4j.reset=true\nlog4j.rootLogger=INFO, MISSING\n"));
+    QVERIFY(other->appenders().isEmpty());
+    QVERIFY(other->additivity());
+    QVERIFY(!LogManager::handleQtMessages());
+    QCOMPARE(appenderNames(LogManager::internalLogger()),
+        QStringList({ QStringLiteral("LogLog stdout"), QStringLiteral("LogLog stderr") }));
+    const QList<LoggingEvent> errors = ConfiguratorHelper::configurationErrors();
+    QCOMPARE(errors.size(), 1);
+    QCOMPARE(errors.first().message(),
+        QStringLiteral("Missing appender definition for appender named 'MISSING' "
+                       "(LogEngine::PropertyConfigurator::CONFIGURATOR_MISSING_APPENDER_ERROR, 24)"));
+}
+
+void tst_PropertyConfigurator::configuresFromSettingsGroup()
+{
+    QSettings settings(m_dir->filePath(QStringLiteral("app.conf")), QSettings::IniFormat);
+    settings.beginGroup(QStringLiteral("LogEngine"));
+    settings.beginGroup(QStringLiteral("Properties"));
+    settings.setValue(QStringLiteral("log4j.rootLogger"), QStringLiteral("ERROR, S"));
+    settings.setValue(QStringLiteral("log4j.appender.S"), QStringLiteral("org.apache.log4j.varia.NullAppender"));
+    settings.setValue(QStringLiteral("log4j.appender.S.Threshold"), QStringLiteral("FATAL"));
+    settings.endGroup();
+    // Only the keys of the current group count.
+    settings.setValue(QStringLiteral("log4j.threshold"), QStringLiteral("OFF"));
+    settings.beginGroup(QStringLiteral("Properties"));
+
+    QVERIFY(PropertyConfigurator::configure(settings));
+    const Logger *root = LogManager::loggerRepository()->rootLogger();
+    QCOMPARE(root->level().toInt(), int(Level::ERROR_INT));
+    QCOMPARE(appenderNames(root), QStringList { QStringLiteral("S") });
+    QCOMPARE(qobject_cast<AppenderSkeleton *>(root->appenders().first())->threshold().toInt(), int(Level::FATAL_INT));
+    QCOMPARE(LogManager::loggerRepository()->threshold().toInt(), int(Level::NULL_INT));
+}
+
+void tst_PropertyConfigurator::hostileInputEndsInErrors_data()
+{
+    QTest::addColumn<QByteArray>("text");
+    QTest::addColumn<bool>("mustReport");
+    QTest::addColumn<QStringList>("symbols");
+    QTest::addColumn<QString>("rootAppenders");
+
+    const QStringList substitution { QStringLiteral("CONFIGURATOR_INVALID_SUBSTITUTION_ERROR") };
+    const QByteArray nullAppender("log4j.appender.A=org.apache.log4j.varia.NullAppender\n");
+
+    // References that go round in a circle, or double their text at each of
+    // sixty levels, must be cut off and reported.
+    const QByteArray patternOf(
+        "log4j.rootLogger=INFO, A\nlog4j.appender.A=org.apache.log4j.varia.DebugAppender\n"
+        "log4j.appender.A.Threshold=OFF\nlog4j.appender.A.layout=org.apache.log4j.PatternLayout\n"
+        "log4j.appender.A.layout.ConversionPattern=");
+    QTest::newRow("cyclic-reference") << patternOf + "${a}\na=${b}\nb=x${a}\n" << true << substitution << "A";
+    QByteArray doubling = patternOf + "${r0}\n";
+    for (int i = 0; i < 60; ++i)
+        doubling += "r" + QByteArray::number(i) + "=${r" + QByteArray::number(i + 1) + "}${r"
+            + QByteArray::number(i + 1) + "}\n";
+    doubling += "r60=x\n";
+    QTest::newRow("doubling-references") << doubling << true << substitution << "A";
+    // A long chain either resolves or is cut off with the same error.
+    QByteArray chain = patternOf + "${c0}\n";
+    for (int i = 0; i < 10000; ++i)
+        chain += "c" + QByteArray::number(i) + "=${c" + QByteArray::number(i + 1) + "}\n";
+    chain += "c10000=x\n";
+    QTest::newRow("chain-of-ten-thousand") << chain << false << substitution << "A";
+    QTest::newRow("braces-nested-in-one-value")
+        << patternOf + QByteArray(100000, '$').replace("$", "${") + "x" + QByteArray(100000, '}') + '\n'
+        << false << substitution << "A";
+
+    // Huge values.
+    QByteArray names;
+    for (int i = 0; i < 100000; ++i)
+        names += ", A";
+    QTest::newRow("one-appender-named-a-hundred-thousand-times")
+        << QByteArray("log4j.rootLogger=INFO") + names + '\n' + nullAppender << false << QStringList() << "A";
+    QTest::newRow("eight-megabyte-pattern") << patternOf + QByteArray(8 << 20, 'p') + '\n'
+                                            << false << QStringList() << "A";
+
+    // Binary garbage, alone and in the places that matter.
+    QRandomGenerator random(12);
+    QByteArray garbage(1 << 20, Qt::Uninitialized);
+    for (char &c : garbage)
+        c = char(random.bounded(256));
+    QTest::newRow("a-megabyte-of-garbage") << garbage << false << QStringList() << "";
+    QByteArray garbageLine
+        = garbage.left(4096).replace('\n', ' ').replace('\r', ' ').replace(',', ' ').replace('\\', ' ').replace(
+            '$', ' ');
+    QTest::newRow("garbage-as-level-and-appender-name")
+        << QByteArray("log4j.rootLogger=") + garbageLine + ", " + garbageLine + '\n'
+        << true
+        << QStringList { QStringLiteral("CONFIGURATOR_INVALID_OPTION_ERROR"),
+               QStringLiteral("CONFIGURATOR_MISSING_APPENDER_ERROR") }
+        << "";
+    QTest::newRow("garbage-as-class-names")
+        << QByteArray("log4j.rootLogger=INFO, A, B\nlog4j.appender.A=") + garbageLine
+            + "\nlog4j.appender.B=" + "org.apache.log4j.ConsoleAppender\nlog4j.appender.B.layout=" + garbageLine + '\n'
+        << true
+        << QStringList { QStringLiteral("CONFIGURATOR_UNKNOWN_APPENDER_CLASS_ERROR"),
+               QStringLiteral("CONFIGURATOR_UNKNOWN_LAYOUT_CLASS_ERROR") }
+        << "";
+}
+
+// Outside text never crashes or hangs a run: it ends in the errors of the
+// run, and whatever is sound in it is configured.
+void tst_PropertyConfigurator::hostileInputEndsInErrors()
+{
+    QFETCH(QByteArray, text);
+    QFETCH(bool, mustReport);
+    QFETCH(QStringList, symbols);
+    QFETCH(QString, rootAppenders);
+    const bool result = configure(text);
+    const QSet<QString> found = errorSymbols();
+    if (mustReport) {
+        QCOMPARE(found, QSet<QString>(symbols.cbegin(), symbols.cend()));
+        QVERIFY(!result);
+    } else {
+        QVERIFY2(found.isEmpty() || found == QSet<QString>(symbols.cbegin(), symbols.cend()),
+            qPrintable(QStringList(found.values()).join(QLatin1Char(' '))));
+        QCOMPARE(result, found.isEmpty());
+    }
+    QCOMPARE(appenderNames(LogManager::loggerRepository()->rootLogger()).join(QLatin1Char(',')), rootAppenders);
+}
+
+// Applications reconfigure while their threads log: the run and the logging
+// share loggers, appenders and layouts.
+void tst_PropertyConfigurator::reconfigureWhileThreadsLog()
+{
+    const QString path = writeFile("log4j.reset=true\n"
+                                   "log4j.rootLogger=INFO, N\n"
+                                   "log4j.logger.stress=DEBUG, F\n"
+                                   "log4j.logger.stress.a=INFO, F, N\n"
+                                   "log4j.additivity.stress.a=false\n"
+                                   "log4j.appender.N=org.apache.log4j.varia.NullAppender\n"
+                                   "log4j.appender.F=org.apache.log4j.FileAppender\n"
+                                   "log4j.appender.F.File=@DIR@/stress.log\n"
+                                   "log4j.appender.F.layout=org.apache.log4j.PatternLayout\n"
+                                   "log4j.appender.F.layout.ConversionPattern=%d{ISO8601} [%t] %-5p %c %x - %m%n\n");
+    std::atomic<bool> done { false };
+    std::atomic<int> ready { 0 };
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 4; ++t) {
+        threads.emplace_back([&, t] {
+            const QString names[] = { QStringLiteral("stress"), QStringLiteral("stress::a"),
+                QStringLiteral("stress::a::b"), QStringLiteral("other") };
+            ready.fetch_add(1);
+            for (int i = 0; !done.load(std::memory_order_relaxed); ++i)
+                LogManager::logger(names[(t + i) % 4])->info("line %1 of thread %2", i, t);
+        });
+    }
+    while (ready.load() < 4)
+        std::this_thread::yield();
+    int failures = 0;
+    for (int run = 0; run < 200; ++run) {
+        if (!PropertyConfigurator::configure(path))
+            ++failures;
+    }
+    done.store(true);
+    for (std::thread &thread : threads)
+        thread.join();
+    QCOMPARE(failures, 0);
+    QCOMPARE(appenderNames(LogManager::logger(QStringLiteral("stress::a"))),
+        QStringList({ QStringLiteral("F"), QStringLiteral("N") }));
+}
+
+QObject *newPropertyConfiguratorTest()
+{
+    return new tst_PropertyConfigurator;
+}
+
+#include "tst_propertyconfigurator.moc"

@@ -1,0 +1,248 @@
+#include "common/capturingappender.h"
+#include "common/childprocess.h"
+#include "engine/logger.h"
+#include "engine/logmanager.h"
+#include "qorvlogenginelogmanager.h"
+#include "qorvlogmanagerregistry.h"
+#include "recordingwidgets.h"
+
+#include <QFile>
+#include <QPointer>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <iostream>
+#include <thread>
+
+using namespace LogEngine;
+
+namespace
+{
+
+LogObjectPtr<CapturingAppender> attachCapture(Logger *logger)
+{
+    LogObjectPtr<CapturingAppender> capture(new CapturingAppender);
+    capture->activate();
+    logger->addAppender(capture);
+    return capture;
+}
+
+} // namespace
+
+class tst_QORVLogEngineLogManager : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void registeredAtLoad();
+    void operationsLogAtTheirEngineLevel_data();
+    void operationsLogAtTheirEngineLevel();
+    void firstRequestPreparesTheLogger();
+    void everyLoggerIsPreparedOnce_data();
+    void everyLoggerIsPreparedOnce();
+    void filesGetTheTimeLevelAndMessage();
+    void widgetsAttachByObjectName();
+    void levelsChangeWhileOthersLog();
+};
+
+// Child: what the library left behind at load, before anything else ran.
+int managerAtLoadScenario()
+{
+    QORVLogManager *manager = QORVLogManager::instance();
+    Logger *root = LogManager::logger(QString());
+    std::cout << qPrintable(manager->name()) << '|' << (manager == QORVLogEngineLogManager::instance()) << '|'
+              << (QORVLogManagerRegistry::instance()->getLogManager(QStringLiteral("LOGENGINE")) == manager) << '|'
+              << root->level().toInt() << '|' << root->additivity() << std::endl;
+    return 0;
+}
+
+void tst_QORVLogEngineLogManager::registeredAtLoad()
+{
+    QTemporaryDir empty;
+    const ChildResult result
+        = runChild(QStringLiteral("manager-at-load"), QProcessEnvironment::systemEnvironment(), empty.path());
+    QCOMPARE(result.exitCode, 0);
+    QCOMPARE(result.out, QByteArray("LogEngine Log Manager|1|1|128|0\n"));
+}
+
+void tst_QORVLogEngineLogManager::operationsLogAtTheirEngineLevel_data()
+{
+    QTest::addColumn<int>("operation");
+    QTest::addColumn<int>("engineLevel");
+    QTest::newRow("trace") << int(QORVLogLevel::TraceLevel) << int(Level::TRACE_INT);
+    QTest::newRow("debug") << int(QORVLogLevel::DebugLevel) << int(Level::DEBUG_INT);
+    QTest::newRow("info") << int(QORVLogLevel::InfoLevel) << int(Level::INFO_INT);
+    QTest::newRow("warn") << int(QORVLogLevel::WarnLevel) << int(Level::WARN_INT);
+    QTest::newRow("error") << int(QORVLogLevel::ErrorLevel) << int(Level::ERROR_INT);
+    QTest::newRow("fatal") << int(QORVLogLevel::FatalLevel) << int(Level::FATAL_INT);
+    // The host-only severities have no engine level of their own.
+    QTest::newRow("stat-is-info") << int(QORVLogLevel::StatLevel) << int(Level::INFO_INT);
+    QTest::newRow("status-is-info") << int(QORVLogLevel::StatusLevel) << int(Level::INFO_INT);
+}
+
+void tst_QORVLogEngineLogManager::operationsLogAtTheirEngineLevel()
+{
+    QFETCH(int, operation);
+    QFETCH(int, engineLevel);
+    QORVLogEngineLogManager manager;
+    const QString name = QStringLiteral("levels::") + QString::fromLatin1(QTest::currentDataTag());
+    manager.setLevel(QORVLogLevel::TraceLevel, name);
+    const auto capture = attachCapture(LogManager::logger(name));
+    manager.log(static_cast<QORVLogLevel::Level>(operation), QStringLiteral("unchanged %1 text"), name);
+    const QList<CapturedMessage> messages = capture->messages();
+    QCOMPARE(messages.size(), 1);
+    QCOMPARE(messages.at(0).level, engineLevel);
+    QCOMPARE(messages.at(0).message, QStringLiteral("unchanged %1 text"));
+    LogManager::logger(name)->removeAllAppenders();
+}
+
+void tst_QORVLogEngineLogManager::firstRequestPreparesTheLogger()
+{
+    QORVLogEngineLogManager manager;
+    const QString name = QStringLiteral("prepared::child");
+    manager.debug(QStringLiteral("dropped"), name);
+    Logger *logger = LogManager::logger(name);
+    QCOMPARE(logger->level().toInt(), int(Level::INFO_INT));
+    QVERIFY(!logger->additivity());
+
+    const auto own = attachCapture(logger);
+    const auto parent = attachCapture(logger->parentLogger());
+    manager.debug(QStringLiteral("dropped again"), name);
+    manager.info(QStringLiteral("passes"), name);
+    QVERIFY(!manager.isDebugEnabled(name));
+    manager.setLevel(QORVLogLevel::DebugLevel, name);
+    QVERIFY(manager.isDebugEnabled(name));
+    QCOMPARE(logger->level().toInt(), int(Level::DEBUG_INT));
+    manager.debug(QStringLiteral("passes now"), name);
+    QCOMPARE(own->texts(), (QStringList { QStringLiteral("passes"), QStringLiteral("passes now") }));
+    QVERIFY(parent->texts().isEmpty());
+    logger->removeAllAppenders();
+    logger->parentLogger()->removeAllAppenders();
+}
+
+void tst_QORVLogEngineLogManager::everyLoggerIsPreparedOnce_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::newRow("ascii") << QStringLiteral("once::plain");
+    QTest::newRow("latin-1") << QStringLiteral("once::caf\u00e9");
+    QTest::newRow("outside-latin-1") << QStringLiteral("once::\u03a9mega");
+    QTest::newRow("outside-the-basic-plane") << QStringLiteral("once::\U0001F600");
+}
+
+// Configuration changes a logger after the manager reached it first; later
+// requests must not undo that.
+void tst_QORVLogEngineLogManager::everyLoggerIsPreparedOnce()
+{
+    QFETCH(QString, name);
+    QORVLogEngineLogManager manager;
+    manager.info(QStringLiteral("first"), name);
+    Logger *logger = LogManager::logger(name);
+    QVERIFY(!logger->additivity());
+    logger->setLevel(Level::DEBUG_INT);
+    logger->setAdditivity(true);
+    const auto capture = attachCapture(logger);
+    manager.debug(QStringLiteral("second"), name);
+    QCOMPARE(capture->texts(), QStringList { QStringLiteral("second") });
+    QCOMPARE(logger->level().toInt(), int(Level::DEBUG_INT));
+    QVERIFY(logger->additivity());
+    logger->removeAllAppenders();
+}
+
+void tst_QORVLogEngineLogManager::filesGetTheTimeLevelAndMessage()
+{
+    QORVLogEngineLogManager manager;
+    QTemporaryDir dir;
+    const QString fileName = dir.filePath(QStringLiteral("app.log"));
+    const QString name = QStringLiteral("files::app");
+    QFile file(fileName);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("left from an earlier run\n");
+    file.close();
+
+    manager.addFile(fileName, name);
+    QPointer<Appender> appender = LogManager::logger(name)->appender(fileName);
+    QVERIFY(appender);
+    manager.info(QStringLiteral("first line"), name);
+    manager.debug(QStringLiteral("dropped"), name);
+    manager.stat(QStringLiteral("statistics"), name);
+    manager.removeFile(fileName, name);
+    QVERIFY(!appender);
+    manager.warn(QStringLiteral("after removal"), name);
+
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QString text = QString::fromUtf8(file.readAll());
+    const QString stamp = QStringLiteral("\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d\\.\\d{3}");
+    const QRegularExpression expected(
+        QStringLiteral("\\A%1 INFO  - first line\r\n%1 INFO  - statistics\r\n\\z").arg(stamp));
+    QVERIFY2(expected.match(text).hasMatch(), qPrintable(text));
+}
+
+void tst_QORVLogEngineLogManager::widgetsAttachByObjectName()
+{
+    QORVLogEngineLogManager manager;
+    const QString name = QStringLiteral("widgets::view");
+    Logger *logger = LogManager::logger(name);
+    manager.addLogWidget(nullptr, name);
+    manager.addStatusBar(nullptr, name);
+    QVERIFY(logger->appenders().isEmpty());
+
+    RecordingLogWidget first;
+    RecordingLogWidget second;
+    RecordingStatusBar bar;
+    first.setObjectName(QStringLiteral("view"));
+    second.setObjectName(QStringLiteral("view"));
+    bar.setObjectName(QStringLiteral("bar"));
+    manager.addLogWidget(&first, name);
+    manager.addLogWidget(&second, name);
+    manager.addStatusBar(&bar, name);
+    QCOMPARE(logger->appenders().size(), 3);
+    manager.status(QStringLiteral("both"), name);
+    // Removal goes by object name: the first one attached goes.
+    manager.removeLogWidget(&second, name);
+    manager.removeStatusBar(&bar, name);
+    manager.warn(QStringLiteral("second only"), name);
+
+    const QPair<QString, QORVLogLevel::Level> both(QStringLiteral("both"), QORVLogLevel::InfoLevel);
+    QCOMPARE(first.received, (QList<QPair<QString, QORVLogLevel::Level>> { both }));
+    QCOMPARE(second.received,
+        (QList<QPair<QString, QORVLogLevel::Level>> {
+            both, { QStringLiteral("second only"), QORVLogLevel::WarnLevel } }));
+    QCOMPARE(bar.received, (QList<QPair<QString, int>> { { QStringLiteral("both"), 5000 } }));
+    logger->removeAllAppenders();
+}
+
+// An application's settings dialog gives levels to new names while its
+// workers log and ask for levels: the table grows, and rehashes, under them.
+void tst_QORVLogEngineLogManager::levelsChangeWhileOthersLog()
+{
+    QORVLogEngineLogManager manager;
+    constexpr int names = 500;
+    auto name = [](int i) { return QStringLiteral("race::n%1").arg(i); };
+    auto levelOf = [](int i) { return i % 2 ? QORVLogLevel::DebugLevel : QORVLogLevel::WarnLevel; };
+    std::thread setter([&] {
+        for (int i = 0; i < names; ++i)
+            manager.setLevel(levelOf(i), name(i));
+    });
+    auto work = [&] {
+        for (int i = 0; i < names; ++i) {
+            if (manager.isDebugEnabled(name(i)))
+                manager.debug(QStringLiteral("enabled"), name(i));
+            manager.info(QStringLiteral("info"), name(names - 1 - i));
+        }
+    };
+    std::thread first(work);
+    std::thread second(work);
+    setter.join();
+    first.join();
+    second.join();
+    for (int i = 0; i < names; ++i)
+        QCOMPARE(manager.getLevel(name(i)).getLevel(), levelOf(i));
+}
+
+QObject *newQORVLogEngineLogManagerTest()
+{
+    return new tst_QORVLogEngineLogManager;
+}
+
+#include "tst_qorvlogenginelogmanager.moc"
