@@ -79,6 +79,52 @@ void Logger::logUnchecked(const Level &level, const QString &message) const
     deliverToAppenders(LoggingEvent(this, level, message));
 }
 
+namespace
+{
+
+// The message of the thread's last request, whose room the next one reuses.
+// An event that outlives its request (an appender that keeps it, a request
+// made while one is delivered) shares the text, so the next message is
+// written into a new string instead. The flag outlives the string: code
+// logging from another thread-local object's destructor at thread exit
+// must not touch the string once it is gone.
+struct MessageText {
+    QString text;
+    ~MessageText();
+};
+thread_local bool t_messageTextGone = false;
+thread_local MessageText t_messageText;
+
+MessageText::~MessageText()
+{
+    t_messageTextGone = true;
+}
+
+// The room of a huge message is not worth keeping.
+constexpr int maxKeptMessage = 4096;
+
+} // namespace
+
+bool Logger::logSubstituted(const Level &level, const char *message, const MessageArgument *arguments, int count) const
+{
+    if (Q_UNLIKELY(t_messageTextGone)) {
+        QString text;
+        if (!MessageArgument::substitute(message, arguments, count, text))
+            return false;
+        logUnchecked(level, text);
+        return true;
+    }
+    QString &text = t_messageText.text;
+    if (!MessageArgument::substitute(message, arguments, count, text))
+        return false;
+    // The event shares the text; nothing below reads `text` again, which a
+    // request made during delivery may replace.
+    logUnchecked(level, text);
+    if (text.capacity() > maxKeptMessage)
+        text = QString();
+    return true;
+}
+
 void Logger::deliverToAppenders(const LoggingEvent &event) const
 {
     const Logger *logger = this;

@@ -91,7 +91,7 @@ public:
     template <typename... Args> void log(const Level &level, const char *message, const Args &...args)
     {
         if (isEnabledFor(level))
-            logUnchecked(level, formatMessage(message, args...));
+            logFormatted(level, message, args...);
     }
     void log(const Level &level, const QString &message)
     {
@@ -171,19 +171,28 @@ private:
         = std::is_same_v<T,
               QString> || std::is_integral_v<T> || std::is_same_v<std::decay_t<T>, const char *> || std::is_same_v<std::decay_t<T>, char *>;
 
-    template <typename... Args> static QString formatMessage(const char *message, const Args &...args)
+    template <typename... Args> void logFormatted(const Level &level, const char *message, const Args &...args) const
     {
         static_assert(sizeof...(Args) <= 3, "at most three substitution arguments");
         // Strings, texts and numbers are substituted in one pass straight
         // into the message; whatever that declines, and arguments that must
         // be converted to strings first, go through QString::arg. Either way
         // an argument that contains %2 is not substituted again.
-        if constexpr ((isPlainArgument<Args> && ...)) {
+        if constexpr (sizeof...(Args) > 0 && (isPlainArgument<Args> && ...)) {
             const MessageArgument arguments[] = { MessageArgument(args)... };
-            QString text;
-            if (MessageArgument::substitute(message, arguments, int(sizeof...(Args)), text))
-                return text;
+            if (logSubstituted(level, message, arguments, int(sizeof...(Args))))
+                return;
         }
+        logUnchecked(level, formatMessage(message, args...));
+    }
+    /*!
+     * Builds the message in a string the thread keeps from one request to
+     * the next and logs it; false, having done nothing, when the message is
+     * beyond `MessageArgument::substitute`.
+     */
+    bool logSubstituted(const Level &level, const char *message, const MessageArgument *arguments, int count) const;
+    template <typename... Args> static QString formatMessage(const char *message, const Args &...args)
+    {
         return QString::fromUtf8(message).arg(argText(args)...);
     }
 

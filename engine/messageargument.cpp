@@ -160,8 +160,9 @@ bool MessageArgument::substitute(const char *format, const MessageArgument *args
     if (total > INT_MAX / 2)
         return false;
 
-    QString text(int(total), Qt::Uninitialized);
-    QChar *write = text.data();
+    // Written in place: a string the caller keeps is not allocated again.
+    out.resize(int(total));
+    QChar *write = out.data();
     int copied = 0;
     for (int i = 0; i < found; ++i) {
         const Placeholder &placeholder = placeholders[i];
@@ -173,7 +174,6 @@ bool MessageArgument::substitute(const char *format, const MessageArgument *args
         copied = placeholder.position + 2;
     }
     widen(write, format + copied, size - copied);
-    out = std::move(text);
     return true;
 }
 

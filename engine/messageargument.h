@@ -43,8 +43,9 @@ public:
     }
 
     /*!
-     * Writes `format` with `args` substituted into `out`; false, leaving
-     * `out` alone, for what it does not handle (see the class).
+     * Writes `format` with `args` substituted into `out`, replacing what it
+     * held (keeping its room when `out` is not shared); false, leaving `out`
+     * alone, for what it does not handle (see the class).
      */
     static bool substitute(const char *format, const MessageArgument *args, int count, QString &out);
 

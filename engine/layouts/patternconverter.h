@@ -39,6 +39,8 @@ public:
     /*! Appends the converted text to `out`: cut text is never padded. */
     void format(QString &out, const LoggingEvent &event) const;
     void format(LineText &out, const LoggingEvent &event) const;
+    /*! Whether `format` appends just what `appendConverted` does. */
+    bool formatsPlainly() const { return m_formattingInfo.m_minLength <= 0 && m_formattingInfo.m_maxLength == INT_MAX; }
 
 protected:
     FormattingInfo m_formattingInfo;

@@ -46,6 +46,12 @@ PatternFormatter::PatternFormatter(const QString &pattern)
     , m_pattern(pattern)
 {
     parse();
+    m_steps.reserve(m_converters.size());
+    for (const PatternConverter *converter : qAsConst(m_converters)) {
+        const auto *literal = dynamic_cast<const LiteralPatternConverter *>(converter);
+        const bool plain = converter->formatsPlainly();
+        m_steps.append(Step { converter, literal && plain ? &literal->literal() : nullptr, plain });
+    }
 }
 
 PatternFormatter::~PatternFormatter()
@@ -63,8 +69,14 @@ QString PatternFormatter::format(const LoggingEvent &event) const
 void PatternFormatter::format(QString &out, const LoggingEvent &event) const
 {
     LineText line(out);
-    for (const PatternConverter *converter : m_converters)
-        converter->format(line, event);
+    for (const Step &step : m_steps) {
+        if (step.literal)
+            line.append(*step.literal);
+        else if (step.plain)
+            step.converter->appendConverted(line, event);
+        else
+            step.converter->format(line, event);
+    }
 }
 
 void PatternFormatter::parse()
