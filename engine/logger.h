@@ -76,7 +76,7 @@ public:
         return Level(value);
     }
 
-    inline bool isEnabledFor(const Level &level) const;
+    inline bool isEnabledFor(Level level) const;
 
     bool isTraceEnabled() const { return isEnabledFor(Level::TRACE_INT); }
     bool isDebugEnabled() const { return isEnabledFor(Level::DEBUG_INT); }
@@ -107,7 +107,9 @@ public:
 #define LOGENGINE_SEVERITY_OPERATION(name, value)                                                                      \
     template <typename... Args> void name(const char *message, const Args &...args)                                    \
     {                                                                                                                  \
-        log(Level::value, message, args...);                                                                           \
+        /* Tested on the constant: the level of the call needs no place in memory until it is enabled. */              \
+        if (isEnabledFor(Level::value))                                                                                \
+            logFormatted(Level::value, message, args...);                                                              \
     }                                                                                                                  \
     void name(const QString &message)                                                                                  \
     {                                                                                                                  \
@@ -217,7 +219,7 @@ QDebug operator<<(QDebug debug, const Logger &logger);
 
 #include "engine/loggerrepository.h"
 
-inline bool LogEngine::Logger::isEnabledFor(const Level &level) const
+inline bool LogEngine::Logger::isEnabledFor(Level level) const
 {
     // Both tests only read, so the inline one goes first: a request below the
     // logger's level is refused without the repository's virtual call.
