@@ -18,12 +18,14 @@ struct Placeholder {
     int number; // 1 to 9
 };
 
+// Decimal digits of `value`, by comparisons rather than divisions.
 int digitCount(qulonglong value)
 {
     int count = 1;
-    while (value >= 10) {
-        value /= 10;
+    for (qulonglong bound = 10; value >= bound; bound *= 10) {
         ++count;
+        if (count == 20)
+            break; // 10^20 does not fit; every larger value has 20 digits
     }
     return count;
 }
@@ -55,14 +57,27 @@ QChar *widen(QChar *out, const char *text, int length)
     return out + length;
 }
 
+// Two digits per division, from a table of the hundred pairs.
 QChar *writeDigits(QChar *out, qulonglong value)
 {
+    static constexpr char pairs[] = "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+                                    "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+                                    "8081828384858687888990919293949596979899";
     QChar *end = out + digitCount(value);
     QChar *digit = end;
-    do {
-        *--digit = QLatin1Char(char('0' + value % 10));
-        value /= 10;
-    } while (value);
+    while (value >= 100) {
+        const unsigned pair = unsigned(value % 100) * 2;
+        value /= 100;
+        *--digit = QLatin1Char(pairs[pair + 1]);
+        *--digit = QLatin1Char(pairs[pair]);
+    }
+    if (value >= 10) {
+        const unsigned pair = unsigned(value) * 2;
+        *--digit = QLatin1Char(pairs[pair + 1]);
+        *--digit = QLatin1Char(pairs[pair]);
+    } else {
+        *--digit = QLatin1Char(char('0' + value));
+    }
     return end;
 }
 
@@ -90,8 +105,12 @@ int MessageArgument::length() const
 QChar *MessageArgument::write(QChar *out) const
 {
     switch (m_kind) {
-    case String:
-        return std::copy(m_string->constBegin(), m_string->constEnd(), out);
+    case String: {
+        const int size = int(m_string->size());
+        if (size > 0)
+            std::memcpy(static_cast<void *>(out), m_string->constData(), size_t(size) * sizeof(QChar));
+        return out + size;
+    }
     case Utf8:
         return m_utf8 ? widen(out, m_utf8, int(std::strlen(m_utf8))) : out;
     case Signed:
