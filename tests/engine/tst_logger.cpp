@@ -86,6 +86,7 @@ private Q_SLOTS:
     void messageForms();
     void substitutionMatchesQStringArg_data();
     void substitutionMatchesQStringArg();
+    void numbersMatchQStringNumber();
     void messagesOutliveTheirRequests();
     void disabledRequestFormatsNothing();
     void duplicateAndNullAppendersWarn();
@@ -211,6 +212,25 @@ void tst_Logger::substitutionMatchesQStringArg()
         (QStringList { text.arg(QStringLiteral("-42")), text.arg(first, QStringLiteral("0")),
             text.arg(first, QStringLiteral("-42"), QString::fromUtf8(third)),
             text.arg(QStringLiteral("%2"), QString()) }));
+}
+
+// Numbers are written digit pair by digit pair: every length, at and
+// around each power of ten, both signs, as QString::number writes them.
+void tst_Logger::numbersMatchQStringNumber()
+{
+    Logger *logger = LogManager::logger(QStringLiteral("numbers"));
+    Capture capture(QStringLiteral("numbers"));
+    QStringList expected;
+    for (quint64 power = 1;; power *= 10) {
+        for (const quint64 value : { power - 1, power, power + 1 }) {
+            const qint64 negative = -qint64(value / 2);
+            logger->info("%1|%2", value, negative);
+            expected << QString::number(value) + QLatin1Char('|') + QString::number(negative);
+        }
+        if (power > std::numeric_limits<quint64>::max() / 10)
+            break;
+    }
+    QCOMPARE(capture->texts(), expected);
 }
 
 // Messages are built in room the thread keeps from one request to the next:
