@@ -30,9 +30,15 @@ public:
     void append(QStringView text)
     {
         const int length = int(text.size());
-        if (length == 0)
+        QChar *out = extend(length);
+        // Most pieces of a line are a few characters, for which a call to
+        // memcpy costs more than the copy.
+        if (length <= 8) {
+            for (int i = 0; i < length; ++i)
+                out[i] = text[i];
             return;
-        std::memcpy(extend(length), text.data(), size_t(length) * sizeof(QChar));
+        }
+        std::memcpy(static_cast<void *>(out), text.data(), size_t(length) * sizeof(QChar));
     }
     /*! Adds `length` characters to the line and gives where to write them. */
     QChar *extend(int length)
