@@ -16,6 +16,7 @@ int internalStreamsScenario();
 int qtMessageScenario();
 int firstUseRaceScenario();
 int levelNamesFromWorkerScenario();
+int bufferedAtExitScenario();
 int defaultInitScenario();
 int defaultInitAtLoadScenario();
 
@@ -28,6 +29,7 @@ int main(int argc, char *argv[])
             { QStringLiteral("qt-message"), qtMessageScenario },
             { QStringLiteral("first-use-race"), firstUseRaceScenario },
             { QStringLiteral("level-names-from-worker"), levelNamesFromWorkerScenario },
+            { QStringLiteral("buffered-at-exit"), bufferedAtExitScenario },
             { QStringLiteral("default-init"), defaultInitScenario },
             { QStringLiteral("default-init-at-load"), defaultInitAtLoadScenario } },
         { newLevelTest(), newLogObjectTest(), newLogErrorTest(), newLoggingEventTest(), newLoggerTest(),

@@ -2,6 +2,7 @@
 #include "engine/recursivereadwritelock.h"
 #include "engine/scopedlock.h"
 
+#include <QFile>
 #include <QTest>
 #include <QThread>
 
@@ -9,9 +10,30 @@
 #include <thread>
 #include <vector>
 
+#include <sys/syscall.h>
+#include <unistd.h>
+
 using LogEngine::RecursiveMutex;
 using LogEngine::RecursiveReadWriteLock;
 using LogEngine::ScopedLock;
+
+namespace
+{
+
+// Whether the kernel has put thread `tid` of this process to sleep, which a
+// thread that only takes a lock does once it waits for it.
+bool isAsleep(pid_t tid)
+{
+    QFile stat(QStringLiteral("/proc/self/task/%1/stat").arg(tid));
+    if (!stat.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray text = stat.readAll();
+    // The state follows the parenthesised command name, which may hold spaces.
+    const int end = text.lastIndexOf(')');
+    return end >= 0 && text.mid(end + 2, 1) == "S";
+}
+
+} // namespace
 
 // A broken lock shows up here as a hang (caught by the test timeout) or as
 // a lost update; under the thread sanitizer also as a reported race.
@@ -31,21 +53,20 @@ private Q_SLOTS:
 void tst_RecursiveLocks::readReentryPassesWaitingWriter()
 {
     RecursiveReadWriteLock lock;
-    std::atomic<bool> writerStarted { false };
+    std::atomic<pid_t> writerId { 0 };
     std::atomic<bool> readerDone { false };
     bool writerSawReaderDone = false;
 
     lock.lockForRead();
     std::thread writer([&] {
-        writerStarted = true;
+        writerId = static_cast<pid_t>(syscall(SYS_gettid));
         ScopedLock locker(&lock, ScopedLock::Write);
         writerSawReaderDone = readerDone.load();
     });
-    while (!writerStarted)
+    // Once the writer waits, a lock that lets a waiting writer block
+    // re-entry would deadlock this thread below.
+    while (!writerId || !isAsleep(writerId))
         QThread::yieldCurrentThread();
-    // Give the writer the chance to queue: a lock that lets a waiting writer
-    // block re-entry would now deadlock this thread.
-    QThread::msleep(50);
     lock.lockForRead();
     lock.lockForRead();
     lock.unlock();
