@@ -147,21 +147,29 @@ void DailyRollingFileAppender::append(const LoggingEvent &event)
     FileAppender::append(event);
 }
 
-void DailyRollingFileAppender::computeFrequency()
+bool DailyRollingFileAppender::frequencyOf(const QString &pattern, DatePattern *frequency)
 {
     const QDateTime reference(QDate(1999, 1, 1), QTime(0, 0), Qt::LocalTime);
-    const QString referenceText = DateTime(reference).toString(m_datePattern);
-    m_activeDatePattern.clear();
+    const QString referenceText = DateTime(reference).toString(pattern);
     const QDateTime steps[] = { reference.addSecs(60), reference.addSecs(3600), reference.addSecs(43200),
         reference.addDays(1), reference.addDays(7), reference.addMonths(1) };
-    for (int frequency = MINUTELY_ROLLOVER; frequency <= MONTHLY_ROLLOVER; ++frequency) {
-        if (DateTime(steps[frequency]).toString(m_datePattern) != referenceText) {
-            m_frequency = DatePattern(frequency);
-            m_activeDatePattern = m_datePattern;
-            logger()->trace("Frequency set to %2 using date pattern %1", m_activeDatePattern,
-                QString::fromLatin1(QMetaEnum::fromType<DatePattern>().valueToKey(m_frequency)));
-            return;
+    for (int step = MINUTELY_ROLLOVER; step <= MONTHLY_ROLLOVER; ++step) {
+        if (DateTime(steps[step]).toString(pattern) != referenceText) {
+            *frequency = DatePattern(step);
+            return true;
         }
+    }
+    return false;
+}
+
+void DailyRollingFileAppender::computeFrequency()
+{
+    m_activeDatePattern.clear();
+    if (frequencyOf(m_datePattern, &m_frequency)) {
+        m_activeDatePattern = m_datePattern;
+        logger()->trace("Frequency set to %2 using date pattern %1", m_activeDatePattern,
+            QString::fromLatin1(QMetaEnum::fromType<DatePattern>().valueToKey(m_frequency)));
+        return;
     }
     // The pattern comes first among the arguments, unlike the common errors.
     Logger *log = logger();

@@ -58,6 +58,13 @@ public:
     QString datePattern() const;
     void setDatePattern(const QString &pattern);
 
+    /*!
+     * The period `pattern` rolls over at, as `activate` deduces it; false
+     * (and `frequency` untouched) when the pattern prints the same text
+     * all month long.
+     */
+    static bool frequencyOf(const QString &pattern, DatePattern *frequency);
+
     /*! The clock read at each event; null for the system clock. Not owned. */
     void setClock(const Clock *clock);
 

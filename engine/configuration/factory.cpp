@@ -160,6 +160,24 @@ Layout *Factory::createLayout(const QString &layoutClassName)
     return createObject<Layout>(&factory->m_objectGuard, factory->m_layoutRegistry, layoutClassName, "Layout");
 }
 
+QStringList Factory::appenderClassNames()
+{
+    Factory *factory = instance();
+    ScopedLock locker(&factory->m_objectGuard);
+    QStringList names = factory->m_appenderRegistry.keys();
+    names.sort();
+    return names;
+}
+
+QStringList Factory::layoutClassNames()
+{
+    Factory *factory = instance();
+    ScopedLock locker(&factory->m_objectGuard);
+    QStringList names = factory->m_layoutRegistry.keys();
+    names.sort();
+    return names;
+}
+
 void Factory::setObjectProperty(QObject *object, const QString &property, const QString &value)
 {
     if (!object) {

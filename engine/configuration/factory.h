@@ -4,6 +4,7 @@
 #include <QHash>
 #include <QMutex>
 #include <QString>
+#include <QStringList>
 
 class QObject;
 
@@ -43,6 +44,9 @@ public:
     static Appender *createAppender(const QString &appenderClassName);
     static Filter *createFilter(const QString &filterClassName);
     static Layout *createLayout(const QString &layoutClassName);
+    /*! The names `createAppender` and `createLayout` know, sorted. */
+    static QStringList appenderClassNames();
+    static QStringList layoutClassNames();
 
     /*!
      * Sets the property `property` of `object` from `value`. The name is

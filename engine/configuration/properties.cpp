@@ -183,6 +183,7 @@ void Properties::parseProperty(const QString &text, int startLine)
     if (key.isEmpty() && !value.isEmpty())
         log->warn("Found value with no key in property starting at line %1", startLine);
     log->trace("Loaded property '%1' : '%2'", key, value);
+    m_lines.insert(key, startLine);
     insert(key, value);
 }
 

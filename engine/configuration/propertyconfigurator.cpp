@@ -60,7 +60,8 @@ bool PropertyConfigurator::configure(const QString &configFileName)
 {
     PropertyConfigurator configurator;
     configurator.startCaptureErrors();
-    configurator.doConfigure(configFileName, nullptr);
+    Properties properties;
+    configurator.doConfigure(configFileName, properties, nullptr);
     return configurator.stopCaptureErrors();
 }
 
@@ -70,6 +71,47 @@ bool PropertyConfigurator::configure(QSettings &settings)
     configurator.startCaptureErrors();
     configurator.doConfigure(settings, nullptr);
     return configurator.stopCaptureErrors();
+}
+
+QList<PropertyConfigurator::Finding> PropertyConfigurator::check(
+    const QString &configFileName, Properties *properties, LoggerRepository *repository)
+{
+    // Null would mean the log manager's repository: the running configuration.
+    Q_ASSERT(repository && repository != LogManager::loggerRepository());
+    if (!repository || !properties)
+        return {};
+    PropertyConfigurator configurator;
+    configurator.m_checking = true;
+    configurator.startCaptureErrors();
+    configurator.doConfigure(configFileName, *properties, repository);
+    configurator.stopCaptureErrors();
+    return configurator.m_findings;
+}
+
+PropertyConfigurator::KeyScope::KeyScope(PropertyConfigurator *configurator, const QString &key)
+    : m_configurator(configurator->m_checking ? configurator : nullptr)
+{
+    if (!m_configurator)
+        return;
+    m_configurator->takeFindings();
+    m_outerKey = m_configurator->m_key;
+    m_configurator->m_key = key;
+}
+
+PropertyConfigurator::KeyScope::~KeyScope()
+{
+    if (!m_configurator)
+        return;
+    m_configurator->takeFindings();
+    m_configurator->m_key = m_outerKey;
+}
+
+void PropertyConfigurator::takeFindings()
+{
+    const QList<LoggingEvent> events = m_configureErrors->list();
+    for (int i = m_taken; i < events.size(); ++i)
+        m_findings.append({ m_key, events.at(i) });
+    m_taken = events.size();
 }
 
 bool PropertyConfigurator::configureAndWatch(const QString &configFileName)
@@ -96,20 +138,27 @@ void PropertyConfigurator::startCaptureErrors()
     m_configureErrors = new ListAppender;
     m_configureErrors->setName(QStringLiteral("PropertyConfigurator"));
     m_configureErrors->setConfiguratorList(true);
-    m_configureErrors->setThreshold(Level::ERROR_INT);
+    // A check also keeps the warnings.
+    m_configureErrors->setThreshold(m_checking ? Level::WARN_INT : Level::ERROR_INT);
     LogManager::internalLogger()->addAppender(m_configureErrors);
 }
 
 bool PropertyConfigurator::stopCaptureErrors()
 {
     LogManager::internalLogger()->removeAppender(m_configureErrors);
+    if (m_checking) {
+        takeFindings();
+        m_configureErrors = nullptr;
+        return m_findings.isEmpty();
+    }
     const QList<LoggingEvent> errors = m_configureErrors->list();
     ConfiguratorHelper::setConfigurationErrors(errors);
     m_configureErrors = nullptr;
     return errors.isEmpty();
 }
 
-void PropertyConfigurator::doConfigure(const QString &configFileName, LoggerRepository *repository)
+void PropertyConfigurator::doConfigure(
+    const QString &configFileName, Properties &properties, LoggerRepository *repository)
 {
     QFile file(configFileName);
     if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) {
@@ -117,7 +166,6 @@ void PropertyConfigurator::doConfigure(const QString &configFileName, LoggerRepo
             "CONFIGURATOR_OPENING_FILE_ERROR", file);
         return;
     }
-    Properties properties;
     properties.load(&file);
     if (file.error() != QFileDevice::NoError) {
         reportFileError("Unable to read property file '%1'", LogError::CONFIGURATOR_READING_FILE_ERROR,
@@ -151,43 +199,58 @@ void PropertyConfigurator::doConfigure(const Properties &properties, LoggerRepos
     m_sortedKeys.clear();
 }
 
-void PropertyConfigurator::configureGlobalSettings(const Properties &properties, LoggerRepository *repository) const
+// A check converts the process-wide switches, which reports bad values, but
+// applies only the threshold: that one belongs to the repository it is given.
+void PropertyConfigurator::configureGlobalSettings(const Properties &properties, LoggerRepository *repository)
 {
     Logger *log = configuratorLogger();
 
-    const QString reset = properties.property(QStringLiteral("log4j.reset"));
-    if (!reset.isEmpty() && OptionConverter::toBoolean(reset, false)) {
-        LogManager::resetConfiguration();
-        log->debug("Reset configuration");
+    {
+        const KeyScope scope(this, QStringLiteral("log4j.reset"));
+        const QString reset = properties.property(QStringLiteral("log4j.reset"));
+        if (!reset.isEmpty() && OptionConverter::toBoolean(reset, false) && !m_checking) {
+            LogManager::resetConfiguration();
+            log->debug("Reset configuration");
+        }
     }
 
-    QString debug = properties.property(QStringLiteral("log4j.Debug"));
+    QString debugKey = QStringLiteral("log4j.Debug");
+    QString debug = properties.property(debugKey);
     if (debug.isNull()) {
-        debug = properties.property(QStringLiteral("log4j.configDebug"));
-        if (!debug.isNull())
-            log->warn("[%1] is deprecated. Use [%2] instead.", "log4j.configDebug", "log4j.Debug");
+        debugKey = QStringLiteral("log4j.configDebug");
+        debug = properties.property(debugKey);
     }
     if (!debug.isNull()) {
+        const KeyScope scope(this, debugKey);
+        if (debugKey != QLatin1String("log4j.Debug"))
+            log->warn("[%1] is deprecated. Use [%2] instead.", "log4j.configDebug", "log4j.Debug");
         bool ok = false;
         Level level = Level::fromString(debug, &ok);
         if (!ok)
             level = Level::DEBUG_INT;
-        Logger *internal = LogManager::internalLogger();
-        internal->setLevel(level);
-        log->debug("Set level for LogEngine logging to %1", internal->level().toString());
+        if (!m_checking) {
+            Logger *internal = LogManager::internalLogger();
+            internal->setLevel(level);
+            log->debug("Set level for LogEngine logging to %1", internal->level().toString());
+        }
     }
 
     const QString threshold = properties.property(QStringLiteral("log4j.threshold"));
     if (!threshold.isNull()) {
+        const KeyScope scope(this, QStringLiteral("log4j.threshold"));
         repository->setThreshold(OptionConverter::toLevel(threshold, Level(Level::ALL_INT)));
         log->debug("Set threshold for LoggerRepository to %1", repository->threshold().toString());
     }
 
     const QString handleQtMessages = properties.property(QStringLiteral("log4j.handleQtMessages"));
     if (!handleQtMessages.isNull()) {
-        LogManager::setHandleQtMessages(OptionConverter::toBoolean(handleQtMessages, false));
-        log->debug(
-            "Set handling of Qt messages LoggerRepository to %1", LogManager::handleQtMessages() ? "true" : "false");
+        const KeyScope scope(this, QStringLiteral("log4j.handleQtMessages"));
+        const bool handle = OptionConverter::toBoolean(handleQtMessages, false);
+        if (!m_checking) {
+            LogManager::setHandleQtMessages(handle);
+            log->debug("Set handling of Qt messages LoggerRepository to %1",
+                LogManager::handleQtMessages() ? "true" : "false");
+        }
     }
 }
 
@@ -199,8 +262,10 @@ void PropertyConfigurator::configureRootLogger(const Properties &properties, Log
     if (value.isNull()) {
         key = QStringLiteral("log4j.rootCategory");
         value = OptionConverter::substituteVariables(properties, key);
-        if (!value.isNull())
+        if (!value.isNull()) {
+            const KeyScope scope(this, key);
             log->warn("[%1] is deprecated. Use [%2] instead.", "log4j.rootCategory", "log4j.rootLogger");
+        }
     }
     if (value.isNull()) {
         log->debug("Could not find root logger information. Is this correct?");
@@ -234,6 +299,7 @@ void PropertyConfigurator::configureNonRootElements(const Properties &properties
 void PropertyConfigurator::parseLogger(
     const Properties &properties, Logger *logger, const QString &key, const QString &value)
 {
+    const KeyScope scope(this, key);
     Logger *log = configuratorLogger();
     log->debug("Parsing logger: key '%1', value '%2'", key, value);
     const QStringList parts = value.split(QLatin1Char(','));
@@ -282,6 +348,9 @@ LogObjectPtr<Appender> PropertyConfigurator::parseAppender(const Properties &pro
         log->error(error);
         return nullptr;
     }
+    // What the appender's own key brings about is reported there; a missing
+    // definition, above, belongs to the logger that names the appender.
+    const KeyScope scope(this, key);
     // Editors do not show a blank after a class name, and files have them.
     const QString className = value.trimmed();
     LogObjectPtr<Appender> appender = Factory::createAppender(className);
@@ -302,7 +371,8 @@ LogObjectPtr<Appender> PropertyConfigurator::parseAppender(const Properties &pro
         appender->setLayout(layout);
     }
     setProperties(properties, key + QLatin1Char('.'), { QStringLiteral("layout") }, appender);
-    if (auto *skeleton = qobject_cast<AppenderSkeleton *>(appender.data()))
+    // A check opens no file; its caller checks what activation would.
+    if (auto *skeleton = qobject_cast<AppenderSkeleton *>(appender.data()); skeleton && !m_checking)
         skeleton->activate();
     m_appenderRegistry.insert(appenderName, appender);
     return appender;
@@ -321,6 +391,7 @@ LogObjectPtr<Layout> PropertyConfigurator::parseLayout(const Properties &propert
         log->error(error);
         return nullptr;
     }
+    const KeyScope scope(this, key);
     const QString className = value.trimmed();
     LogObjectPtr<Layout> layout = Factory::createLayout(className);
     if (!layout) {
@@ -351,15 +422,17 @@ void PropertyConfigurator::setProperties(
         const QString first = property.section(QLatin1Char('.'), 0, 0);
         if (exclusions.contains(first, Qt::CaseInsensitive))
             continue;
+        const KeyScope scope(this, *it);
         Factory::setObjectProperty(object, property, OptionConverter::substituteVariables(properties, *it));
     }
 }
 
 void PropertyConfigurator::parseAdditivityForLogger(
-    const Properties &properties, Logger *logger, const QString &log4jName) const
+    const Properties &properties, Logger *logger, const QString &log4jName)
 {
     Logger *log = configuratorLogger();
     const QString key = QLatin1String("log4j.additivity.") + log4jName;
+    const KeyScope scope(this, key);
     const QString value = OptionConverter::substituteVariables(properties, key);
     log->debug("Parsing additivity for logger: key '%1', value '%2'", key, value);
     if (value.isEmpty())

@@ -4,6 +4,7 @@
 #include "engine/appenders/appender.h"
 #include "engine/appenders/listappender.h"
 #include "engine/layouts/layout.h"
+#include "engine/loggingevent.h"
 #include "engine/logobjectptr.h"
 
 #include <QHash>
@@ -33,6 +34,10 @@ class Properties;
  * during the run (seen through a configurator list on "LogEngine") decide
  * the result and are kept by the configurator helper.
  *
+ * A check run (`check`) goes the same way through the same code, but into a
+ * repository of the caller's, and records instead of acting on anything
+ * beyond it: see there.
+ *
  * Thread-safety: each run uses its own object and the engine's objects lock
  * themselves, but runs are meant to happen one at a time: two at once would
  * interleave their changes and see each other's errors.
@@ -40,6 +45,12 @@ class Properties;
 class PropertyConfigurator
 {
 public:
+    /*! A message that a check run met, with the key it was applying then (empty while reading the file). */
+    struct Finding {
+        QString key;
+        LoggingEvent event;
+    };
+
     ~PropertyConfigurator();
 
     /*! Configures from the properties file `configFileName`; true when the run logged no error. */
@@ -67,17 +78,49 @@ public:
     /*! Ends the watch set up by configureAndWatch; the configuration stays as it is. */
     static void stopWatching();
 
+    /*!
+     * Reads `configFileName` into `properties` and applies it to
+     * `repository`, which must not be the log manager's, as `configure`
+     * would: the same lookups, conversions, objects and messages. Nothing
+     * beyond `repository` changes: "log4j.reset", "log4j.Debug" and
+     * "log4j.handleQtMessages" are read and converted but not applied, no
+     * appender is activated (so no file is created or opened; the caller
+     * checks what activation would), and the errors kept from the last real
+     * run stay as they are.
+     *
+     * Returns every message of WARN and above logged below the internal
+     * logger "LogEngine" meanwhile, each with the key being applied. The
+     * caller enables "LogEngine" for WARN to see warnings, and keeps other
+     * threads from reporting meanwhile: their messages would be taken too.
+     */
+    static QList<Finding> check(const QString &configFileName, Properties *properties, LoggerRepository *repository);
+
 private:
     PropertyConfigurator();
+
+    /*! Within its lifetime, what is logged belongs to `key` (check runs only). */
+    class KeyScope
+    {
+    public:
+        KeyScope(PropertyConfigurator *configurator, const QString &key);
+        ~KeyScope();
+
+    private:
+        PropertyConfigurator *m_configurator;
+        QString m_outerKey;
+        Q_DISABLE_COPY(KeyScope)
+    };
+    /*! Hands the messages captured since the last call to the current key. */
+    void takeFindings();
 
     void startCaptureErrors();
     bool stopCaptureErrors();
 
-    void doConfigure(const QString &configFileName, LoggerRepository *repository);
+    void doConfigure(const QString &configFileName, Properties &properties, LoggerRepository *repository);
     void doConfigure(QSettings &settings, LoggerRepository *repository);
     void doConfigure(const Properties &properties, LoggerRepository *repository);
 
-    void configureGlobalSettings(const Properties &properties, LoggerRepository *repository) const;
+    void configureGlobalSettings(const Properties &properties, LoggerRepository *repository);
     void configureRootLogger(const Properties &properties, LoggerRepository *repository);
     void configureNonRootElements(const Properties &properties, LoggerRepository *repository);
     void parseLogger(const Properties &properties, Logger *logger, const QString &key, const QString &value);
@@ -85,13 +128,18 @@ private:
     LogObjectPtr<Layout> parseLayout(const Properties &properties, const QString &appenderKey);
     void setProperties(
         const Properties &properties, const QString &prefix, const QStringList &exclusions, QObject *object);
-    void parseAdditivityForLogger(const Properties &properties, Logger *logger, const QString &log4jName) const;
+    void parseAdditivityForLogger(const Properties &properties, Logger *logger, const QString &log4jName);
 
     LogObjectPtr<ListAppender> m_configureErrors;
     QHash<QString, LogObjectPtr<Appender>> m_appenderRegistry;
     // The run's keys in sorted order: the keys with one prefix are neighbours,
     // so each appender finds its own without a walk over all of them.
     std::vector<QString> m_sortedKeys;
+    // Check runs only: the key being applied and what has been met so far.
+    bool m_checking = false;
+    QString m_key;
+    int m_taken = 0;
+    QList<Finding> m_findings;
 
     Q_DISABLE_COPY(PropertyConfigurator)
 };

@@ -36,6 +36,7 @@ private Q_SLOTS:
     void warnsWithStartLine();
     void continuationJoinsLines();
     void laterKeysOverwrite();
+    void remembersStartLines();
     void lookupAlongDefaults();
     void namesDefaultsFirst();
     void loadsSettingsGroupKeysOnly();
@@ -175,6 +176,17 @@ void tst_Properties::laterKeysOverwrite()
     QCOMPARE(properties.size(), 2);
     QCOMPARE(properties.value(QStringLiteral("a")), QStringLiteral("3"));
     QCOMPARE(properties.value(QStringLiteral("b")), QStringLiteral("2"));
+}
+
+// Comments, blank lines and continuations count; a key given twice is at
+// its last line, where the value that counts comes from.
+void tst_Properties::remembersStartLines()
+{
+    const Properties properties = load("# note\na=1\nb=x\\\n  y\n\nc=3\r\na=4");
+    QCOMPARE(properties.lineOf(QStringLiteral("a")), 7);
+    QCOMPARE(properties.lineOf(QStringLiteral("b")), 3);
+    QCOMPARE(properties.lineOf(QStringLiteral("c")), 6);
+    QCOMPARE(properties.lineOf(QStringLiteral("absent")), 0);
 }
 
 void tst_Properties::lookupAlongDefaults()

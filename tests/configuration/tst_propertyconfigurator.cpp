@@ -2,12 +2,15 @@
 #include "engine/appenders/fileappender.h"
 #include "engine/appenders/listappender.h"
 #include "engine/configuration/configuratorhelper.h"
+#include "engine/configuration/properties.h"
 #include "engine/configuration/propertyconfigurator.h"
+#include "engine/hierarchy.h"
 #include "engine/layouts/patternlayout.h"
 #include "engine/loggerrepository.h"
 #include "engine/logmanager.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QRandomGenerator>
 #include <QRegularExpression>
 #include <QSet>
@@ -42,6 +45,7 @@ private Q_SLOTS:
     void hostileInputEndsInErrors_data();
     void hostileInputEndsInErrors();
     void reconfigureWhileThreadsLog();
+    void checkChangesNothingBeyondItsRepository();
 
 private:
     QString writeFile(const QByteArray &text, const QString &name = QStringLiteral("test.properties"));
@@ -627,6 +631,59 @@ void tst_PropertyConfigurator::reconfigureWhileThreadsLog()
     QCOMPARE(failures, 0);
     QCOMPARE(appenderNames(LogManager::logger(QStringLiteral("stress::a"))),
         QStringList({ QStringLiteral("F"), QStringLiteral("N") }));
+}
+
+// A check builds what a run builds, into a repository of its own, and
+// leaves the process as it was: the switches, the loggers, the stored errors
+// of the last run, the file system. Each message comes with its key.
+void tst_PropertyConfigurator::checkChangesNothingBeyondItsRepository()
+{
+    QVERIFY(!configure("log4j.rootLogger=INFO, undefined\n"));
+    const QList<LoggingEvent> stored = ConfiguratorHelper::configurationErrors();
+    Logger *internal = LogManager::internalLogger();
+    internal->setLevel(Level::WARN_INT);
+    Logger *x = LogManager::logger(QStringLiteral("x"));
+    x->setLevel(Level::ERROR_INT);
+    const QString path = writeFile("log4j.reset=true\nlog4j.Debug=TRACE\nlog4j.handleQtMessages=true\n"
+                                   "log4j.threshold=WARN\nlog4j.rootLogger=INFO, F\nlog4j.logger.x=DEBUG, F\n"
+                                   "log4j.appender.F=org.apache.log4j.FileAppender\n"
+                                   "log4j.appender.F.File=@DIR@/sub/app.log\n"
+                                   "log4j.appender.F.layout=org.apache.log4j.PatternLayout\n"
+                                   "log4j.appender.F.layout.ConversionPattern=%q\n"
+                                   "log4j.appender.F.Threshold=LOUD\n");
+    // Never destroyed, as a repository's loggers are not.
+    auto *repository = new Hierarchy;
+    Properties properties;
+    const QList<PropertyConfigurator::Finding> findings = PropertyConfigurator::check(path, &properties, repository);
+
+    QStringList found;
+    for (const PropertyConfigurator::Finding &finding : findings)
+        found.append(finding.key + QLatin1String(": ") + finding.event.level().toString() + QLatin1Char(' ')
+            + finding.event.message());
+    QCOMPARE(found,
+        QStringList({ QStringLiteral("log4j.appender.F.layout.ConversionPattern: WARN Invalid conversion character "
+                                     "'q' at 1 in pattern '%q'"),
+            QStringLiteral("log4j.appender.F.Threshold: WARN Use of invalid level string 'LOUD'. Using "
+                           "'Level::NULL_INT' instead."),
+            QStringLiteral("log4j.appender.F.Threshold: ERROR Invalid option string 'LOUD' for a level "
+                           "(LogEngine::OptionConverter::CONFIGURATOR_INVALID_OPTION_ERROR, 23)") }));
+    QCOMPARE(properties.lineOf(QStringLiteral("log4j.appender.F.Threshold")), 11);
+
+    auto *appender = qobject_cast<FileAppender *>(repository->rootLogger()->appender(QStringLiteral("F")));
+    QVERIFY(appender && !appender->isActive());
+    QCOMPARE(
+        repository->logger(QStringLiteral("x"))->appenders(), QList<Appender *>({ static_cast<Appender *>(appender) }));
+    QCOMPARE(repository->logger(QStringLiteral("x"))->level().toInt(), int(Level::DEBUG_INT));
+    QCOMPARE(repository->threshold().toInt(), int(Level::WARN_INT));
+
+    QVERIFY(!QFileInfo::exists(m_dir->filePath(QStringLiteral("sub"))));
+    QCOMPARE(internal->level().toInt(), int(Level::WARN_INT));
+    QVERIFY(!LogManager::handleQtMessages());
+    QCOMPARE(x->level().toInt(), int(Level::ERROR_INT));
+    QVERIFY(x->appenders().isEmpty());
+    QCOMPARE(LogManager::loggerRepository()->threshold().toInt(), int(Level::NULL_INT));
+    QCOMPARE(ConfiguratorHelper::configurationErrors().size(), stored.size());
+    QCOMPARE(ConfiguratorHelper::configurationErrors().first().message(), stored.first().message());
 }
 
 QObject *newPropertyConfiguratorTest()

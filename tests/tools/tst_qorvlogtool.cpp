@@ -1,0 +1,310 @@
+#include <QDir>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+// The qorvlog tool, run as a process in a working directory of its own on
+// copies of the files in tests/data, as a user runs it.
+class tst_QorvlogTool : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init();
+    void checkReportsEachProblem_data();
+    void checkReportsEachProblem();
+    void checkCorpus_data();
+    void checkCorpus();
+    void jsonHoldsTheSameFindings();
+    void checkAndShowTouchNoLogFile();
+    void showPrintsTheTree();
+    void logWritesEveryLine();
+    void refusesBadUse_data();
+    void refusesBadUse();
+
+private:
+    struct Run {
+        int status = -1;
+        QString out;
+        QString err;
+    };
+    Run run(const QStringList &arguments, const QByteArray &input = QByteArray(),
+        const QProcessEnvironment &environment = QProcessEnvironment::systemEnvironment());
+    void copyIn(const QString &sourceDirectory, const QStringList &names);
+
+    QScopedPointer<QTemporaryDir> m_work;
+};
+
+namespace
+{
+
+QString readText(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        qFatal("cannot read %s", qPrintable(path));
+    return QString::fromUtf8(file.readAll());
+}
+
+void writeText(const QString &path, const QByteArray &text)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size())
+        qFatal("cannot write %s", qPrintable(path));
+}
+
+const QString checkData = QStringLiteral(QORVLOG_TEST_DATA "/check");
+const QString corpusData = QStringLiteral(QORVLOG_TEST_DATA "/corpus");
+
+} // namespace
+
+tst_QorvlogTool::Run tst_QorvlogTool::run(
+    const QStringList &arguments, const QByteArray &input, const QProcessEnvironment &environment)
+{
+    QProcess process;
+    process.setProcessEnvironment(environment);
+    process.setWorkingDirectory(m_work->path());
+    process.start(QStringLiteral(QORVLOG_TOOL), arguments);
+    process.write(input);
+    process.closeWriteChannel();
+    Run result;
+    if (!process.waitForFinished(-1) || process.exitStatus() != QProcess::NormalExit)
+        return result;
+    result.status = process.exitCode();
+    result.out = QString::fromUtf8(process.readAllStandardOutput());
+    result.err = QString::fromUtf8(process.readAllStandardError());
+    return result;
+}
+
+void tst_QorvlogTool::copyIn(const QString &sourceDirectory, const QStringList &names)
+{
+    for (const QString &name : names) {
+        if (!QFile::copy(sourceDirectory + QLatin1Char('/') + name, m_work->filePath(name)))
+            qFatal("cannot copy %s", qPrintable(name));
+    }
+}
+
+void tst_QorvlogTool::init()
+{
+    m_work.reset(new QTemporaryDir);
+    QVERIFY(m_work->isValid());
+}
+
+// Each file's exact report, as the file beside it (NAME.expected) holds it,
+// and the exit status: 0 for nothing, 1 for warnings only, 2 for errors.
+void tst_QorvlogTool::checkReportsEachProblem_data()
+{
+    QTest::addColumn<QString>("directory");
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<int>("status");
+    QTest::newRow("nothing-to-find") << checkData << "clean.properties" << 0;
+    QTest::newRow("ignored-keys-warnings-only") << checkData << "misspelt-keys.properties" << 1;
+    QTest::newRow("class-property-and-level-names") << checkData << "unknown-names.properties" << 2;
+    QTest::newRow("appenders-unused-undefined-shared-unopenable") << checkData << "appenders.properties" << 2;
+    QTest::newRow("reader-escapes-and-substitution") << checkData << "syntax.properties" << 2;
+}
+
+void tst_QorvlogTool::checkReportsEachProblem()
+{
+    QFETCH(QString, directory);
+    QFETCH(QString, file);
+    QFETCH(int, status);
+    copyIn(directory, { file });
+    const Run result = run({ QStringLiteral("check"), file });
+    QCOMPARE(result.out,
+        readText(directory + QLatin1Char('/') + file.section(QLatin1Char('.'), 0, -2) + QLatin1String(".expected")));
+    QCOMPARE(result.err, QString());
+    QCOMPARE(result.status, status);
+}
+
+// Real files report what they truly hold: what this engine cannot build
+// (filters given by key, custom classes, a codec by name), what a run would
+// meet (a file name missing, a directory missing twice), and warnings about
+// what it ignores. Absolute directories under /var/log and the like are
+// missing one level at most on any machine, which the appenders create.
+void tst_QorvlogTool::checkCorpus_data()
+{
+    QTest::addColumn<QString>("directory");
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<int>("status");
+    const QStringList files = QDir(corpusData).entryList({ QStringLiteral("*.properties") });
+    QCOMPARE(files.size(), 15);
+    const int status[] = { 1, 2, 2, 1, 1, 2, 1, 1, 1, 2, 2, 1, 0, 2, 2 };
+    for (int i = 0; i < files.size(); ++i)
+        QTest::newRow(qPrintable(files.at(i))) << corpusData << files.at(i) << status[i];
+}
+
+void tst_QorvlogTool::checkCorpus()
+{
+    QFETCH(QString, directory);
+    QFETCH(QString, file);
+    QFETCH(int, status);
+    copyIn(directory, { file });
+    const Run result = run({ QStringLiteral("check"), file });
+    QCOMPARE(result.out,
+        readText(checkData + QLatin1String("/corpus/") + file.section(QLatin1Char('.'), 0, -2)
+            + QLatin1String(".expected")));
+    QCOMPARE(result.err, QString());
+    QCOMPARE(result.status, status);
+}
+
+// One run over several files, one of them missing, in both forms: the JSON
+// objects say what the lines say, and the worst file decides the status.
+void tst_QorvlogTool::jsonHoldsTheSameFindings()
+{
+    const QStringList files = { QStringLiteral("syntax.properties"), QStringLiteral("absent.properties"),
+        QStringLiteral("clean.properties") };
+    copyIn(checkData, { files.at(0), files.at(2) });
+    const Run text = run(QStringList { QStringLiteral("check") } + files);
+    const Run json = run(QStringList { QStringLiteral("check"), QStringLiteral("--json") } + files);
+    QCOMPARE(text.status, 2);
+    QCOMPARE(json.status, 2);
+    QCOMPARE(text.out,
+        readText(checkData + QLatin1String("/syntax.expected"))
+            + QLatin1String("absent.properties: error: Unable to open property file 'absent.properties' "
+                            "(LogEngine::PropertyConfigurator::CONFIGURATOR_OPENING_FILE_ERROR, 20): No such file or "
+                            "directory (5)\n"));
+    QJsonParseError error;
+    const QJsonArray findings = QJsonDocument::fromJson(json.out.toUtf8(), &error).array();
+    QCOMPARE(error.error, QJsonParseError::NoError);
+    QStringList lines;
+    for (const QJsonValue &value : findings) {
+        const QJsonObject finding = value.toObject();
+        QCOMPARE(finding.keys(),
+            (QStringList { QStringLiteral("file"), QStringLiteral("hint"), QStringLiteral("line"),
+                QStringLiteral("message"), QStringLiteral("severity") }));
+        QString line = finding.value(QLatin1String("file")).toString();
+        if (!finding.value(QLatin1String("line")).isNull())
+            line += QLatin1Char(':') + QString::number(finding.value(QLatin1String("line")).toInt());
+        line += QLatin1String(": ") + finding.value(QLatin1String("severity")).toString() + QLatin1String(": ")
+            + finding.value(QLatin1String("message")).toString();
+        if (!finding.value(QLatin1String("hint")).isNull())
+            line += QLatin1String("; ") + finding.value(QLatin1String("hint")).toString();
+        lines.append(line + QLatin1Char('\n'));
+    }
+    QCOMPARE(lines.join(QString()), text.out);
+}
+
+// The engine would configure itself at start from LOGENGINE_CONFIGURATION or
+// a logengine.properties in the working directory: the tool must not, and
+// the file it checks must build nothing that opens a file. Its own start-up
+// report (LOGENGINE_DEBUG) stays out of the output too.
+void tst_QorvlogTool::checkAndShowTouchNoLogFile()
+{
+    writeText(m_work->filePath(QStringLiteral("logengine.properties")),
+        "log4j.rootLogger=INFO, kept, created\n"
+        "log4j.appender.kept=org.apache.log4j.FileAppender\n"
+        "log4j.appender.kept.File=kept.log\n"
+        "log4j.appender.kept.layout=org.apache.log4j.SimpleLayout\n"
+        "log4j.appender.created=org.apache.log4j.RollingFileAppender\n"
+        "log4j.appender.created.File=new/created.log\n"
+        "log4j.appender.created.layout=org.apache.log4j.SimpleLayout\n");
+    writeText(m_work->filePath(QStringLiteral("kept.log")), "earlier lines\n");
+    const QStringList before = QDir(m_work->path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(
+        QStringLiteral("LOGENGINE_CONFIGURATION"), m_work->filePath(QStringLiteral("logengine.properties")));
+    environment.insert(QStringLiteral("LOGENGINE_DEFAULTINITOVERRIDE"), QStringLiteral("false"));
+    environment.insert(QStringLiteral("LOGENGINE_DEBUG"), QStringLiteral("TRACE"));
+
+    const Run check
+        = run({ QStringLiteral("check"), QStringLiteral("logengine.properties") }, QByteArray(), environment);
+    QCOMPARE(check.out, QString());
+    QCOMPARE(check.err, QString());
+    QCOMPARE(check.status, 0);
+    const Run show = run({ QStringLiteral("show"), QStringLiteral("logengine.properties") }, QByteArray(), environment);
+    QCOMPARE(show.status, 0);
+    QVERIFY(
+        show.out.startsWith(QLatin1String("root: level INFO, effective INFO, additive, appenders kept, created\n")));
+    QCOMPARE(show.err, QString());
+
+    QCOMPARE(readText(m_work->filePath(QStringLiteral("kept.log"))), QStringLiteral("earlier lines\n"));
+    QCOMPARE(QDir(m_work->path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), before);
+}
+
+void tst_QorvlogTool::showPrintsTheTree()
+{
+    copyIn(checkData, { QStringLiteral("clean.properties") });
+    const Run result = run({ QStringLiteral("show"), QStringLiteral("clean.properties") });
+    QCOMPARE(result.out,
+        QStringLiteral("root: level INFO, effective INFO, additive, appenders console, file\n"
+                       "  app: level inherited, effective INFO, additive\n"
+                       "    app::net: level DEBUG, effective DEBUG, not additive, appenders console\n"
+                       "appender console: LogEngine::ConsoleAppender, threshold none, layout LogEngine::PatternLayout, "
+                       "pattern '%d{ABSOLUTE} %-5p %c - %m%n'\n"
+                       "appender file: LogEngine::RollingFileAppender, threshold none, layout LogEngine::TTCCLayout, "
+                       "file 'logs/app.log'\n"));
+    QCOMPARE(result.status, 0);
+}
+
+// Every line of standard input, empty and unterminated ones too, is on disk
+// when the tool returns; the configuration of the environment is not used.
+void tst_QorvlogTool::logWritesEveryLine()
+{
+    writeText(m_work->filePath(QStringLiteral("script.properties")),
+        "log4j.rootLogger=INFO, file\n"
+        "log4j.logger.app.net=DEBUG\n"
+        "log4j.appender.file=org.apache.log4j.FileAppender\n"
+        "log4j.appender.file.File=out/script.log\n"
+        "log4j.appender.file.layout=org.apache.log4j.PatternLayout\n"
+        "log4j.appender.file.layout.ConversionPattern=%p %c - %m%n\n");
+    writeText(m_work->filePath(QStringLiteral("other.properties")),
+        "log4j.rootLogger=INFO, other\n"
+        "log4j.appender.other=org.apache.log4j.FileAppender\n"
+        "log4j.appender.other.File=other.log\n"
+        "log4j.appender.other.layout=org.apache.log4j.SimpleLayout\n");
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("LOGENGINE_CONFIGURATION"), m_work->filePath(QStringLiteral("other.properties")));
+    const Run result
+        = run({ QStringLiteral("log"), QStringLiteral("-c"), QStringLiteral("script.properties"), QStringLiteral("-n"),
+                  QStringLiteral("app.net"), QStringLiteral("-l"), QStringLiteral("debug") },
+            "first\nsecond\n\nlast, unterminated", environment);
+    QCOMPARE(result.err, QString());
+    QCOMPARE(result.status, 0);
+    QCOMPARE(readText(m_work->filePath(QStringLiteral("out/script.log"))),
+        QStringLiteral("DEBUG app::net - first\r\nDEBUG app::net - second\r\nDEBUG app::net - \r\n"
+                       "DEBUG app::net - last, unterminated\r\n"));
+    QVERIFY(!QFile::exists(m_work->filePath(QStringLiteral("other.log"))));
+}
+
+void tst_QorvlogTool::refusesBadUse_data()
+{
+    QTest::addColumn<QString>("arguments");
+    QTest::addColumn<QString>("firstLine");
+    QTest::newRow("no-command") << ""
+                                << "qorvlog: no command given";
+    QTest::newRow("unknown-command") << "lint a.properties"
+                                     << "qorvlog: unknown command 'lint'";
+    QTest::newRow("check-without-file") << "check --json"
+                                        << "qorvlog: check needs at least one file";
+    QTest::newRow("show-two-files") << "show a b"
+                                    << "qorvlog: show takes one file";
+    QTest::newRow("log-without-file") << "log -n app"
+                                      << "qorvlog: log needs a configuration file (-c FILE)";
+    QTest::newRow("log-unreadable-file") << "log -c absent.properties"
+                                         << "qorvlog: cannot read absent.properties: No such file or directory";
+    QTest::newRow("log-misspelt-level")
+        << "log -c absent.properties -l WARNING"
+        << "qorvlog: no level WARNING to log at (TRACE, DEBUG, INFO, WARN, ERROR, FATAL); did you mean 'WARN'?";
+}
+
+void tst_QorvlogTool::refusesBadUse()
+{
+    QFETCH(QString, arguments);
+    QFETCH(QString, firstLine);
+    const Run result = run(arguments.split(QLatin1Char(' '), Qt::SkipEmptyParts));
+    QCOMPARE(result.err.section(QLatin1Char('\n'), 0, 0), firstLine);
+    QCOMPARE(result.out, QString());
+    QCOMPARE(result.status, 2);
+}
+
+QObject *newQorvlogToolTest()
+{
+    return new tst_QorvlogTool;
+}
+
+#include "tst_qorvlogtool.moc"

@@ -1,0 +1,248 @@
+// qorvlog: check, show and use a configuration file from the shell.
+
+#include "closestname.h"
+#include "configurationchecker.h"
+#include "loggertree.h"
+
+#include "engine/configuration/optionconverter.h"
+#include "engine/configuration/propertyconfigurator.h"
+#include "engine/level.h"
+#include "engine/logger.h"
+#include "engine/loggerrepository.h"
+#include "engine/logmanager.h"
+
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QStringList>
+#include <QTextStream>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <unistd.h>
+
+using namespace LogEngine;
+
+namespace
+{
+
+const char usage[] = "Usage: qorvlog check [--json] FILE...\n"
+                     "       qorvlog show FILE\n"
+                     "       qorvlog log -c FILE [-n LOGGER] [-l LEVEL]\n"
+                     "\n"
+                     "check  reports every problem of each configuration file as FILE:LINE: error|warning: message;\n"
+                     "       exit status 0 when there is none, 1 for warnings only, 2 for errors\n"
+                     "show   prints the loggers and appenders FILE builds\n"
+                     "log    logs each line of standard input as one message through FILE's configuration\n"
+                     "       (LOGGER as the file names it, the root logger by default; LEVEL INFO by default)\n"
+                     "\n"
+                     "No command opens a log file but log, and none changes the configuration of any other program.\n";
+
+enum ExitStatus { Clean = 0, Warnings = 1, Errors = 2 };
+
+QTextStream &out()
+{
+    static QTextStream stream(stdout);
+    return stream;
+}
+
+QTextStream &err()
+{
+    static QTextStream stream(stderr);
+    return stream;
+}
+
+int usageError(const QString &message)
+{
+    err() << "qorvlog: " << message << "\n" << usage;
+    return Errors;
+}
+
+/*
+ * The engine reads its settings from the environment while the program
+ * loads, and its first use runs the default initialisation: a file named by
+ * LOGENGINE_CONFIGURATION, or a logengine.properties in the current
+ * directory, would configure this process, and its file appenders would
+ * open (and truncate) their files. So the tool runs itself once more with
+ * the default initialisation switched off and, unless `keepDebug`, without
+ * the caller's internal logging level, whose start-up report would mix
+ * with the output. Returns only when the environment is already so.
+ */
+void runWithOwnEngineSettings(char **argv, bool keepDebug)
+{
+    if (qgetenv("LOGENGINE_DEFAULTINITOVERRIDE") == "true"
+        && (keepDebug || !qEnvironmentVariableIsSet("LOGENGINE_DEBUG")))
+        return;
+    qputenv("LOGENGINE_DEFAULTINITOVERRIDE", "true");
+    if (!keepDebug)
+        qunsetenv("LOGENGINE_DEBUG");
+    execv("/proc/self/exe", argv);
+    err() << "qorvlog: cannot run itself again: " << QString::fromLocal8Bit(std::strerror(errno)) << "\n";
+    err().flush();
+    std::exit(Errors);
+}
+
+// The engine's own messages are the checker's to collect, and go nowhere else.
+void quietInternalLogging()
+{
+    Logger *internal = LogManager::internalLogger();
+    internal->removeAllAppenders();
+    internal->setAdditivity(false);
+    internal->setLevel(Level::WARN_INT);
+}
+
+// Control characters would break the one-finding-per-line form.
+QString oneLine(QString text)
+{
+    return text.replace(QLatin1Char('\r'), QLatin1String("\\r"))
+        .replace(QLatin1Char('\n'), QLatin1String("\\n"))
+        .replace(QLatin1Char('\t'), QLatin1String("\\t"));
+}
+
+int check(const QStringList &files, bool json)
+{
+    quietInternalLogging();
+    int status = Clean;
+    QJsonArray array;
+    for (const QString &file : files) {
+        ConfigurationChecker checker(file);
+        checker.run();
+        const QList<ConfigurationChecker::Finding> findings = checker.findings();
+        for (const ConfigurationChecker::Finding &finding : findings) {
+            const bool error = finding.severity == ConfigurationChecker::Finding::Error;
+            status = std::max(status, int(error ? Errors : Warnings));
+            if (json) {
+                QJsonObject object;
+                object.insert(QStringLiteral("file"), finding.file);
+                object.insert(QStringLiteral("line"), finding.line > 0 ? QJsonValue(finding.line) : QJsonValue());
+                object.insert(QStringLiteral("severity"), QLatin1String(error ? "error" : "warning"));
+                object.insert(QStringLiteral("message"), finding.message);
+                object.insert(QStringLiteral("hint"), finding.hint.isEmpty() ? QJsonValue() : QJsonValue(finding.hint));
+                array.append(object);
+                continue;
+            }
+            out() << finding.file;
+            if (finding.line > 0)
+                out() << ':' << finding.line;
+            out() << (error ? ": error: " : ": warning: ") << oneLine(finding.message);
+            if (!finding.hint.isEmpty())
+                out() << "; " << finding.hint;
+            out() << '\n';
+        }
+    }
+    if (json)
+        out() << QJsonDocument(array).toJson(QJsonDocument::Indented);
+    return status;
+}
+
+int show(const QString &file)
+{
+    quietInternalLogging();
+    ConfigurationChecker checker(file);
+    if (!checker.run()) {
+        err() << "qorvlog: " << oneLine(checker.findings().value(0).message) << "\n";
+        return Errors;
+    }
+    out() << LoggerTree::describe(checker.repository());
+    return Clean;
+}
+
+// Applies the file for real, as an application would, and keeps the
+// engine's console output for its messages: errors reach standard error.
+int logLines(const QString &file, const QString &loggerName, const QString &levelText)
+{
+    const QString upper = levelText.trimmed().toUpper();
+    const QStringList levels = { QStringLiteral("TRACE"), QStringLiteral("DEBUG"), QStringLiteral("INFO"),
+        QStringLiteral("WARN"), QStringLiteral("ERROR"), QStringLiteral("FATAL") };
+    if (!levels.contains(upper)) {
+        const QString near = ClosestName::find(upper, levels, ClosestName::NearlyEqualOrPrefix);
+        err() << "qorvlog: no level " << levelText << " to log at (" << levels.join(QLatin1String(", ")) << ")";
+        if (!near.isEmpty())
+            err() << "; did you mean '" << near << "'?";
+        err() << "\n";
+        return Errors;
+    }
+    QFile probe(file);
+    if (!probe.open(QIODevice::ReadOnly)) {
+        err() << "qorvlog: cannot read " << file << ": " << probe.errorString() << "\n";
+        return Errors;
+    }
+    probe.close();
+    const Level level = Level::fromString(upper);
+
+    const bool configured = PropertyConfigurator::configure(file);
+    Logger *logger = loggerName.isEmpty() ? LogManager::loggerRepository()->rootLogger()
+                                          : LogManager::logger(OptionConverter::classNameJavaToCpp(loggerName));
+    QFile input;
+    if (!input.open(stdin, QIODevice::ReadOnly)) {
+        err() << "qorvlog: cannot read standard input: " << input.errorString() << "\n";
+        return Errors;
+    }
+    QTextStream lines(&input);
+    QString line;
+    while (lines.readLineInto(&line))
+        logger->log(level, line);
+    // Closes every appender: each line is in its file when this returns.
+    LogManager::shutdown();
+    return configured ? Clean : Warnings;
+}
+
+int run(int argc, char **argv)
+{
+    QStringList args;
+    for (int i = 1; i < argc; ++i)
+        args.append(QString::fromLocal8Bit(argv[i]));
+    if (args.isEmpty())
+        return usageError(QStringLiteral("no command given"));
+    const QString command = args.takeFirst();
+    if (command == QLatin1String("--help") || command == QLatin1String("-h") || command == QLatin1String("help")) {
+        out() << usage;
+        return Clean;
+    }
+
+    if (command == QLatin1String("check")) {
+        const bool json = args.removeAll(QStringLiteral("--json")) > 0;
+        if (args.isEmpty())
+            return usageError(QStringLiteral("check needs at least one file"));
+        runWithOwnEngineSettings(argv, false);
+        return check(args, json);
+    }
+    if (command == QLatin1String("show")) {
+        if (args.size() != 1)
+            return usageError(QStringLiteral("show takes one file"));
+        runWithOwnEngineSettings(argv, false);
+        return show(args.first());
+    }
+    if (command == QLatin1String("log")) {
+        QString file;
+        QString loggerName;
+        QString level = QStringLiteral("INFO");
+        for (int i = 0; i < args.size(); ++i) {
+            const QString &option = args.at(i);
+            QString *target = option == QLatin1String("-c") ? &file
+                : option == QLatin1String("-n")             ? &loggerName
+                : option == QLatin1String("-l")             ? &level
+                                                            : nullptr;
+            if (!target || i + 1 >= args.size())
+                return usageError(QStringLiteral("unexpected argument '%1'").arg(option));
+            *target = args.at(++i);
+        }
+        if (file.isEmpty())
+            return usageError(QStringLiteral("log needs a configuration file (-c FILE)"));
+        runWithOwnEngineSettings(argv, true);
+        return logLines(file, loggerName, level);
+    }
+    return usageError(QStringLiteral("unknown command '%1'").arg(command));
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    const int status = run(argc, argv);
+    out().flush();
+    err().flush();
+    return status;
+}
