@@ -60,8 +60,13 @@ Logger *Hierarchy::existingLogger(const QString &name) const
     return m_loggers.value(name);
 }
 
+// Looked up under the read lock first: nearly every call finds its logger,
+// and the write lock would serialise those calls. createLogger looks again,
+// since another thread may make the logger in between.
 Logger *Hierarchy::logger(const QString &name)
 {
+    if (Logger *existing = existingLogger(name))
+        return existing;
     ScopedLock locker(&m_objectGuard, ScopedLock::Write);
     return createLogger(name);
 }

@@ -37,6 +37,8 @@ public:
 
     constexpr int toInt() const { return m_value; }
     QString toString() const;
+    /*! The text of `toString()`, without a copy where it can be kept; otherwise made in `storage`. */
+    QStringView name(QString &storage) const;
     static Level fromString(const QString &text, bool *ok = nullptr);
 
     friend constexpr bool operator==(Level a, Level b) { return a.m_value == b.m_value; }

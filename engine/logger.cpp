@@ -79,7 +79,68 @@ void Logger::logUnchecked(const Level &level, const QString &message) const
     deliverToAppenders(LoggingEvent(this, level, message));
 }
 
+namespace
+{
+
+// The message of the thread's last request, whose room the next one reuses
+// when the event made of it is gone. An event that outlives its request (an
+// appender that keeps it, a request made while one is delivered) shares the
+// text, so the next message is written into a new string instead. The flag
+// outlives the string: code logging from another thread-local object's
+// destructor at thread exit must not touch the string once it is gone.
+struct MessageText {
+    QString text;
+    ~MessageText();
+};
+thread_local bool t_messageTextGone = false;
+thread_local MessageText t_messageText;
+
+MessageText::~MessageText()
+{
+    t_messageTextGone = true;
+}
+
+// The room of a huge message is not worth keeping.
+constexpr int maxKeptMessage = 4096;
+
+} // namespace
+
+bool Logger::logSubstituted(const Level &level, const char *message, const MessageArgument *arguments, int count) const
+{
+    if (Q_UNLIKELY(t_messageTextGone)) {
+        QString text;
+        if (!MessageArgument::substitute(message, arguments, count, text))
+            return false;
+        logUnchecked(level, text);
+        return true;
+    }
+    QString &text = t_messageText.text;
+    if (!MessageArgument::substitute(message, arguments, count, text))
+        return false;
+    // The event shares the text; nothing below reads `text` again, which a
+    // request made during delivery may replace.
+    logUnchecked(level, text);
+    // Kept only if this thread alone holds it now. The count is read with
+    // acquire order: threads that held the text released it after their
+    // last read, and those reads must come before this thread writes the
+    // next message into it (Qt's own test of the count is relaxed).
+    if (text.data_ptr()->ref.atomic.loadAcquire() != 1 || text.capacity() > maxKeptMessage)
+        text = QString();
+    return true;
+}
+
 void Logger::deliverToAppenders(const LoggingEvent &event) const
+{
+    const Logger *logger = this;
+    while (logger->m_appenderCount.load(std::memory_order_acquire) == 0) {
+        if (!logger->m_parent || !logger->additivity())
+            return;
+        logger = logger->m_parent;
+    }
+    logger->deliverLocked(event);
+}
+
+void Logger::deliverLocked(const LoggingEvent &event) const
 {
     ScopedLock locker(&m_appenderGuard, ScopedLock::Read);
     for (const LogObjectPtr<Appender> &appender : m_appenders)
@@ -116,6 +177,7 @@ void Logger::addAppender(Appender *appender)
         return;
     m_appenders.append(hold);
     m_appenderSet.insert(appender);
+    appendersChanged();
 }
 
 void Logger::removeAppender(Appender *appender)
@@ -138,6 +200,7 @@ void Logger::removeAppender(Appender *appender)
             }
         }
         m_appenderSet.remove(appender);
+        appendersChanged();
     }
     if (!removed)
         log->warn(
@@ -184,6 +247,7 @@ void Logger::removeAllAppenders()
         m_appenderSet.clear();
         for (const LogObjectPtr<Appender> &appender : qAsConst(kept))
             m_appenderSet.insert(appender.data());
+        appendersChanged();
     }
     released.clear();
 }

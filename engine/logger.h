@@ -4,6 +4,7 @@
 #include "engine/level.h"
 #include "engine/logerror.h"
 #include "engine/logobjectptr.h"
+#include "engine/messageargument.h"
 #include "engine/recursivereadwritelock.h"
 
 #include <QList>
@@ -32,6 +33,13 @@ class LoggingEvent;
  * itself: its changes are refused with an error record. Level and
  * additivity are atomics read without a lock, so the enabled test is a
  * handful of relaxed loads.
+ *
+ * A logger whose appender list is empty has nothing to deliver, so an event
+ * passes it without taking its lock: the list's size is kept in an atomic
+ * beside it. The locks of the loggers that do deliver are still taken child
+ * first and held while the walk goes on above them. An event that passes
+ * an empty logger while an appender is being added to it is delivered as
+ * if it had passed just before.
  */
 class Logger : public QObject
 {
@@ -50,6 +58,8 @@ public:
     virtual QDebug debug(QDebug &debug) const;
 
     QString name() const { return m_name; }
+    /*! The name without a copy: it never changes. */
+    const QString &nameRef() const { return m_name; }
     Level level() const { return Level(m_level.load(std::memory_order_relaxed)); }
     bool additivity() const { return m_additivity.load(std::memory_order_relaxed); }
     void setAdditivity(bool additivity) { m_additivity.store(additivity, std::memory_order_relaxed); }
@@ -66,7 +76,7 @@ public:
         return Level(value);
     }
 
-    inline bool isEnabledFor(const Level &level) const;
+    inline bool isEnabledFor(Level level) const;
 
     bool isTraceEnabled() const { return isEnabledFor(Level::TRACE_INT); }
     bool isDebugEnabled() const { return isEnabledFor(Level::DEBUG_INT); }
@@ -81,7 +91,7 @@ public:
     template <typename... Args> void log(const Level &level, const char *message, const Args &...args)
     {
         if (isEnabledFor(level))
-            logUnchecked(level, formatMessage(message, args...));
+            logFormatted(level, message, args...);
     }
     void log(const Level &level, const QString &message)
     {
@@ -97,7 +107,9 @@ public:
 #define LOGENGINE_SEVERITY_OPERATION(name, value)                                                                      \
     template <typename... Args> void name(const char *message, const Args &...args)                                    \
     {                                                                                                                  \
-        log(Level::value, message, args...);                                                                           \
+        /* Tested on the constant: the level of the call needs no place in memory until it is enabled. */              \
+        if (isEnabledFor(Level::value))                                                                                \
+            logFormatted(Level::value, message, args...);                                                              \
     }                                                                                                                  \
     void name(const QString &message)                                                                                  \
     {                                                                                                                  \
@@ -132,6 +144,13 @@ public:
 
 private:
     Logger *classLogger() const;
+    /*! Delivers to this logger's appenders and on up, under this logger's read lock. */
+    void deliverLocked(const LoggingEvent &event) const;
+    // The caller holds the write lock.
+    void appendersChanged()
+    {
+        m_appenderCount.store(int(m_appenders.size()), std::memory_order_release);
+    }
 
     static QString argText(const QString &value)
     {
@@ -149,10 +168,33 @@ private:
     {
         return QString::fromUtf8(message);
     }
-    template <typename... Args> static QString formatMessage(const char *message, const Args &...args)
+    template <typename T>
+    static constexpr bool isPlainArgument
+        = std::is_same_v<T,
+              QString> || std::is_integral_v<T> || std::is_same_v<std::decay_t<T>, const char *> || std::is_same_v<std::decay_t<T>, char *>;
+
+    template <typename... Args> void logFormatted(const Level &level, const char *message, const Args &...args) const
     {
         static_assert(sizeof...(Args) <= 3, "at most three substitution arguments");
-        // One pass over the text: an argument that contains %2 is not substituted again.
+        // Strings, texts and numbers are substituted in one pass straight
+        // into the message; whatever that declines, and arguments that must
+        // be converted to strings first, go through QString::arg. Either way
+        // an argument that contains %2 is not substituted again.
+        if constexpr (sizeof...(Args) > 0 && (isPlainArgument<Args> && ...)) {
+            const MessageArgument arguments[] = { MessageArgument(args)... };
+            if (logSubstituted(level, message, arguments, int(sizeof...(Args))))
+                return;
+        }
+        logUnchecked(level, formatMessage(message, args...));
+    }
+    /*!
+     * Builds the message in a string the thread keeps from one request to
+     * the next and logs it; false, having done nothing, when the message is
+     * beyond `MessageArgument::substitute`.
+     */
+    bool logSubstituted(const Level &level, const char *message, const MessageArgument *arguments, int count) const;
+    template <typename... Args> static QString formatMessage(const char *message, const Args &...args)
+    {
         return QString::fromUtf8(message).arg(argText(args)...);
     }
 
@@ -166,6 +208,7 @@ private:
     // one logger thousands, and a walk of the list per addition would make
     // building it quadratic.
     QSet<const Appender *> m_appenderSet;
+    std::atomic<int> m_appenderCount { 0 };
     std::atomic<int> m_level;
     Logger *const m_parent;
 };
@@ -176,7 +219,7 @@ QDebug operator<<(QDebug debug, const Logger &logger);
 
 #include "engine/loggerrepository.h"
 
-inline bool LogEngine::Logger::isEnabledFor(const Level &level) const
+inline bool LogEngine::Logger::isEnabledFor(Level level) const
 {
     // Both tests only read, so the inline one goes first: a request below the
     // logger's level is refused without the repository's virtual call.

@@ -6,6 +6,13 @@
 namespace LogEngine
 {
 
+namespace
+{
+
+constexpr int maxKeptLine = 16384;
+
+} // namespace
+
 WriterAppender::WriterAppender(QObject *parent)
     : AppenderSkeleton(false, parent)
 {
@@ -81,7 +88,12 @@ bool WriterAppender::canAppend() const
 
 void WriterAppender::append(const LoggingEvent &event)
 {
-    *m_writer << layout()->format(event);
+    m_line.resize(0);
+    layout()->appendFormatted(m_line, event);
+    *m_writer << QStringView(m_line);
+    // The room of one huge line is not worth keeping.
+    if (m_line.capacity() > maxKeptLine)
+        m_line = QString();
     if (reportIoError())
         return;
     if (immediateFlush()) {

@@ -57,6 +57,9 @@ private:
     QTextCodec *m_encoding = nullptr;
     QTextStream *m_writer = nullptr;
     std::atomic<bool> m_immediateFlush { true };
+    // Each line is formatted here and written from here, under the lock;
+    // the string keeps its room from one line to the next.
+    QString m_line;
 };
 
 } // namespace LogEngine

@@ -1,5 +1,6 @@
 #include "engine/layouts/basicpatternconverter.h"
 
+#include "engine/layouts/linetext.h"
 #include "engine/loggingevent.h"
 
 namespace LogEngine
@@ -18,6 +19,26 @@ QString BasicPatternConverter::convert(const LoggingEvent &event) const
         return event.threadNameRef();
     }
     return QString();
+}
+
+void BasicPatternConverter::appendConverted(LineText &out, const LoggingEvent &event) const
+{
+    switch (m_type) {
+    case MESSAGE_CONVERTER:
+        out.append(event.messageRef());
+        break;
+    case NDC_CONVERTER:
+        out.append(event.ndcRef());
+        break;
+    case LEVEL_CONVERTER: {
+        QString made;
+        out.append(event.level().name(made));
+        break;
+    }
+    case THREAD_CONVERTER:
+        out.append(event.threadNameRef());
+        break;
+    }
 }
 
 QDebug BasicPatternConverter::debug(QDebug &debug) const

@@ -2,6 +2,7 @@
 
 #include "engine/initialisationhelper.h"
 #include "engine/layouts/datetime.h"
+#include "engine/layouts/linetext.h"
 #include "engine/loggingevent.h"
 #include "engine/scopedlock.h"
 
@@ -59,16 +60,32 @@ bool DatePatternConverter::fieldsFor(qint64 second, DatePattern::Fields &fields)
 
 QString DatePatternConverter::convert(qint64 milliSeconds) const
 {
+    QString text;
+    {
+        LineText line(text);
+        append(line, milliSeconds);
+    }
+    return text;
+}
+
+void DatePatternConverter::appendConverted(LineText &out, const LoggingEvent &event) const
+{
+    append(out, event.timeStamp());
+}
+
+void DatePatternConverter::append(LineText &out, qint64 milliSeconds) const
+{
     switch (m_kind) {
     case None:
-        return QString();
+        return;
     case Relative:
-        return DateTime::relativeText(milliSeconds);
+        out.append(DateTime::relativeText(milliSeconds));
+        return;
     case Pattern:
         break;
     }
     if (milliSeconds < -DateTime::maxMilliSeconds || milliSeconds > DateTime::maxMilliSeconds)
-        return QString();
+        return;
     const qint64 second = floorDiv(milliSeconds, 1000);
     if (m_cacheGuard.tryLock()) {
         ScopedLock::acquired(&m_cacheGuard);
@@ -77,8 +94,7 @@ QString DatePatternConverter::convert(qint64 milliSeconds) const
                 m_cachedSecond = second;
                 m_cachedSecondValid = fieldsFor(second, m_cachedFields);
             }
-            // Keeps the capacity: the text handed out last time is
-            // normally released by now, so no allocation per millisecond.
+            // Keeps the capacity: the text is never handed out, only copied.
             m_cachedText.resize(0);
             if (m_cachedSecondValid) {
                 m_cachedFields.millisecond = millisecondOf(milliSeconds);
@@ -87,18 +103,18 @@ QString DatePatternConverter::convert(qint64 milliSeconds) const
             m_cachedMilliSecond = milliSeconds;
             m_hasCachedText = true;
         }
-        QString text = m_cachedText;
+        out.append(m_cachedText);
         ScopedLock::releasing(&m_cacheGuard);
         m_cacheGuard.unlock();
-        return text;
+        return;
     }
     DatePattern::Fields fields;
-    QString text;
     if (fieldsFor(second, fields)) {
         fields.millisecond = millisecondOf(milliSeconds);
+        QString text;
         m_pattern.format(text, fields);
+        out.append(text);
     }
-    return text;
 }
 
 QDebug DatePatternConverter::debug(QDebug &debug) const

@@ -25,9 +25,12 @@ public:
 
     QString convert(const LoggingEvent &event) const override;
     QDebug debug(QDebug &debug) const override;
+    void appendConverted(LineText &out, const LoggingEvent &event) const override;
 
     /*! The text of `milliSeconds` since the epoch; what `convert` prints for a stamp. */
     QString convert(qint64 milliSeconds) const;
+    /*! Appends the text of `milliSeconds` since the epoch to `out`. */
+    void append(LineText &out, qint64 milliSeconds) const;
 
 private:
     enum Kind { Pattern, None, Relative };

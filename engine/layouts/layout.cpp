@@ -19,4 +19,9 @@ void Layout::activate()
 {
 }
 
+void Layout::appendFormatted(QString &out, const LoggingEvent &event)
+{
+    out += format(event);
+}
+
 } // namespace LogEngine

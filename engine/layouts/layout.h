@@ -35,6 +35,11 @@ public:
     virtual QString contentType() const;
     virtual void activate();
     virtual QString format(const LoggingEvent &event) = 0;
+    /*!
+     * Appends what `format` gives to `out`: a writer formats every line into
+     * one string it keeps, instead of a new one per line.
+     */
+    virtual void appendFormatted(QString &out, const LoggingEvent &event);
 
     static QString endOfLine() { return QStringLiteral("\r\n"); }
 

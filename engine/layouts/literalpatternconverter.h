@@ -17,6 +17,8 @@ public:
 
     QString convert(const LoggingEvent &event) const override;
     QDebug debug(QDebug &debug) const override;
+    void appendConverted(LineText &out, const LoggingEvent &) const override;
+    const QString &literal() const { return m_literal; }
 
 private:
     QString m_literal;

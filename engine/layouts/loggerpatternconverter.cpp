@@ -1,26 +1,40 @@
 #include "engine/layouts/loggerpatternconverter.h"
 
+#include "engine/layouts/linetext.h"
 #include "engine/logger.h"
 #include "engine/loggingevent.h"
 
 namespace LogEngine
 {
 
-QString LoggerPatternConverter::convert(const LoggingEvent &event) const
+int LoggerPatternConverter::printedFrom(const QString &name) const
 {
-    if (!event.logger())
-        return QString();
-    const QString name = event.logger()->name();
     if (m_precision <= 0 || name.isEmpty())
-        return name;
+        return 0;
     int separator = name.size();
     for (int i = 0; i < m_precision; ++i) {
         // lastIndexOf counts a negative start from the end, so stop at 0 by hand.
         separator = separator == 0 ? -1 : name.lastIndexOf(QLatin1String("::"), separator - 1);
         if (separator < 0)
-            return name;
+            return 0;
     }
-    return name.mid(separator + 2);
+    return separator + 2;
+}
+
+QString LoggerPatternConverter::convert(const LoggingEvent &event) const
+{
+    if (!event.logger())
+        return QString();
+    const QString name = event.logger()->name();
+    return name.mid(printedFrom(name));
+}
+
+void LoggerPatternConverter::appendConverted(LineText &out, const LoggingEvent &event) const
+{
+    if (const Logger *logger = event.logger()) {
+        const QString &name = logger->nameRef();
+        out.append(QStringView(name).mid(printedFrom(name)));
+    }
 }
 
 QDebug LoggerPatternConverter::debug(QDebug &debug) const

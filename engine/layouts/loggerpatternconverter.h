@@ -18,8 +18,12 @@ public:
 
     QString convert(const LoggingEvent &event) const override;
     QDebug debug(QDebug &debug) const override;
+    void appendConverted(LineText &out, const LoggingEvent &event) const override;
 
 private:
+    /*! Where the printed part of `name` starts. */
+    int printedFrom(const QString &name) const;
+
     int m_precision;
 };
 

@@ -18,6 +18,7 @@ public:
 
     QString convert(const LoggingEvent &event) const override;
     QDebug debug(QDebug &debug) const override;
+    void appendConverted(LineText &out, const LoggingEvent &event) const override;
 
 private:
     QString m_key;

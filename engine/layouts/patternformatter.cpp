@@ -3,6 +3,7 @@
 #include "engine/layouts/basicpatternconverter.h"
 #include "engine/layouts/datepatternconverter.h"
 #include "engine/layouts/layout.h"
+#include "engine/layouts/linetext.h"
 #include "engine/layouts/literalpatternconverter.h"
 #include "engine/layouts/loggerpatternconverter.h"
 #include "engine/layouts/mdcpatternconverter.h"
@@ -45,6 +46,12 @@ PatternFormatter::PatternFormatter(const QString &pattern)
     , m_pattern(pattern)
 {
     parse();
+    m_steps.reserve(m_converters.size());
+    for (const PatternConverter *converter : qAsConst(m_converters)) {
+        const auto *literal = dynamic_cast<const LiteralPatternConverter *>(converter);
+        const bool plain = converter->formatsPlainly();
+        m_steps.append(Step { converter, literal && plain ? &literal->literal() : nullptr, plain });
+    }
 }
 
 PatternFormatter::~PatternFormatter()
@@ -55,10 +62,21 @@ PatternFormatter::~PatternFormatter()
 QString PatternFormatter::format(const LoggingEvent &event) const
 {
     QString result;
-    result.reserve(128);
-    for (const PatternConverter *converter : m_converters)
-        converter->format(result, event);
+    format(result, event);
     return result;
+}
+
+void PatternFormatter::format(QString &out, const LoggingEvent &event) const
+{
+    LineText line(out);
+    for (const Step &step : m_steps) {
+        if (step.literal)
+            line.append(*step.literal);
+        else if (step.plain)
+            step.converter->appendConverted(line, event);
+        else
+            step.converter->format(line, event);
+    }
 }
 
 void PatternFormatter::parse()

@@ -5,6 +5,7 @@
 
 #include <QList>
 #include <QString>
+#include <QVector>
 
 class QDebug;
 
@@ -27,6 +28,8 @@ public:
     virtual ~PatternFormatter();
 
     QString format(const LoggingEvent &event) const;
+    /*! Appends the text of `event` to `out`. */
+    void format(QString &out, const LoggingEvent &event) const;
     QString pattern() const { return m_pattern; }
     QList<PatternConverter *> converters() const { return m_converters; }
 
@@ -41,6 +44,15 @@ private:
     const QString m_optionCharacters;
     const QString m_pattern;
     QList<PatternConverter *> m_converters;
+    // The converters as the line is made: a literal is copied here and a
+    // field that is neither padded nor cut is appended by its converter
+    // straight away, saving two calls per field of a line of a dozen.
+    struct Step {
+        const PatternConverter *converter;
+        const QString *literal; // null unless the converter is a literal
+        bool plain; // neither padded nor cut
+    };
+    QVector<Step> m_steps;
 
     Q_DISABLE_COPY(PatternFormatter)
 };

@@ -30,6 +30,11 @@ QString PatternLayout::format(const LoggingEvent &event)
     return m_patternFormatter->format(event);
 }
 
+void PatternLayout::appendFormatted(QString &out, const LoggingEvent &event)
+{
+    m_patternFormatter->format(out, event);
+}
+
 QDebug PatternLayout::debug(QDebug &debug) const
 {
     debug.nospace() << "PatternLayout("

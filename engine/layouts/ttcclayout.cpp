@@ -95,6 +95,11 @@ QString TTCCLayout::format(const LoggingEvent &event)
     return m_patternFormatter->format(event);
 }
 
+void TTCCLayout::appendFormatted(QString &out, const LoggingEvent &event)
+{
+    m_patternFormatter->format(out, event);
+}
+
 QDebug TTCCLayout::debug(QDebug &debug) const
 {
     debug.nospace() << "TTCCLayout("

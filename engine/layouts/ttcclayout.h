@@ -52,6 +52,7 @@ public:
 
     QDebug debug(QDebug &debug) const override;
     QString format(const LoggingEvent &event) override;
+    void appendFormatted(QString &out, const LoggingEvent &event) override;
 
 private:
     void updatePatternFormatter();

@@ -1,6 +1,7 @@
 #include "common/capturingappender.h"
 #include "engine/appenders/consoleappender.h"
 #include "engine/appenders/writerappender.h"
+#include "engine/layouts/patternlayout.h"
 #include "engine/layouts/simplelayout.h"
 
 #include <QBuffer>
@@ -54,6 +55,7 @@ private Q_SLOTS:
     void reactivatedAfterCloseLetsGoOfWriter();
     void encodingFollowsWriter();
     void immediateFlushOffKeepsTextBuffered();
+    void linesOfAnyLengthFollowEachOther();
     void missingWriterIsReportedFirst();
     void consoleTargetConversion();
 };
@@ -179,6 +181,20 @@ void tst_WriterAppender::immediateFlushOffKeepsTextBuffered()
     appender->setImmediateFlush(true);
     appender->handleEvent(eventAt(Level::INFO_INT, QStringLiteral("now")));
     QCOMPARE(buffer.data(), QByteArray("INFO - held\r\nINFO - now\r\n"));
+}
+
+// Each line is formatted into room kept from the one before, which a very
+// long line gives back.
+void tst_WriterAppender::linesOfAnyLengthFollowEachOther()
+{
+    MemoryStream stream;
+    LogObjectPtr<WriterAppender> appender(new WriterAppender(new PatternLayout(QStringLiteral("%-3m|"))));
+    appender->setWriter(&stream.stream);
+    appender->activate();
+    const QString longText(40000, QLatin1Char('x'));
+    for (const QString &text : { QStringLiteral("abcdef"), longText, QStringLiteral("a"), QString() })
+        appender->handleEvent(eventAt(Level::INFO_INT, text));
+    QCOMPARE(stream.text(), "abcdef|" + longText.toLatin1() + "|a  |   |");
 }
 
 void tst_WriterAppender::missingWriterIsReportedFirst()

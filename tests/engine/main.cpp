@@ -16,6 +16,7 @@ int startUpScenario();
 int internalStreamsScenario();
 int qtMessageScenario();
 int firstUseRaceScenario();
+int levelNamesFromWorkerScenario();
 int bufferedAtExitScenario();
 int defaultInitScenario();
 int defaultInitAtLoadScenario();
@@ -30,6 +31,7 @@ int main(int argc, char *argv[])
             { QStringLiteral("internal-streams"), internalStreamsScenario },
             { QStringLiteral("qt-message"), qtMessageScenario },
             { QStringLiteral("first-use-race"), firstUseRaceScenario },
+            { QStringLiteral("level-names-from-worker"), levelNamesFromWorkerScenario },
             { QStringLiteral("buffered-at-exit"), bufferedAtExitScenario },
             { QStringLiteral("default-init"), defaultInitScenario },
             { QStringLiteral("default-init-at-load"), defaultInitAtLoadScenario },

@@ -1,4 +1,5 @@
 #include "common/capturingappender.h"
+#include "common/childprocess.h"
 #include "engine/level.h"
 
 #include <QBuffer>
@@ -8,19 +9,29 @@
 #include <QTest>
 #include <QTranslator>
 
+#include <cstdio>
+#include <thread>
+
 using LogEngine::Level;
 
 namespace
 {
 
-// Level names in a script outside Latin-1.
+QString cyrillicWarn()
+{
+    return QString::fromUtf8("\xd0\x92\xd0\x9d\xd0\x98\xd0\x9c\xd0\x90\xd0\x9d\xd0\x98\xd0\x95");
+}
+
+// Level names in a script outside Latin-1. Qt announces an installed
+// translator to the application only when it has translations to give.
 class CyrillicLevels : public QTranslator
 {
 public:
+    bool isEmpty() const override { return false; }
     QString translate(const char *context, const char *source, const char *, int) const override
     {
         if (qstrcmp(context, "Level") == 0 && qstrcmp(source, "WARN") == 0)
-            return QString::fromUtf8("\xd0\x92\xd0\x9d\xd0\x98\xd0\x9c\xd0\x90\xd0\x9d\xd0\x98\xd0\x95");
+            return cyrillicWarn();
         return QString();
     }
 };
@@ -41,6 +52,8 @@ private Q_SLOTS:
     void readsAnyByteZeroExtended();
     void debugFormHasNoBlanks();
     void debugFormKeepsTranslatedName();
+    void namesFollowTranslators();
+    void namesFirstAskedOnAnotherThread();
 };
 
 void tst_Level::parsesExactNamesOnly_data()
@@ -151,6 +164,50 @@ void tst_Level::debugFormKeepsTranslatedName()
     QCoreApplication::removeTranslator(&translator);
     QCOMPARE(
         text.trimmed(), QString::fromUtf8("Level(\xd0\x92\xd0\x9d\xd0\x98\xd0\x9c\xd0\x90\xd0\x9d\xd0\x98\xd0\x95)"));
+}
+
+void tst_Level::namesFollowTranslators()
+{
+    const Level warn(Level::WARN_INT);
+    QCOMPARE(warn.toString(), QStringLiteral("WARN"));
+    {
+        CyrillicLevels translator;
+        QCoreApplication::installTranslator(&translator);
+        QCOMPARE(warn.toString(), cyrillicWarn());
+        QString storage;
+        QCOMPARE(warn.name(storage), cyrillicWarn());
+        QCoreApplication::removeTranslator(&translator);
+    }
+    QCOMPARE(warn.toString(), QStringLiteral("WARN"));
+}
+
+// Until the application's thread has run its events, another thread cannot
+// know of translators coming and going: it must not keep names meanwhile.
+void tst_Level::namesFirstAskedOnAnotherThread()
+{
+    const ChildResult child = runChild(QStringLiteral("level-names-from-worker"));
+    QCOMPARE(child.out, QByteArray("WARN ") + cyrillicWarn().toUtf8() + " " + cyrillicWarn().toUtf8() + " WARN WARN\n");
+    QCOMPARE(child.exitCode, 0);
+}
+
+int levelNamesFromWorkerScenario()
+{
+    const Level warn(Level::WARN_INT);
+    auto onWorker = [&warn] {
+        QString name;
+        std::thread([&] { name = warn.toString(); }).join();
+        return name;
+    };
+    QStringList names { onWorker() };
+    CyrillicLevels translator;
+    QCoreApplication::installTranslator(&translator);
+    names << onWorker() << warn.toString();
+    QCoreApplication::removeTranslator(&translator);
+    names << onWorker();
+    QCoreApplication::processEvents();
+    names << onWorker();
+    std::printf("%s\n", names.join(QLatin1Char(' ')).toUtf8().constData());
+    return 0;
 }
 
 QObject *newLevelTest()

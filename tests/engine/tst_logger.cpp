@@ -11,6 +11,7 @@
 #include <atomic>
 #include <condition_variable>
 #include <functional>
+#include <limits>
 #include <mutex>
 #include <thread>
 
@@ -83,6 +84,10 @@ private Q_SLOTS:
     void additivityStopsDelivery();
     void appenderOnChildAndParentGetsEventTwice();
     void messageForms();
+    void substitutionMatchesQStringArg_data();
+    void substitutionMatchesQStringArg();
+    void numbersMatchQStringNumber();
+    void messagesOutliveTheirRequests();
     void disabledRequestFormatsNothing();
     void duplicateAndNullAppendersWarn();
     void removalWarnings();
@@ -127,9 +132,15 @@ void tst_Logger::additivityStopsDelivery()
     Logger *child = LogManager::logger(QStringLiteral("add::child"));
     Capture onParent(QStringLiteral("add"));
     Capture onChild(QStringLiteral("add::child"));
-    child->info("both");
+    // A logger without appenders of its own passes events on only as far
+    // as its additivity lets them go.
+    Logger *empty = LogManager::logger(QStringLiteral("add::child::empty"));
+    empty->info("both");
+    empty->setAdditivity(false);
+    empty->info("nobody");
     child->setAdditivity(false);
-    child->info("child only");
+    empty->setAdditivity(true);
+    empty->info("child only");
     parent->info("parent only");
     QCOMPARE(onChild->texts(), (QStringList { QStringLiteral("both"), QStringLiteral("child only") }));
     QCOMPARE(onParent->texts(), (QStringList { QStringLiteral("both"), QStringLiteral("parent only") }));
@@ -157,15 +168,111 @@ void tst_Logger::messageForms()
     logger->info("%1 and %2 and %3", "one", 2, QStringLiteral("three"));
     logger->info("single pass: %1 %2", "%2", "b");
     logger->log(Level::FATAL_INT, "via log %1", 7);
+    logger->info("%1 %2 %3", std::numeric_limits<qint64>::min(), std::numeric_limits<quint64>::max(), true);
     logger->error(LogError(QStringLiteral("Broken"), 4, QStringLiteral("SYM"), QStringLiteral("Ctx")));
     const QList<CapturedMessage> messages = capture->messages();
     QCOMPARE(capture->texts(),
         (QStringList { QStringLiteral("qstring"), QString::fromUtf8("utf8 \xc3\xa9"),
             QStringLiteral("one and 2 and three"), QStringLiteral("single pass: %2 b"), QStringLiteral("via log 7"),
-            QStringLiteral("Broken (Ctx::SYM, 4)") }));
+            QStringLiteral("-9223372036854775808 18446744073709551615 1"), QStringLiteral("Broken (Ctx::SYM, 4)") }));
     QCOMPARE(messages.at(4).level, int(Level::FATAL_INT));
-    QCOMPARE(messages.at(5).level, int(Level::ERROR_INT));
+    QCOMPARE(messages.at(6).level, int(Level::ERROR_INT));
     QCOMPARE(messages.at(0).logger, QStringLiteral("forms"));
+}
+
+// Every text with one, two and three arguments, each form against Qt's own.
+void tst_Logger::substitutionMatchesQStringArg_data()
+{
+    QTest::addColumn<QByteArray>("format");
+    QTest::newRow("in order") << QByteArray("plain %1 and %2 and %3");
+    QTest::newRow("reversed and repeated") << QByteArray("%3%3 %2 %1%1");
+    QTest::newRow("numbers with gaps") << QByteArray("%2 then %5 then %9");
+    QTest::newRow("more placeholders than arguments") << QByteArray("%1 %2 %3 %4 %4");
+    QTest::newRow("percent signs that are text") << QByteArray("100% %% %1%%2% %3 %a %");
+    QTest::newRow("placeholder at the very end") << QByteArray("%1%2%3");
+    QTest::newRow("zero is a placeholder") << QByteArray("%0 %1 %2 %3");
+    QTest::newRow("localised form") << QByteArray("%L1 %2 %3");
+    QTest::newRow("two digits") << QByteArray("%10 %1 %2 %3 %12");
+    QTest::newRow("not ASCII") << QByteArray("\xc3\xa9 %1 \xe2\x82\xac %2 %3");
+}
+
+void tst_Logger::substitutionMatchesQStringArg()
+{
+    QFETCH(QByteArray, format);
+    Logger *logger = LogManager::logger(QStringLiteral("substitution"));
+    Capture capture(QStringLiteral("substitution"));
+    const QString first = QStringLiteral("x%1y");
+    const char *third = "z\xc3\xa9";
+    logger->info(format.constData(), -42);
+    logger->info(format.constData(), first, 0u);
+    logger->info(format.constData(), first, -42, third);
+    logger->info(format.constData(), "%2", "");
+    const QString text = QString::fromUtf8(format);
+    QCOMPARE(capture->texts(),
+        (QStringList { text.arg(QStringLiteral("-42")), text.arg(first, QStringLiteral("0")),
+            text.arg(first, QStringLiteral("-42"), QString::fromUtf8(third)),
+            text.arg(QStringLiteral("%2"), QString()) }));
+}
+
+// Numbers are written digit pair by digit pair: every length, at and
+// around each power of ten, both signs, as QString::number writes them.
+void tst_Logger::numbersMatchQStringNumber()
+{
+    Logger *logger = LogManager::logger(QStringLiteral("numbers"));
+    Capture capture(QStringLiteral("numbers"));
+    QStringList expected;
+    for (quint64 power = 1;; power *= 10) {
+        for (const quint64 value : { power - 1, power, power + 1 }) {
+            const qint64 negative = -qint64(value / 2);
+            logger->info("%1|%2", value, negative);
+            expected << QString::number(value) + QLatin1Char('|') + QString::number(negative);
+        }
+        if (power > std::numeric_limits<quint64>::max() / 10)
+            break;
+    }
+    QCOMPARE(capture->texts(), expected);
+}
+
+// Messages are built in room the thread keeps from one request to the next:
+// events kept by an appender, a request made while another is delivered and
+// one made from a thread-local object's destructor at thread exit each keep
+// their own text.
+void tst_Logger::messagesOutliveTheirRequests()
+{
+    Logger *outer = LogManager::logger(QStringLiteral("kept"));
+    Logger *inner = LogManager::logger(QStringLiteral("keptInner"));
+    Capture innerCapture(QStringLiteral("keptInner"));
+    struct Relay : CapturingAppender {
+        Logger *inner;
+        void append(const LoggingEvent &event) override
+        {
+            CapturingAppender::append(event);
+            inner->info("inner %1 of %2", event.message().size(), event.message());
+        }
+    };
+    LogObjectPtr<Relay> relay(new Relay);
+    relay->inner = inner;
+    relay->activate();
+    outer->addAppender(relay.data());
+    outer->setLevel(Level::INFO_INT);
+    for (int i = 1; i <= 3; ++i)
+        outer->info("outer %1", i);
+    struct LogsAtExit {
+        Logger *logger;
+        ~LogsAtExit() { logger->info("exit %1 %2", 42, "late"); }
+    };
+    std::thread([inner] {
+        thread_local LogsAtExit atExit { inner };
+        // Made after the destructor's owner, so gone before it runs.
+        inner->info("thread %1", 1);
+        (void)atExit;
+    }).join();
+    outer->removeAppender(relay.data());
+    QCOMPARE(relay->texts(),
+        (QStringList { QStringLiteral("outer 1"), QStringLiteral("outer 2"), QStringLiteral("outer 3") }));
+    QCOMPARE(innerCapture->texts(),
+        (QStringList { QStringLiteral("inner 7 of outer 1"), QStringLiteral("inner 7 of outer 2"),
+            QStringLiteral("inner 7 of outer 3"), QStringLiteral("thread 1"), QStringLiteral("exit 42 late") }));
 }
 
 void tst_Logger::disabledRequestFormatsNothing()

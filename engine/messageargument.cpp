@@ -1,0 +1,199 @@
+#include "engine/messageargument.h"
+
+#include <algorithm>
+#include <climits>
+#include <cstring>
+
+namespace LogEngine
+{
+
+namespace
+{
+
+// More than any log request uses; a text with more is left to Qt.
+constexpr int maxPlaceholders = 16;
+
+struct Placeholder {
+    int position; // of the "%"
+    int number; // 1 to 9
+};
+
+// Decimal digits of `value`, by comparisons rather than divisions.
+int digitCount(qulonglong value)
+{
+    int count = 1;
+    for (qulonglong bound = 10; value >= bound; bound *= 10) {
+        ++count;
+        if (count == 20)
+            break; // 10^20 does not fit; every larger value has 20 digits
+    }
+    return count;
+}
+
+// Whether the text has only 7-bit characters, eight bytes at a time.
+bool isAscii(const char *text, size_t length)
+{
+    constexpr quint64 highBits = 0x8080808080808080ULL;
+    size_t i = 0;
+    for (; i + 8 <= length; i += 8) {
+        quint64 word;
+        std::memcpy(&word, text + i, 8);
+        if (word & highBits)
+            return false;
+    }
+    for (; i < length; ++i) {
+        if (uchar(text[i]) >= 0x80)
+            return false;
+    }
+    return true;
+}
+
+// ASCII to UTF-16; a loop the compiler turns into vector instructions.
+QChar *widen(QChar *out, const char *text, int length)
+{
+    auto *target = reinterpret_cast<char16_t *>(out);
+    for (int i = 0; i < length; ++i)
+        target[i] = char16_t(uchar(text[i]));
+    return out + length;
+}
+
+// Two digits per division, from a table of the hundred pairs.
+QChar *writeDigits(QChar *out, qulonglong value)
+{
+    static constexpr char pairs[] = "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+                                    "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+                                    "8081828384858687888990919293949596979899";
+    QChar *end = out + digitCount(value);
+    QChar *digit = end;
+    while (value >= 100) {
+        const unsigned pair = unsigned(value % 100) * 2;
+        value /= 100;
+        *--digit = QLatin1Char(pairs[pair + 1]);
+        *--digit = QLatin1Char(pairs[pair]);
+    }
+    if (value >= 10) {
+        const unsigned pair = unsigned(value) * 2;
+        *--digit = QLatin1Char(pairs[pair + 1]);
+        *--digit = QLatin1Char(pairs[pair]);
+    } else {
+        *--digit = QLatin1Char(char('0' + value));
+    }
+    return end;
+}
+
+} // namespace
+
+int MessageArgument::length() const
+{
+    switch (m_kind) {
+    case String:
+        return int(m_string->size());
+    case Utf8: {
+        if (!m_utf8)
+            return 0;
+        const size_t length = std::strlen(m_utf8);
+        return length <= size_t(INT_MAX / 2) && isAscii(m_utf8, length) ? int(length) : -1;
+    }
+    case Signed:
+        return qlonglong(m_integer) < 0 ? 1 + digitCount(0 - m_integer) : digitCount(m_integer);
+    case Unsigned:
+        return digitCount(m_integer);
+    }
+    return -1;
+}
+
+QChar *MessageArgument::write(QChar *out) const
+{
+    switch (m_kind) {
+    case String: {
+        const int size = int(m_string->size());
+        if (size > 0)
+            std::memcpy(static_cast<void *>(out), m_string->constData(), size_t(size) * sizeof(QChar));
+        return out + size;
+    }
+    case Utf8:
+        return m_utf8 ? widen(out, m_utf8, int(std::strlen(m_utf8))) : out;
+    case Signed:
+        if (qlonglong(m_integer) < 0) {
+            *out++ = QLatin1Char('-');
+            return writeDigits(out, 0 - m_integer);
+        }
+        return writeDigits(out, m_integer);
+    case Unsigned:
+        return writeDigits(out, m_integer);
+    }
+    return out;
+}
+
+bool MessageArgument::substitute(const char *format, const MessageArgument *args, int count, QString &out)
+{
+    if (!format || count > 3)
+        return false;
+    const size_t length = std::strlen(format);
+    if (length > size_t(INT_MAX / 2) || !isAscii(format, length))
+        return false;
+    const int size = int(length);
+    Placeholder placeholders[maxPlaceholders];
+    int found = 0;
+    unsigned numbers = 0; // bit n set when %n occurs
+    const char *end = format + size;
+    for (auto *percent = static_cast<const char *>(std::memchr(format, '%', length)); percent;
+         percent = static_cast<const char *>(std::memchr(percent + 1, '%', size_t(end - percent - 1)))) {
+        // "%" before anything but a digit is text; Qt reads %0, %L1 and
+        // numbers of two digits as placeholders too. The text ends in a
+        // zero, so looking two characters ahead stays inside it.
+        const char next = percent[1];
+        if (next == '0' || next == 'L')
+            return false;
+        if (next < '1' || next > '9')
+            continue;
+        const char after = percent[2];
+        if ((after >= '0' && after <= '9') || found == maxPlaceholders)
+            return false;
+        placeholders[found++] = Placeholder { int(percent - format), next - '0' };
+        numbers |= 1u << (next - '0');
+        ++percent;
+    }
+
+    // As QString::arg: the lowest number takes the first argument, the next
+    // lowest the second; numbers beyond the arguments stay as they are.
+    int argumentOf[10];
+    int rank = 0;
+    for (int number = 1; number <= 9; ++number)
+        argumentOf[number] = (numbers & (1u << number)) && rank < count ? rank++ : -1;
+    if (rank < count)
+        return false;
+
+    int lengths[3];
+    for (int i = 0; i < count; ++i) {
+        lengths[i] = args[i].length();
+        if (lengths[i] < 0)
+            return false;
+    }
+    qint64 total = size;
+    for (int i = 0; i < found; ++i) {
+        const int argument = argumentOf[placeholders[i].number];
+        if (argument >= 0)
+            total += lengths[argument] - 2;
+    }
+    if (total > INT_MAX / 2)
+        return false;
+
+    // Written in place: a string the caller keeps is not allocated again.
+    out.resize(int(total));
+    QChar *write = out.data();
+    int copied = 0;
+    for (int i = 0; i < found; ++i) {
+        const Placeholder &placeholder = placeholders[i];
+        const int argument = argumentOf[placeholder.number];
+        if (argument < 0)
+            continue;
+        write = widen(write, format + copied, placeholder.position - copied);
+        write = args[argument].write(write);
+        copied = placeholder.position + 2;
+    }
+    widen(write, format + copied, size - copied);
+    return true;
+}
+
+} // namespace LogEngine
