@@ -2,8 +2,10 @@
 
 #include <QBuffer>
 #include <QDataStream>
+#include <QDateTime>
 #include <QDebug>
 #include <QTextCodec>
+#include <QTimeZone>
 
 namespace LogEngine
 {
@@ -35,6 +37,74 @@ QString decode(const char *text, LogError::Encoding encoding)
 // nest a handful of levels deep.
 constexpr int maxCauseDepth = 64;
 constexpr int maxRecordsPerRead = 100000;
+
+enum class ArgumentCheck { Readable, Refused, Truncated };
+
+// Which argument a reader takes, judged by the type ahead in the stream
+// before Qt reads it. Raisers pass numbers, text and times. Lists are
+// refused: Qt reserves room for their claimed count before reading an
+// element, and a claim near 2^31 overflows the size it asks for and ends
+// the process; maps are refused because their values may be such lists.
+ArgumentCheck checkArgument(QDataStream &inner)
+{
+    QIODevice *device = inner.device();
+    const qint64 start = device->pos();
+    quint32 type = 0;
+    qint8 isNull = 0;
+    inner >> type >> isNull;
+    QByteArray typeName;
+    if (type == QMetaType::User)
+        inner >> typeName;
+    if (inner.status() != QDataStream::Ok)
+        return ArgumentCheck::Truncated;
+    device->seek(start);
+    switch (type) {
+    case QMetaType::UnknownType:
+    case QMetaType::Bool:
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::LongLong:
+    case QMetaType::ULongLong:
+    case QMetaType::Double:
+    case QMetaType::Float:
+    case QMetaType::Long:
+    case QMetaType::ULong:
+    case QMetaType::Short:
+    case QMetaType::UShort:
+    case QMetaType::Char:
+    case QMetaType::SChar:
+    case QMetaType::UChar:
+    case QMetaType::QChar:
+    case QMetaType::QString:
+    case QMetaType::QByteArray:
+    case QMetaType::QDate:
+    case QMetaType::QTime:
+    case QMetaType::QDateTime:
+    case QMetaType::QUrl:
+    case QMetaType::QUuid:
+        return ArgumentCheck::Readable;
+    case QMetaType::User: {
+        // The engine's own value types, whose readers bound what they read.
+        const char *name = typeName.constData();
+        return qstrcmp(name, "LogEngine::LogError") == 0 || qstrcmp(name, "LogEngine::Level") == 0
+                || qstrcmp(name, "LogEngine::LoggingEvent") == 0
+            ? ArgumentCheck::Readable
+            : ArgumentCheck::Refused;
+    }
+    default:
+        return ArgumentCheck::Refused;
+    }
+}
+
+// Qt reads a time in a zone this system does not know as a time it cannot
+// write again: writing it dereferences the missing zone.
+bool isWritable(const QVariant &arg)
+{
+    if (arg.userType() != QMetaType::QDateTime)
+        return true;
+    const QDateTime time = arg.toDateTime();
+    return time.timeSpec() != Qt::TimeZone || time.timeZone().isValid();
+}
 
 } // namespace
 
@@ -140,8 +210,19 @@ bool readLogError(QDataStream &in, LogError &error)
     quint32 count = 0;
     inner >> version >> error.m_code >> error.m_context >> error.m_message >> error.m_symbol >> count;
     for (quint32 i = 0; i < count && !inner.atEnd() && inner.status() == QDataStream::Ok; ++i) {
+        const ArgumentCheck check = checkArgument(inner);
+        if (check == ArgumentCheck::Truncated)
+            break;
+        if (check == ArgumentCheck::Refused) {
+            in.setStatus(QDataStream::ReadCorruptData);
+            return false;
+        }
         QVariant arg;
         inner >> arg;
+        if (!isWritable(arg)) {
+            in.setStatus(QDataStream::ReadCorruptData);
+            return false;
+        }
         if (inner.status() == QDataStream::ReadCorruptData) {
             in.setStatus(QDataStream::ReadCorruptData);
             return false;

@@ -16,10 +16,6 @@ namespace LogEngine
 namespace
 {
 
-// A lasting fault (the target name taken by something that cannot be
-// removed) costs one failed attempt per interval, not one per event.
-constexpr qint64 firstRetryDelay = 1000;
-constexpr qint64 longestRetryDelay = 60 * 1000;
 constexpr qint64 noRollOverTime = std::numeric_limits<qint64>::max();
 constexpr qint64 hour = 3600 * 1000;
 
@@ -76,8 +72,6 @@ DailyRollingFileAppender::DailyRollingFileAppender(QObject *parent)
     : FileAppender(parent)
     , m_datePattern(QStringLiteral("'.'yyyy-MM-dd"))
     , m_rollOverTime(noRollOverTime)
-    , m_clock(Clock::system())
-    , m_retryDelay(firstRetryDelay)
 {
 }
 
@@ -86,8 +80,6 @@ DailyRollingFileAppender::DailyRollingFileAppender(
     : FileAppender(layout, fileName, parent)
     , m_datePattern(datePattern)
     , m_rollOverTime(noRollOverTime)
-    , m_clock(Clock::system())
-    , m_retryDelay(firstRetryDelay)
 {
 }
 
@@ -109,19 +101,13 @@ void DailyRollingFileAppender::setDatePattern(const QString &pattern)
     m_datePattern = pattern;
 }
 
-void DailyRollingFileAppender::setClock(const Clock *clock)
-{
-    ScopedLock locker(&objectGuard());
-    m_clock = clock ? clock : Clock::system();
-}
-
 void DailyRollingFileAppender::activate()
 {
     ScopedLock locker(&reportingGuard());
     computeFrequency();
     if (m_activeDatePattern.isEmpty())
         return;
-    m_retryDelay = firstRetryDelay;
+    m_retry.reset();
     computeRollOverTime();
     FileAppender::activate();
 }
@@ -139,7 +125,9 @@ bool DailyRollingFileAppender::canAppend() const
 void DailyRollingFileAppender::append(const LoggingEvent &event)
 {
     // The one test every event pays for: no local time, no system call.
-    if (m_clock->currentMSecsSinceEpoch() >= m_rollOverTime) {
+    // A file that still holds refused bytes goes on until the system takes
+    // them; the roll-over is tried again at the next event.
+    if (clock()->currentMSecsSinceEpoch() >= m_rollOverTime && everythingWritten()) {
         rollOver();
         if (!writer())
             return; // the new file could not be opened, which was reported
@@ -183,7 +171,7 @@ void DailyRollingFileAppender::computeFrequency()
 
 void DailyRollingFileAppender::computeRollOverTime()
 {
-    const qint64 now = m_clock->currentMSecsSinceEpoch();
+    const qint64 now = clock()->currentMSecsSinceEpoch();
     const QDateTime shown = wallClock(now);
     const QDate today = shown.date();
     const QTime time = shown.time();
@@ -237,7 +225,7 @@ void DailyRollingFileAppender::rollOver()
     QFile target(targetName);
     QFile current(fileName);
     if ((!target.exists() || removeFile(target)) && renameFile(current, targetName)) {
-        m_retryDelay = firstRetryDelay;
+        m_retry.reset();
         openFile();
         return;
     }
@@ -245,8 +233,7 @@ void DailyRollingFileAppender::rollOver()
     // nowhere else, so it is continued, never begun anew, and keeps the
     // name of the period it was begun in.
     m_rollOverSuffix = oldSuffix;
-    m_rollOverTime = m_clock->currentMSecsSinceEpoch() + m_retryDelay;
-    m_retryDelay = std::min(2 * m_retryDelay, longestRetryDelay);
+    m_rollOverTime = m_retry.failed(clock()->currentMSecsSinceEpoch());
     openFile(true);
 }
 

@@ -6,8 +6,6 @@
 namespace LogEngine
 {
 
-class Clock;
-
 /*!
  * A file appender that begins a new file with each period of the local
  * clock. The period (a minute, an hour, half a day, a day, a week from
@@ -65,9 +63,6 @@ public:
      */
     static bool frequencyOf(const QString &pattern, DatePattern *frequency);
 
-    /*! The clock read at each event; null for the system clock. Not owned. */
-    void setClock(const Clock *clock);
-
     void activate() override;
 
     QDebug debug(QDebug &debug) const override;
@@ -92,9 +87,7 @@ private:
     // of the next attempt) in milliseconds since the epoch.
     qint64 m_rollOverTime;
     QString m_rollOverSuffix;
-    const Clock *m_clock;
-    bool m_retryPending = false;
-    qint64 m_retryDelay;
+    RetrySchedule m_retry;
 };
 
 } // namespace LogEngine

@@ -1,6 +1,7 @@
 #include "engine/appenders/fileappender.h"
 #include "engine/scopedlock.h"
 
+#include "engine/clock.h"
 #include "engine/logger.h"
 
 #include <QDir>
@@ -11,12 +12,14 @@ namespace LogEngine
 
 FileAppender::FileAppender(QObject *parent)
     : WriterAppender(parent)
+    , m_clock(Clock::system())
 {
 }
 
 FileAppender::FileAppender(Layout *layout, const QString &fileName, QObject *parent)
     : WriterAppender(layout, parent)
     , m_fileName(fileName)
+    , m_clock(Clock::system())
 {
 }
 
@@ -37,9 +40,16 @@ void FileAppender::setFile(const QString &fileName)
     m_fileName = fileName;
 }
 
+void FileAppender::setClock(const Clock *clock)
+{
+    ScopedLock locker(&objectGuard());
+    m_clock = clock ? clock : Clock::system();
+}
+
 void FileAppender::activate()
 {
     ScopedLock locker(&reportingGuard());
+    m_reopen.reset();
     if (m_fileName.isEmpty()) {
         reportError("Activation of Appender '%1' that requires file and has no file set",
             LOGENGINE_APPENDER_ERROR(APPENDER_ACTIVATE_MISSING_FILE_ERROR));
@@ -55,6 +65,7 @@ void FileAppender::close()
     ScopedLock locker(&reportingGuard());
     // An appender activated again after closing holds a file once more:
     // only one that holds none has nothing left to do.
+    m_reopen.reset();
     if (isClosed() && !m_file)
         return;
     WriterAppender::close();
@@ -74,7 +85,9 @@ void FileAppender::append(const LoggingEvent &event)
 
 bool FileAppender::canAppend() const
 {
-    if (!m_file || !m_textStream) {
+    // Only `handleEvent` asks, holding the lock: a due retry of a failed
+    // open belongs here, before the event is refused for want of a file.
+    if ((!m_file || !m_textStream) && !const_cast<FileAppender *>(this)->reopenIfDue()) {
         reportError("Use of appender '%1' without open file", LOGENGINE_APPENDER_ERROR(APPENDER_NO_OPEN_FILE_ERROR));
         return false;
     }
@@ -101,6 +114,20 @@ bool FileAppender::reportIoError() const
     return true;
 }
 
+bool FileAppender::reopenIfDue()
+{
+    if (!m_reopen.isPending() || !m_reopen.isDue(m_clock->currentMSecsSinceEpoch()))
+        return false;
+    // Whatever now has the name holds lines of its own: continued, never
+    // emptied.
+    if (!openFile(true))
+        return false;
+    // An activation that failed for want of a file is completed.
+    if (!isActive() && !isClosed())
+        WriterAppender::activate();
+    return true;
+}
+
 bool FileAppender::openFile(bool continueFile)
 {
     closeFile();
@@ -119,12 +146,29 @@ bool FileAppender::openFile(bool continueFile)
     if (!m_file->open(mode)) {
         reportFileError("Unable to open file '%1' for appender '%2'",
             LOGENGINE_APPENDER_ERROR(APPENDER_OPENING_FILE_ERROR), { m_fileName, name() }, *m_file);
+        delete m_file;
+        m_file = nullptr;
+        m_reopen.failed(m_clock->currentMSecsSinceEpoch());
         return false;
     }
+    m_reopen.reset();
     m_textStream = new QTextStream(m_file);
     setWriter(m_textStream);
     logger()->debug("Opened file '%1' for appender '%2'", m_file->fileName(), name());
     return true;
+}
+
+bool FileAppender::everythingWritten()
+{
+    if (!m_file)
+        return true;
+    if (m_textStream)
+        m_textStream->flush();
+    const bool written = m_file->flush() && m_file->bytesToWrite() == 0;
+    m_file->unsetError();
+    if (m_textStream)
+        m_textStream->resetStatus();
+    return written;
 }
 
 void FileAppender::closeFile()

@@ -1,12 +1,15 @@
 #ifndef LOGENGINE_FILEAPPENDER_H
 #define LOGENGINE_FILEAPPENDER_H
 
+#include "engine/appenders/retryschedule.h"
 #include "engine/appenders/writerappender.h"
 
 #include <QFile>
 
 namespace LogEngine
 {
+
+class Clock;
 
 /*!
  * A writer appender on a file it opens and owns. `activate` (re)opens the
@@ -19,6 +22,13 @@ namespace LogEngine
  * appender writes again as soon as the fault is gone (a disk that was full,
  * a size limit lifted by truncating the file) and the stream never holds
  * more than its own buffer.
+ *
+ * An open that fails (the name taken by a directory, no descriptor left,
+ * the disk gone) is reported, and events are refused while no file is open;
+ * the open is tried again at a later event, after 1 second, then after
+ * twice as long each time up to a minute, as read from `clock`. A retried
+ * open continues whatever file it finds and completes the activation it
+ * failed, so the appender writes again without a new `activate`.
  *
  * Without buffered I/O every event is handed to the file as it is written,
  * even with immediate flush off: the text stream would otherwise keep it in
@@ -60,12 +70,18 @@ public:
     QString file() const;
     void setFile(const QString &fileName);
 
+    /*! The clock that spaces retried opens (and the subclasses' roll-overs); null for the system clock. Not owned. */
+    void setClock(const Clock *clock);
+
     void activate() override;
     void close() override;
 
     QDebug debug(QDebug &debug) const override;
 
 protected:
+    /*! The clock set with `setClock`. The caller holds the lock. */
+    const Clock *clock() const { return m_clock; }
+
     void append(const LoggingEvent &event) override;
     bool canAppend() const override;
     /*! Reports a failed write and clears the failure from the stream and the file. */
@@ -76,9 +92,17 @@ protected:
      * appending when `continueFile` is true, and attaches a stream on it as
      * the writer (which writes the layout's header). A missing parent
      * directory is created, one level only. Returns whether the file is
-     * open; a failure is reported and leaves no writer.
+     * open; a failure is reported, leaves no writer and has the open tried
+     * again at a later event.
      */
     bool openFile(bool continueFile = false);
+    /*!
+     * Hands the system what the stream and the file still hold. False when
+     * the file keeps bytes the system refused (a full disk): closing it now
+     * would drop them and leave a line cut, so a roll-over waits. The
+     * refusal was reported with the line that met it.
+     */
+    bool everythingWritten();
     /*! Writes the footer, then closes and deletes the stream and the file. */
     void closeFile();
     /*!
@@ -94,6 +118,7 @@ protected:
     bool renameFile(QFile &file, const QString &newName) const;
 
 private:
+    bool reopenIfDue();
     void reportFileError(const char *message, LogError::ErrorCode code, const char *symbol, const QList<QVariant> &args,
         const QFileDevice &file) const;
 
@@ -102,6 +127,8 @@ private:
     QString m_fileName;
     QFile *m_file = nullptr;
     QTextStream *m_textStream = nullptr;
+    const Clock *m_clock;
+    RetrySchedule m_reopen;
 };
 
 } // namespace LogEngine

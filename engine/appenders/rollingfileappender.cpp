@@ -11,11 +11,6 @@ namespace LogEngine
 namespace
 {
 
-// A lasting fault (a backup held open or in the way) costs one failed
-// attempt per interval, not one per event.
-constexpr qint64 firstRetryDelay = 1000;
-constexpr qint64 longestRetryDelay = 60 * 1000;
-
 QString backupName(const QString &fileName, int index)
 {
     return fileName + QLatin1Char('.') + QString::number(index);
@@ -25,15 +20,11 @@ QString backupName(const QString &fileName, int index)
 
 RollingFileAppender::RollingFileAppender(QObject *parent)
     : FileAppender(parent)
-    , m_clock(Clock::system())
-    , m_retryDelay(firstRetryDelay)
 {
 }
 
 RollingFileAppender::RollingFileAppender(Layout *layout, const QString &fileName, QObject *parent)
     : FileAppender(layout, fileName, parent)
-    , m_clock(Clock::system())
-    , m_retryDelay(firstRetryDelay)
 {
 }
 
@@ -87,17 +78,10 @@ void RollingFileAppender::setMaxFileSize(const QString &size)
         setMaximumFileSize(bytes);
 }
 
-void RollingFileAppender::setClock(const Clock *clock)
-{
-    ScopedLock locker(&objectGuard());
-    m_clock = clock ? clock : Clock::system();
-}
-
 void RollingFileAppender::activate()
 {
     ScopedLock locker(&reportingGuard());
-    m_retryPending = false;
-    m_retryDelay = firstRetryDelay;
+    m_retry.reset();
     FileAppender::activate();
 }
 
@@ -106,8 +90,10 @@ void RollingFileAppender::append(const LoggingEvent &event)
     FileAppender::append(event);
     if (fileSize() <= m_maximumFileSize)
         return;
-    if (m_retryPending && m_clock->currentMSecsSinceEpoch() < m_retryAt)
+    if (!m_retry.isDue(clock()->currentMSecsSinceEpoch()))
         return;
+    if (!everythingWritten())
+        return; // tried again at the next event
     rollOver();
 }
 
@@ -117,16 +103,13 @@ void RollingFileAppender::rollOver()
     const QString fileName = file();
     closeFile();
     if (moveBackups(fileName)) {
-        m_retryPending = false;
-        m_retryDelay = firstRetryDelay;
+        m_retry.reset();
         openFile();
         return;
     }
     // The file could not be moved out of the way: it holds lines that are
     // nowhere else, so it is continued, never begun anew.
-    m_retryPending = true;
-    m_retryAt = m_clock->currentMSecsSinceEpoch() + m_retryDelay;
-    m_retryDelay = qMin(2 * m_retryDelay, longestRetryDelay);
+    m_retry.failed(clock()->currentMSecsSinceEpoch());
     openFile(true);
 }
 

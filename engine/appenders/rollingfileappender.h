@@ -6,8 +6,6 @@
 namespace LogEngine
 {
 
-class Clock;
-
 /*!
  * A file appender that keeps its file near a maximum size. The write that
  * makes the file larger than `maximumFileSize` stays in it; the file then
@@ -23,7 +21,8 @@ class Clock;
  * A roll-over that cannot remove or rename a file loses nothing: the error
  * is reported, the current file is continued (never truncated) and the
  * roll-over is tried again at a later event over the limit, after 1 second,
- * then after twice as long each time up to a minute, as read from `clock`.
+ * then after twice as long each time up to a minute, as read from `clock`
+ * (`setClock`).
  *
  * Thread-safe: everything runs under the appender's lock.
  */
@@ -50,9 +49,6 @@ public:
     /*! Takes a size such as "10MB"; a text the conversion rejects changes nothing. */
     void setMaxFileSize(const QString &size);
 
-    /*! The clock that spaces the retries of failed roll-overs; null for the system clock. Not owned. */
-    void setClock(const Clock *clock);
-
     void activate() override;
 
     QDebug debug(QDebug &debug) const override;
@@ -67,12 +63,7 @@ private:
 
     int m_maxBackupIndex = 1;
     qint64 m_maximumFileSize = 10 * 1024 * 1024;
-    const Clock *m_clock;
-    // While a failed roll-over waits for its next attempt: when that is due,
-    // in milliseconds since the epoch, and the wait after a further failure.
-    bool m_retryPending = false;
-    qint64 m_retryAt = 0;
-    qint64 m_retryDelay;
+    RetrySchedule m_retry;
 };
 
 } // namespace LogEngine

@@ -4,6 +4,7 @@
 #include "engine/layouts/simplelayout.h"
 #include "engine/loggingevent.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTest>
 
@@ -43,6 +44,26 @@ inline QString errorText(
 {
     return QString::fromLatin1(text) + QStringLiteral(" (") + QLatin1String(context) + QStringLiteral("::")
         + QLatin1String(symbol) + QStringLiteral(", ") + QString::number(code) + QStringLiteral(")") + cause;
+}
+
+// Each file of a directory with the messages of its lines: "app.log: a b".
+// A line without its end shows as "torn:" and what it holds.
+inline QStringList filesAndMessages(const QString &directory)
+{
+    QStringList result;
+    for (const QString &name : QDir(directory).entryList(QDir::Files, QDir::Name)) {
+        QStringList messages;
+        for (const QByteArray &line : contents(directory + QLatin1Char('/') + name).split('\n')) {
+            if (line.isEmpty())
+                continue;
+            if (line.startsWith("INFO - ") && line.endsWith('\r'))
+                messages << QString::fromLatin1(line.mid(7).chopped(1));
+            else
+                messages << QStringLiteral("torn:") + QString::fromLatin1(line);
+        }
+        result << name + QStringLiteral(": ") + messages.join(QLatin1Char(' '));
+    }
+    return result;
 }
 
 } // namespace FileTesting

@@ -12,11 +12,13 @@ QObject *newDailyRollingFileAppenderTest();
 QObject *newDebugAppenderTest();
 QObject *newNullAppenderTest();
 QObject *newConcurrencyTest();
+QObject *newFaultsTest();
 int consoleScenario();
 int fileFaultScenario();
 int debugAppenderScenario();
 int lockOrderScenario();
 int dailyWalkScenario();
+int diskFullScenario();
 
 int main(int argc, char *argv[])
 {
@@ -24,9 +26,9 @@ int main(int argc, char *argv[])
     return runTestMain(argc, argv,
         { { QStringLiteral("console"), consoleScenario }, { QStringLiteral("filefault"), fileFaultScenario },
             { QStringLiteral("debugappender"), debugAppenderScenario },
-            { QStringLiteral("lockorder"), lockOrderScenario },
-            { QStringLiteral("dailywalk"), dailyWalkScenario } },
+            { QStringLiteral("lockorder"), lockOrderScenario }, { QStringLiteral("dailywalk"), dailyWalkScenario },
+            { QStringLiteral("diskfull"), diskFullScenario } },
         { newAppenderSkeletonTest(), newFiltersTest(), newWriterAppenderTest(), newConsoleAppenderTest(),
             newFileAppenderTest(), newRollingFileAppenderTest(), newDailyRollingFileAppenderTest(),
-            newDebugAppenderTest(), newNullAppenderTest(), newConcurrencyTest() });
+            newDebugAppenderTest(), newNullAppenderTest(), newConcurrencyTest(), newFaultsTest() });
 }

@@ -21,21 +21,6 @@ namespace
 
 const QString dailyLog = QStringLiteral("LogEngine::DailyRollingFileAppender");
 
-// Each file of a directory with the messages of its lines: "app.log: a b".
-QStringList filesAndMessages(const QString &directory)
-{
-    QStringList result;
-    for (const QString &name : QDir(directory).entryList(QDir::Files, QDir::Name)) {
-        QStringList messages;
-        for (const QByteArray &line : contents(directory + QLatin1Char('/') + name).split('\n')) {
-            if (!line.isEmpty())
-                messages << QString::fromLatin1(line.trimmed()).remove(QStringLiteral("INFO - "));
-        }
-        result << name + QStringLiteral(": ") + messages.join(QLatin1Char(' '));
-    }
-    return result;
-}
-
 } // namespace
 
 // Runs in a child whose time zone the test chooses: activates an appender

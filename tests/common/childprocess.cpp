@@ -3,6 +3,10 @@
 #include <QCoreApplication>
 #include <QProcess>
 #include <QTest>
+#include <QVector>
+
+#include <cstdio>
+#include <cstring>
 
 ChildResult runChild(const QString &scenario, const QProcessEnvironment &environment, const QString &workingDirectory)
 {
@@ -35,10 +39,22 @@ int runTestMain(
         const auto it = scenarios.constFind(child);
         return it == scenarios.constEnd() ? 99 : (*it)();
     }
+    // "tst_Faults diskFull" runs that one object (and function); any other
+    // arguments go to every object.
+    const char *only = argc > 1 && std::strncmp(argv[1], "tst_", 4) == 0 ? argv[1] : nullptr;
+    QVector<char *> arguments(argv, argv + argc);
+    if (only)
+        arguments.remove(1);
     int failures = 0;
+    bool found = false;
     for (QObject *test : tests) {
-        failures += QTest::qExec(test, argc, argv);
+        if (!only || std::strcmp(test->metaObject()->className(), only) == 0) {
+            found = true;
+            failures += QTest::qExec(test, arguments.size(), arguments.data());
+        }
         delete test;
     }
-    return failures == 0 ? 0 : 1;
+    if (!found)
+        std::fprintf(stderr, "No test object %s\n", only);
+    return failures == 0 && found ? 0 : 1;
 }

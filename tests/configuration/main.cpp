@@ -8,6 +8,7 @@ QObject *newCorpusTest();
 QObject *newConfiguratorHelperTest();
 QObject *newFactoryTest();
 QObject *newPropertyConfiguratorTest();
+QObject *newLoadTest();
 int configureAndWatchScenario();
 
 int main(int argc, char *argv[])
@@ -15,5 +16,5 @@ int main(int argc, char *argv[])
     QCoreApplication app(argc, argv);
     return runTestMain(argc, argv, { { QStringLiteral("configure-and-watch"), configureAndWatchScenario } },
         { newPropertiesTest(), newOptionConverterTest(), newCorpusTest(), newConfiguratorHelperTest(), newFactoryTest(),
-            newPropertyConfiguratorTest() });
+            newPropertyConfiguratorTest(), newLoadTest() });
 }

@@ -11,6 +11,7 @@ QObject *newHierarchyTest();
 QObject *newRecursiveLocksTest();
 QObject *newInitialisationHelperTest();
 QObject *newLogManagerTest();
+QObject *newProcessEndTest();
 int startUpScenario();
 int internalStreamsScenario();
 int qtMessageScenario();
@@ -19,6 +20,8 @@ int levelNamesFromWorkerScenario();
 int bufferedAtExitScenario();
 int defaultInitScenario();
 int defaultInitAtLoadScenario();
+int killedScenario();
+int exitScenario();
 
 int main(int argc, char *argv[])
 {
@@ -31,7 +34,9 @@ int main(int argc, char *argv[])
             { QStringLiteral("level-names-from-worker"), levelNamesFromWorkerScenario },
             { QStringLiteral("buffered-at-exit"), bufferedAtExitScenario },
             { QStringLiteral("default-init"), defaultInitScenario },
-            { QStringLiteral("default-init-at-load"), defaultInitAtLoadScenario } },
+            { QStringLiteral("default-init-at-load"), defaultInitAtLoadScenario },
+            { QStringLiteral("killed"), killedScenario }, { QStringLiteral("exit"), exitScenario } },
         { newLevelTest(), newLogObjectTest(), newLogErrorTest(), newLoggingEventTest(), newLoggerTest(),
-            newHierarchyTest(), newRecursiveLocksTest(), newInitialisationHelperTest(), newLogManagerTest() });
+            newHierarchyTest(), newRecursiveLocksTest(), newInitialisationHelperTest(), newLogManagerTest(),
+            newProcessEndTest() });
 }

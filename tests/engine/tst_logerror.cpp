@@ -26,6 +26,9 @@ private Q_SLOTS:
     void readerIgnoresVersion();
     void readerSurvivesDeepNesting();
     void readerSurvivesAbsurdCounts();
+    void readerRefusesArgumentsSizedByTheirClaim_data();
+    void readerRefusesArgumentsSizedByTheirClaim();
+    void readerRefusesATimeInAZoneUnknownHere();
     void streamsThroughVariant();
 };
 
@@ -237,6 +240,49 @@ void tst_LogError::readerSurvivesAbsurdCounts()
     QVERIFY(error.args().isEmpty());
     QVERIFY(error.causingErrors().isEmpty());
     QCOMPARE(error.code(), 3);
+}
+
+void tst_LogError::readerRefusesArgumentsSizedByTheirClaim_data()
+{
+    QTest::addColumn<quint32>("type");
+    // Qt reserves room for these by the count in the data before reading any
+    // element: a count near 2^31 overflows the size it asks for, and the
+    // failed allocation ends the process.
+    QTest::newRow("string list") << quint32(QMetaType::QStringList);
+    QTest::newRow("variant list") << quint32(QMetaType::QVariantList);
+    QTest::newRow("byte array list") << quint32(QMetaType::QByteArrayList);
+}
+
+void tst_LogError::readerRefusesArgumentsSizedByTheirClaim()
+{
+    QFETCH(quint32, type);
+    QByteArray payload;
+    {
+        QDataStream inner(&payload, QIODevice::WriteOnly);
+        inner << quint16(0) << qint32(8) << QStringLiteral("C") << QStringLiteral("M %1 %2") << QStringLiteral("S");
+        inner << quint32(2) << QVariant(QStringLiteral("first"));
+        inner << type << quint8(0) << quint32(0x7ffffff0u) << quint32(0);
+    }
+    LogError error;
+    QCOMPARE(readFrom(streamed(payload), error), QDataStream::ReadCorruptData);
+    QCOMPARE(error.args(), QVariantList { QStringLiteral("first") });
+}
+
+// A time in a zone this system does not know reads as a time that Qt
+// cannot write again: a record forwarded after reading it ended the process.
+void tst_LogError::readerRefusesATimeInAZoneUnknownHere()
+{
+    QByteArray payload;
+    {
+        QDataStream inner(&payload, QIODevice::WriteOnly);
+        inner << quint16(0) << qint32(8) << QStringLiteral("C") << QStringLiteral("M %1") << QStringLiteral("S");
+        inner << quint32(1) << quint32(QMetaType::QDateTime) << quint8(0) << QDate(2026, 1, 15) << QTime(10, 0)
+              << qint8(Qt::TimeZone) << QStringLiteral("Nowhere/Nothing") << quint32(0);
+    }
+    LogError error;
+    QCOMPARE(readFrom(streamed(payload), error), QDataStream::ReadCorruptData);
+    QVERIFY(error.args().isEmpty());
+    streamed(error);
 }
 
 void tst_LogError::streamsThroughVariant()

@@ -1,0 +1,395 @@
+#include "common/capturingappender.h"
+#include "common/childprocess.h"
+#include "engine/appenders/dailyrollingfileappender.h"
+#include "engine/appenders/listappender.h"
+#include "engine/appenders/rollingfileappender.h"
+#include "engine/logmanager.h"
+#include "filetesting.h"
+#include "manualclock.h"
+
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <csignal>
+#include <cstdio>
+#include <sys/resource.h>
+
+using namespace LogEngine;
+using namespace FileTesting;
+
+// The three file appenders under faults of the file system, each injected
+// for real and then taken away again. Failed roll-overs whose remove fails
+// (a non-empty directory as the oldest backup or as the dated name) are
+// proven by the rolling appenders' own tests, the file appender's write
+// failures on /dev/full and a truncated file by its own.
+namespace
+{
+
+enum Kind { Plain, BySize, ByDate };
+
+const char *const contexts[]
+    = { "LogEngine::FileAppender", "LogEngine::RollingFileAppender", "LogEngine::DailyRollingFileAppender" };
+
+// Size-rolling: four lines of ten bytes fit, the fourth makes it roll.
+// Date-rolling: one file a day.
+FileAppender *fileAppender(int kind, const QString &file, const Clock *clock)
+{
+    FileAppender *appender = nullptr;
+    if (kind == BySize) {
+        auto *rolling = new RollingFileAppender(layout(), file);
+        rolling->setMaximumFileSize(35);
+        rolling->setMaxBackupIndex(3);
+        appender = rolling;
+    } else if (kind == ByDate) {
+        appender = new DailyRollingFileAppender(layout(), file, QStringLiteral("'.'yyyy-MM-dd"));
+    } else {
+        appender = new FileAppender(layout(), file);
+    }
+    appender->setName(QStringLiteral("F"));
+    appender->setClock(clock);
+    return appender;
+}
+
+QString fileError(int kind, const char *text, const char *symbol, int code, const QString &cause)
+{
+    return errorText(contexts[kind], text, symbol, code, QStringLiteral(": ") + cause);
+}
+
+} // namespace
+
+// Runs in a child: logs ten lines, lowers the file size limit to a few
+// bytes past the end of the file (a disk that fills in the middle of a
+// line), logs ten more, lifts the limit and logs five more, all through one
+// appender of FAULT_KIND with FAULT_BUFFERED. With FAULT_ROLL a roll-over
+// falls due while the disk is full: the size-rolling appender's limit is
+// lowered to the file's size, the date-rolling appender's day ends before
+// the sixth line. Prints each message with "ok" or the error reported while
+// it was written.
+int diskFullScenario()
+{
+    std::signal(SIGXFSZ, SIG_IGN); // a write past the limit then fails with EFBIG
+    const int kind = qEnvironmentVariableIntValue("FAULT_KIND");
+    Logger *errors = LogManager::logger(QString::fromLatin1(contexts[kind]));
+    errors->setLevel(Level::ERROR_INT);
+    LogObjectPtr<ListAppender> reports(new ListAppender);
+    errors->addAppender(reports);
+    ManualClock clock;
+    clock.set(QStringLiteral("2026-01-15T10:00:00.000"));
+    LogObjectPtr<FileAppender> appender(fileAppender(kind, QStringLiteral("app.log"), &clock));
+    if (auto *rolling = qobject_cast<RollingFileAppender *>(appender.data()))
+        rolling->setMaximumFileSize(1024 * 1024);
+    appender->setBufferedIo(qEnvironmentVariableIntValue("FAULT_BUFFERED") != 0);
+    appender->activate();
+    const auto log = [&](const QString &message) {
+        const int before = reports->list().size();
+        appender->handleEvent(info(message));
+        const QList<LoggingEvent> now = reports->list();
+        std::printf("%s %s\n", qPrintable(message), now.size() == before ? "ok" : qPrintable(now.last().message()));
+    };
+    for (int i = 0; i < 10; ++i)
+        log(QStringLiteral("before%1").arg(i));
+    rlimit limit {};
+    getrlimit(RLIMIT_FSIZE, &limit);
+    const rlim_t unlimited = limit.rlim_cur;
+    limit.rlim_cur = rlim_t(QFileInfo(QStringLiteral("app.log")).size() + 5);
+    if (setrlimit(RLIMIT_FSIZE, &limit) != 0)
+        return 2;
+    const bool roll = qEnvironmentVariableIntValue("FAULT_ROLL") != 0;
+    if (auto *rolling = qobject_cast<RollingFileAppender *>(appender.data()); rolling && roll)
+        rolling->setMaximumFileSize(qint64(limit.rlim_cur) - 3);
+    for (int i = 0; i < 10; ++i) {
+        if (roll && i == 5)
+            clock.set(QStringLiteral("2026-01-16T00:00:00.000"));
+        log(QStringLiteral("during%1").arg(i));
+    }
+    limit.rlim_cur = unlimited;
+    if (setrlimit(RLIMIT_FSIZE, &limit) != 0)
+        return 3;
+    for (int i = 0; i < 5; ++i)
+        log(QStringLiteral("after%1").arg(i));
+    appender->close();
+    return 0;
+}
+
+class tst_Faults : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init();
+    void cleanup();
+    void diskFull_data();
+    void diskFull();
+    void openFailsUntilTheNameIsFree_data();
+    void openFailsUntilTheNameIsFree();
+    void retriesAreSpacedUpToAMinute();
+    void removedWhileLogging_data();
+    void removedWhileLogging();
+
+private:
+    QString path(const QString &name) const { return m_dir->filePath(name); }
+
+    QTemporaryDir *m_dir = nullptr;
+};
+
+void tst_Faults::init()
+{
+    m_dir = new QTemporaryDir;
+    QVERIFY(m_dir->isValid());
+}
+
+void tst_Faults::cleanup()
+{
+    delete m_dir;
+    m_dir = nullptr;
+}
+
+void tst_Faults::diskFull_data()
+{
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<bool>("buffered");
+    QTest::addColumn<bool>("roll");
+    QTest::addColumn<QStringList>("files"); // in the order they were written
+    const QString log = QStringLiteral("app.log");
+    for (const int kind : { Plain, BySize, ByDate }) {
+        const QString name = QString::fromLatin1(contexts[kind]).mid(11);
+        QTest::addRow("%s, buffered", qPrintable(name)) << kind << true << false << QStringList { log };
+        QTest::addRow("%s, unbuffered", qPrintable(name)) << kind << false << false << QStringList { log };
+    }
+    // The file is rolled over only once it holds every byte written to it:
+    // buffered, once space returns; unbuffered, the part the disk refused is
+    // dropped, so at once.
+    const QString dated = QStringLiteral("app.log.2026-01-15");
+    QTest::newRow("size-rolling, buffered, rolls when space returns")
+        << int(BySize) << true << true << QStringList { log + QStringLiteral(".1"), log };
+    QTest::newRow("size-rolling, unbuffered, rolls on the full disk")
+        << int(BySize) << false << true << QStringList { log + QStringLiteral(".2"), log + QStringLiteral(".1"), log };
+    QTest::newRow("date-rolling, buffered, rolls when space returns")
+        << int(ByDate) << true << true << QStringList { dated, log };
+    QTest::newRow("date-rolling, unbuffered, rolls on the full disk")
+        << int(ByDate) << false << true << QStringList { dated, log };
+}
+
+// Every line whose write reported no error is in the file once, in order,
+// and whole; after the limit is lifted the appender writes again by itself.
+// Buffered, the part of a line the disk refused waits in the file's buffer
+// and is written first once there is room: no line is left cut. Unbuffered,
+// the refused part is dropped: the line that met the limit (and was
+// reported) stays cut short, and the next line written follows it.
+void tst_Faults::diskFull()
+{
+    QFETCH(int, kind);
+    QFETCH(bool, buffered);
+    QFETCH(bool, roll);
+    QFETCH(QStringList, files);
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("FAULT_KIND"), QString::number(kind));
+    environment.insert(QStringLiteral("FAULT_BUFFERED"), QString::number(int(buffered)));
+    environment.insert(QStringLiteral("FAULT_ROLL"), QString::number(int(roll)));
+    const ChildResult result = runChild(QStringLiteral("diskfull"), environment, m_dir->path());
+    QVERIFY2(result.exitCode == 0, result.err.constData());
+    QStringList accepted;
+    QStringList refused;
+    for (const QString &line : QString::fromUtf8(result.out).split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
+        const QString message = line.section(QLatin1Char(' '), 0, 0);
+        const QString outcome = line.section(QLatin1Char(' '), 1);
+        if (outcome == QLatin1String("ok")) {
+            accepted << message;
+        } else {
+            QCOMPARE(outcome.section(QLatin1String(" ("), 0, 0),
+                QStringLiteral("Unable to write to file '%1' for appender 'F'").arg(QStringLiteral("app.log")));
+            refused << message;
+        }
+    }
+    QCOMPARE(accepted.size() + refused.size(), 25);
+    QVERIFY2(
+        !refused.isEmpty() && refused.first() == QLatin1String("during0"), qPrintable(refused.join(QLatin1Char(' '))));
+    QVERIFY(accepted.filter(QStringLiteral("after")).size() == 5);
+
+    QDir directory(m_dir->path());
+    QStringList sorted = files;
+    sorted.sort();
+    QCOMPARE(directory.entryList(QDir::Files, QDir::Name), sorted);
+    // The whole lines in order, and what lies between them; a line begun in
+    // one file and ended in the next shows as two cut pieces.
+    const QRegularExpression line(QStringLiteral("INFO - (\\w+)\r\n"));
+    QStringList written;
+    QStringList cut;
+    QString text;
+    for (const QString &file : files) {
+        const QString inFile = QString::fromLatin1(contents(directory.filePath(file)));
+        text += file + QStringLiteral(":\n") + inFile;
+        int end = 0;
+        for (auto it = line.globalMatch(inFile); it.hasNext();) {
+            const QRegularExpressionMatch match = it.next();
+            if (match.capturedStart() > end)
+                cut << inFile.mid(end, match.capturedStart() - end);
+            written << match.captured(1);
+            end = match.capturedEnd();
+        }
+        if (end < inFile.size())
+            cut << inFile.mid(end);
+    }
+    // The accepted lines in order, with some refused ones among them.
+    int next = 0;
+    for (const QString &message : written) {
+        if (next < accepted.size() && message == accepted.at(next))
+            ++next;
+        else
+            QVERIFY2(refused.contains(message), qPrintable(text));
+    }
+    QVERIFY2(next == accepted.size(), qPrintable(text));
+    if (buffered) {
+        QVERIFY2(cut.isEmpty(), qPrintable(text));
+    } else {
+        QCOMPARE(cut.size(), 1);
+        QVERIFY2(QStringLiteral("INFO - %1\r\n").arg(refused.first()).startsWith(cut.first()), qPrintable(text));
+    }
+}
+
+void tst_Faults::openFailsUntilTheNameIsFree_data()
+{
+    QTest::addColumn<int>("kind");
+    QTest::newRow("file appender") << int(Plain);
+    QTest::newRow("size-rolling") << int(BySize);
+    QTest::newRow("date-rolling") << int(ByDate);
+}
+
+// A non-empty directory has the file's name at activation. Events are
+// refused; the open is tried again 1 s later, then 2 s after that, and once
+// the directory is gone the appender opens its file and writes, without a
+// new activation.
+void tst_Faults::openFailsUntilTheNameIsFree()
+{
+    QFETCH(int, kind);
+    const QString file = path(QStringLiteral("app.log"));
+    QVERIFY(QDir().mkpath(file + QStringLiteral("/inside")));
+    ManualClock clock;
+    clock.set(QStringLiteral("2026-01-15T10:00:00.000"));
+    LogObjectPtr<FileAppender> appender(fileAppender(kind, file, &clock));
+    Capture errors(QString::fromLatin1(contexts[kind]));
+    errors.appender()->setThreshold(Level::ERROR_INT);
+    appender->activate();
+    QVERIFY(!appender->isActive());
+    const QString openFailed = fileError(kind, "Unable to open file '%1' for appender 'F'",
+        "APPENDER_OPENING_FILE_ERROR", 8, QStringLiteral("Is a directory (5)"))
+                                   .arg(file);
+    const QString noWriter
+        = errorText(contexts[kind], "Activation of Appender 'F' that requires writer and has no writer set",
+            "APPENDER_ACTIVATE_MISSING_WRITER_ERROR", 2);
+    const QString noFile
+        = errorText(contexts[kind], "Use of appender 'F' without open file", "APPENDER_NO_OPEN_FILE_ERROR", 6);
+    // Each step: a clock advance in ms, then one event, then what it reported.
+    const struct {
+        int advance;
+        const char *text;
+        QStringList reports;
+    } steps[] = { { 0, "a", { noFile } }, { 999, "b", { noFile } }, { 1, "c", { openFailed, noFile } },
+        { 1999, "d", { noFile } }, { 0, nullptr, {} }, { 1, "e", {} }, { 0, "f", {} } };
+    QStringList reports { openFailed, noWriter };
+    for (const auto &step : steps) {
+        if (!step.text) {
+            QVERIFY(QDir(file).removeRecursively());
+            continue;
+        }
+        clock.advance(step.advance);
+        appender->handleEvent(info(QString::fromLatin1(step.text)));
+        reports << step.reports;
+        QCOMPARE(errors->texts(), reports);
+    }
+    QVERIFY(appender->isActive());
+    QCOMPARE(filesAndMessages(m_dir->path()), QStringList { QStringLiteral("app.log: e f") });
+}
+
+// One schedule spaces every retry (opens here, roll-overs likewise): the
+// wait doubles from 1 s after each failure and stays at a minute.
+void tst_Faults::retriesAreSpacedUpToAMinute()
+{
+    const QString file = path(QStringLiteral("app.log"));
+    QVERIFY(QDir().mkpath(file + QStringLiteral("/inside")));
+    ManualClock clock;
+    LogObjectPtr<FileAppender> appender(fileAppender(Plain, file, &clock));
+    Capture errors(QString::fromLatin1(contexts[Plain]));
+    errors.appender()->setThreshold(Level::ERROR_INT);
+    appender->activate();
+    const auto openFailures = [&] { return errors->texts().filter(QStringLiteral("Unable to open")).size(); };
+    QList<int> attempts;
+    for (int second = 1; second <= 300; ++second) {
+        clock.set(qint64(second) * 1000);
+        const int before = openFailures();
+        appender->handleEvent(info(QStringLiteral("x")));
+        if (openFailures() > before)
+            attempts << second;
+    }
+    QCOMPARE(attempts, (QList<int> { 1, 3, 7, 15, 31, 63, 123, 183, 243 }));
+}
+
+void tst_Faults::removedWhileLogging_data()
+{
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<bool>("wholeDirectory");
+    QTest::addColumn<QString>("files");
+    QTest::addColumn<bool>("renameFails");
+    // The lines written after the file lost its name went to a file nobody
+    // can open any more; nothing tells the appender. Only a new activation
+    // begins the file again.
+    QTest::newRow("file appender, file deleted") << int(Plain) << false << QStringLiteral("app.log: f") << false;
+    QTest::newRow("file appender, directory removed") << int(Plain) << true << QStringLiteral("app.log: f") << false;
+    // The roll-over that d brings finds no file to rename, reports it and
+    // begins the file (and its directory) again; from e on lines land.
+    QTest::newRow("size-rolling, file deleted") << int(BySize) << false << QStringLiteral("app.log: e f") << true;
+    QTest::newRow("size-rolling, directory removed") << int(BySize) << true << QStringLiteral("app.log: e f") << true;
+    // The day ends before d: the roll-over finds no file, reports it and goes
+    // on in a new file under the ended day's name; a second later that file
+    // takes the ended day's name and e begins the new day's file.
+    QTest::newRow("date-rolling, file deleted")
+        << int(ByDate) << false << QStringLiteral("app.log: e f|app.log.2026-01-15: d") << true;
+    QTest::newRow("date-rolling, directory removed")
+        << int(ByDate) << true << QStringLiteral("app.log: e f|app.log.2026-01-15: d") << true;
+}
+
+// Left as it is, and described in the README: what a file appender does when
+// its file or its directory is removed while it writes.
+void tst_Faults::removedWhileLogging()
+{
+    QFETCH(int, kind);
+    QFETCH(bool, wholeDirectory);
+    QFETCH(QString, files);
+    QFETCH(bool, renameFails);
+    const QString directory = path(QStringLiteral("logs"));
+    const QString file = directory + QStringLiteral("/app.log");
+    ManualClock clock;
+    clock.set(QStringLiteral("2026-01-15T23:59:59.000"));
+    LogObjectPtr<FileAppender> appender(fileAppender(kind, file, &clock));
+    appender->activate();
+    Capture errors(QString::fromLatin1(contexts[kind]));
+    errors.appender()->setThreshold(Level::ERROR_INT);
+    appender->handleEvent(info(QStringLiteral("a")));
+    appender->handleEvent(info(QStringLiteral("b")));
+    QVERIFY(wholeDirectory ? QDir(directory).removeRecursively() : QFile::remove(file));
+    appender->handleEvent(info(QStringLiteral("c")));
+    clock.advance(1000);
+    appender->handleEvent(info(QStringLiteral("d")));
+    clock.advance(1000);
+    appender->handleEvent(info(QStringLiteral("e")));
+    if (kind == Plain) {
+        QVERIFY(!QFile::exists(file));
+        appender->activate();
+    }
+    appender->handleEvent(info(QStringLiteral("f")));
+    appender->close();
+    QCOMPARE(filesAndMessages(directory), files.split(QLatin1Char('|')));
+    const QString target = kind == ByDate ? file + QStringLiteral(".2026-01-15") : file + QStringLiteral(".1");
+    const QStringList reports { fileError(kind, "Unable to rename file '%1' to '%2' for appender 'F'",
+        "APPENDER_RENAMING_FILE_ERROR", 9, QStringLiteral("Source file does not exist (10)"))
+                                    .arg(file, target) };
+    QCOMPARE(errors->texts(), renameFails ? reports : QStringList());
+}
+
+QObject *newFaultsTest()
+{
+    return new tst_Faults;
+}
+
+#include "tst_faults.moc"
