@@ -7,12 +7,6 @@
 
 #include <cstring>
 
-extern "C" int LLVMFuzzerInitialize(int *, char ***)
-{
-    silenceInternalLogging();
-    return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     using LogEngine::DateTime;

@@ -1,19 +1,11 @@
 // Any text through every option conversion: each must return its value or
 // its fallback, and the success flags must agree with the results.
+#include "fuzzquiet.h"
+
 #include "engine/configuration/optionconverter.h"
 #include "engine/configuration/properties.h"
-#include "engine/logger.h"
-#include "engine/logmanager.h"
 
 #include <cstdlib>
-
-// The error records are still built and delivered, but not printed: most
-// inputs produce some, and the console would set the pace.
-extern "C" int LLVMFuzzerInitialize(int *, char ***)
-{
-    LogEngine::LogManager::internalLogger()->removeAllAppenders();
-    return 0;
-}
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {

@@ -6,12 +6,6 @@
 #include "engine/layouts/patternformatter.h"
 #include "engine/loggingevent.h"
 
-extern "C" int LLVMFuzzerInitialize(int *, char ***)
-{
-    silenceInternalLogging();
-    return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     const QString pattern = QString::fromUtf8(reinterpret_cast<const char *>(data), int(size));

@@ -1,21 +1,13 @@
 // Any bytes as a properties file: loading must end, without crash or hang,
 // and every stored key must be found again by `property`.
+#include "fuzzquiet.h"
+
 #include "engine/configuration/optionconverter.h"
 #include "engine/configuration/properties.h"
-#include "engine/logger.h"
-#include "engine/logmanager.h"
 
 #include <QBuffer>
 
 #include <cstdlib>
-
-// The error records are still built and delivered, but not printed: most
-// inputs produce some, and the console would set the pace.
-extern "C" int LLVMFuzzerInitialize(int *, char ***)
-{
-    LogEngine::LogManager::internalLogger()->removeAllAppenders();
-    return 0;
-}
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {

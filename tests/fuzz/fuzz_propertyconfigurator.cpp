@@ -58,12 +58,6 @@ void emptyWorkingDirectory()
 
 } // namespace
 
-extern "C" int LLVMFuzzerInitialize(int *, char ***)
-{
-    silenceInternalLogging();
-    return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     const QByteArray bytes(reinterpret_cast<const char *>(data), int(size));

@@ -6,13 +6,20 @@
 
 #include <QtGlobal>
 
-// The error records are still built and delivered, but not printed: most
-// inputs produce some, and the console would set the pace. Qt's own
-// warnings about odd input ("Argument missing") go the same way.
+// Each target's initialisation, included once per target. The error
+// records are still built and delivered, but not printed: most inputs
+// produce some, and the console would set the pace. Qt's own warnings about
+// odd input ("Argument missing") go the same way.
 inline void silenceInternalLogging()
 {
     LogEngine::LogManager::internalLogger()->removeAllAppenders();
     qInstallMessageHandler([](QtMsgType, const QMessageLogContext &, const QString &) {});
+}
+
+extern "C" int LLVMFuzzerInitialize(int *, char ***)
+{
+    silenceInternalLogging();
+    return 0;
 }
 
 #endif
