@@ -20,17 +20,18 @@ using LogEngine::ScopedLock;
 namespace
 {
 
-// Whether the kernel has put thread `tid` of this process to sleep, which a
+// Whether thread `tid` of this process sleeps in the futex call, which a
 // thread that only takes a lock does once it waits for it.
-bool isAsleep(pid_t tid)
+bool waitsOnFutex(pid_t tid)
 {
     QFile stat(QStringLiteral("/proc/self/task/%1/stat").arg(tid));
-    if (!stat.open(QIODevice::ReadOnly))
+    QFile call(QStringLiteral("/proc/self/task/%1/syscall").arg(tid));
+    if (!stat.open(QIODevice::ReadOnly) || !call.open(QIODevice::ReadOnly))
         return false;
     const QByteArray text = stat.readAll();
     // The state follows the parenthesised command name, which may hold spaces.
     const int end = text.lastIndexOf(')');
-    return end >= 0 && text.mid(end + 2, 1) == "S";
+    return end >= 0 && text.mid(end + 2, 1) == "S" && call.readAll().startsWith(QByteArray::number(SYS_futex) + ' ');
 }
 
 } // namespace
@@ -65,7 +66,7 @@ void tst_RecursiveLocks::readReentryPassesWaitingWriter()
     });
     // Once the writer waits, a lock that lets a waiting writer block
     // re-entry would deadlock this thread below.
-    while (!writerId || !isAsleep(writerId))
+    while (!writerId || !waitsOnFutex(writerId))
         QThread::yieldCurrentThread();
     lock.lockForRead();
     lock.lockForRead();
