@@ -1,7 +1,6 @@
 #ifndef LOGENGINE_LOGMANAGER_H
 #define LOGENGINE_LOGMANAGER_H
 
-
 #include <QString>
 #include <QtGlobal>
 
