@@ -1,8 +1,8 @@
 #include "engine/hierarchy.h"
+#include "engine/classlogger.h"
 #include "engine/scopedlock.h"
 
 #include "engine/logger.h"
-#include "engine/logmanager.h"
 
 #include <QDebug>
 #include <QVector>
@@ -13,18 +13,7 @@ namespace LogEngine
 namespace
 {
 
-std::atomic<Logger *> s_repositoryLogger { nullptr };
-
-Logger *repositoryLogger()
-{
-    Logger *logger = s_repositoryLogger.load(std::memory_order_acquire);
-    if (!logger) {
-        Logger *found = LogManager::logger(QStringLiteral("LogEngine::LoggerRepository"));
-        s_repositoryLogger.compare_exchange_strong(logger, found, std::memory_order_acq_rel);
-        logger = s_repositoryLogger.load(std::memory_order_acquire);
-    }
-    return logger;
-}
+const ClassLogger repositoryLogger("LogEngine::LoggerRepository");
 
 void resetLogger(Logger *logger, const Level &level)
 {

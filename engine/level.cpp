@@ -1,9 +1,8 @@
 #include "engine/level.h"
+#include "engine/classlogger.h"
 
 #include "engine/logger.h"
-#include "engine/logmanager.h"
 
-#include <QAtomicPointer>
 #include <QCoreApplication>
 #include <QDataStream>
 #include <QDebug>
@@ -35,8 +34,6 @@ constexpr LevelName levelNames[] = {
     { Level::ALL_INT, "ALL" },
     { Level::NULL_INT, "NULL" },
 };
-
-QAtomicPointer<Logger> s_levelLogger;
 
 constexpr int nameCount = int(sizeof levelNames / sizeof levelNames[0]);
 constexpr int nullNameIndex = nameCount - 1;
@@ -140,15 +137,7 @@ const TranslatedNames *translatedNames()
     return made;
 }
 
-Logger *levelLogger()
-{
-    Logger *logger = s_levelLogger.loadAcquire();
-    if (!logger) {
-        s_levelLogger.testAndSetOrdered(nullptr, LogManager::logger(QStringLiteral("LogEngine::Level")));
-        logger = s_levelLogger.loadAcquire();
-    }
-    return logger;
-}
+const ClassLogger levelLogger("LogEngine::Level");
 
 } // namespace
 

@@ -1,4 +1,5 @@
 #include "engine/logger.h"
+#include "engine/classlogger.h"
 #include "engine/scopedlock.h"
 
 #include "engine/appenders/appender.h"
@@ -13,6 +14,10 @@ namespace LogEngine
 
 namespace
 {
+
+// Resolved before any lock is taken: resolving takes the repository's lock,
+// which ranks before every logger lock.
+const ClassLogger classLogger("LogEngine::Logger");
 
 bool isConfiguratorList(Appender *appender)
 {
@@ -47,19 +52,6 @@ Logger::Logger(LoggerRepository *repository, const Level &level, const QString &
 Logger::~Logger()
 {
     classLogger()->warn("Unexpected destruction of Logger");
-}
-
-// Resolving a logger takes the repository's lock, which ranks before every
-// logger lock. Callers resolve the class logger before they lock anything.
-Logger *Logger::classLogger() const
-{
-    Logger *logger = m_classLogger.load(std::memory_order_acquire);
-    if (!logger) {
-        Logger *found = LogManager::logger(QStringLiteral("LogEngine::Logger"));
-        m_classLogger.compare_exchange_strong(logger, found, std::memory_order_acq_rel);
-        logger = m_classLogger.load(std::memory_order_acquire);
-    }
-    return logger;
 }
 
 void Logger::setLevel(const Level &level)

@@ -143,7 +143,6 @@ public:
     static Logger *logger(const char *name);
 
 private:
-    Logger *classLogger() const;
     /*! Delivers to this logger's appenders and on up, under this logger's read lock. */
     void deliverLocked(const LoggingEvent &event) const;
     // The caller holds the write lock.
@@ -198,7 +197,6 @@ private:
         return QString::fromUtf8(message).arg(argText(args)...);
     }
 
-    mutable std::atomic<Logger *> m_classLogger { nullptr };
     mutable RecursiveReadWriteLock m_appenderGuard;
     const QString m_name;
     LoggerRepository *const m_repository;

@@ -1,4 +1,5 @@
 #include "engine/loggingevent.h"
+#include "engine/classlogger.h"
 
 #include "engine/logger.h"
 #include "engine/logmanager.h"
@@ -23,18 +24,7 @@ namespace
 // taking, as a mutex around a plain counter would.
 std::atomic<qint64> s_sequenceCounter { 0 };
 
-std::atomic<Logger *> s_eventLogger { nullptr };
-
-Logger *eventLogger()
-{
-    Logger *logger = s_eventLogger.load(std::memory_order_acquire);
-    if (!logger) {
-        Logger *found = LogManager::logger(QStringLiteral("LogEngine::LoggingEvent"));
-        s_eventLogger.compare_exchange_strong(logger, found, std::memory_order_acq_rel);
-        logger = s_eventLogger.load(std::memory_order_acquire);
-    }
-    return logger;
-}
+const ClassLogger eventLogger("LogEngine::LoggingEvent");
 
 // The logger a name read off a stream stands for; a name longer than any
 // real one is refused rather than turned into loggers that live for good.

@@ -1,4 +1,5 @@
 #include "engine/logmanager.h"
+#include "engine/classlogger.h"
 #include "engine/scopedlock.h"
 
 #include "engine/appenders/consoleappender.h"
@@ -29,8 +30,6 @@ namespace
 {
 
 std::atomic<QMutex *> s_singletonGuard { nullptr };
-std::atomic<Logger *> s_managerLogger { nullptr };
-
 QMutex *singletonGuard()
 {
     QMutex *guard = s_singletonGuard.load(std::memory_order_acquire);
@@ -44,16 +43,7 @@ QMutex *singletonGuard()
     return guard;
 }
 
-Logger *managerLogger()
-{
-    Logger *logger = s_managerLogger.load(std::memory_order_acquire);
-    if (!logger) {
-        Logger *found = LogManager::logger(QStringLiteral("LogEngine::LogManager"));
-        s_managerLogger.compare_exchange_strong(logger, found, std::memory_order_acq_rel);
-        logger = s_managerLogger.load(std::memory_order_acquire);
-    }
-    return logger;
-}
+const ClassLogger managerLogger("LogEngine::LogManager");
 
 void shutdownAtExit()
 {

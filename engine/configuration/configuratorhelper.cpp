@@ -1,6 +1,6 @@
 #include "engine/configuration/configuratorhelper.h"
+#include "engine/classlogger.h"
 #include "engine/logger.h"
-#include "engine/logmanager.h"
 #include "engine/scopedlock.h"
 
 #include <QAbstractEventDispatcher>
@@ -17,18 +17,7 @@ namespace
 {
 
 std::atomic<ConfiguratorHelper *> s_instance { nullptr };
-std::atomic<Logger *> s_helperLogger { nullptr };
-
-Logger *helperLogger()
-{
-    Logger *logger = s_helperLogger.load(std::memory_order_acquire);
-    if (!logger) {
-        Logger *found = LogManager::logger(QStringLiteral("LogEngine::ConfiguratorHelper"));
-        s_helperLogger.compare_exchange_strong(logger, found, std::memory_order_acq_rel);
-        logger = s_helperLogger.load(std::memory_order_acquire);
-    }
-    return logger;
-}
+const ClassLogger helperLogger("LogEngine::ConfiguratorHelper");
 
 void reportUnwatchable(const QString &file)
 {

@@ -1,4 +1,5 @@
 #include "engine/configuration/factory.h"
+#include "engine/classlogger.h"
 #include "engine/scopedlock.h"
 
 #include "engine/appenders/consoleappender.h"
@@ -30,18 +31,7 @@ namespace
 {
 
 std::atomic<Factory *> s_instance { nullptr };
-std::atomic<Logger *> s_factoryLogger { nullptr };
-
-Logger *factoryLogger()
-{
-    Logger *logger = s_factoryLogger.load(std::memory_order_acquire);
-    if (!logger) {
-        Logger *found = LogManager::logger(QStringLiteral("LogEngine::Factory"));
-        s_factoryLogger.compare_exchange_strong(logger, found, std::memory_order_acq_rel);
-        logger = s_factoryLogger.load(std::memory_order_acquire);
-    }
-    return logger;
-}
+const ClassLogger factoryLogger("LogEngine::Factory");
 
 template <class Base, class T> Base *create()
 {

@@ -1,9 +1,9 @@
 #include "engine/configuration/optionconverter.h"
+#include "engine/classlogger.h"
 
 #include "engine/configuration/properties.h"
 #include "engine/logerror.h"
 #include "engine/logger.h"
-#include "engine/logmanager.h"
 
 #include <QSet>
 #include <QVector>
@@ -16,18 +16,7 @@ namespace LogEngine
 namespace
 {
 
-std::atomic<Logger *> s_converterLogger { nullptr };
-
-Logger *converterLogger()
-{
-    Logger *logger = s_converterLogger.load(std::memory_order_acquire);
-    if (!logger) {
-        Logger *found = LogManager::logger(QStringLiteral("LogEngine::OptionConverter"));
-        s_converterLogger.compare_exchange_strong(logger, found, std::memory_order_acq_rel);
-        logger = s_converterLogger.load(std::memory_order_acquire);
-    }
-    return logger;
-}
+const ClassLogger converterLogger("LogEngine::OptionConverter");
 
 void reportInvalidOption(const char *message, const QString &option)
 {

@@ -1,7 +1,7 @@
 #include "engine/configuration/properties.h"
+#include "engine/classlogger.h"
 
 #include "engine/logger.h"
-#include "engine/logmanager.h"
 
 #include <QIODevice>
 #include <QSet>
@@ -16,18 +16,7 @@ namespace LogEngine
 namespace
 {
 
-std::atomic<Logger *> s_propertiesLogger { nullptr };
-
-Logger *propertiesLogger()
-{
-    Logger *logger = s_propertiesLogger.load(std::memory_order_acquire);
-    if (!logger) {
-        Logger *found = LogManager::logger(QStringLiteral("LogEngine::Properties"));
-        s_propertiesLogger.compare_exchange_strong(logger, found, std::memory_order_acq_rel);
-        logger = s_propertiesLogger.load(std::memory_order_acquire);
-    }
-    return logger;
-}
+const ClassLogger propertiesLogger("LogEngine::Properties");
 
 const char keyEscapes[] = " :=";
 const char valueEscapes[] = "tnr\\\"' ";

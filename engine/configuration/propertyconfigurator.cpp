@@ -1,4 +1,5 @@
 #include "engine/configuration/propertyconfigurator.h"
+#include "engine/classlogger.h"
 
 #include "engine/appenders/appenderskeleton.h"
 #include "engine/configuration/configuratorhelper.h"
@@ -14,7 +15,6 @@
 #include <QSettings>
 
 #include <algorithm>
-#include <atomic>
 
 namespace LogEngine
 {
@@ -22,18 +22,7 @@ namespace LogEngine
 namespace
 {
 
-std::atomic<Logger *> s_configuratorLogger { nullptr };
-
-Logger *configuratorLogger()
-{
-    Logger *logger = s_configuratorLogger.load(std::memory_order_acquire);
-    if (!logger) {
-        Logger *found = LogManager::logger(QStringLiteral("LogEngine::PropertyConfigurator"));
-        s_configuratorLogger.compare_exchange_strong(logger, found, std::memory_order_acq_rel);
-        logger = s_configuratorLogger.load(std::memory_order_acquire);
-    }
-    return logger;
-}
+const ClassLogger configuratorLogger("LogEngine::PropertyConfigurator");
 
 LogError configuratorError(const char *message, LogError::ErrorCode code, const char *symbol)
 {

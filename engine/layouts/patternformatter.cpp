@@ -1,4 +1,5 @@
 #include "engine/layouts/patternformatter.h"
+#include "engine/classlogger.h"
 
 #include "engine/layouts/basicpatternconverter.h"
 #include "engine/layouts/datepatternconverter.h"
@@ -9,7 +10,6 @@
 #include "engine/layouts/mdcpatternconverter.h"
 #include "engine/logerror.h"
 #include "engine/logger.h"
-#include "engine/logmanager.h"
 
 #include <QDebug>
 
@@ -19,18 +19,7 @@ namespace LogEngine
 namespace
 {
 
-std::atomic<Logger *> s_formatterLogger { nullptr };
-
-Logger *formatterLogger()
-{
-    Logger *logger = s_formatterLogger.load(std::memory_order_acquire);
-    if (!logger) {
-        Logger *found = LogManager::logger(QStringLiteral("LogEngine::PatternFormatter"));
-        s_formatterLogger.compare_exchange_strong(logger, found, std::memory_order_acq_rel);
-        logger = s_formatterLogger.load(std::memory_order_acquire);
-    }
-    return logger;
-}
+const ClassLogger formatterLogger("LogEngine::PatternFormatter");
 
 int addDigit(int value, int digit)
 {
