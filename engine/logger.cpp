@@ -99,14 +99,8 @@ constexpr int maxKeptMessage = 4096;
 
 bool Logger::logSubstituted(const Level &level, const char *message, const MessageArgument *arguments, int count) const
 {
-    if (Q_UNLIKELY(t_messageTextGone)) {
-        QString text;
-        if (!MessageArgument::substitute(message, arguments, count, text))
-            return false;
-        logUnchecked(level, text);
-        return true;
-    }
-    QString &text = t_messageText.text;
+    QString fresh;
+    QString &text = Q_UNLIKELY(t_messageTextGone) ? fresh : t_messageText.text;
     if (!MessageArgument::substitute(message, arguments, count, text))
         return false;
     // The event shares the text; nothing below reads `text` again, which a
