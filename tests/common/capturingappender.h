@@ -6,6 +6,7 @@
 #include "engine/loggingevent.h"
 
 #include <QList>
+#include <QStringList>
 
 #include <mutex>
 
@@ -62,5 +63,15 @@ private:
     LogEngine::Level m_previousLevel;
     LogEngine::LogObjectPtr<CapturingAppender> m_appender;
 };
+
+// The names of the appenders attached to `logger`, in their order.
+inline QStringList appenderNames(const LogEngine::Logger *logger)
+{
+    QStringList names;
+    const QList<LogEngine::Appender *> appenders = logger->appenders();
+    for (const LogEngine::Appender *appender : appenders)
+        names.append(appender->name());
+    return names;
+}
 
 #endif

@@ -69,15 +69,6 @@ QStringList lines(const Capture &capture)
     return result;
 }
 
-QStringList appenderNames(const Logger *logger)
-{
-    QStringList names;
-    const QList<Appender *> appenders = logger->appenders();
-    for (const Appender *appender : appenders)
-        names.append(appender->name());
-    return names;
-}
-
 // The symbols of the stored errors of the last run, each once.
 QSet<QString> errorSymbols()
 {

@@ -54,15 +54,6 @@ void recordingHandler(QtMsgType, const QMessageLogContext &, const QString &mess
     s_previousHandlerMessages.append(message);
 }
 
-QStringList appenderNames(const Logger *logger)
-{
-    QStringList names;
-    const QList<Appender *> appenders = logger->appenders();
-    for (const Appender *appender : appenders)
-        names.append(appender->name());
-    return names;
-}
-
 } // namespace
 
 // Child: reports how start-up equipped the internal logger and what the
