@@ -246,6 +246,7 @@ void LogManager::startUpReport()
         return;
     }
     QSettings settings;
+    // Groups nest: the second call lists "LogEngine/Properties".
     const auto traceGroup = [&](const QString &group) {
         settings.beginGroup(group);
         const QStringList keys = settings.childKeys();
