@@ -134,9 +134,13 @@ bool FileAppender::openFile(bool continueFile)
     const QDir directory = QFileInfo(m_fileName).dir();
     if (!directory.exists()) {
         logger()->trace("Creating missing parent directory for file %1", m_fileName);
-        // One level only; a deeper missing path fails the open below, which
-        // reports it.
-        QDir(QFileInfo(directory.path()).path()).mkdir(directory.dirName());
+        // The whole path: "logs/app/app.log" in a fresh directory is meant
+        // to be written. A path that cannot be made fails as an open does.
+        if (!QDir().mkpath(directory.path())) {
+            reportOpenFailure(LogError(QStringLiteral("Cannot create directory '%1'").arg(directory.path()),
+                QFileDevice::OpenError, QString(), QString()));
+            return false;
+        }
     }
     m_file = new QFile(m_fileName);
     QIODevice::OpenMode mode = QIODevice::WriteOnly | QIODevice::Text;
@@ -144,11 +148,10 @@ bool FileAppender::openFile(bool continueFile)
     if (!bufferedIo())
         mode |= QIODevice::Unbuffered;
     if (!m_file->open(mode)) {
-        reportFileError("Unable to open file '%1' for appender '%2'",
-            LOGENGINE_APPENDER_ERROR(APPENDER_OPENING_FILE_ERROR), { m_fileName, name() }, *m_file);
+        const LogError cause(m_file->errorString(), m_file->error(), QString(), QString());
         delete m_file;
         m_file = nullptr;
-        m_reopen.failed(m_clock->currentMSecsSinceEpoch());
+        reportOpenFailure(cause);
         return false;
     }
     m_reopen.reset();
@@ -206,6 +209,19 @@ bool FileAppender::renameFile(QFile &file, const QString &newName) const
     reportFileError("Unable to rename file '%1' to '%2' for appender '%3'",
         LOGENGINE_APPENDER_ERROR(APPENDER_RENAMING_FILE_ERROR), { file.fileName(), newName, name() }, file);
     return false;
+}
+
+void FileAppender::reportOpenFailure(const LogError &cause)
+{
+    Logger *log = logger();
+    if (log->isErrorEnabled()) {
+        LogError error("Unable to open file '%1' for appender '%2'",
+            LOGENGINE_APPENDER_ERROR(APPENDER_OPENING_FILE_ERROR), metaObject()->className());
+        error << m_fileName << name();
+        error.addCausingError(cause);
+        log->error(error);
+    }
+    m_reopen.failed(m_clock->currentMSecsSinceEpoch());
 }
 
 void FileAppender::reportFileError(const char *message, LogError::ErrorCode code, const char *symbol,

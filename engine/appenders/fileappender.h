@@ -14,7 +14,7 @@ class Clock;
 /*!
  * A writer appender on a file it opens and owns. `activate` (re)opens the
  * file named by `file`, appending or truncating as `appendFile` says, and
- * creates one missing parent directory level; the text stream on the file
+ * creates every missing directory of its path; the text stream on the file
  * is the writer. Changed properties take effect at the next `activate`.
  *
  * A failed write is reported with the file's error text and number as its
@@ -90,8 +90,8 @@ protected:
     /*!
      * Opens the file named by `file` with the configured modes, or for
      * appending when `continueFile` is true, and attaches a stream on it as
-     * the writer (which writes the layout's header). A missing parent
-     * directory is created, one level only. Returns whether the file is
+     * the writer (which writes the layout's header). Missing
+     * directories of the path are created. Returns whether the file is
      * open; a failure is reported, leaves no writer and has the open tried
      * again at a later event.
      */
@@ -119,6 +119,8 @@ protected:
 
 private:
     bool reopenIfDue();
+    /*! Reports that the file could not be opened, for `cause`, and has the open tried again later. */
+    void reportOpenFailure(const LogError &cause);
     void reportFileError(const char *message, LogError::ErrorCode code, const char *symbol, const QList<QVariant> &args,
         const QFileDevice &file) const;
 

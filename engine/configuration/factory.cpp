@@ -13,7 +13,9 @@
 #include "engine/appenders/nullappender.h"
 #include "engine/appenders/rollingfileappender.h"
 #include "engine/appenders/stringmatchfilter.h"
+#include "engine/appenders/syslogappender.h"
 #include "engine/configuration/optionconverter.h"
+#include "engine/layouts/jsonlayout.h"
 #include "engine/layouts/patternlayout.h"
 #include "engine/layouts/simplelayout.h"
 #include "engine/layouts/ttcclayout.h"
@@ -112,6 +114,8 @@ void Factory::registerDefaultAppenders()
     registerClass<NullAppender>(m_appenderRegistry, "org.apache.log4j.varia.NullAppender", "LogEngine::NullAppender");
     registerClass<RollingFileAppender>(
         m_appenderRegistry, "org.apache.log4j.RollingFileAppender", "LogEngine::RollingFileAppender");
+    registerClass<SyslogAppender>(
+        m_appenderRegistry, "org.apache.log4j.net.SyslogAppender", "LogEngine::SyslogAppender");
 }
 
 void Factory::registerDefaultFilters()
@@ -127,6 +131,7 @@ void Factory::registerDefaultFilters()
 
 void Factory::registerDefaultLayouts()
 {
+    registerClass<JSONLayout>(m_layoutRegistry, "org.apache.log4j.JSONLayout", "LogEngine::JSONLayout");
     registerClass<PatternLayout>(m_layoutRegistry, "org.apache.log4j.PatternLayout", "LogEngine::PatternLayout");
     registerClass<SimpleLayout>(m_layoutRegistry, "org.apache.log4j.SimpleLayout", "LogEngine::SimpleLayout");
     registerClass<TTCCLayout>(m_layoutRegistry, "org.apache.log4j.TTCCLayout", "LogEngine::TTCCLayout");
@@ -155,6 +160,15 @@ QStringList Factory::appenderClassNames()
     Factory *factory = instance();
     ScopedLock locker(&factory->m_objectGuard);
     QStringList names = factory->m_appenderRegistry.keys();
+    names.sort();
+    return names;
+}
+
+QStringList Factory::filterClassNames()
+{
+    Factory *factory = instance();
+    ScopedLock locker(&factory->m_objectGuard);
+    QStringList names = factory->m_filterRegistry.keys();
     names.sort();
     return names;
 }

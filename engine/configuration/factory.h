@@ -44,8 +44,9 @@ public:
     static Appender *createAppender(const QString &appenderClassName);
     static Filter *createFilter(const QString &filterClassName);
     static Layout *createLayout(const QString &layoutClassName);
-    /*! The names `createAppender` and `createLayout` know, sorted. */
+    /*! The names `createAppender`, `createFilter` and `createLayout` know, sorted. */
     static QStringList appenderClassNames();
+    static QStringList filterClassNames();
     static QStringList layoutClassNames();
 
     /*!

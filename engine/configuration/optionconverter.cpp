@@ -5,8 +5,14 @@
 #include "engine/logerror.h"
 #include "engine/logger.h"
 
+#include <QDir>
 #include <QSet>
 #include <QVector>
+
+#ifdef Q_OS_UNIX
+#include <pwd.h>
+#include <unistd.h>
+#endif
 
 #include <limits>
 
@@ -118,7 +124,7 @@ QString substitute(const Properties &properties, const QString &key)
             }
             continue;
         }
-        const QString referenced = properties.property(reference);
+        const QString referenced = OptionConverter::variableValue(properties, reference);
         if (referenced.isEmpty()) // absent, or nothing to expand
             continue;
         active.insert(reference);
@@ -126,7 +132,52 @@ QString substitute(const Properties &properties, const QString &key)
     }
     return stack.first().result;
 }
+// The login name as the shell gives it, else as the system's user table
+// has it for the process's user.
+QString userName()
+{
+    for (const char *variable : { "USER", "LOGNAME" }) {
+        const QString name = qEnvironmentVariable(variable);
+        if (!name.isEmpty())
+            return name;
+    }
+#ifdef Q_OS_UNIX
+    struct passwd entry;
+    struct passwd *found = nullptr;
+    char buffer[4096];
+    if (getpwuid_r(geteuid(), &entry, buffer, sizeof buffer, &found) == 0 && found)
+        return QString::fromLocal8Bit(found->pw_name);
+#endif
+    return qEnvironmentVariable("USERNAME");
+}
+
 } // namespace
+
+QString OptionConverter::variableValue(const Properties &properties, const QString &name)
+{
+    const QString value = properties.property(name);
+    if (!value.isNull())
+        return value;
+    return environmentValue(name);
+}
+
+// Files written for Java name the system properties that hold these; the
+// process has them under other names, or not at all.
+QString OptionConverter::environmentValue(const QString &name)
+{
+    const QByteArray variable = name.toLocal8Bit();
+    if (!name.isEmpty() && qEnvironmentVariableIsSet(variable.constData()))
+        return qEnvironmentVariable(variable.constData());
+    if (name == QLatin1String("user.home"))
+        return qEnvironmentVariable("HOME");
+    if (name == QLatin1String("user.name"))
+        return userName();
+    if (name == QLatin1String("user.dir"))
+        return QDir::currentPath();
+    if (name == QLatin1String("java.io.tmpdir"))
+        return QDir::tempPath();
+    return QString();
+}
 
 QString OptionConverter::substituteVariables(const Properties &properties, const QString &key)
 {

@@ -2,6 +2,7 @@
 #include "engine/classlogger.h"
 
 #include "engine/appenders/appenderskeleton.h"
+#include "engine/appenders/filter.h"
 #include "engine/configuration/configuratorhelper.h"
 #include "engine/configuration/factory.h"
 #include "engine/configuration/optionconverter.h"
@@ -15,6 +16,7 @@
 #include <QSettings>
 
 #include <algorithm>
+#include <utility>
 
 namespace LogEngine
 {
@@ -359,7 +361,8 @@ LogObjectPtr<Appender> PropertyConfigurator::parseAppender(const Properties &pro
             return nullptr;
         appender->setLayout(layout);
     }
-    setProperties(properties, key + QLatin1Char('.'), { QStringLiteral("layout") }, appender);
+    setProperties(properties, key + QLatin1Char('.'), { QStringLiteral("layout"), QStringLiteral("filter") }, appender);
+    parseFilters(properties, key, appender);
     // A check opens no file; its caller checks what activation would.
     if (auto *skeleton = qobject_cast<AppenderSkeleton *>(appender.data()); skeleton && !m_checking)
         skeleton->activate();
@@ -394,6 +397,41 @@ LogObjectPtr<Layout> PropertyConfigurator::parseLayout(const Properties &propert
     setProperties(properties, key + QLatin1Char('.'), QStringList(), layout);
     layout->activate();
     return layout;
+}
+
+// "log4j.appender.NAME.filter.ID" names a filter's class, and the keys
+// below it set its properties. The filters are chained in the order their
+// keys sort in, as the file's other keys are applied.
+void PropertyConfigurator::parseFilters(const Properties &properties, const QString &appenderKey, Appender *appender)
+{
+    const QString prefix = appenderKey + QLatin1String(".filter.");
+    QStringList ids;
+    for (auto it = std::lower_bound(m_sortedKeys.cbegin(), m_sortedKeys.cend(), prefix);
+         it != m_sortedKeys.cend() && it->startsWith(prefix); ++it) {
+        const QString id = it->mid(prefix.size());
+        if (!id.isEmpty() && !id.contains(QLatin1Char('.')))
+            ids.append(id);
+    }
+    Logger *log = configuratorLogger();
+    for (const QString &id : std::as_const(ids)) {
+        const QString key = prefix + id;
+        const KeyScope scope(this, key);
+        log->debug("Parsing filter '%1' for appender named '%2'", id, appenderKey);
+        const QString className = OptionConverter::substituteVariables(properties, key).trimmed();
+        const LogObjectPtr<Filter> filter = Factory::createFilter(className);
+        if (!filter) {
+            // The appender goes on without it: its other filters still act.
+            LogError error
+                = LOGENGINE_CONFIGURATOR_ERROR("Unable to create filter of class '%1' requested by appender '%2'",
+                    CONFIGURATOR_UNKNOWN_FILTER_CLASS_ERROR);
+            error << className << appenderKey;
+            log->error(error);
+            continue;
+        }
+        setProperties(properties, key + QLatin1Char('.'), QStringList(), filter);
+        filter->activate();
+        appender->addFilter(filter);
+    }
 }
 
 void PropertyConfigurator::setProperties(

@@ -26,8 +26,8 @@ class Properties;
  * Applies a log4j-style properties set to the logger repository: the global
  * switches ("log4j.reset", "log4j.Debug", "log4j.threshold",
  * "log4j.handleQtMessages"), the root logger, every other logger with its
- * level, appenders and additivity, and each appender's layout and
- * properties, created and set through the factory.
+ * level, appenders and additivity, and each appender's layout, filters
+ * and properties, created and set through the factory.
  *
  * A run never stops at a problem and never throws: every problem is logged
  * on the engine's internal loggers, and the records of level ERROR logged
@@ -126,6 +126,7 @@ private:
     void parseLogger(const Properties &properties, Logger *logger, const QString &key, const QString &value);
     LogObjectPtr<Appender> parseAppender(const Properties &properties, const QString &appenderName);
     LogObjectPtr<Layout> parseLayout(const Properties &properties, const QString &appenderKey);
+    void parseFilters(const Properties &properties, const QString &appenderKey, Appender *appender);
     void setProperties(
         const Properties &properties, const QString &prefix, const QStringList &exclusions, QObject *object);
     void parseAdditivityForLogger(const Properties &properties, Logger *logger, const QString &log4jName);

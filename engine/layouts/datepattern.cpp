@@ -15,7 +15,7 @@ namespace
 // A plain character table, not a QString: the start-up report formats a
 // date from a static initialiser of the library, possibly before this file's
 // own dynamic initialisers have run.
-constexpr char patternLetters[] = "'dMyhHmszAPapw";
+constexpr char patternLetters[] = "'dMyhHmszAPapwS";
 
 bool isPatternLetter(QChar c)
 {
@@ -201,6 +201,14 @@ void DatePattern::addToken(QStringView token, bool amPmMode)
         { "ww", Week2 },
         { "w", Week1 },
     };
+    // The Java letter for the millisecond, which nearly every real
+    // configuration uses: a run of three or more is padded to its length,
+    // a shorter one is not padded at all.
+    if (token.startsWith(QLatin1Char('S'))) {
+        const int length = int(token.size());
+        m_steps.append(length >= 3 ? Step { MilliPadded, length } : Step { Milli1, -1 });
+        return;
+    }
     while (!token.isEmpty()) {
         const Row *match = nullptr;
         for (const Row &row : rows) {
@@ -245,7 +253,7 @@ void DatePattern::format(QString &out, const Fields &f) const
     for (const Step &step : m_steps) {
         switch (step.op) {
         case Literal:
-            text.append(QStringView(m_literals.at(step.literal)));
+            text.append(QStringView(m_literals.at(step.argument)));
             break;
         case DayLong:
             text.append(QStringView(QLocale::system().dayName(f.dayOfWeek, QLocale::LongFormat)));
@@ -306,6 +314,13 @@ void DatePattern::format(QString &out, const Fields &f) const
             break;
         case Milli1:
             text.appendNumber(f.millisecond, 0);
+            break;
+        case MilliPadded:
+            // A millisecond has three digits at most; the number pads only
+            // that far, so longer runs get their leading zeros here.
+            for (int i = 3; i < step.argument; ++i)
+                text.append(QStringView(u"0"));
+            text.appendNumber(f.millisecond, 3);
             break;
         case AmPmLower:
             text.append(f.hour < 12 ? QStringView(u"am") : QStringView(u"pm"));

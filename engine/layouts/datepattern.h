@@ -64,6 +64,7 @@ private:
         Second1,
         Milli3,
         Milli1,
+        MilliPadded,
         AmPmLower,
         AmPmUpper,
         Week2,
@@ -71,7 +72,7 @@ private:
     };
     struct Step {
         Op op;
-        int literal; // index into m_literals for Literal steps
+        int argument; // index into m_literals for Literal steps, the width for MilliPadded
     };
 
     void addLiteral(const QString &text);

@@ -30,7 +30,7 @@ QString DateTime::patternFor(const QString &format)
     if (format == QLatin1String("ABSOLUTE"))
         return QStringLiteral("HH:mm:ss.zzz");
     if (format == QLatin1String("DATE"))
-        return QStringLiteral("dd MMM YYYY HH:mm:ss.zzzz");
+        return QStringLiteral("dd MMM yyyy HH:mm:ss.zzz");
     if (format == QLatin1String("NONE") || format == QLatin1String("RELATIVE"))
         return QString();
     return format;

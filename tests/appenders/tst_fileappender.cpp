@@ -7,6 +7,7 @@
 #include "engine/logmanager.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -272,14 +273,17 @@ void tst_FileAppender::openingTheFile_data()
         = fileError("Use of appender 'F' without open file", "APPENDER_NO_OPEN_FILE_ERROR", 6, QString());
 
     QTest::newRow("existing directory") << QStringLiteral("app.log") << false << QStringList { opened };
-    // Only one missing directory level is created.
+    // Every missing level of the path is created.
     QTest::newRow("one level missing") << QStringLiteral("logs/app.log") << false << QStringList { creating, opened };
-    QTest::newRow("two levels missing") << QStringLiteral("logs/2024/app.log") << false
-                                        << QStringList { creating,
-                                               fileError("Unable to open file '%1' for appender 'F'",
-                                                   "APPENDER_OPENING_FILE_ERROR", 8,
-                                                   QStringLiteral(": No such file or directory (5)")),
-                                               noWriter, noFile };
+    QTest::newRow("three levels missing")
+        << QStringLiteral("logs/app/2024/app.log") << false << QStringList { creating, opened };
+    // A plain file where a directory must go.
+    QTest::newRow("file in place of a directory")
+        << QStringLiteral("app.log/logs/app.log") << false
+        << QStringList { creating,
+               fileError("Unable to open file '%1' for appender 'F'", "APPENDER_OPENING_FILE_ERROR", 8,
+                   QStringLiteral(": Cannot create directory '%2' (5)")),
+               noWriter, noFile };
     QTest::newRow("directory in place of the file")
         << QStringLiteral("app.log") << true
         << QStringList { fileError("Unable to open file '%1' for appender 'F'", "APPENDER_OPENING_FILE_ERROR", 8,
@@ -295,12 +299,15 @@ void tst_FileAppender::openingTheFile()
     const QString file = path(name);
     if (directoryInTheWay)
         QVERIFY(QDir().mkpath(file));
+    const QString firstLevel = path(name.section(QLatin1Char('/'), 0, 0));
+    if (name.count(QLatin1Char('/')) > 1 && name.startsWith(QLatin1String("app.log")))
+        QVERIFY(QFile(firstLevel).open(QIODevice::WriteOnly));
     Capture log(fileErrors);
     LogObjectPtr<FileAppender> appender(namedAppender(new SimpleLayout, file));
     appender->activate();
     appender->handleEvent(info(QStringLiteral("event")));
     for (QString &message : messages)
-        message.replace(QStringLiteral("%1"), file);
+        message.replace(QStringLiteral("%1"), file).replace(QStringLiteral("%2"), QFileInfo(file).path());
     QCOMPARE(log->texts(), messages);
     const bool opened = messages.last().startsWith(QStringLiteral("Opened"));
     QCOMPARE(appender->isActive(), opened);

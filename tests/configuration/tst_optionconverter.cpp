@@ -2,7 +2,10 @@
 #include "engine/configuration/optionconverter.h"
 #include "engine/configuration/properties.h"
 
+#include <QDir>
+#include <QTemporaryDir>
 #include <QTest>
+#include <QVector>
 
 using namespace LogEngine;
 
@@ -50,6 +53,37 @@ QString invalid(const char *what, const QString &option)
                           "(LogEngine::OptionConverter::CONFIGURATOR_INVALID_OPTION_ERROR, 23)")
         .arg(option, QLatin1String(what));
 }
+
+// Sets variables of the process environment for its lifetime.
+class EnvironmentVariables
+{
+public:
+    EnvironmentVariables(std::initializer_list<std::pair<const char *, const char *>> variables)
+    {
+        for (const auto &variable : variables) {
+            m_saved.append({ variable.first, qgetenv(variable.first), qEnvironmentVariableIsSet(variable.first) });
+            qputenv(variable.first, variable.second);
+        }
+    }
+    ~EnvironmentVariables()
+    {
+        for (const Saved &saved : std::as_const(m_saved)) {
+            if (saved.wasSet)
+                qputenv(saved.name, saved.value);
+            else
+                qunsetenv(saved.name);
+        }
+    }
+
+private:
+    struct Saved {
+        const char *name;
+        QByteArray value;
+        bool wasSet;
+    };
+    QVector<Saved> m_saved;
+    Q_DISABLE_COPY(EnvironmentVariables)
+};
 
 } // namespace
 
@@ -210,6 +244,27 @@ void tst_OptionConverter::substitution_data()
                                    << "x-base"
                                    << "";
     QTest::newRow("absent-key-is-null") << "absent" << QString() << "";
+    // Beyond the file: the environment variable of that name, then the
+    // standard names of the Java world; still unknown is still nothing.
+    QTest::newRow("environment") << "t"
+                                 << "/from/environment/app.log"
+                                 << "";
+    QTest::newRow("file-key-before-environment") << "u"
+                                                 << "x"
+                                                 << "";
+    QTest::newRow("user-home") << "v"
+                               << "/home/tester/logs"
+                               << "";
+    QTest::newRow("user-name") << "w"
+                               << "audit-tester.log"
+                               << "";
+    QTest::newRow("user-dir") << "y" << QDir::currentPath() + QLatin1String("/log/app.log") << "";
+    QTest::newRow("java-io-tmpdir") << "z"
+                                    << "@TMPDIR@/app.log"
+                                    << "";
+    QTest::newRow("dotted-environment-name") << "n"
+                                             << "/home/elsewhere"
+                                             << "";
 }
 
 void tst_OptionConverter::substitution()
@@ -231,7 +286,21 @@ void tst_OptionConverter::substitution()
         { QStringLiteral("q"), QStringLiteral("${}") },
         { QStringLiteral("r"), QStringLiteral("a}b") },
         { QStringLiteral("s"), QStringLiteral("${a}-${base}") },
+        { QStringLiteral("t"), QStringLiteral("${QORVLOG_TEST_DIRECTORY}/app.log") },
+        { QStringLiteral("u"), QStringLiteral("${a}") },
+        { QStringLiteral("v"), QStringLiteral("${user.home}/logs") },
+        { QStringLiteral("w"), QStringLiteral("audit-${user.name}.log") },
+        { QStringLiteral("y"), QStringLiteral("${user.dir}/log/app.log") },
+        { QStringLiteral("z"), QStringLiteral("${java.io.tmpdir}/app.log") },
+        { QStringLiteral("n"), QStringLiteral("${java.home}") },
     };
+    // Qt names only an existing directory for temporary files.
+    const QTemporaryDir temporary;
+    const QByteArray temporaryPath = QFile::encodeName(temporary.path());
+    const EnvironmentVariables environment { { "QORVLOG_TEST_DIRECTORY", "/from/environment" }, { "a", "environment" },
+        { "HOME", "/home/tester" }, { "USER", "tester" }, { "TMPDIR", temporaryPath.constData() },
+        { "java.home", "/home/elsewhere" } };
+    result.replace(QLatin1String("@TMPDIR@"), temporary.path());
     for (const auto &entry : entries)
         properties.insert(entry.first, entry.second);
     Capture capture(QStringLiteral("LogEngine::OptionConverter"));

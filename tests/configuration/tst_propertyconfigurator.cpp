@@ -38,6 +38,8 @@ private Q_SLOTS:
     void sharedAppenderIsBuiltOnce();
     void appenderWithoutLayoutIsReportedPerReference();
     void loggerKeyReplacesAppenders();
+    void filtersDeclaredInTheFileAct_data();
+    void filtersDeclaredInTheFileAct();
     void appendKeyKeepsEarlierOutput_data();
     void appendKeyKeepsEarlierOutput();
     void resetInTheMiddleOfTheRunKeepsCapturing();
@@ -217,9 +219,9 @@ void tst_PropertyConfigurator::messagesOfOneRun_data()
                QStringLiteral("WARN Level: Use of invalid level string 'LOUD'. Using 'Level::NULL_INT' instead."),
                QStringLiteral("ERROR OptionConverter: Invalid option string 'loud' for a level "
                               "(LogEngine::OptionConverter::CONFIGURATOR_INVALID_OPTION_ERROR, 23)"),
-               QStringLiteral("ERROR Factory: Unable to set property value on object "
-                              "(LogEngine::Factory::CONFIGURATOR_PROPERTY_ERROR, 28): Property 'filter.1' does not "
-                              "exist in class 'LogEngine::NullAppender' (LogEngine::Factory)") };
+               debug("Parsing filter '1' for appender named 'log4j.appender.X'"),
+               debug("Setting properties for object of class 'LogEngine::DenyAllFilter' from keys starting with "
+                     "'log4j.appender.X.filter.1.'") };
     QTest::newRow("layout-keys-go-to-the-layout-only")
         << QByteArray("log4j.rootLogger=, X\nlog4j.appender.X=org.apache.log4j.ConsoleAppender\n"
                       "log4j.appender.X.layout=org.apache.log4j.PatternLayout\n"
@@ -420,6 +422,66 @@ void tst_PropertyConfigurator::loggerKeyReplacesAppenders()
     QCOMPARE(x->level().toInt(), int(Level::DEBUG_INT));
     QCOMPARE(appenderNames(x), QStringList());
     QCOMPARE(earlier->referenceCount(), 1);
+}
+
+void tst_PropertyConfigurator::filtersDeclaredInTheFileAct_data()
+{
+    QTest::addColumn<QByteArray>("filters"); // keys below log4j.appender.L.filter.
+    QTest::addColumn<QString>("passed"); // of the events DEBUG d, INFO i, WARN w secret, ERROR e, FATAL f
+    QTest::addColumn<QStringList>("errors");
+    QTest::newRow("level-range") << QByteArray("1=org.apache.log4j.varia.LevelRangeFilter\n1.LevelMin=WARN\n"
+                                               "1.LevelMax=ERROR\n1.AcceptOnMatch=true\n")
+                                 << "we" << QStringList();
+    QTest::newRow("level-match-then-deny-all")
+        << QByteArray("1=org.apache.log4j.varia.LevelMatchFilter\n1.LevelToMatch=INFO\n"
+                      "2=org.apache.log4j.varia.DenyAllFilter\n")
+        << "i" << QStringList();
+    QTest::newRow("string-match-denies") << QByteArray(
+        "a=org.apache.log4j.varia.StringMatchFilter\na.StringToMatch=secret\na.AcceptOnMatch=false\n")
+                                         << "dief" << QStringList();
+    QTest::newRow("engine-class-name") << QByteArray("x=LogEngine::DenyAllFilter\n") << "" << QStringList();
+    // "10" sorts before "9", as the keys do: the deny-all filter asks first.
+    QTest::newRow("ids-in-key-order") << QByteArray("9=org.apache.log4j.varia.LevelMatchFilter\n9.LevelToMatch=INFO\n"
+                                                    "10=org.apache.log4j.varia.DenyAllFilter\n")
+                                      << "" << QStringList();
+    // A filter that cannot be made is reported; the others still act.
+    QTest::newRow("unknown-class-skipped")
+        << QByteArray("1=org.apache.log4j.varia.ExpressionFilter\n2=org.apache.log4j.varia.LevelRangeFilter\n"
+                      "2.LevelMin=ERROR\n")
+        << "ef"
+        << QStringList { QStringLiteral(
+               "Unable to create filter of class 'org.apache.log4j.varia.ExpressionFilter' requested by appender "
+               "'log4j.appender.L' (LogEngine::PropertyConfigurator::CONFIGURATOR_UNKNOWN_FILTER_CLASS_ERROR, 30)") };
+    // Keys that set no filter of the chain.
+    QTest::newRow("no-id-or-no-class") << QByteArray("=org.apache.log4j.varia.DenyAllFilter\n3.LevelMin=FATAL\n")
+                                       << "diwef" << QStringList();
+}
+
+void tst_PropertyConfigurator::filtersDeclaredInTheFileAct()
+{
+    QFETCH(QByteArray, filters);
+    QFETCH(QString, passed);
+    QFETCH(QStringList, errors);
+    QByteArray text = "log4j.rootLogger=ALL, L\nlog4j.appender.L=org.apache.log4j.varia.ListAppender\n";
+    for (const QByteArray &line : filters.split('\n')) {
+        if (!line.isEmpty())
+            text += "log4j.appender.L.filter." + line + '\n';
+    }
+    QCOMPARE(configure(text), errors.isEmpty());
+    QStringList stored;
+    for (const LoggingEvent &event : ConfiguratorHelper::configurationErrors())
+        stored.append(event.message());
+    QCOMPARE(stored, errors);
+    Logger *root = LogManager::loggerRepository()->rootLogger();
+    root->debug("d");
+    root->info("i");
+    root->warn("w secret");
+    root->error("e");
+    root->fatal("f");
+    QString found;
+    for (const LoggingEvent &event : qobject_cast<ListAppender *>(root->appenders().first())->list())
+        found += event.message().at(0);
+    QCOMPARE(found, passed);
 }
 
 void tst_PropertyConfigurator::appendKeyKeepsEarlierOutput_data()

@@ -49,7 +49,7 @@ void tst_DateTime::patterns_data()
     QTest::newRow("ABSOLUTE") << morning << "ABSOLUTE"
                               << "09:05:02.045";
     QTest::newRow("DATE") << morning << "DATE"
-                          << "07 Mar YYYY 09:05:02.04545";
+                          << "07 Mar 2015 09:05:02.045";
     QTest::newRow("NONE") << morning << "NONE"
                           << "";
     QTest::newRow("empty") << morning << ""
@@ -70,6 +70,13 @@ void tst_DateTime::patterns_data()
                                 << QStringLiteral("Saturday,March,02;").repeated(6);
     QTest::newRow("beyond-longest-token") << at(13, 5, 2, 45) << "yyyyy|hhh|zzzz|sss"
                                           << "2015|1313|04545|022";
+    // S is the millisecond of the Java letters real files are written in
+    QTest::newRow("java-milliseconds") << morning << "yyyy-MM-dd HH:mm:ss,SSS"
+                                       << "2015-03-07 09:05:02,045";
+    QTest::newRow("short-S-runs-unpadded") << morning << "S|SS"
+                                           << "45|45";
+    QTest::newRow("long-S-run-padded-to-its-length") << at(9, 5, 2, 7) << "SSSSS"
+                                                     << "00007";
     QTest::newRow("single-y-prints-nothing") << morning << "y-"
                                              << "-";
     QTest::newRow("iso-week") << at(12, 0, 0, 0, QDate(2016, 1, 1)) << "ww/w"
