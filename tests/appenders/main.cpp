@@ -13,6 +13,7 @@ QObject *newDebugAppenderTest();
 QObject *newNullAppenderTest();
 QObject *newConcurrencyTest();
 QObject *newFaultsTest();
+QObject *newSyslogAppenderTest();
 int consoleScenario();
 int fileFaultScenario();
 int debugAppenderScenario();
@@ -30,5 +31,6 @@ int main(int argc, char *argv[])
             { QStringLiteral("diskfull"), diskFullScenario } },
         { newAppenderSkeletonTest(), newFiltersTest(), newWriterAppenderTest(), newConsoleAppenderTest(),
             newFileAppenderTest(), newRollingFileAppenderTest(), newDailyRollingFileAppenderTest(),
-            newDebugAppenderTest(), newNullAppenderTest(), newConcurrencyTest(), newFaultsTest() });
+            newDebugAppenderTest(), newNullAppenderTest(), newConcurrencyTest(), newFaultsTest(),
+            newSyslogAppenderTest() });
 }

@@ -6,6 +6,7 @@ QObject *newSimpleLayoutTest();
 QObject *newDateTimeTest();
 QObject *newPatternFormatterTest();
 QObject *newTTCCLayoutTest();
+QObject *newJSONLayoutTest();
 
 int main(int argc, char *argv[])
 {
@@ -13,6 +14,7 @@ int main(int argc, char *argv[])
     qputenv("TZ", "Europe/Berlin");
     qputenv("LC_ALL", "C");
     QCoreApplication app(argc, argv);
-    return runTestMain(
-        argc, argv, {}, { newSimpleLayoutTest(), newDateTimeTest(), newPatternFormatterTest(), newTTCCLayoutTest() });
+    return runTestMain(argc, argv, {},
+        { newSimpleLayoutTest(), newDateTimeTest(), newPatternFormatterTest(), newTTCCLayoutTest(),
+            newJSONLayoutTest() });
 }

@@ -1,0 +1,107 @@
+#include "engine/layouts/jsonlayout.h"
+#include "eventbuilder.h"
+
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTest>
+
+using namespace LogEngine;
+
+class tst_JSONLayout : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void everyLineIsExactJson_data();
+    void everyLineIsExactJson();
+};
+
+namespace
+{
+
+constexpr qint64 winterAfternoon = Q_INT64_C(1796657182991); // 2026-12-07 16:26:22.991 in Berlin
+constexpr qint64 summerMorning = Q_INT64_C(1782900000005); // 2026-07-01 12:00:00.005 in Berlin
+
+QString line(const char *timestamp, const QString &members)
+{
+    return QLatin1String("{\"timestamp\":\"") + QLatin1String(timestamp) + QLatin1String("\",\"level\":\"INFO\",")
+        + members + QLatin1String("}\r\n");
+}
+
+} // namespace
+
+void tst_JSONLayout::everyLineIsExactJson_data()
+{
+    QTest::addColumn<qint64>("timeStamp");
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<QString>("ndc");
+    QTest::addColumn<QStringList>("mdc"); // key, value, key, value ...
+    QTest::addColumn<QString>("text");
+    const QString plain = QStringLiteral("\"logger\":\"app::net\",\"thread\":\"main\",\"message\":\"%1\"");
+    // Local time with milliseconds and the offset of that date.
+    QTest::newRow("winter") << winterAfternoon << "Started" << QString() << QStringList()
+                            << line("2026-12-07T16:26:22.991+01:00", QString(plain.arg(QLatin1String("Started"))));
+    QTest::newRow("summer") << summerMorning << "Started" << QString() << QStringList()
+                            << line("2026-07-01T12:00:00.005+02:00", QString(plain.arg(QLatin1String("Started"))));
+    QTest::newRow("just-before-the-epoch")
+        << qint64(-3600001) << "m" << QString() << QStringList()
+        << line("1969-12-31T23:59:59.999+01:00", QString(plain.arg(QLatin1String("m"))));
+    // Escaping: what JSON demands, nothing more.
+    QTest::newRow("quotes-and-backslashes")
+        << winterAfternoon << "say \"hi\" \\ C:\\temp" << QString() << QStringList()
+        << line("2026-12-07T16:26:22.991+01:00", QString(plain.arg(QLatin1String("say \\\"hi\\\" \\\\ C:\\\\temp"))));
+    QTest::newRow("control-characters") << winterAfternoon << QStringLiteral("a\nb\r\tc\b\f\x01\x1f\x7f/") << QString()
+                                        << QStringList()
+                                        << line("2026-12-07T16:26:22.991+01:00",
+                                               QString(
+                                                   plain.arg(QLatin1String("a\\nb\\r\\tc\\b\\f\\u0001\\u001f\x7f/"))));
+    QTest::newRow("beyond-the-basic-plane")
+        << winterAfternoon << QString::fromUtf8("ok \xF0\x9F\x98\x80 \xC3\xA9") << QString() << QStringList()
+        << line("2026-12-07T16:26:22.991+01:00", QString(plain.arg(QString::fromUtf8("ok \xF0\x9F\x98\x80 \xC3\xA9"))));
+    QTest::newRow("halves-without-partners")
+        << winterAfternoon << QString(QString(QChar(0xD83D)) + QLatin1Char('x') + QChar(0xDE00)) << QString()
+        << QStringList() << line("2026-12-07T16:26:22.991+01:00", QString(plain.arg(QLatin1String("\\ud83dx\\ude00"))));
+    // The contexts appear when they hold something; the map sorted.
+    QTest::newRow("ndc-and-mdc") << winterAfternoon << "m"
+                                 << "request \"7\""
+                                 << QStringList { QStringLiteral("user"), QStringLiteral("ann"), QStringLiteral("b"),
+                                        QStringLiteral("x\ny") }
+                                 << line("2026-12-07T16:26:22.991+01:00",
+                                        QString(plain.arg(QLatin1String("m"))
+                                            + QLatin1String(",\"ndc\":\"request \\\"7\\\"\","
+                                                            "\"mdc\":{\"b\":\"x\\ny\",\"user\":\"ann\"}")));
+}
+
+// Each line is the exact text, parses as JSON and gives the message back.
+void tst_JSONLayout::everyLineIsExactJson()
+{
+    QFETCH(qint64, timeStamp);
+    QFETCH(QString, message);
+    QFETCH(QString, ndc);
+    QFETCH(QStringList, mdc);
+    QFETCH(QString, text);
+    EventBuilder builder;
+    builder.timeStamp = timeStamp;
+    builder.logger = QStringLiteral("app::net");
+    builder.message = message;
+    builder.ndc = ndc;
+    for (int i = 0; i + 1 < mdc.size(); i += 2)
+        builder.properties.insert(mdc.at(i), mdc.at(i + 1));
+    JSONLayout layout;
+    const QString formatted = layout.format(builder.build());
+    QCOMPARE(formatted, text);
+    QJsonParseError error;
+    const QJsonDocument document = QJsonDocument::fromJson(formatted.toUtf8(), &error);
+    QCOMPARE(error.error, QJsonParseError::NoError);
+    if (!message.contains(QChar(0xD83D)))
+        QCOMPARE(document.object().value(QLatin1String("message")).toString(), message);
+    QCOMPARE(document.object().contains(QLatin1String("ndc")), !ndc.isEmpty());
+    QCOMPARE(document.object().value(QLatin1String("mdc")).toObject().size(), mdc.size() / 2);
+}
+
+QObject *newJSONLayoutTest()
+{
+    return new tst_JSONLayout;
+}
+
+#include "tst_jsonlayout.moc"
