@@ -220,6 +220,8 @@ QString ConfigurationChecker::engineHint(const QString &key, const QString &mess
         QStringLiteral("^Unable to create appender of class '(.*)' namd '"));
     static const QRegularExpression unknownLayout(
         QStringLiteral("^Unable to create layoput of class '(.*)' requested by appender '"));
+    static const QRegularExpression unknownFilter(
+        QStringLiteral("^Unable to create filter of class '(.*)' requested by appender '"));
     static const QRegularExpression missingAppender(
         QStringLiteral("^Missing appender definition for appender named '(.*)' \\("));
     static const QRegularExpression missingProperty(
@@ -241,6 +243,8 @@ QString ConfigurationChecker::engineHint(const QString &key, const QString &mess
         return didYouMean(ClosestName::find(match.captured(1), Factory::appenderClassNames()));
     if ((match = unknownLayout.match(message)).hasMatch())
         return didYouMean(ClosestName::find(match.captured(1), Factory::layoutClassNames()));
+    if ((match = unknownFilter.match(message)).hasMatch())
+        return didYouMean(ClosestName::find(match.captured(1), Factory::filterClassNames()));
     if ((match = missingAppender.match(message)).hasMatch()) {
         *near = { match.captured(1), &m_defined, QString(), QString() };
         return QString();
@@ -257,6 +261,8 @@ QString ConfigurationChecker::propertyHint(const QString &key, const QString &na
     LogObjectPtr<LogObject> probe(Factory::createAppender(className));
     if (!probe)
         probe = Factory::createLayout(className);
+    if (!probe)
+        probe = Factory::createFilter(className);
     if (!probe)
         return QString();
     QStringList candidates;
@@ -412,6 +418,10 @@ void ConfigurationChecker::checkAppenderKey(const QString &key)
         return;
     const QString property = rest.mid(owner.size() + 1);
     const QString first = property.section(QLatin1Char('.'), 0, 0);
+    if (first.compare(QLatin1String("filter"), Qt::CaseInsensitive) == 0) {
+        checkFilterKey(key, owner, property);
+        return;
+    }
     if (first.compare(QLatin1String("layout"), Qt::CaseInsensitive) != 0)
         return;
     if (first != QLatin1String("layout")) {
@@ -426,6 +436,31 @@ void ConfigurationChecker::checkAppenderKey(const QString &key)
         ignored(key,
             QStringLiteral("appender %1 (%2) uses no layout")
                 .arg(quoted(owner), QString::fromLatin1(appender->metaObject()->className())));
+    }
+}
+
+// "filter.ID" names a filter's class and "filter.ID.PROPERTY" sets one of
+// its properties; anything else under "filter" builds nothing.
+void ConfigurationChecker::checkFilterKey(const QString &key, const QString &owner, const QString &property)
+{
+    const QString filterPrefix = appenderPrefix + owner + QLatin1String(".filter");
+    if (!property.startsWith(QLatin1String("filter"))) {
+        m_readKeys.remove(key);
+        ignored(key, QStringLiteral("the filters' keys are spelt 'filter'"), filterPrefix + property.mid(6));
+        return;
+    }
+    const QString id = property.section(QLatin1Char('.'), 1, 1);
+    if (id.isEmpty()) {
+        m_readKeys.remove(key);
+        ignored(key,
+            QStringLiteral("it names no filter: filters are given as %1")
+                .arg(quoted(filterPrefix + QLatin1String(".ID"))));
+        return;
+    }
+    if (property.count(QLatin1Char('.')) > 1 && !m_properties.contains(filterPrefix + QLatin1Char('.') + id)) {
+        m_readKeys.remove(key);
+        ignored(key,
+            QStringLiteral("no key %1 gives the filter's class").arg(quoted(filterPrefix + QLatin1Char('.') + id)));
     }
 }
 
@@ -485,7 +520,8 @@ void ConfigurationChecker::checkAppenders()
 }
 
 // What activating a file appender runs into before it writes: no file
-// name, or a directory missing by more than the one level it creates.
+// name, or a directory of its path that cannot be made because a plain
+// file has its name.
 void ConfigurationChecker::checkFile(
     const QString &name, const QString &className, const QString &file, const QString &key)
 {
@@ -496,20 +532,18 @@ void ConfigurationChecker::checkFile(
                 { name }));
         return;
     }
-    QString missing;
     const QString path = QDir::cleanPath(QFileInfo(file).path());
-    for (QString directory = path; !QFileInfo::exists(directory);) {
-        missing = directory;
-        const QString parent = QFileInfo(directory).path();
-        if (parent == directory)
+    QString existing = path;
+    while (!QFileInfo::exists(existing)) {
+        const QString parent = QFileInfo(existing).path();
+        if (parent == existing)
             break;
-        directory = parent;
+        existing = parent;
     }
-    if (!missing.isEmpty() && missing != path)
+    if (QFileInfo::exists(existing) && !QFileInfo(existing).isDir())
         add(key, Finding::Error,
-            QStringLiteral("Appender %1 cannot open %2: its directory is missing more than the one level that would "
-                           "be created (%3 does not exist)")
-                .arg(quoted(name), quoted(file), quoted(missing)));
+            QStringLiteral("Appender %1 cannot open %2: %3 is a file, not a directory")
+                .arg(quoted(name), quoted(file), quoted(existing)));
 }
 
 // Letters of other date languages that this one prints as they stand.
@@ -517,7 +551,7 @@ void ConfigurationChecker::checkDatePattern(const QString &pattern, const QStrin
 {
     if (namedDateFormats.contains(pattern))
         return;
-    static const QString foreignLetters = QStringLiteral("GYLWDFEukKSZX");
+    static const QString foreignLetters = QStringLiteral("GYLWDFEukKZX");
     QString reported;
     bool inQuotes = false;
     for (const QChar c : pattern) {
@@ -528,8 +562,7 @@ void ConfigurationChecker::checkDatePattern(const QString &pattern, const QStrin
         if (inQuotes || !foreignLetters.contains(c) || reported.contains(c))
             continue;
         reported += c;
-        const QString suggestion = c == QLatin1Char('S') ? QStringLiteral("zzz")
-            : c == QLatin1Char('E')                      ? QStringLiteral("ddd")
+        const QString suggestion = c == QLatin1Char('E') ? QStringLiteral("ddd")
             : c == QLatin1Char('Y')                      ? QStringLiteral("yyyy")
                                                          : QString();
         add(key, Finding::Warning,
@@ -539,8 +572,9 @@ void ConfigurationChecker::checkDatePattern(const QString &pattern, const QStrin
     }
 }
 
-// The configurator expands ${name} from this file only: not from the
-// environment, not from system properties.
+// The configurator expands ${name} from this file's keys, then from the
+// environment and the standard names it knows; this process's environment
+// stands for the application's.
 void ConfigurationChecker::checkVariables()
 {
     static const QRegularExpression reference(QStringLiteral("\\$\\{([^}]*)\\}"));
@@ -551,7 +585,8 @@ void ConfigurationChecker::checkVariables()
         QRegularExpressionMatchIterator it = reference.globalMatch(m_properties.value(key));
         while (it.hasNext()) {
             const QString name = it.next().captured(1);
-            if (m_properties.contains(name) || reported.contains(name))
+            if (m_properties.contains(name) || reported.contains(name)
+                || !OptionConverter::environmentValue(name).isNull())
                 continue;
             reported.append(name);
             add(key, Finding::Warning,

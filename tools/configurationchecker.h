@@ -23,9 +23,10 @@ class LoggingEvent;
  * this object's own (the same reader, factory and conversions as a real
  * run, and no appender activated), and what it reports becomes findings on
  * the lines of the keys concerned. On top come the problems a run does not
- * report: keys it ignores, appenders nobody uses, what activating the file
- * appenders would run into, date pattern letters that print themselves and
- * variables that stand for nothing.
+ * report: keys it ignores (filter keys that build no filter among them),
+ * appenders nobody uses, what activating the file appenders would run into,
+ * date pattern letters that print themselves and variables that stand for
+ * nothing.
  *
  * The engine's internal logger must be enabled for WARN and must not write
  * anywhere else meanwhile; the tool's process sees to that.
@@ -78,6 +79,7 @@ private:
     void collectNames();
     void checkKeys();
     void checkAppenderKey(const QString &key);
+    void checkFilterKey(const QString &key, const QString &owner, const QString &property);
     void checkAppenders();
     void checkFile(const QString &name, const QString &className, const QString &file, const QString &key);
     void checkDatePattern(const QString &pattern, const QString &key);

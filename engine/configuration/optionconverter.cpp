@@ -169,7 +169,7 @@ QString OptionConverter::environmentValue(const QString &name)
     if (!name.isEmpty() && qEnvironmentVariableIsSet(variable.constData()))
         return qEnvironmentVariable(variable.constData());
     if (name == QLatin1String("user.home"))
-        return qEnvironmentVariable("HOME");
+        return QDir::homePath(); // $HOME, or the root directory without it
     if (name == QLatin1String("user.name"))
         return userName();
     if (name == QLatin1String("user.dir"))

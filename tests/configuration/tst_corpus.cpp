@@ -1,6 +1,8 @@
 #include "common/capturingappender.h"
+#include "common/environmentvariables.h"
 #include "engine/appenders/consoleappender.h"
 #include "engine/appenders/fileappender.h"
+#include "engine/appenders/syslogappender.h"
 #include "engine/configuration/configuratorhelper.h"
 #include "engine/configuration/optionconverter.h"
 #include "engine/configuration/properties.h"
@@ -13,6 +15,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QMap>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -32,6 +35,8 @@ private Q_SLOTS:
     void hadoopSubstitution();
     void everyFileConfigures_data();
     void everyFileConfigures();
+    void filesWriteWhatTheyMean_data();
+    void filesWriteWhatTheyMean();
     void cleanup();
 };
 
@@ -102,6 +107,10 @@ QString outcomeOf(const Properties &properties)
             line += QLatin1String(" target=") + console->target();
         if (const auto *file = qobject_cast<const FileAppender *>(appender))
             line += QLatin1String(" file=") + file->file() + QLatin1String(file->appendFile() ? " append" : "");
+        if (const auto *syslog = qobject_cast<const SyslogAppender *>(appender))
+            line += QLatin1String(" host=") + syslog->syslogHost() + QLatin1String(" facility=") + syslog->facility()
+                + QLatin1String(syslog->facilityPrinting() ? " facilityprinting" : "")
+                + QLatin1String(syslog->header() ? " header" : "");
         if (const Layout *layout = appender->layout()) {
             line += QLatin1String(" layout=") + shortClassName(layout);
             if (const auto *pattern = qobject_cast<const PatternLayout *>(layout))
@@ -130,10 +139,10 @@ void tst_Corpus::everyFileLoads_data()
     QTest::addColumn<int>("keys");
     QTest::addColumn<int>("warnings");
     const QStringList files = QDir(QStringLiteral(QORVLOG_CORPUS_DIR)).entryList({ QStringLiteral("*.properties") });
-    QCOMPARE(files.size(), 15);
+    QCOMPARE(files.size(), 21);
     // Unknown escapes: three in a Windows path, four in HH\:mm\:ss.
     // Distinct keys, counted by hand over the non-comment lines (continuations joined).
-    const int keys[] = { 16, 18, 97, 48, 9, 17, 75, 15, 10, 23, 12, 10, 4, 16, 45 };
+    const int keys[] = { 16, 18, 97, 48, 9, 17, 75, 15, 10, 23, 12, 10, 4, 16, 45, 24, 14, 10, 22, 12, 6 };
     for (int i = 0; i < files.size(); ++i)
         QTest::newRow(qPrintable(files.at(i))) << files.at(i) << keys[i] << (i == 8 ? 3 : i == 9 ? 4 : 0);
 }
@@ -489,7 +498,54 @@ void tst_Corpus::everyFileConfigures_data()
                           "error: Unable to create appender of class 'org.dspace.app.util.DailyFileAppender' namd 'A4' "
                           "(LogEngine::PropertyConfigurator::CONFIGURATOR_UNKNOWN_APPENDER_CLASS_ERROR, 25)");
 
-    QCOMPARE(QDir(QStringLiteral(QORVLOG_CORPUS_DIR)).entryList({ QStringLiteral("*.properties") }).size(), 15);
+    // Written in the style of real files, for what they mean.
+    QTest::newRow("16-service-millisecond-dates")
+        << QStringLiteral("16-service-millisecond-dates.properties") << true
+        << QStringLiteral(
+               "root: WARN [stdout]\n"
+               "com::example::access: INFO non-additive [access]\n"
+               "com::example::audit: INFO non-additive [audit]\n"
+               "com::example::service: INFO non-additive [service]\n"
+               "access: FileAppender active file=access.log layout=TTCCLayout\n"
+               "audit: FileAppender active file=audit.log layout=PatternLayout '%d{DATE} %-5p %m%n'\n"
+               "service: FileAppender active file=service.log layout=PatternLayout '%d{yyyy-MM-dd HH:mm:ss,SSS} %-5p "
+               "%c - %m%n'\n"
+               "stdout: ConsoleAppender active target=STDOUT_TARGET layout=PatternLayout '%d{HH:mm:ss,SSS} %-5p [%t] "
+               "%c{1} - %m%n'");
+    QTest::newRow("17-nested-log-directories")
+        << QStringLiteral("17-nested-log-directories.properties") << true
+        << QStringLiteral("root: INFO [app]\n"
+                          "com::example::batch: INFO non-additive [batch]\n"
+                          "app: RollingFileAppender active file=logs/app/server/server.log layout=PatternLayout "
+                          "'%d{ISO8601} %-5p [%t] %c - %m%n'\n"
+                          "batch: DailyRollingFileAppender active file=logs/batch/jobs/nightly/batch.log "
+                          "layout=PatternLayout '%d %-5p %c{1} - %m%n'");
+    QTest::newRow("18-user-home-tmpdir-variables")
+        << QStringLiteral("18-user-home-tmpdir-variables.properties") << true
+        << QStringLiteral("root: INFO [home, scratch]\n"
+                          "home: FileAppender active file=${user.dir}/home/.example/logs/example.log append "
+                          "layout=PatternLayout '%d{ISO8601} %-5p %c - %m%n'\n"
+                          "scratch: FileAppender active file=${user.dir}/tmp/example-tester.log layout=SimpleLayout");
+    QTest::newRow("19-levelrange-stringmatch-filters")
+        << QStringLiteral("19-levelrange-stringmatch-filters.properties") << true
+        << QStringLiteral("root: DEBUG [info, error]\n"
+                          "error: FileAppender active file=error.log layout=PatternLayout '%-5p %c - %m%n' "
+                          "filters=LevelMatchFilter,LevelMatchFilter,DenyAllFilter\n"
+                          "info: FileAppender active file=info.log layout=PatternLayout '%-5p %c - %m%n' "
+                          "filters=StringMatchFilter,LevelRangeFilter,DenyAllFilter");
+    QTest::newRow("20-syslog-central-host")
+        << QStringLiteral("20-syslog-central-host.properties") << true
+        << QStringLiteral("root: INFO [console, SYSLOG]\n"
+                          "SYSLOG: SyslogAppender active threshold=WARN host=127.0.0.1 facility=LOCAL1 "
+                          "facilityprinting header layout=PatternLayout '%-5p [%t] %c{1}: %m%n'\n"
+                          "console: ConsoleAppender active target=STDOUT_TARGET layout=PatternLayout '%d{ISO8601} %-5p "
+                          "%c - %m%n'");
+    QTest::newRow("21-json-log-shipping")
+        << QStringLiteral("21-json-log-shipping.properties") << true
+        << QStringLiteral("root: INFO [json]\n"
+                          "json: RollingFileAppender active file=logs/json/app.json layout=JSONLayout");
+
+    QCOMPARE(QDir(QStringLiteral(QORVLOG_CORPUS_DIR)).entryList({ QStringLiteral("*.properties") }).size(), 21);
 }
 
 // A copy of the corpus file whose absolute log file names (/var/log/...,
@@ -534,6 +590,10 @@ void tst_Corpus::everyFileConfigures()
     const QString root = work.path() + QLatin1String("/root");
     const QString previous = QDir::currentPath();
     QVERIFY(QDir::setCurrent(work.path()));
+    // A home, a directory for temporary files and a user of the test's own.
+    QVERIFY(QDir().mkpath(work.filePath(QStringLiteral("tmp"))));
+    const EnvironmentVariables environment { { "HOME", QFile::encodeName(work.filePath(QStringLiteral("home"))) },
+        { "TMPDIR", QFile::encodeName(work.filePath(QStringLiteral("tmp"))) }, { "USER", "tester" } };
     // The engine's own console output stays out of the test log.
     LogManager::internalLogger()->removeAllAppenders();
     LogManager::internalLogger()->setAdditivity(false);
@@ -544,6 +604,113 @@ void tst_Corpus::everyFileConfigures()
     QDir::setCurrent(previous);
     QCOMPARE(found, outcome);
     QCOMPARE(configured, result);
+}
+
+void tst_Corpus::filesWriteWhatTheyMean_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QString>("appender"); // whose file is read
+    QTest::addColumn<QString>("logger"); // empty for the root logger
+    QTest::addColumn<int>("level");
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<QString>("written"); // a pattern for all of the file
+    const int info = Level::INFO_INT;
+    const QString date = QStringLiteral("\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d");
+    QTest::newRow("milliseconds") << "16-service-millisecond-dates.properties"
+                                  << "service"
+                                  << "com::example::service" << info << "Started"
+                                  << date + QStringLiteral(",\\d{3} INFO  com::example::service - Started\r\n");
+    QTest::newRow("DATE-format") << "16-service-millisecond-dates.properties"
+                                 << "audit"
+                                 << "com::example::audit" << info << "login"
+                                 << "\\d\\d \\w{3} \\d{4} \\d\\d:\\d\\d:\\d\\d\\.\\d{3} INFO  login\r\n";
+    QTest::newRow("TTCC-milliseconds") << "16-service-millisecond-dates.properties"
+                                       << "access"
+                                       << "com::example::access" << info << "GET /"
+                                       << date + QStringLiteral("\\.\\d{3} INFO  com::example::access  - GET /\r\n");
+    QTest::newRow("three-levels-created") << "17-nested-log-directories.properties"
+                                          << "app" << QString() << info << "up"
+                                          << "\\d{4}-.* INFO  \\[.*\\] root - up\r\n";
+    QTest::newRow("four-levels-created") << "17-nested-log-directories.properties"
+                                         << "batch"
+                                         << "com::example::batch" << info << "done"
+                                         << "\\d{4}-.* INFO  batch - done\r\n";
+    QTest::newRow("user-home") << "18-user-home-tmpdir-variables.properties"
+                               << "home" << QString() << info << "m"
+                               << "\\d{4}-.* INFO  root - m\r\n";
+    QTest::newRow("tmpdir-and-user-name") << "18-user-home-tmpdir-variables.properties"
+                                          << "scratch" << QString() << info << "m"
+                                          << "INFO - m\r\n";
+    QTest::newRow("range-passes-warn") << "19-levelrange-stringmatch-filters.properties"
+                                       << "info"
+                                       << "app" << int(Level::WARN_INT) << "disk full"
+                                       << "WARN  app - disk full\r\n";
+    QTest::newRow("health-checks-dropped") << "19-levelrange-stringmatch-filters.properties"
+                                           << "info"
+                                           << "app" << info << "health check ok"
+                                           << "";
+    QTest::newRow("debug-below-range") << "19-levelrange-stringmatch-filters.properties"
+                                       << "info"
+                                       << "app" << int(Level::DEBUG_INT) << "detail"
+                                       << "";
+    QTest::newRow("error-not-in-info") << "19-levelrange-stringmatch-filters.properties"
+                                       << "info"
+                                       << "app" << int(Level::ERROR_INT) << "failed"
+                                       << "";
+    QTest::newRow("error-in-error") << "19-levelrange-stringmatch-filters.properties"
+                                    << "error"
+                                    << "app" << int(Level::ERROR_INT) << "failed"
+                                    << "ERROR app - failed\r\n";
+    QTest::newRow("warn-not-in-error") << "19-levelrange-stringmatch-filters.properties"
+                                       << "error"
+                                       << "app" << int(Level::WARN_INT) << "disk full"
+                                       << "";
+    QTest::newRow("json-line")
+        << "21-json-log-shipping.properties"
+        << "json"
+        << "app" << info << "Started \"now\""
+        << "\\{\"timestamp\":\"\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\d\\.\\d{3}[+-]\\d\\d:\\d\\d\","
+           "\"level\":\"INFO\",\"logger\":\"app\",\"thread\":\"[^\"]*\","
+           "\"message\":\"Started \\\\\"now\\\\\"\"\\}\r\n";
+}
+
+// One event through a file's configuration, in a working directory of its
+// own: the file of the appender holds exactly what the file means.
+void tst_Corpus::filesWriteWhatTheyMean()
+{
+    QFETCH(QString, file);
+    QFETCH(QString, appender);
+    QFETCH(QString, logger);
+    QFETCH(int, level);
+    QFETCH(QString, message);
+    QFETCH(QString, written);
+    QTemporaryDir work;
+    const QString previous = QDir::currentPath();
+    QVERIFY(QDir::setCurrent(work.path()));
+    QVERIFY(QDir().mkpath(work.filePath(QStringLiteral("tmp"))));
+    const EnvironmentVariables environment { { "HOME", QFile::encodeName(work.filePath(QStringLiteral("home"))) },
+        { "TMPDIR", QFile::encodeName(work.filePath(QStringLiteral("tmp"))) }, { "USER", "tester" } };
+    LogManager::internalLogger()->removeAllAppenders();
+    LogManager::internalLogger()->setAdditivity(false);
+    const bool configured = PropertyConfigurator::configure(confinedCopy(file, work.filePath(QStringLiteral("root"))));
+    QString path;
+    const QList<Logger *> loggers = LogManager::loggerRepository()->loggers();
+    for (const Logger *candidate : loggers + QList<Logger *> { LogManager::loggerRepository()->rootLogger() }) {
+        for (const Appender *held : candidate->appenders()) {
+            if (held->name() == appender)
+                path = qobject_cast<const FileAppender *>(held)->file();
+        }
+    }
+    Logger *target = logger.isEmpty() ? LogManager::loggerRepository()->rootLogger() : LogManager::logger(logger);
+    target->log(Level(level), message);
+    LogManager::resetConfiguration();
+    QFile output(path);
+    const bool opened = output.open(QIODevice::ReadOnly);
+    const QString text = QString::fromUtf8(output.readAll());
+    QDir::setCurrent(previous);
+    QVERIFY(configured);
+    QVERIFY2(opened, qPrintable(path));
+    QVERIFY2(QRegularExpression(QRegularExpression::anchoredPattern(written)).match(text).hasMatch(), qPrintable(text));
 }
 
 QObject *newCorpusTest()

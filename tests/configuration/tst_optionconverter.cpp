@@ -1,11 +1,11 @@
 #include "common/capturingappender.h"
+#include "common/environmentvariables.h"
 #include "engine/configuration/optionconverter.h"
 #include "engine/configuration/properties.h"
 
 #include <QDir>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QVector>
 
 using namespace LogEngine;
 
@@ -53,37 +53,6 @@ QString invalid(const char *what, const QString &option)
                           "(LogEngine::OptionConverter::CONFIGURATOR_INVALID_OPTION_ERROR, 23)")
         .arg(option, QLatin1String(what));
 }
-
-// Sets variables of the process environment for its lifetime.
-class EnvironmentVariables
-{
-public:
-    EnvironmentVariables(std::initializer_list<std::pair<const char *, const char *>> variables)
-    {
-        for (const auto &variable : variables) {
-            m_saved.append({ variable.first, qgetenv(variable.first), qEnvironmentVariableIsSet(variable.first) });
-            qputenv(variable.first, variable.second);
-        }
-    }
-    ~EnvironmentVariables()
-    {
-        for (const Saved &saved : std::as_const(m_saved)) {
-            if (saved.wasSet)
-                qputenv(saved.name, saved.value);
-            else
-                qunsetenv(saved.name);
-        }
-    }
-
-private:
-    struct Saved {
-        const char *name;
-        QByteArray value;
-        bool wasSet;
-    };
-    QVector<Saved> m_saved;
-    Q_DISABLE_COPY(EnvironmentVariables)
-};
 
 } // namespace
 
@@ -298,7 +267,7 @@ void tst_OptionConverter::substitution()
     const QTemporaryDir temporary;
     const QByteArray temporaryPath = QFile::encodeName(temporary.path());
     const EnvironmentVariables environment { { "QORVLOG_TEST_DIRECTORY", "/from/environment" }, { "a", "environment" },
-        { "HOME", "/home/tester" }, { "USER", "tester" }, { "TMPDIR", temporaryPath.constData() },
+        { "HOME", "/home/tester" }, { "USER", "tester" }, { "TMPDIR", temporaryPath },
         { "java.home", "/home/elsewhere" } };
     result.replace(QLatin1String("@TMPDIR@"), temporary.path());
     for (const auto &entry : entries)
