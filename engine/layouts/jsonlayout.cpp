@@ -121,6 +121,14 @@ void JSONLayout::appendFormatted(QString &out, const LoggingEvent &event)
         }
         out += QLatin1Char('}');
     }
+    if (event.hasLocation()) {
+        const SourceLocation &location = event.location();
+        out += QLatin1String(",\"location\":{\"file\":");
+        appendString(out, location.filePath());
+        out += QLatin1String(",\"line\":") + QString::number(location.line()) + QLatin1String(",\"function\":");
+        appendString(out, location.function());
+        out += QLatin1Char('}');
+    }
     out += QLatin1Char('}');
     out += endOfLine();
 }

@@ -12,10 +12,12 @@ namespace LogEngine
  * One JSON object per line, for log shippers:
  *
  *     {"timestamp":"2026-12-07T16:26:22.991+01:00","level":"INFO","logger":"app::net",
- *      "thread":"main","message":"Started","ndc":"request 7","mdc":{"user":"ann"}}
+ *      "thread":"main","message":"Started","ndc":"request 7","mdc":{"user":"ann"},
+ *      "location":{"file":"src/net.cpp","line":42,"function":"void app::Net::start()"}}
  *
- * The members come in that order; "ndc" and "mdc" only when the event has
- * them (the map's keys sorted). The time is local, with milliseconds and the
+ * The members come in that order; "ndc", "mdc" and "location" only when the
+ * event has them (the map's keys sorted; the file and function as the
+ * request gave them). The time is local, with milliseconds and the
  * offset from UTC. Every text is escaped so that each line parses as JSON:
  * quotes, backslashes and control characters are escaped, characters beyond
  * the Basic Multilingual Plane are kept as their pair of UTF-16 halves (one

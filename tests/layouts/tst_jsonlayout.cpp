@@ -36,40 +36,51 @@ void tst_JSONLayout::everyLineIsExactJson_data()
     QTest::addColumn<QString>("message");
     QTest::addColumn<QString>("ndc");
     QTest::addColumn<QStringList>("mdc"); // key, value, key, value ...
+    QTest::addColumn<QStringList>("location"); // file, line, function
     QTest::addColumn<QString>("text");
     const QString plain = QStringLiteral("\"logger\":\"app::net\",\"thread\":\"main\",\"message\":\"%1\"");
     // Local time with milliseconds and the offset of that date.
-    QTest::newRow("winter") << winterAfternoon << "Started" << QString() << QStringList()
+    QTest::newRow("winter") << winterAfternoon << "Started" << QString() << QStringList() << QStringList()
                             << line("2026-12-07T16:26:22.991+01:00", QString(plain.arg(QLatin1String("Started"))));
-    QTest::newRow("summer") << summerMorning << "Started" << QString() << QStringList()
+    QTest::newRow("summer") << summerMorning << "Started" << QString() << QStringList() << QStringList()
                             << line("2026-07-01T12:00:00.005+02:00", QString(plain.arg(QLatin1String("Started"))));
     QTest::newRow("just-before-the-epoch")
-        << qint64(-3600001) << "m" << QString() << QStringList()
+        << qint64(-3600001) << "m" << QString() << QStringList() << QStringList()
         << line("1969-12-31T23:59:59.999+01:00", QString(plain.arg(QLatin1String("m"))));
     // Escaping: what JSON demands, nothing more.
     QTest::newRow("quotes-and-backslashes")
-        << winterAfternoon << "say \"hi\" \\ C:\\temp" << QString() << QStringList()
+        << winterAfternoon << "say \"hi\" \\ C:\\temp" << QString() << QStringList() << QStringList()
         << line("2026-12-07T16:26:22.991+01:00", QString(plain.arg(QLatin1String("say \\\"hi\\\" \\\\ C:\\\\temp"))));
     QTest::newRow("control-characters") << winterAfternoon << QStringLiteral("a\nb\r\tc\b\f\x01\x1f\x7f/") << QString()
-                                        << QStringList()
+                                        << QStringList() << QStringList()
                                         << line("2026-12-07T16:26:22.991+01:00",
                                                QString(
                                                    plain.arg(QLatin1String("a\\nb\\r\\tc\\b\\f\\u0001\\u001f\x7f/"))));
     QTest::newRow("beyond-the-basic-plane")
         << winterAfternoon << QString::fromUtf8("ok \xF0\x9F\x98\x80 \xC3\xA9") << QString() << QStringList()
+        << QStringList()
         << line("2026-12-07T16:26:22.991+01:00", QString(plain.arg(QString::fromUtf8("ok \xF0\x9F\x98\x80 \xC3\xA9"))));
     QTest::newRow("halves-without-partners")
         << winterAfternoon << QString(QString(QChar(0xD83D)) + QLatin1Char('x') + QChar(0xDE00)) << QString()
-        << QStringList() << line("2026-12-07T16:26:22.991+01:00", QString(plain.arg(QLatin1String("\\ud83dx\\ude00"))));
+        << QStringList() << QStringList()
+        << line("2026-12-07T16:26:22.991+01:00", QString(plain.arg(QLatin1String("\\ud83dx\\ude00"))));
     // The contexts appear when they hold something; the map sorted.
     QTest::newRow("ndc-and-mdc") << winterAfternoon << "m"
                                  << "request \"7\""
                                  << QStringList { QStringLiteral("user"), QStringLiteral("ann"), QStringLiteral("b"),
                                         QStringLiteral("x\ny") }
+                                 << QStringList()
                                  << line("2026-12-07T16:26:22.991+01:00",
                                         QString(plain.arg(QLatin1String("m"))
                                             + QLatin1String(",\"ndc\":\"request \\\"7\\\"\","
                                                             "\"mdc\":{\"b\":\"x\\ny\",\"user\":\"ann\"}")));
+    QTest::newRow("location") << winterAfternoon << "m" << QString() << QStringList()
+                              << QStringList { QStringLiteral("src\\net.cpp"), QStringLiteral("42"),
+                                     QStringLiteral("void app::Net::start(const QString &)") }
+                              << line("2026-12-07T16:26:22.991+01:00",
+                                     QString(plain.arg(QLatin1String("m"))
+                                         + QLatin1String(",\"location\":{\"file\":\"src\\\\net.cpp\",\"line\":42,"
+                                                         "\"function\":\"void app::Net::start(const QString &)\"}")));
 }
 
 // Each line is the exact text, parses as JSON and gives the message back.
@@ -79,6 +90,7 @@ void tst_JSONLayout::everyLineIsExactJson()
     QFETCH(QString, message);
     QFETCH(QString, ndc);
     QFETCH(QStringList, mdc);
+    QFETCH(QStringList, location);
     QFETCH(QString, text);
     EventBuilder builder;
     builder.timeStamp = timeStamp;
@@ -87,6 +99,11 @@ void tst_JSONLayout::everyLineIsExactJson()
     builder.ndc = ndc;
     for (int i = 0; i + 1 < mdc.size(); i += 2)
         builder.properties.insert(mdc.at(i), mdc.at(i + 1));
+    if (!location.isEmpty()) {
+        builder.file = location.at(0).toUtf8();
+        builder.line = location.at(1).toInt();
+        builder.function = location.at(2).toUtf8();
+    }
     JSONLayout layout;
     const QString formatted = layout.format(builder.build());
     QCOMPARE(formatted, text);
@@ -97,6 +114,8 @@ void tst_JSONLayout::everyLineIsExactJson()
         QCOMPARE(document.object().value(QLatin1String("message")).toString(), message);
     QCOMPARE(document.object().contains(QLatin1String("ndc")), !ndc.isEmpty());
     QCOMPARE(document.object().value(QLatin1String("mdc")).toObject().size(), mdc.size() / 2);
+    QCOMPARE(document.object().value(QLatin1String("location")).toObject().value(QLatin1String("line")).toInt(),
+        location.isEmpty() ? 0 : location.at(1).toInt());
 }
 
 QObject *newJSONLayoutTest()
