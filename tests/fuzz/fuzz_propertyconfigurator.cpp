@@ -5,7 +5,7 @@
 // creates is named relative to the working directory, and inputs that name
 // a file anywhere else (an absolute name, a parent directory, a separator
 // brought in by an escape or a substitution) are skipped, so nothing is
-// written outside it. The directory is emptied after every input.
+// written outside it; so are inputs that name the syslog appender. The directory is emptied after every input.
 #include "fuzzquiet.h"
 
 #include "engine/configuration/optionconverter.h"
@@ -37,6 +37,10 @@ bool staysInWorkingDirectory(const QByteArray &bytes)
             { it.value(), LogEngine::OptionConverter::substituteVariables(properties, it.key()) }) {
             if (text.contains(QLatin1Char('/')) || text.contains(QLatin1Char('\\'))
                 || text.contains(QLatin1String("..")))
+                return false;
+            // Nor does it send to this machine's syslog daemon, or resolve
+            // and send to whatever host an input names.
+            if (text.contains(QLatin1String("SyslogAppender")))
                 return false;
         }
     }
