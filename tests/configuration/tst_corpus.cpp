@@ -631,10 +631,6 @@ void tst_Corpus::filesWriteWhatTheyMean_data()
     QTest::newRow("three-levels-created") << "17-nested-log-directories.properties"
                                           << "app" << QString() << info << "up"
                                           << "\\d{4}-.* INFO  \\[.*\\] root - up\r\n";
-    QTest::newRow("four-levels-created") << "17-nested-log-directories.properties"
-                                         << "batch"
-                                         << "com::example::batch" << info << "done"
-                                         << "\\d{4}-.* INFO  batch - done\r\n";
     QTest::newRow("user-home") << "18-user-home-tmpdir-variables.properties"
                                << "home" << QString() << info << "m"
                                << "\\d{4}-.* INFO  root - m\r\n";
@@ -649,22 +645,10 @@ void tst_Corpus::filesWriteWhatTheyMean_data()
                                            << "info"
                                            << "app" << info << "health check ok"
                                            << "";
-    QTest::newRow("debug-below-range") << "19-levelrange-stringmatch-filters.properties"
-                                       << "info"
-                                       << "app" << int(Level::DEBUG_INT) << "detail"
-                                       << "";
-    QTest::newRow("error-not-in-info") << "19-levelrange-stringmatch-filters.properties"
-                                       << "info"
-                                       << "app" << int(Level::ERROR_INT) << "failed"
-                                       << "";
     QTest::newRow("error-in-error") << "19-levelrange-stringmatch-filters.properties"
                                     << "error"
                                     << "app" << int(Level::ERROR_INT) << "failed"
                                     << "ERROR app - failed\r\n";
-    QTest::newRow("warn-not-in-error") << "19-levelrange-stringmatch-filters.properties"
-                                       << "error"
-                                       << "app" << int(Level::WARN_INT) << "disk full"
-                                       << "";
     QTest::newRow("json-line")
         << "21-json-log-shipping.properties"
         << "json"
