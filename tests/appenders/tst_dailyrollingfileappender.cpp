@@ -178,6 +178,11 @@ void tst_DailyRollingFileAppender::walksAcrossPeriods_data()
                             << QStringList { QStringLiteral("app.log: d"),
                                    QStringLiteral("app.log.2026-01-15-10-00: a"),
                                    QStringLiteral("app.log.2026-01-15-10-01: b c") };
+    // The Java millisecond letter prints the period's start, like any other.
+    QTest::newRow("hour, milliseconds") << berlin << QStringLiteral("'.'yyyy-MM-dd-HH,SSS")
+                                        << QStringLiteral("a@2026-01-15T09:59:59.999 b@2026-01-15T10:00:00.000")
+                                        << QStringList { QStringLiteral("app.log: b"),
+                                               QStringLiteral("app.log.2026-01-15-09,000: a") };
     QTest::newRow("hour") << berlin << hourly
                           << QStringLiteral(
                                  "a@2026-01-15T09:59:59.999 b@2026-01-15T10:00:00.000 c@2026-01-15T11:30:00.000")
