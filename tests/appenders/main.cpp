@@ -17,7 +17,6 @@ QObject *newSyslogAppenderTest();
 int consoleScenario();
 int fileFaultScenario();
 int debugAppenderScenario();
-int lockOrderScenario();
 int dailyWalkScenario();
 int diskFullScenario();
 
@@ -27,8 +26,7 @@ int main(int argc, char *argv[])
     return runTestMain(argc, argv,
         { { QStringLiteral("console"), consoleScenario }, { QStringLiteral("filefault"), fileFaultScenario },
             { QStringLiteral("debugappender"), debugAppenderScenario },
-            { QStringLiteral("lockorder"), lockOrderScenario }, { QStringLiteral("dailywalk"), dailyWalkScenario },
-            { QStringLiteral("diskfull"), diskFullScenario } },
+            { QStringLiteral("dailywalk"), dailyWalkScenario }, { QStringLiteral("diskfull"), diskFullScenario } },
         { newAppenderSkeletonTest(), newFiltersTest(), newWriterAppenderTest(), newConsoleAppenderTest(),
             newFileAppenderTest(), newRollingFileAppenderTest(), newDailyRollingFileAppenderTest(),
             newDebugAppenderTest(), newNullAppenderTest(), newConcurrencyTest(), newFaultsTest(),
