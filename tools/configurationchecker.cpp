@@ -4,6 +4,7 @@
 
 #include "engine/appenders/dailyrollingfileappender.h"
 #include "engine/appenders/fileappender.h"
+#include "engine/appenders/rollingfileappender.h"
 #include "engine/configuration/factory.h"
 #include "engine/configuration/optionconverter.h"
 #include "engine/configuration/propertyconfigurator.h"
@@ -43,6 +44,8 @@ const QStringList levelNames = { QStringLiteral("OFF"), QStringLiteral("FATAL"),
 // Named date formats are never scanned as patterns.
 const QStringList namedDateFormats = { QStringLiteral("NONE"), QStringLiteral("RELATIVE"), QStringLiteral("ISO8601"),
     QStringLiteral("ABSOLUTE"), QStringLiteral("DATE") };
+
+constexpr int maxSensibleBackups = 1000;
 
 QString quoted(const QString &text)
 {
@@ -456,6 +459,15 @@ void ConfigurationChecker::checkAppenders()
                         { pattern, name }));
             checkDatePattern(pattern, key);
         }
+        // Each roll-over moves every backup there is: thousands of them make
+        // logging wait, and keep more files than anyone reads.
+        if (const auto *rolling = qobject_cast<const RollingFileAppender *>(appender);
+            rolling && rolling->maxBackupIndex() > maxSensibleBackups)
+            add(propertyKey(prefix, QStringLiteral("maxBackupIndex")), Finding::Warning,
+                QStringLiteral("Appender %1 keeps up to %2 backups, more than %3: is that meant?")
+                    .arg(quoted(name))
+                    .arg(rolling->maxBackupIndex())
+                    .arg(maxSensibleBackups));
         if (const auto *fileAppender = qobject_cast<const FileAppender *>(appender)) {
             const QString key = propertyKey(prefix, QStringLiteral("file"));
             const QString file = fileAppender->file();

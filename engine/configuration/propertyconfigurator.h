@@ -3,6 +3,7 @@
 
 #include "engine/appenders/appender.h"
 #include "engine/appenders/listappender.h"
+#include "engine/configuration/optionconverter.h"
 #include "engine/layouts/layout.h"
 #include "engine/loggingevent.h"
 #include "engine/logobjectptr.h"
@@ -132,6 +133,8 @@ private:
 
     LogObjectPtr<ListAppender> m_configureErrors;
     QHash<QString, LogObjectPtr<Appender>> m_appenderRegistry;
+    // What the run's ${key} expansions may still cost, all of them together.
+    OptionConverter::SubstitutionBudget m_substitutionBudget;
     // The run's keys in sorted order: the keys with one prefix are neighbours,
     // so each appender finds its own without a walk over all of them.
     std::vector<QString> m_sortedKeys;

@@ -153,8 +153,8 @@ void tst_RollingFileAppender::rollsOverAtExactSizeLimit_data()
     QTest::newRow("one-byte-over, unbuffered, not flushed")
         << qint64(26) << false << false << QByteArray("H\r\nF\r\n") << both + "F\r\n";
     // Text still in the stream's buffer counts as written.
-    QTest::newRow("exactly-at-limit, buffered, not flushed")
-        << qint64(27) << false << true << both + "F\r\n" << QByteArray("old");
+    QTest::newRow("exactly-at-limit, buffered, not flushed") << qint64(27) << false << true << both + "F\r\n"
+                                                             << QByteArray("old");
     QTest::newRow("one-byte-over, buffered, not flushed")
         << qint64(26) << false << true << QByteArray("H\r\nF\r\n") << both + "F\r\n";
 }

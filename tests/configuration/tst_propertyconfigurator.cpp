@@ -532,8 +532,8 @@ void tst_PropertyConfigurator::hostileInputEndsInErrors_data()
     QTest::newRow("chain-of-ten-thousand") << chain << false << substitution << "A";
     // A budget for the whole run: a hundred values of 18 KB each stay below
     // the ceiling of one value, but not below that of the run.
-    QByteArray manyValues = "log4j.rootLogger=INFO, A\n" + nullAppender + "v=INFO" + QByteArray(", A").repeated(6000)
-        + '\n';
+    QByteArray manyValues
+        = "log4j.rootLogger=INFO, A\n" + nullAppender + "v=INFO" + QByteArray(", A").repeated(6000) + '\n';
     for (int i = 0; i < 100; ++i)
         manyValues += "log4j.logger.l" + QByteArray::number(i) + "=${v}\n";
     QTest::newRow("values-beyond-the-budget-of-the-run") << manyValues << true << substitution << "A";
@@ -552,9 +552,9 @@ void tst_PropertyConfigurator::hostileInputEndsInErrors_data()
 
     // Each level of a logger name is a logger that keeps its own copy of the
     // name so far: the memory a name costs grows with the square of its length.
-    QTest::newRow("logger-name-beyond-the-limit")
-        << "log4j.rootLogger=INFO, A\n" + nullAppender + "log4j.logger.a" + QByteArray(".a").repeated(2000) + "=INFO, A\n"
-        << true << QStringList { QString() } << "A";
+    QTest::newRow("logger-name-beyond-the-limit") << "log4j.rootLogger=INFO, A\n" + nullAppender + "log4j.logger.a"
+            + QByteArray(".a").repeated(2000) + "=INFO, A\n"
+                                                  << true << QStringList { QString() } << "A";
 
     // Binary garbage, alone and in the places that matter.
     QRandomGenerator random(12);

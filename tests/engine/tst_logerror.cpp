@@ -142,8 +142,7 @@ static LogError sampleError()
     error << QStringList { QStringLiteral("x"), QStringLiteral("y") }
           << QVariantList { 1, QStringList { QStringLiteral("z") } }
           << QVariantMap { { QStringLiteral("k"), QVariantList { 2 } } }
-          << QVariantHash { { QStringLiteral("h"), QStringLiteral("v") } }
-          << QByteArrayList { QByteArray("b") };
+          << QVariantHash { { QStringLiteral("h"), QStringLiteral("v") } } << QByteArrayList { QByteArray("b") };
     LogError cause(QStringLiteral("Permission denied"), 13, QString(), QString());
     cause.addCausingError(LogError(QStringLiteral("deeper"), 1, QStringLiteral("X"), QStringLiteral("Y")));
     error.addCausingError(cause);

@@ -302,7 +302,8 @@ void tst_QorvlogTool::checkBoundsHostileInput_data()
                             << 2;
     const QByteArray longName = "a" + QByteArray(".a").repeated(600);
     QTest::newRow("logger-name-too-long")
-        << "long.properties" << "log4j.logger." + longName + "=INFO\n"
+        << "long.properties"
+        << "log4j.logger." + longName + "=INFO\n"
         << "long.properties:1: error: Refused a logger name of 1801 characters from key 'log4j.logger."
             + QString::fromLatin1(longName.left(243))
             + "... (1214 characters)'; the limit is 1024 (LogEngine::PropertyConfigurator)\n"
