@@ -279,15 +279,19 @@ void PropertyConfigurator::configureGlobalSettings(const Properties &properties,
 void PropertyConfigurator::configureRootLogger(const Properties &properties, LoggerRepository *repository)
 {
     Logger *log = configuratorLogger();
+    // What the substitution reports belongs to the key too.
     QString key = QStringLiteral("log4j.rootLogger");
-    QString value = OptionConverter::substituteVariables(properties, key, m_substitutionBudget);
+    QString value;
+    {
+        const KeyScope scope(this, key);
+        value = OptionConverter::substituteVariables(properties, key, m_substitutionBudget);
+    }
     if (value.isNull()) {
         key = QStringLiteral("log4j.rootCategory");
+        const KeyScope scope(this, key);
         value = OptionConverter::substituteVariables(properties, key, m_substitutionBudget);
-        if (!value.isNull()) {
-            const KeyScope scope(this, key);
+        if (!value.isNull())
             log->warn("[%1] is deprecated. Use [%2] instead.", "log4j.rootCategory", "log4j.rootLogger");
-        }
     }
     if (value.isNull()) {
         log->debug("Could not find root logger information. Is this correct?");
@@ -321,6 +325,7 @@ void PropertyConfigurator::configureNonRootElements(const Properties &properties
             continue;
         }
         Logger *logger = repository->logger(name);
+        const KeyScope scope(this, key);
         const QString value = OptionConverter::substituteVariables(properties, key, m_substitutionBudget);
         parseLogger(properties, logger, key, value);
         parseAdditivityForLogger(properties, logger, log4jName);
