@@ -8,14 +8,13 @@
 
 #include "configurationchecker.h"
 
+#include "engine/logger.h"
 #include "engine/loggerrepository.h"
 
 #include <QFile>
 
 #include <algorithm>
 #include <cstdlib>
-#include <memory>
-#include <vector>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
@@ -30,13 +29,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     LogEngine::LogManager::internalLogger()->setLevel(LogEngine::Level::WARN_INT);
     ConfigurationChecker checker(name);
     checker.run();
-    const int lines = int(std::count(data, data + size, uint8_t('\n'))) + 1;
+    // A line ends at a line feed or a carriage return, at most.
+    const int lines
+        = int(std::count(data, data + size, uint8_t('\n')) + std::count(data, data + size, uint8_t('\r'))) + 1;
     for (const ConfigurationChecker::Finding &finding : checker.findings()) {
         if (finding.line < 0 || finding.line > lines)
             std::abort();
     }
-    // Loggers live for good, as in the tool; kept reachable, they are no leak.
-    static std::vector<std::unique_ptr<LogEngine::LoggerRepository>> repositories;
-    repositories.emplace_back(checker.repository());
+    // The tool keeps the checker's loggers to its end; here they would pile
+    // up input after input.
+    LogEngine::LogManager::internalLogger()->setLevel(LogEngine::Level::OFF_INT);
+    LogEngine::LoggerRepository *repository = checker.repository();
+    const QList<LogEngine::Logger *> loggers = repository->loggers();
+    delete repository;
+    qDeleteAll(loggers);
     return 0;
 }
