@@ -301,7 +301,8 @@ void ConfigurationChecker::collectNames()
             loggerKeys.append(key);
     }
     for (const QString &key : qAsConst(loggerKeys)) {
-        const QStringList parts = OptionConverter::substituteVariables(m_properties, key, m_substitutionBudget).split(QLatin1Char(','));
+        const QStringList parts
+            = OptionConverter::substituteVariables(m_properties, key, m_substitutionBudget).split(QLatin1Char(','));
         for (int i = 1; i < parts.size(); ++i) {
             const QString name = parts.at(i).trimmed();
             if (!name.isEmpty())
