@@ -4,6 +4,7 @@
 
 #include "engine/appenders/appender.h"
 #include "engine/appenders/listappender.h"
+#include "engine/droppedevents.h"
 #include "engine/loggingevent.h"
 #include "engine/logmanager.h"
 
@@ -40,6 +41,8 @@ bool refuseChangeDuringDelivery(const RecursiveReadWriteLock &guard, Logger *log
 
 } // namespace
 
+std::atomic<quint64> Logger::s_levelChanges { 0 };
+
 Logger::Logger(LoggerRepository *repository, const Level &level, const QString &name, Logger *parent)
     : m_name(name)
     , m_repository(repository)
@@ -59,9 +62,11 @@ void Logger::setLevel(const Level &level)
     if (!m_parent && level == Level(Level::NULL_INT)) {
         classLogger()->warn("Invalid root logger level NULL_INT. Using DEBUG_INT instead");
         m_level.store(Level::DEBUG_INT, std::memory_order_relaxed);
+        levelsChanged();
         return;
     }
     m_level.store(level.toInt(), std::memory_order_relaxed);
+    levelsChanged();
 }
 
 void Logger::logUnchecked(const Level &level, const QString &message) const
@@ -132,8 +137,10 @@ void Logger::deliverToAppenders(const LoggingEvent &event) const
 {
     const Logger *logger = this;
     while (logger->m_appenderCount.load(std::memory_order_acquire) == 0) {
-        if (!logger->m_parent || !logger->additivity())
+        if (!logger->m_parent || !logger->additivity()) {
+            DroppedEvents::noAppender(this);
             return;
+        }
         logger = logger->m_parent;
     }
     logger->deliverLocked(event);
