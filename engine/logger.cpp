@@ -138,7 +138,10 @@ void Logger::deliverToAppenders(const LoggingEvent &event) const
     const Logger *logger = this;
     while (logger->m_appenderCount.load(std::memory_order_acquire) == 0) {
         if (!logger->m_parent || !logger->additivity()) {
-            DroppedEvents::noAppender(this);
+            // Only for the logger of the request: above a logger that
+            // delivered, the walk ends here too.
+            if (event.logger() == this)
+                DroppedEvents::noAppender(this);
             return;
         }
         logger = logger->m_parent;

@@ -241,6 +241,9 @@ void LogManager::resetConfiguration()
 
 void LogManager::shutdown()
 {
+    // The shutdown takes every appender away; what is logged afterwards is
+    // dropped by design, not for want of a configuration.
+    DroppedEvents::setUnconfigured(false);
     instance()->m_loggerRepository->shutdown();
 }
 
