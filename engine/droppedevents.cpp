@@ -4,10 +4,10 @@
 #include "engine/logger.h"
 
 #include <QHash>
-#include <QMutex>
 
 #include <atomic>
 #include <cstdio>
+#include <mutex>
 
 namespace LogEngine
 {
@@ -23,10 +23,10 @@ std::atomic<int> s_reportsPending { 0 };
 
 // Made on first use and never destroyed: events may be dropped while the
 // process exits.
-QMutex *reportGuard()
+std::mutex &reportGuard()
 {
-    static QMutex *const guard = new QMutex;
-    return guard;
+    static auto *const guard = new std::mutex;
+    return *guard;
 }
 
 QHash<const Logger *, QString> &pendingReports()
@@ -56,7 +56,7 @@ void DroppedEvents::noAppender(const Logger *logger)
         return;
     QString reason;
     {
-        const QMutexLocker locker(reportGuard());
+        const std::lock_guard<std::mutex> locker(reportGuard());
         QHash<const Logger *, QString> &reports = pendingReports();
         const auto found = reports.find(logger);
         if (found == reports.end())
@@ -78,7 +78,7 @@ void DroppedEvents::reportFirstDrop(const Logger *logger, const QString &reason)
     // Resolved now: the report may be made while the thread holds an
     // appender's lock, inside which the repository's must not be taken.
     droppedLogger();
-    const QMutexLocker locker(reportGuard());
+    const std::lock_guard<std::mutex> locker(reportGuard());
     QHash<const Logger *, QString> &reports = pendingReports();
     if (!reports.contains(logger))
         s_reportsPending.fetch_add(1, std::memory_order_relaxed);

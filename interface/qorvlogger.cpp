@@ -5,7 +5,8 @@
 #include "engine/messageargument.h"
 
 #include <QHash>
-#include <QMutex>
+
+#include <mutex>
 
 using namespace LogEngine;
 
@@ -44,11 +45,11 @@ QORVLogger::QORVLogger(const char *name)
 QORVLogger::QORVLogger(const QString &name)
 {
     // Never destroyed, so that handles can still be made during exit.
-    static QMutex *const guard = new QMutex;
+    static auto *const guard = new std::mutex;
     static auto *const shared = new QHash<const Logger *, Shared *>;
     Logger *logger = LogManager::logger(name);
     {
-        const QMutexLocker locker(guard);
+        const std::lock_guard<std::mutex> locker(*guard);
         Shared *&found = (*shared)[logger];
         if (!found)
             found = new Shared(logger);
