@@ -2,6 +2,7 @@
 
 #include "engine/appenders/fileappender.h"
 #include "engine/classlogger.h"
+#include "engine/droppedevents.h"
 #include "engine/initialisationhelper.h"
 #include "engine/layouts/ttcclayout.h"
 #include "engine/logger.h"
@@ -87,6 +88,15 @@ void QORVLogEngineLogManager::initLogger(Logger *logger) const
 {
     logger->setLevel(getLevel(logger->name()).toLogEngineLevel());
     logger->setAdditivity(false);
+    // Its ancestors' appenders no longer see its events: if it gets none of
+    // its own, its first event that passes the level says so.
+    if (logger->appenders().isEmpty())
+        DroppedEvents::reportFirstDrop(logger,
+            QStringLiteral("Events of logger '%1' go nowhere: it has no appender, and it has additivity false, as "
+                           "the log manager gives it to every logger it reaches first, so its ancestors' appenders "
+                           "do not see them. Attach an appender to it (addFile, addLogWidget, addStatusBar or a "
+                           "configuration), or log through QORVLogger, which keeps the additivity of the logger tree")
+                .arg(logger->name()));
 }
 
 void QORVLogEngineLogManager::setLevel(const QORVLogLevel &level, const QString &loggerName)

@@ -6,6 +6,7 @@
 #include "engine/configuration/factory.h"
 #include "engine/configuration/optionconverter.h"
 #include "engine/configuration/properties.h"
+#include "engine/droppedevents.h"
 #include "engine/logger.h"
 #include "engine/loggerrepository.h"
 #include "engine/logmanager.h"
@@ -152,6 +153,7 @@ bool PropertyConfigurator::stopCaptureErrors()
     }
     const QList<LoggingEvent> errors = m_configureErrors->list();
     ConfiguratorHelper::setConfigurationErrors(errors);
+    DroppedEvents::setUnconfigured(false);
     m_configureErrors = nullptr;
     return errors.isEmpty();
 }
