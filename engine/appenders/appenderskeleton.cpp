@@ -128,6 +128,21 @@ void AppenderSkeleton::close()
     m_isActive.store(false, std::memory_order_relaxed);
 }
 
+namespace
+{
+
+struct RecursionGuard {
+    bool &flag;
+    explicit RecursionGuard(bool &f)
+        : flag(f)
+    {
+        flag = true;
+    }
+    ~RecursionGuard() { flag = false; }
+};
+
+} // namespace
+
 void AppenderSkeleton::handleEvent(const LoggingEvent &event)
 {
     ScopedLock locker(&reportingGuard());
@@ -135,28 +150,34 @@ void AppenderSkeleton::handleEvent(const LoggingEvent &event)
     // destination logged through a logger that leads back here.
     if (m_appendRecursionGuard)
         return;
-    struct RecursionGuard {
-        bool &flag;
-        explicit RecursionGuard(bool &f)
-            : flag(f)
-        {
-            flag = true;
-        }
-        ~RecursionGuard() { flag = false; }
-    } guard(m_appendRecursionGuard);
+    RecursionGuard guard(m_appendRecursionGuard);
+    if (accepts(event))
+        append(event);
+}
 
+bool AppenderSkeleton::admit(const LoggingEvent &event)
+{
+    ScopedLock locker(&reportingGuard());
+    if (m_appendRecursionGuard)
+        return false;
+    RecursionGuard guard(m_appendRecursionGuard);
+    return accepts(event);
+}
+
+bool AppenderSkeleton::accepts(const LoggingEvent &event) const
+{
     if (!canAppend())
-        return;
+        return false;
     if (m_threshold.load(std::memory_order_relaxed) > event.level().toInt())
-        return;
+        return false;
     for (const Filter *filter = m_headFilter.data(); filter; filter = filter->next()) {
         const Filter::Decision decision = filter->decide(event);
         if (decision == Filter::DENY)
-            return;
+            return false;
         if (decision == Filter::ACCEPT)
             break;
     }
-    append(event);
+    return true;
 }
 
 bool AppenderSkeleton::canAppend() const

@@ -71,6 +71,13 @@ protected:
     virtual void append(const LoggingEvent &event) = 0;
     /*! The entry checks; called by `handleEvent` with the lock held. */
     virtual bool canAppend() const;
+    /*!
+     * What `handleEvent` runs before `append`, for an appender that hands
+     * events on without the lock: takes the lock, drops a re-entry from the
+     * thread that holds it, and runs the entry checks, the threshold and the
+     * filters. True when the event is to be appended.
+     */
+    bool admit(const LoggingEvent &event);
 
     RecursiveMutex &objectGuard() const { return m_objectGuard; }
     /*! The same lock, for operations that may report while holding it: resolves the class logger first. */
@@ -92,6 +99,9 @@ protected:
     void debugThreshold(QDebug &debug) const;
 
 private:
+    // The checks, threshold and filters; the caller holds the lock.
+    bool accepts(const LoggingEvent &event) const;
+
     mutable RecursiveMutex m_objectGuard;
     bool m_appendRecursionGuard = false;
     std::atomic<bool> m_isActive;

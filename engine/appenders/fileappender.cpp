@@ -7,8 +7,23 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include <cerrno>
+#include <unistd.h>
+
 namespace LogEngine
 {
+
+namespace
+{
+
+// Bytes that make a buffered file's buffer due.
+constexpr size_t bufferLimit = 32 * 1024;
+// Bytes a buffered file keeps for a later write while writes fail.
+constexpr size_t maxKeptOnFailure = 64 * 1024;
+constexpr size_t noLine = size_t(-1);
+constexpr int utf8Mib = 106;
+
+} // namespace
 
 FileAppender::FileAppender(QObject *parent)
     : WriterAppender(parent)
@@ -74,13 +89,105 @@ void FileAppender::close()
 
 void FileAppender::append(const LoggingEvent &event)
 {
-    WriterAppender::append(event);
-    // The text stream buffers whatever the file's open mode: without
-    // buffered I/O the event goes to the file now.
-    if (m_textStream && !immediateFlush() && m_file->openMode().testFlag(QIODevice::Unbuffered)) {
-        m_textStream->flush();
-        reportIoError();
+    if (!ownsWriter()) {
+        WriterAppender::append(event); // a stream set from outside
+        return;
     }
+    put(formatLine(event), false);
+    trimLine();
+}
+
+void FileAppender::writeDecoration(const QString &text)
+{
+    if (!ownsWriter()) {
+        WriterAppender::writeDecoration(text);
+        return;
+    }
+    if (!text.isEmpty())
+        put(text, true);
+}
+
+// Adds `text` (and a line end) to the buffer and hands the buffer to the
+// system when it is due. The caller holds the lock and has an open file.
+void FileAppender::put(QStringView text, bool withLineEnd)
+{
+    const size_t lineStart = m_buffer.size();
+    encode(text);
+    if (withLineEnd)
+        m_buffer += "\r\n";
+    m_size += qint64(m_buffer.size() - lineStart);
+    if (immediateFlush() || !bufferedIo() || m_buffer.size() >= bufferLimit) {
+        if (!writeBuffer(lineStart))
+            reportIoError();
+    }
+}
+
+void FileAppender::encode(QStringView text)
+{
+    QTextCodec *codec = encodingLocked();
+    if (codec && codec->mibEnum() != utf8Mib) {
+        // Whole lines, so no state carries over; no byte order mark.
+        QTextCodec::ConverterState state(QTextCodec::IgnoreHeader);
+        const QByteArray bytes = codec->fromUnicode(text.data(), int(text.size()), &state);
+        m_buffer.append(bytes.constData(), size_t(bytes.size()));
+        return;
+    }
+    // Log lines are mostly ASCII: narrowed in one pass, and only a line
+    // with other characters goes through the full conversion.
+    const size_t start = m_buffer.size();
+    m_buffer.resize(start + size_t(text.size()));
+    char *out = &m_buffer[start];
+    const char16_t *in = reinterpret_cast<const char16_t *>(text.data());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (in[i] >= 0x80) {
+            m_buffer.resize(start + size_t(i));
+            const QByteArray rest = text.mid(i).toUtf8();
+            m_buffer.append(rest.constData(), size_t(rest.size()));
+            return;
+        }
+        out[i] = char(in[i]);
+    }
+}
+
+// Hands the whole buffer to the system: one write, more only when the
+// system takes part of it. On failure the error number is kept for
+// `reportIoError`; the bytes not taken are dropped without buffered I/O,
+// otherwise kept at the front of the buffer, but not beyond
+// `maxKeptOnFailure`: then the bytes from `lineStart` on (the line being
+// written, when none of it was taken) are dropped.
+bool FileAppender::writeBuffer(size_t lineStart)
+{
+    const int fd = m_file ? m_file->handle() : -1;
+    size_t done = 0;
+    int error = 0;
+    while (done < m_buffer.size()) {
+        const ssize_t written = fd < 0 ? -1 : ::write(fd, m_buffer.data() + done, m_buffer.size() - done);
+        if (written > 0) {
+            done += size_t(written);
+        } else if (written < 0 && errno == EINTR) {
+            continue;
+        } else {
+            error = written < 0 && fd >= 0 ? errno : EIO;
+            break;
+        }
+    }
+    if (!error) {
+        m_buffer.clear();
+        return true;
+    }
+    m_writeError = error;
+    if (!bufferedIo()) {
+        m_size -= qint64(m_buffer.size() - done);
+        m_buffer.clear();
+        return false;
+    }
+    m_buffer.erase(0, done);
+    if (m_buffer.size() > maxKeptOnFailure && lineStart != noLine && lineStart >= done) {
+        const size_t keep = lineStart - done;
+        m_size -= qint64(m_buffer.size() - keep);
+        m_buffer.resize(keep);
+    }
+    return false;
 }
 
 bool FileAppender::canAppend() const
@@ -96,21 +203,13 @@ bool FileAppender::canAppend() const
 
 bool FileAppender::reportIoError() const
 {
-    if (!m_file)
+    if (!m_writeError)
         return false;
-    // A short write fails the stream but leaves the file without an error.
-    const bool streamFailed = m_textStream && m_textStream->status() != QTextStream::Ok;
-    if (m_file->error() == QFileDevice::NoError && !streamFailed)
-        return false;
+    const int error = m_writeError;
+    m_writeError = 0;
     reportFileError("Unable to write to file '%1' for appender '%2'",
-        LOGENGINE_APPENDER_ERROR(APPENDER_WRITING_FILE_ERROR), { m_file->fileName(), name() }, *m_file);
-    // Left failed, the stream would never write again and would keep every
-    // later line in memory. Cleared, it drops the text it could not write;
-    // a buffered file keeps what it could not write within its own buffer
-    // and writes it first once the fault is gone.
-    m_file->unsetError();
-    if (m_textStream)
-        m_textStream->resetStatus();
+        LOGENGINE_APPENDER_ERROR(APPENDER_WRITING_FILE_ERROR), { m_fileName, name() }, qt_error_string(error),
+        error == ENOSPC ? QFileDevice::ResourceError : QFileDevice::WriteError);
     return true;
 }
 
@@ -139,10 +238,9 @@ bool FileAppender::openFile(bool continueFile)
         QDir(QFileInfo(directory.path()).path()).mkdir(directory.dirName());
     }
     m_file = new QFile(m_fileName);
-    QIODevice::OpenMode mode = QIODevice::WriteOnly | QIODevice::Text;
+    // The appender buffers itself and writes to the descriptor.
+    QIODevice::OpenMode mode = QIODevice::WriteOnly | QIODevice::Unbuffered;
     mode |= continueFile || appendFile() ? QIODevice::Append : QIODevice::Truncate;
-    if (!bufferedIo())
-        mode |= QIODevice::Unbuffered;
     if (!m_file->open(mode)) {
         reportFileError("Unable to open file '%1' for appender '%2'",
             LOGENGINE_APPENDER_ERROR(APPENDER_OPENING_FILE_ERROR), { m_fileName, name() }, *m_file);
@@ -152,6 +250,10 @@ bool FileAppender::openFile(bool continueFile)
         return false;
     }
     m_reopen.reset();
+    m_buffer.clear();
+    m_buffer.reserve(bufferLimit + 1024);
+    m_writeError = 0;
+    m_size = m_file->size();
     m_textStream = new QTextStream(m_file);
     setWriter(m_textStream);
     logger()->debug("Opened file '%1' for appender '%2'", m_file->fileName(), name());
@@ -160,14 +262,10 @@ bool FileAppender::openFile(bool continueFile)
 
 bool FileAppender::everythingWritten()
 {
-    if (!m_file)
+    if (!m_file || m_buffer.empty())
         return true;
-    if (m_textStream)
-        m_textStream->flush();
-    const bool written = m_file->flush() && m_file->bytesToWrite() == 0;
-    m_file->unsetError();
-    if (m_textStream)
-        m_textStream->resetStatus();
+    const bool written = writeBuffer(noLine);
+    m_writeError = 0; // reported with the line that met it
     return written;
 }
 
@@ -176,6 +274,12 @@ void FileAppender::closeFile()
     if (m_file)
         logger()->debug("Closing file '%1' for appender '%2'", m_file->fileName(), name());
     setWriter(nullptr);
+    if (m_file && !m_buffer.empty() && !writeBuffer(noLine))
+        reportIoError();
+    m_buffer.clear();
+    m_buffer.shrink_to_fit();
+    m_size = 0;
+    m_writeError = 0;
     delete m_textStream;
     m_textStream = nullptr;
     delete m_file;
@@ -184,9 +288,7 @@ void FileAppender::closeFile()
 
 qint64 FileAppender::fileSize() const
 {
-    // The file is written in sequence, and Qt places an appending file's
-    // position at its end when opening it: the position is the size.
-    return m_file && m_file->isOpen() ? m_file->pos() : 0;
+    return m_file ? m_size : 0;
 }
 
 bool FileAppender::removeFile(QFile &file) const
@@ -218,6 +320,19 @@ void FileAppender::reportFileError(const char *message, LogError::ErrorCode code
     for (const QVariant &arg : args)
         error.addArg(arg);
     error.addCausingError(LogError(file.errorString(), file.error(), QString(), QString()));
+    log->error(error);
+}
+
+void FileAppender::reportFileError(const char *message, LogError::ErrorCode code, const char *symbol,
+    const QList<QVariant> &args, const QString &causeText, int causeCode) const
+{
+    Logger *log = logger();
+    if (!log->isErrorEnabled())
+        return;
+    LogError error(message, code, symbol, metaObject()->className());
+    for (const QVariant &arg : args)
+        error.addArg(arg);
+    error.addCausingError(LogError(causeText, causeCode, QString(), QString()));
     log->error(error);
 }
 

@@ -86,14 +86,24 @@ bool WriterAppender::canAppend() const
     return AppenderSkeleton::canAppend();
 }
 
-void WriterAppender::append(const LoggingEvent &event)
+const QString &WriterAppender::formatLine(const LoggingEvent &event)
 {
     m_line.resize(0);
     layout()->appendFormatted(m_line, event);
-    *m_writer << QStringView(m_line);
+    return m_line;
+}
+
+void WriterAppender::trimLine()
+{
     // The room of one huge line is not worth keeping.
     if (m_line.capacity() > maxKeptLine)
         m_line = QString();
+}
+
+void WriterAppender::append(const LoggingEvent &event)
+{
+    *m_writer << QStringView(formatLine(event));
+    trimLine();
     if (reportIoError())
         return;
     if (immediateFlush()) {
@@ -107,7 +117,7 @@ bool WriterAppender::reportIoError() const
     return false;
 }
 
-void WriterAppender::writeDecoration(const QString &text) const
+void WriterAppender::writeDecoration(const QString &text)
 {
     if (text.isEmpty())
         return;
@@ -115,13 +125,13 @@ void WriterAppender::writeDecoration(const QString &text) const
     reportIoError();
 }
 
-void WriterAppender::writeHeader() const
+void WriterAppender::writeHeader()
 {
     if (Layout *current = layout(); current && m_writer)
         writeDecoration(current->header());
 }
 
-void WriterAppender::writeFooter() const
+void WriterAppender::writeFooter()
 {
     if (Layout *current = layout(); current && m_writer)
         writeDecoration(current->footer());

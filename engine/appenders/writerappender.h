@@ -47,13 +47,19 @@ protected:
     bool canAppend() const override;
 
     // The caller holds the lock.
-    void writeHeader() const;
-    void writeFooter() const;
+    void writeHeader();
+    void writeFooter();
     void closeWriter();
+    /*! Writes a header or footer text with its line end. The caller holds the lock. */
+    virtual void writeDecoration(const QString &text);
+    /*! The event's text as the layout gives it, in a string kept from line to line. The caller holds the lock. */
+    const QString &formatLine(const LoggingEvent &event);
+    /*! Lets go of the room of a huge line once it is written. */
+    void trimLine();
+    /*! The encoding without taking the lock: the caller holds it. */
+    QTextCodec *encodingLocked() const { return m_encoding; }
 
 private:
-    void writeDecoration(const QString &text) const;
-
     QTextCodec *m_encoding = nullptr;
     QTextStream *m_writer = nullptr;
     std::atomic<bool> m_immediateFlush { true };

@@ -2,6 +2,7 @@
 #include "engine/classlogger.h"
 
 #include "engine/appenders/appenderskeleton.h"
+#include "engine/appenders/asyncappender.h"
 #include "engine/configuration/configuratorhelper.h"
 #include "engine/configuration/factory.h"
 #include "engine/configuration/optionconverter.h"
@@ -359,12 +360,45 @@ LogObjectPtr<Appender> PropertyConfigurator::parseAppender(const Properties &pro
             return nullptr;
         appender->setLayout(layout);
     }
-    setProperties(properties, key + QLatin1Char('.'), { QStringLiteral("layout") }, appender);
+    auto *async = qobject_cast<AsyncAppender *>(appender.data());
+    setProperties(properties, key + QLatin1Char('.'),
+        async ? QStringList { QStringLiteral("layout"), QStringLiteral("appenders") }
+              : QStringList { QStringLiteral("layout") },
+        appender);
+    if (async)
+        parseAttachedAppenders(properties, key, async);
     // A check opens no file; its caller checks what activation would.
     if (auto *skeleton = qobject_cast<AppenderSkeleton *>(appender.data()); skeleton && !m_checking)
         skeleton->activate();
     m_appenderRegistry.insert(appenderName, appender);
     return appender;
+}
+
+// The appenders an asynchronous appender hands its events to:
+// "log4j.appender.ASYNC.appenders=FILE, CONSOLE", each defined as any other.
+void PropertyConfigurator::parseAttachedAppenders(
+    const Properties &properties, const QString &appenderKey, AsyncAppender *async)
+{
+    const QString key = appenderKey + QLatin1String(".appenders");
+    const QString value = OptionConverter::substituteVariables(properties, key);
+    if (value.isNull())
+        return;
+    const KeyScope scope(this, key);
+    m_attaching.insert(async->name());
+    for (const QString &part : value.split(QLatin1Char(','))) {
+        const QString name = part.trimmed();
+        if (name.isEmpty())
+            continue;
+        // A name on its own way down would hand events round in a circle.
+        if (m_attaching.contains(name)) {
+            configuratorLogger()->warn(
+                "Appender '%1' cannot be among the appenders of '%2', which it leads to", name, async->name());
+            continue;
+        }
+        if (const LogObjectPtr<Appender> attached = parseAppender(properties, name))
+            async->addAppender(attached);
+    }
+    m_attaching.remove(async->name());
 }
 
 LogObjectPtr<Layout> PropertyConfigurator::parseLayout(const Properties &properties, const QString &appenderKey)

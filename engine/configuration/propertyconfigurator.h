@@ -8,6 +8,7 @@
 #include "engine/logobjectptr.h"
 
 #include <QHash>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 
@@ -17,6 +18,8 @@ class QSettings;
 
 namespace LogEngine
 {
+
+class AsyncAppender;
 
 class Logger;
 class LoggerRepository;
@@ -125,6 +128,7 @@ private:
     void configureNonRootElements(const Properties &properties, LoggerRepository *repository);
     void parseLogger(const Properties &properties, Logger *logger, const QString &key, const QString &value);
     LogObjectPtr<Appender> parseAppender(const Properties &properties, const QString &appenderName);
+    void parseAttachedAppenders(const Properties &properties, const QString &appenderKey, AsyncAppender *async);
     LogObjectPtr<Layout> parseLayout(const Properties &properties, const QString &appenderKey);
     void setProperties(
         const Properties &properties, const QString &prefix, const QStringList &exclusions, QObject *object);
@@ -132,6 +136,8 @@ private:
 
     LogObjectPtr<ListAppender> m_configureErrors;
     QHash<QString, LogObjectPtr<Appender>> m_appenderRegistry;
+    // The asynchronous appenders whose own appenders are being parsed.
+    QSet<QString> m_attaching;
     // The run's keys in sorted order: the keys with one prefix are neighbours,
     // so each appender finds its own without a walk over all of them.
     std::vector<QString> m_sortedKeys;

@@ -13,12 +13,15 @@ QObject *newDebugAppenderTest();
 QObject *newNullAppenderTest();
 QObject *newConcurrencyTest();
 QObject *newFaultsTest();
+QObject *newAsyncAppenderTest();
+QObject *newAsyncAppenderTest();
 int consoleScenario();
 int fileFaultScenario();
 int debugAppenderScenario();
 int lockOrderScenario();
 int dailyWalkScenario();
 int diskFullScenario();
+int asyncExitScenario();
 
 int main(int argc, char *argv[])
 {
@@ -27,8 +30,9 @@ int main(int argc, char *argv[])
         { { QStringLiteral("console"), consoleScenario }, { QStringLiteral("filefault"), fileFaultScenario },
             { QStringLiteral("debugappender"), debugAppenderScenario },
             { QStringLiteral("lockorder"), lockOrderScenario }, { QStringLiteral("dailywalk"), dailyWalkScenario },
-            { QStringLiteral("diskfull"), diskFullScenario } },
+            { QStringLiteral("diskfull"), diskFullScenario }, { QStringLiteral("asyncexit"), asyncExitScenario } },
         { newAppenderSkeletonTest(), newFiltersTest(), newWriterAppenderTest(), newConsoleAppenderTest(),
             newFileAppenderTest(), newRollingFileAppenderTest(), newDailyRollingFileAppenderTest(),
-            newDebugAppenderTest(), newNullAppenderTest(), newConcurrencyTest(), newFaultsTest() });
+            newDebugAppenderTest(), newNullAppenderTest(), newConcurrencyTest(), newFaultsTest(),
+            newAsyncAppenderTest() });
 }
