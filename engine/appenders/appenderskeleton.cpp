@@ -97,6 +97,7 @@ void AppenderSkeleton::addFilter(Filter *filter)
             else
                 m_tailFilter->setNext(filter);
             m_tailFilter = filter;
+            m_hasFilters.store(true, std::memory_order_relaxed);
             return;
         }
     }
@@ -108,6 +109,7 @@ void AppenderSkeleton::clearFilters()
     ScopedLock locker(&m_objectGuard);
     m_tailFilter = nullptr;
     m_headFilter = nullptr;
+    m_hasFilters.store(false, std::memory_order_relaxed);
 }
 
 void AppenderSkeleton::activate()

@@ -63,6 +63,8 @@ public:
     void setThreshold(const Level &level) { m_threshold.store(level.toInt(), std::memory_order_relaxed); }
     bool isActive() const { return m_isActive.load(std::memory_order_relaxed); }
     bool isClosed() const { return m_isClosed.load(std::memory_order_relaxed); }
+    /*! Whether a filter chain is set; read without the lock. */
+    bool hasFilters() const { return m_hasFilters.load(std::memory_order_relaxed); }
 
 protected:
     AppenderSkeleton(bool isActive, QObject *parent);
@@ -110,6 +112,7 @@ private:
     std::atomic<int> m_threshold { Level::NULL_INT };
     LogObjectPtr<Filter> m_headFilter;
     LogObjectPtr<Filter> m_tailFilter;
+    std::atomic<bool> m_hasFilters { false };
 };
 
 #define LOGENGINE_APPENDER_ERROR(code) ::LogEngine::LogError::code, #code

@@ -2,6 +2,11 @@
 #include "engine/scopedlock.h"
 
 #include "engine/layouts/layout.h"
+#include "engine/loggingevent.h"
+
+#include <deque>
+#include <thread>
+#include <vector>
 
 namespace LogEngine
 {
@@ -10,6 +15,35 @@ namespace
 {
 
 constexpr int maxKeptLine = 16384;
+
+// What a thread formats before it takes an appender's lock. Appenders may
+// nest on one thread (an appender reports an error through a logger whose
+// appenders format in turn), so there is one string per depth, and the
+// appenders in progress are kept to drop an event that comes back to one
+// of them.
+struct FormattingState {
+    std::deque<QString> lines; // grown at the end, which moves none of them
+    std::vector<const WriterAppender *> inProgress;
+    ~FormattingState();
+};
+// Set once the thread's state is gone: code that logs from another
+// thread-local object's destructor at thread exit formats under the lock.
+thread_local bool t_formattingGone = false;
+thread_local FormattingState t_formatting;
+
+FormattingState::~FormattingState()
+{
+    t_formattingGone = true;
+}
+
+// The line formatted for the event that the appender is handling on this
+// thread, and the generation of the layout that formatted it.
+struct Preformatted {
+    const WriterAppender *appender;
+    const QString *text;
+    unsigned generation;
+};
+thread_local Preformatted t_preformatted { nullptr, nullptr, 0 };
 
 } // namespace
 
@@ -21,12 +55,74 @@ WriterAppender::WriterAppender(QObject *parent)
 WriterAppender::WriterAppender(Layout *layout, QObject *parent)
     : AppenderSkeleton(false, parent)
 {
-    setLayout(layout);
+    WriterAppender::setLayout(layout);
 }
 
 WriterAppender::~WriterAppender()
 {
     WriterAppender::close();
+}
+
+void WriterAppender::setLayout(Layout *layout)
+{
+    // One change at a time: a change waits until no thread formats with the
+    // layout it replaces, and the next may then replace the new one.
+    std::lock_guard<std::mutex> change(m_layoutChange);
+    LogObjectPtr<Layout> previous;
+    unsigned replaced;
+    {
+        ScopedLock locker(&objectGuard());
+        previous = this->layout();
+        AppenderSkeleton::setLayout(layout);
+        m_formattingLayout.store(layout);
+        replaced = m_layoutGeneration.fetch_add(1);
+    }
+    // Formatting threads hold no lock; the wait is short (one line).
+    while (m_formatters[replaced & 1].load() != 0)
+        std::this_thread::yield();
+}
+
+void WriterAppender::handleEvent(const LoggingEvent &event)
+{
+    if (t_formattingGone || !isActive() || isClosed() || hasFilters() || threshold() > event.level()) {
+        AppenderSkeleton::handleEvent(event);
+        return;
+    }
+    FormattingState &state = t_formatting;
+    for (const WriterAppender *appender : state.inProgress) {
+        if (appender == this)
+            return; // the thread came back here while it formats or writes
+    }
+    const size_t depth = state.inProgress.size();
+    if (state.lines.size() <= depth)
+        state.lines.resize(depth + 1);
+    state.inProgress.push_back(this);
+    QString &line = state.lines[depth];
+    line.resize(0);
+
+    // Sequentially consistent: a thread that counts itself in after
+    // `setLayout` looked at the count reads the new layout.
+    unsigned generation;
+    for (;;) {
+        generation = m_layoutGeneration.load();
+        m_formatters[generation & 1].fetch_add(1);
+        if (m_layoutGeneration.load() == generation)
+            break;
+        m_formatters[generation & 1].fetch_sub(1);
+    }
+    Layout *current = m_formattingLayout.load();
+    if (current)
+        current->appendFormatted(line, event);
+    m_formatters[generation & 1].fetch_sub(1);
+
+    const Preformatted outer = t_preformatted;
+    // Without a layout the line is left to the lock, which reports it.
+    t_preformatted = { current ? this : nullptr, &line, generation };
+    AppenderSkeleton::handleEvent(event);
+    t_preformatted = outer;
+    state.inProgress.pop_back();
+    if (state.lines[depth].capacity() > maxKeptLine)
+        state.lines[depth] = QString();
 }
 
 QTextCodec *WriterAppender::encoding() const
@@ -88,6 +184,11 @@ bool WriterAppender::canAppend() const
 
 const QString &WriterAppender::formatLine(const LoggingEvent &event)
 {
+    // Formatted before the lock with the layout still set: used once.
+    if (t_preformatted.appender == this && t_preformatted.generation == m_layoutGeneration.load()) {
+        t_preformatted.appender = nullptr;
+        return *t_preformatted.text;
+    }
     m_line.resize(0);
     layout()->appendFormatted(m_line, event);
     return m_line;
