@@ -9,7 +9,7 @@ EventQueue::EventQueue(int capacity)
     m_events.reserve(size_t(m_capacity));
 }
 
-EventQueue::Outcome EventQueue::push(const LoggingEvent &event, bool mayWait)
+EventQueue::Outcome EventQueue::push(const LoggingEvent &event, bool mayWait, bool keepLocation)
 {
     std::unique_lock<std::mutex> lock(m_mutex);
     if (mayWait)
@@ -21,6 +21,8 @@ EventQueue::Outcome EventQueue::push(const LoggingEvent &event, bool mayWait)
         return Discarded;
     }
     m_events.push_back(event);
+    if (!keepLocation)
+        m_events.back().clearLocation();
     const bool wasEmpty = m_events.size() == 1;
     lock.unlock();
     // The consumer sleeps only on an empty queue.

@@ -33,8 +33,12 @@ public:
 
     int capacity() const { return m_capacity; }
 
-    /*! Adds a copy of `event`; waits for room when `mayWait`, otherwise discards it when the queue is full. */
-    Outcome push(const LoggingEvent &event, bool mayWait);
+    /*!
+     * Adds a copy of `event`, without its source location unless
+     * `keepLocation`; waits for room when `mayWait`, otherwise discards it
+     * when the queue is full.
+     */
+    Outcome push(const LoggingEvent &event, bool mayWait, bool keepLocation);
     /*!
      * Waits for events and moves every queued one into `batch` (whose old
      * content is dropped), with the number discarded since the last take in

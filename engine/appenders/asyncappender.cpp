@@ -121,7 +121,7 @@ void AsyncAppender::handleEvent(const LoggingEvent &event)
 void AsyncAppender::append(const LoggingEvent &event)
 {
     if (EventQueue *queue = m_queue.load(std::memory_order_acquire))
-        queue->push(event, blocking() && t_delivering != m_shared.get());
+        queue->push(event, blocking() && t_delivering != m_shared.get(), locationInfo());
 }
 
 void AsyncAppender::addAppender(Appender *appender)

@@ -1,6 +1,7 @@
 #include "common/capturingappender.h"
 #include "common/childprocess.h"
 #include "engine/appenders/asyncappender.h"
+#include "engine/appenders/listappender.h"
 #include "engine/configuration/propertyconfigurator.h"
 #include "engine/logger.h"
 #include "engine/logmanager.h"
@@ -159,6 +160,8 @@ private Q_SLOTS:
     void stalledAppenderFillsTheQueue_data();
     void stalledAppenderFillsTheQueue();
     void entryChecksComeFirst();
+    void locationTravelsWhenAsked_data();
+    void locationTravelsWhenAsked();
 };
 
 void tst_AsyncAppender::deliversEverythingBeforeItEnds_data()
@@ -267,6 +270,29 @@ void tst_AsyncAppender::entryChecksComeFirst()
         QStringList { errorText(
             "LogEngine::AsyncAppender", "Use of non activated appender 'A'", "APPENDER_NOT_ACTIVATED_ERROR", 7) });
     QCOMPARE(gate->messages(), QStringList { QStringLiteral("WARN late") });
+}
+
+void tst_AsyncAppender::locationTravelsWhenAsked_data()
+{
+    QTest::addColumn<bool>("locationInfo");
+    QTest::newRow("LocationInfo true") << true;
+    QTest::newRow("LocationInfo false, the default") << false;
+}
+
+void tst_AsyncAppender::locationTravelsWhenAsked()
+{
+    QFETCH(bool, locationInfo);
+    LogObjectPtr<ListAppender> list(new ListAppender);
+    LogObjectPtr<AsyncAppender> async(new AsyncAppender);
+    if (locationInfo)
+        async->setLocationInfo(true);
+    async->addAppender(list);
+    async->activate();
+    async->handleEvent(LoggingEvent(
+        nullptr, Level(Level::INFO_INT), QStringLiteral("here"), SourceLocation(__FILE__, __LINE__, Q_FUNC_INFO)));
+    async->close();
+    QCOMPARE(list->list().size(), 1);
+    QCOMPARE(list->list().first().hasLocation(), locationInfo);
 }
 
 QObject *newAsyncAppenderTest()
