@@ -84,7 +84,8 @@ void WriterAppender::setLayout(Layout *layout)
 
 void WriterAppender::handleEvent(const LoggingEvent &event)
 {
-    if (t_formattingGone || !isActive() || isClosed() || hasFilters() || threshold() > event.level()) {
+    // Only an event that will be written is formatted first.
+    if (t_formattingGone || !writer() || !isActive() || isClosed() || hasFilters() || threshold() > event.level()) {
         AppenderSkeleton::handleEvent(event);
         return;
     }
@@ -137,24 +138,24 @@ void WriterAppender::setEncoding(QTextCodec *codec)
     if (codec == m_encoding)
         return;
     m_encoding = codec;
-    if (m_writer)
-        m_writer->setCodec(codec ? codec : QTextCodec::codecForLocale());
+    if (writer())
+        writer()->setCodec(codec ? codec : QTextCodec::codecForLocale());
 }
 
 void WriterAppender::setWriter(QTextStream *writer)
 {
     ScopedLock locker(&reportingGuard());
     closeWriter();
-    m_writer = writer;
-    if (m_encoding && m_writer)
-        m_writer->setCodec(m_encoding);
+    m_writer.store(writer, std::memory_order_relaxed);
+    if (m_encoding && writer)
+        writer->setCodec(m_encoding);
     writeHeader();
 }
 
 void WriterAppender::activate()
 {
     ScopedLock locker(&reportingGuard());
-    if (!m_writer) {
+    if (!writer()) {
         reportError("Activation of Appender '%1' that requires writer and has no writer set",
             LOGENGINE_APPENDER_ERROR(APPENDER_ACTIVATE_MISSING_WRITER_ERROR));
         return;
@@ -166,7 +167,7 @@ void WriterAppender::close()
 {
     ScopedLock locker(&reportingGuard());
     // Activated again after a close, it holds a writer whose footer is due.
-    if (isClosed() && !m_writer)
+    if (isClosed() && !writer())
         return;
     AppenderSkeleton::close();
     closeWriter();
@@ -174,7 +175,7 @@ void WriterAppender::close()
 
 bool WriterAppender::canAppend() const
 {
-    if (!m_writer) {
+    if (!writer()) {
         reportError(
             "Use of appender '%1' without a writer set", LOGENGINE_APPENDER_ERROR(APPENDER_USE_MISSING_WRITER_ERROR));
         return false;
@@ -203,12 +204,12 @@ void WriterAppender::trimLine()
 
 void WriterAppender::append(const LoggingEvent &event)
 {
-    *m_writer << QStringView(formatLine(event));
+    *writer() << QStringView(formatLine(event));
     trimLine();
     if (reportIoError())
         return;
     if (immediateFlush()) {
-        m_writer->flush();
+        writer()->flush();
         reportIoError();
     }
 }
@@ -222,30 +223,30 @@ void WriterAppender::writeDecoration(const QString &text)
 {
     if (text.isEmpty())
         return;
-    *m_writer << text << Layout::endOfLine();
+    *writer() << text << Layout::endOfLine();
     reportIoError();
 }
 
 void WriterAppender::writeHeader()
 {
-    if (Layout *current = layout(); current && m_writer)
+    if (Layout *current = layout(); current && writer())
         writeDecoration(current->header());
 }
 
 void WriterAppender::writeFooter()
 {
-    if (Layout *current = layout(); current && m_writer)
+    if (Layout *current = layout(); current && writer())
         writeDecoration(current->footer());
 }
 
 void WriterAppender::closeWriter()
 {
-    if (!m_writer)
+    if (!writer())
         return;
     writeFooter();
     // Text still buffered in the stream belongs to the old destination.
-    m_writer->flush();
-    m_writer = nullptr;
+    writer()->flush();
+    m_writer.store(nullptr, std::memory_order_relaxed);
 }
 
 QDebug WriterAppender::debug(QDebug &debug) const
@@ -261,7 +262,7 @@ QDebug WriterAppender::debug(QDebug &debug) const
     debugLayout(debug);
     debug << "referencecount:" << referenceCount() << " ";
     debugThreshold(debug);
-    debug << "writer:" << static_cast<const void *>(m_writer) << ")";
+    debug << "writer:" << static_cast<const void *>(writer()) << ")";
     return debug.space();
 }
 

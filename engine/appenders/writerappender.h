@@ -51,7 +51,7 @@ public:
 
     QTextCodec *encoding() const;
     void setEncoding(QTextCodec *codec);
-    QTextStream *writer() const { return m_writer; }
+    QTextStream *writer() const { return m_writer.load(std::memory_order_relaxed); }
     void setWriter(QTextStream *writer);
     bool immediateFlush() const { return m_immediateFlush.load(std::memory_order_relaxed); }
     void setImmediateFlush(bool flush) { m_immediateFlush.store(flush, std::memory_order_relaxed); }
@@ -80,7 +80,8 @@ protected:
 
 private:
     QTextCodec *m_encoding = nullptr;
-    QTextStream *m_writer = nullptr;
+    // Changed under the lock; read without it by `writer` and before formatting.
+    std::atomic<QTextStream *> m_writer { nullptr };
     std::atomic<bool> m_immediateFlush { true };
     // A line formatted under the lock (the layout changed meanwhile, or
     // the event was not formatted first) is formatted here; the string
