@@ -77,30 +77,37 @@ void AsyncAppender::close()
 
 void AsyncAppender::stop()
 {
-    std::lock_guard<std::mutex> threadLock(m_threadGuard);
-    if (!m_thread.joinable())
-        return;
-    m_shared->queue->close();
-    if (m_thread.get_id() == std::this_thread::get_id()) {
-        // Closed by an attached appender on the delivering thread, which
-        // ends by itself once the queue is empty.
-        m_thread.detach();
-        return;
-    }
-    bool done;
+    int left = -1; // events still queued after a wait that gave up
     {
-        std::unique_lock<std::mutex> lock(m_shared->doneGuard);
-        done = m_shared->doneChanged.wait_for(
-            lock, std::chrono::milliseconds(closeTimeout), [this] { return m_shared->done; });
+        std::lock_guard<std::mutex> threadLock(m_threadGuard);
+        if (!m_thread.joinable())
+            return;
+        m_shared->queue->close();
+        if (m_thread.get_id() == std::this_thread::get_id()) {
+            // Closed by an attached appender on the delivering thread, which
+            // ends by itself once the queue is empty.
+            m_thread.detach();
+            return;
+        }
+        bool done;
+        {
+            std::unique_lock<std::mutex> lock(m_shared->doneGuard);
+            done = m_shared->doneChanged.wait_for(
+                lock, std::chrono::milliseconds(closeTimeout), [this] { return m_shared->done; });
+        }
+        if (done) {
+            m_thread.join();
+        } else {
+            left = m_shared->queue->size();
+            m_thread.detach();
+        }
     }
-    if (!done) {
-        const int left = m_shared->queue->size();
-        m_thread.detach();
+    if (left >= 0) {
+        // Reported without the thread guard: the name takes the appender's lock, which ranks before it.
         logger()->warn("Appender '%1' gave up waiting %2 ms for its appenders, with %3 events still queued", name(),
             closeTimeout, left);
         return;
     }
-    m_thread.join();
     // Released as a logger releases its appenders: the last reference
     // closes them.
     QList<LogObjectPtr<Appender>> released;
