@@ -130,6 +130,18 @@ void AppenderSkeleton::close()
     m_isActive.store(false, std::memory_order_relaxed);
 }
 
+bool AppenderSkeleton::retire(std::chrono::steady_clock::time_point deadline)
+{
+    if (deadline == std::chrono::steady_clock::time_point::max())
+        m_objectGuard.lock();
+    else if (!m_objectGuard.tryLockUntil(deadline))
+        return false;
+    m_retired = true;
+    close();
+    m_objectGuard.unlock();
+    return true;
+}
+
 namespace
 {
 
@@ -150,7 +162,7 @@ void AppenderSkeleton::handleEvent(const LoggingEvent &event)
     ScopedLock locker(&reportingGuard());
     // Only the thread holding the lock can find the guard set: its layout or
     // destination logged through a logger that leads back here.
-    if (m_appendRecursionGuard)
+    if (m_appendRecursionGuard || m_retired)
         return;
     RecursionGuard guard(m_appendRecursionGuard);
     if (accepts(event))
@@ -160,7 +172,7 @@ void AppenderSkeleton::handleEvent(const LoggingEvent &event)
 bool AppenderSkeleton::admit(const LoggingEvent &event)
 {
     ScopedLock locker(&reportingGuard());
-    if (m_appendRecursionGuard)
+    if (m_appendRecursionGuard || m_retired)
         return false;
     RecursionGuard guard(m_appendRecursionGuard);
     return accepts(event);

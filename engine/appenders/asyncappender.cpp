@@ -2,6 +2,7 @@
 #include "engine/scopedlock.h"
 
 #include "engine/eventqueue.h"
+#include "engine/hierarchy.h"
 #include "engine/logger.h"
 #include "engine/loggingevent.h"
 
@@ -72,41 +73,49 @@ void AsyncAppender::close()
     }
     // Without the appender's lock: the delivering thread may need it to
     // report through a logger that leads back here.
-    stop();
+    const int left = stop(std::chrono::steady_clock::now() + Hierarchy::shutdownWait);
+    if (left >= 0)
+        logger()->warn("Appender '%1' gave up waiting for its appenders after %2 s, with %3 events still queued",
+            name(), int(Hierarchy::shutdownWait.count()), left);
 }
 
-void AsyncAppender::stop()
+bool AsyncAppender::retire(std::chrono::steady_clock::time_point deadline)
 {
-    int left = -1; // events still queued after a wait that gave up
+    // The queue first, up to the deadline, and without the lock.
+    {
+        ScopedLock locker(&objectGuard());
+        AppenderSkeleton::close();
+    }
+    // Unbounded only for the line an appender writes, not for a queue.
+    const auto now = std::chrono::steady_clock::now();
+    if (stop(deadline == std::chrono::steady_clock::time_point::max() ? now + Hierarchy::shutdownWait : deadline) >= 0)
+        return false;
+    return AppenderSkeleton::retire(deadline);
+}
+
+int AsyncAppender::stop(std::chrono::steady_clock::time_point deadline)
+{
     {
         std::lock_guard<std::mutex> threadLock(m_threadGuard);
         if (!m_thread.joinable())
-            return;
+            return -1;
         m_shared->queue->close();
         if (m_thread.get_id() == std::this_thread::get_id()) {
             // Closed by an attached appender on the delivering thread, which
             // ends by itself once the queue is empty.
             m_thread.detach();
-            return;
+            return -1;
         }
         bool done;
         {
             std::unique_lock<std::mutex> lock(m_shared->doneGuard);
-            done = m_shared->doneChanged.wait_for(
-                lock, std::chrono::milliseconds(closeTimeout), [this] { return m_shared->done; });
+            done = m_shared->doneChanged.wait_until(lock, deadline, [this] { return m_shared->done; });
         }
-        if (done) {
-            m_thread.join();
-        } else {
-            left = m_shared->queue->size();
+        if (!done) {
             m_thread.detach();
+            return m_shared->queue->size();
         }
-    }
-    if (left >= 0) {
-        // Reported without the thread guard: the name takes the appender's lock, which ranks before it.
-        logger()->warn("Appender '%1' gave up waiting %2 ms for its appenders, with %3 events still queued", name(),
-            closeTimeout, left);
-        return;
+        m_thread.join();
     }
     // Released as a logger releases its appenders: the last reference
     // closes them.
@@ -115,6 +124,7 @@ void AsyncAppender::stop()
         std::lock_guard<std::mutex> lock(m_shared->appendersGuard);
         released.swap(m_shared->appenders);
     }
+    return -1;
 }
 
 void AsyncAppender::handleEvent(const LoggingEvent &event)

@@ -5,6 +5,7 @@
 
 #include <QList>
 
+#include <chrono>
 #include <memory>
 #include <mutex>
 #include <thread>
@@ -28,10 +29,13 @@ class EventQueue;
  *
  * The thread is started by `activate` (with the buffer size then set) and
  * ends at `close`, which also runs at destruction, at `shutdown` and at
- * exit: what is queued is delivered first, and the attached appenders are
- * closed. The wait for that is bounded (`closeTimeout`): a stalled appender
- * behind the queue cannot hold the caller of `close` for ever; what it
- * leaves undelivered is reported, and the thread is left to finish alone.
+ * exit: what is queued is delivered first, then the attached appenders are
+ * released (the last reference closes them). The wait for that is bounded
+ * as shutdown's is (`Hierarchy::shutdownWait`, shared with the other
+ * appenders at shutdown): a stalled appender behind the queue cannot hold
+ * the caller for ever. `close` reports what is left undelivered, `retire`
+ * answers false as for an appender stuck in a write, and the thread is
+ * left to finish alone.
  *
  * Events the delivering thread itself logs into this appender (an attached
  * appender reporting an error through a logger that leads back here) never
@@ -53,6 +57,7 @@ public:
     bool requiresLayout() const override { return false; }
     void activate() override;
     void close() override;
+    bool retire(std::chrono::steady_clock::time_point deadline) override;
     void handleEvent(const LoggingEvent &event) override;
 
     /*! Events the queue holds; 128 at first. Takes effect at the next start of the thread. */
@@ -69,9 +74,6 @@ public:
     void removeAllAppenders();
     QList<Appender *> appenders() const;
 
-    /*! How long `close` waits for the queue to be delivered, in milliseconds. */
-    static constexpr int closeTimeout = 5000;
-
     QDebug debug(QDebug &debug) const override;
 
 protected:
@@ -81,7 +83,8 @@ private:
     struct Shared;
 
     static void deliver(const std::shared_ptr<Shared> &shared);
-    void stop();
+    /*! Ends the thread once the queue is delivered; -1 then, otherwise the events left when `deadline` came. */
+    int stop(std::chrono::steady_clock::time_point deadline);
 
     std::atomic<int> m_bufferSize { 128 };
     std::atomic<bool> m_blocking { true };

@@ -176,6 +176,28 @@ void PropertyConfigurator::doConfigure(const Properties &properties, LoggerRepos
 {
     if (!repository)
         repository = LogManager::loggerRepository();
+    m_repository = repository;
+    // Taken before a reset can detach them: a reset releases them, but a
+    // delivery in progress may hold them open past their successors'
+    // activation.
+    if (!m_checking) {
+        const QList<Logger *> loggers = repository->loggers();
+        QList<LogObjectPtr<Appender>> earlier;
+        for (Logger *logger : loggers)
+            earlier += logger->sharedAppenders();
+        // Those an asynchronous appender feeds count as well.
+        while (!earlier.isEmpty()) {
+            const LogObjectPtr<Appender> appender = earlier.takeFirst();
+            const auto *list = qobject_cast<ListAppender *>(appender.data());
+            if ((list && list->configuratorList()) || m_earlier.contains(appender->name(), appender))
+                continue;
+            m_earlier.insert(appender->name(), appender);
+            if (const auto *async = qobject_cast<AsyncAppender *>(appender.data())) {
+                for (Appender *fed : async->appenders())
+                    earlier.append(LogObjectPtr<Appender>(fed));
+            }
+        }
+    }
     const QStringList names = properties.propertyNames();
     m_sortedKeys.assign(names.cbegin(), names.cend());
     std::sort(m_sortedKeys.begin(), m_sortedKeys.end());
@@ -184,8 +206,10 @@ void PropertyConfigurator::doConfigure(const Properties &properties, LoggerRepos
     configureRootLogger(properties, repository);
     configureNonRootElements(properties, repository);
 
-    // The loggers keep their own references to the appenders.
+    // The loggers keep their own references to the appenders; earlier ones
+    // that no logger holds any more are closed here.
     m_appenderRegistry.clear();
+    m_earlier.clear();
     m_sortedKeys.clear();
 }
 
@@ -309,14 +333,42 @@ void PropertyConfigurator::parseLogger(
 
     // Whenever the key is there, even when it names no appender.
     logger->removeAllAppenders();
+    // Attached in one change: a logger may be given thousands. The run's
+    // table holds them meanwhile.
+    QList<Appender *> appenders;
     for (int i = 1; i < parts.size(); ++i) {
         const QString appenderName = parts.at(i).trimmed();
         if (appenderName.isEmpty())
             continue;
         const LogObjectPtr<Appender> appender = parseAppender(properties, appenderName);
         if (appender)
-            logger->addAppender(appender);
+            appenders.append(appender);
     }
+    if (!appenders.isEmpty())
+        logger->setAppenders(appenders);
+}
+
+QList<Logger *> PropertyConfigurator::retireEarlier(const QString &name)
+{
+    QList<Logger *> holders;
+    const QList<LogObjectPtr<Appender>> earlier = m_earlier.values(name);
+    if (earlier.isEmpty())
+        return holders;
+    m_earlier.remove(name);
+    const QList<Logger *> loggers = m_repository->loggers();
+    for (const LogObjectPtr<Appender> &appender : earlier) {
+        for (Logger *logger : loggers) {
+            if (logger->replaceAppender(appender, nullptr) && !holders.contains(logger))
+                holders.append(logger);
+        }
+        // A delivery that began before may still reach it: retired, it
+        // drops such events instead of reporting them.
+        if (auto *skeleton = qobject_cast<AppenderSkeleton *>(appender.data()))
+            skeleton->retire();
+        else
+            appender->close();
+    }
+    return holders;
 }
 
 LogObjectPtr<Appender> PropertyConfigurator::parseAppender(const Properties &properties, const QString &appenderName)
@@ -365,11 +417,22 @@ LogObjectPtr<Appender> PropertyConfigurator::parseAppender(const Properties &pro
         async ? QStringList { QStringLiteral("layout"), QStringLiteral("appenders") }
               : QStringList { QStringLiteral("layout") },
         appender);
+    // An earlier asynchronous appender of the name delivers what it holds
+    // before those it feeds are retired and succeeded.
+    QList<Logger *> holders;
+    if (!m_checking && async)
+        holders = retireEarlier(appenderName);
     if (async)
         parseAttachedAppenders(properties, key, async);
     // A check opens no file; its caller checks what activation would.
-    if (auto *skeleton = qobject_cast<AppenderSkeleton *>(appender.data()); skeleton && !m_checking)
-        skeleton->activate();
+    if (!m_checking) {
+        if (!async)
+            holders = retireEarlier(appenderName);
+        if (auto *skeleton = qobject_cast<AppenderSkeleton *>(appender.data()))
+            skeleton->activate();
+        for (Logger *holder : holders)
+            holder->addAppender(appender);
+    }
     m_appenderRegistry.insert(appenderName, appender);
     return appender;
 }

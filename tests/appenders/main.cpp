@@ -18,7 +18,6 @@ QObject *newAsyncAppenderTest();
 int consoleScenario();
 int fileFaultScenario();
 int debugAppenderScenario();
-int lockOrderScenario();
 int dailyWalkScenario();
 int diskFullScenario();
 int asyncExitScenario();
@@ -29,8 +28,8 @@ int main(int argc, char *argv[])
     return runTestMain(argc, argv,
         { { QStringLiteral("console"), consoleScenario }, { QStringLiteral("filefault"), fileFaultScenario },
             { QStringLiteral("debugappender"), debugAppenderScenario },
-            { QStringLiteral("lockorder"), lockOrderScenario }, { QStringLiteral("dailywalk"), dailyWalkScenario },
-            { QStringLiteral("diskfull"), diskFullScenario }, { QStringLiteral("asyncexit"), asyncExitScenario } },
+            { QStringLiteral("dailywalk"), dailyWalkScenario }, { QStringLiteral("diskfull"), diskFullScenario },
+            { QStringLiteral("asyncexit"), asyncExitScenario } },
         { newAppenderSkeletonTest(), newFiltersTest(), newWriterAppenderTest(), newConsoleAppenderTest(),
             newFileAppenderTest(), newRollingFileAppenderTest(), newDailyRollingFileAppenderTest(),
             newDebugAppenderTest(), newNullAppenderTest(), newConcurrencyTest(), newFaultsTest(),
