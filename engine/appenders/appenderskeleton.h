@@ -26,7 +26,10 @@ namespace LogEngine
  * they may log, look loggers up and change loggers' appenders. A thread
  * that logs back into this appender from inside `append` finds its own
  * lock and the recursion guard set, and its event is dropped; another
- * thread waits for the line in progress.
+ * thread waits for the line in progress. Writer appenders run their layout
+ * before they take the lock, holding none, and take it for the checks and
+ * the write of the finished line (WriterAppender); an asynchronous
+ * appender takes it for the checks alone and queues without it.
  *
  * Misuse is reported as an error record at ERROR on the appender's class
  * logger; nothing is thrown.

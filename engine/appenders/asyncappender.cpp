@@ -59,7 +59,9 @@ void AsyncAppender::activate()
             m_shared->queue = std::make_unique<EventQueue>(bufferSize());
             m_shared->reporter = logger();
             m_queue.store(m_shared->queue.get(), std::memory_order_release);
-            m_thread = std::thread(deliver, m_shared);
+            // A lambda: a thread state typed after it has no linkage, so the
+            // library exports nothing of it.
+            m_thread = std::thread([shared = m_shared] { deliver(shared); });
         }
     }
     AppenderSkeleton::activate();
