@@ -45,6 +45,19 @@ struct Preformatted {
 };
 thread_local Preformatted t_preformatted { nullptr, nullptr, 0 };
 
+// The bytes `text` takes in UTF-8, the stream's usual encoding, without
+// encoding it a second time.
+qint64 utf8Size(QStringView text)
+{
+    qint64 size = text.size();
+    for (const QChar c : text) {
+        const ushort unit = c.unicode();
+        if (unit >= 0x80)
+            size += unit >= 0x800 && !c.isSurrogate() ? 2 : 1;
+    }
+    return size;
+}
+
 } // namespace
 
 WriterAppender::WriterAppender(QObject *parent)
@@ -147,6 +160,7 @@ void WriterAppender::setWriter(QTextStream *writer)
     ScopedLock locker(&reportingGuard());
     closeWriter();
     m_writer.store(writer, std::memory_order_relaxed);
+    m_written = 0;
     if (m_encoding && writer)
         writer->setCodec(m_encoding);
     writeHeader();
@@ -204,7 +218,7 @@ void WriterAppender::trimLine()
 
 void WriterAppender::append(const LoggingEvent &event)
 {
-    *writer() << QStringView(formatLine(event));
+    write(formatLine(event));
     trimLine();
     if (reportIoError())
         return;
@@ -212,6 +226,14 @@ void WriterAppender::append(const LoggingEvent &event)
         writer()->flush();
         reportIoError();
     }
+}
+
+// Everything goes to the stream here, and is counted as it goes: the stream
+// may hold it in its buffer for a while, and a size limit must see it all.
+void WriterAppender::write(QStringView text)
+{
+    *writer() << text;
+    m_written += utf8Size(text);
 }
 
 bool WriterAppender::reportIoError() const
@@ -223,7 +245,8 @@ void WriterAppender::writeDecoration(const QString &text)
 {
     if (text.isEmpty())
         return;
-    *writer() << text << Layout::endOfLine();
+    write(text);
+    write(Layout::endOfLine());
     reportIoError();
 }
 

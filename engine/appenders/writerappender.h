@@ -65,6 +65,14 @@ protected:
     void append(const LoggingEvent &event) override;
     bool canAppend() const override;
 
+    /*!
+     * Bytes handed to the current writer since it was set, the text its
+     * stream may still buffer included, counted as UTF-8 (exact for UTF-8,
+     * and for ASCII text in any ASCII-based encoding). The caller holds the
+     * lock.
+     */
+    qint64 writtenBytes() const { return m_written; }
+
     // The caller holds the lock.
     void writeHeader();
     void writeFooter();
@@ -79,10 +87,13 @@ protected:
     QTextCodec *encodingLocked() const { return m_encoding; }
 
 private:
+    void write(QStringView text);
+
     QTextCodec *m_encoding = nullptr;
     // Changed under the lock; read without it by `writer` and before formatting.
     std::atomic<QTextStream *> m_writer { nullptr };
     std::atomic<bool> m_immediateFlush { true };
+    qint64 m_written = 0;
     // A line formatted under the lock (the layout changed meanwhile, or
     // the event was not formatted first) is formatted here; the string
     // keeps its room from one line to the next.
