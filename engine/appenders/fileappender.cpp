@@ -176,6 +176,7 @@ bool FileAppender::writeBuffer(size_t lineStart)
     }
     if (!error) {
         m_buffer.clear();
+        m_refused = 0;
         return true;
     }
     m_writeError = error;
@@ -190,6 +191,7 @@ bool FileAppender::writeBuffer(size_t lineStart)
         m_size -= qint64(m_buffer.size() - keep);
         m_buffer.resize(keep);
     }
+    m_refused = m_buffer.size();
     return false;
 }
 
@@ -264,6 +266,7 @@ bool FileAppender::openFile(bool continueFile)
     }
     m_reopen.reset();
     m_buffer.clear();
+    m_refused = 0;
     m_buffer.reserve(bufferLimit + 1024);
     m_writeError = 0;
     m_size = m_file->size();
@@ -287,10 +290,14 @@ void FileAppender::closeFile()
     if (m_file)
         logger()->debug("Closing file '%1' for appender '%2'", m_file->fileName(), name());
     setWriter(nullptr);
-    if (m_file && !m_buffer.empty() && !writeBuffer(noLine))
+    // Bytes a reported failure left in the buffer are not reported again
+    // when the last try fails; bytes no failure has met yet are.
+    const bool unreported = m_buffer.size() > m_refused;
+    if (m_file && !m_buffer.empty() && !writeBuffer(noLine) && unreported)
         reportIoError();
     m_buffer.clear();
     m_buffer.shrink_to_fit();
+    m_refused = 0;
     m_size = 0;
     m_writeError = 0;
     delete m_textStream;

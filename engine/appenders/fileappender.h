@@ -144,6 +144,8 @@ private:
     // Encoded bytes not yet handed to the system, and what the file holds
     // with them (see fileSize).
     std::string m_buffer;
+    // How many of those bytes a failed write, already reported, met.
+    size_t m_refused = 0;
     qint64 m_size = 0;
     // The system's error number of the last failed write, until reported.
     mutable int m_writeError = 0;
