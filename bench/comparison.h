@@ -15,6 +15,10 @@ namespace comparison
 // of the two-thread one.
 constexpr std::int64_t linesPerRun = 1000000;
 
+// Events the asynchronous scenarios' queues hold, on both sides (spdlog's
+// default).
+constexpr int asyncQueueSize = 8192;
+
 constexpr const char *loggerName = "app::net";
 constexpr const char *threadName = "main";
 constexpr const char *userName = "alice";

@@ -2,12 +2,15 @@
 #include "engine/classlogger.h"
 
 #include "engine/appenders/appenderskeleton.h"
+#include "engine/appenders/asyncappender.h"
 #include "engine/appenders/listappender.h"
 #include "engine/logger.h"
 
 #include <QDebug>
 #include <QSet>
 #include <QVector>
+
+#include <algorithm>
 
 namespace LogEngine
 {
@@ -16,8 +19,6 @@ namespace
 {
 
 const ClassLogger repositoryLogger("LogEngine::LoggerRepository");
-
-constexpr std::chrono::seconds shutdownWait(3);
 
 void resetLogger(Logger *logger, const Level &level)
 {
@@ -156,6 +157,10 @@ void Hierarchy::shutdown()
             }
         }
     }
+    // An asynchronous appender first: what it still holds goes to its own
+    // appenders, which may be attached to loggers as well.
+    std::stable_partition(attached.begin(), attached.end(),
+        [](const LogObjectPtr<Appender> &appender) { return qobject_cast<AsyncAppender *>(appender.data()); });
     const auto deadline = std::chrono::steady_clock::now() + shutdownWait;
     for (const LogObjectPtr<Appender> &appender : std::as_const(attached)) {
         auto *skeleton = qobject_cast<AppenderSkeleton *>(appender.data());

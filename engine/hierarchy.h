@@ -7,6 +7,7 @@
 #include <QHash>
 
 #include <atomic>
+#include <chrono>
 #include <shared_mutex>
 
 namespace LogEngine
@@ -47,6 +48,9 @@ public:
     }
     void resetConfiguration() override;
     void shutdown() override;
+
+    /*! How long shutdown waits, in all, for appenders still writing. */
+    static constexpr std::chrono::seconds shutdownWait { 3 };
     QDebug debug(QDebug &debug) const override;
 
 private:

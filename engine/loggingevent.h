@@ -42,6 +42,8 @@ public:
     /*! Where the request was made; empty unless `hasLocation`. */
     const SourceLocation &location() const { return m_location; }
     bool hasLocation() const { return !m_location.isEmpty(); }
+    /*! Forgets the location: for a copy that is to go on without it. */
+    void clearLocation() { m_location = SourceLocation(); }
 
     // Borrowing accessors for the layouts' hot path: no reference counting.
     const QString &messageRef() const { return m_message; }

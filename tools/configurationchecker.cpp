@@ -2,6 +2,7 @@
 
 #include "closestname.h"
 
+#include "engine/appenders/asyncappender.h"
 #include "engine/appenders/dailyrollingfileappender.h"
 #include "engine/appenders/fileappender.h"
 #include "engine/appenders/rollingfileappender.h"
@@ -27,6 +28,8 @@ namespace
 {
 
 const QString appenderPrefix = QStringLiteral("log4j.appender.");
+// The key that names an asynchronous appender's own appenders.
+const QString attachedSuffix = QStringLiteral(".appenders");
 const QString loggerPrefix = QStringLiteral("log4j.logger.");
 const QString categoryPrefix = QStringLiteral("log4j.category.");
 const QString additivityPrefix = QStringLiteral("log4j.additivity.");
@@ -315,6 +318,25 @@ void ConfigurationChecker::collectNames()
                 m_referenced.insert(name);
         }
     }
+    // An asynchronous appender a logger uses uses those it names in turn.
+    for (bool grew = true; grew;) {
+        grew = false;
+        for (const QString &key : qAsConst(m_keys)) {
+            if (!key.startsWith(appenderPrefix) || !key.endsWith(attachedSuffix))
+                continue;
+            const QString owner = key.mid(appenderPrefix.size()).chopped(attachedSuffix.size());
+            if (!m_referenced.contains(owner))
+                continue;
+            const QStringList names = OptionConverter::substituteVariables(m_properties, key).split(QLatin1Char(','));
+            for (const QString &part : names) {
+                const QString name = part.trimmed();
+                if (!name.isEmpty() && !m_referenced.contains(name)) {
+                    m_referenced.insert(name);
+                    grew = true;
+                }
+            }
+        }
+    }
     // A name with a full stop is an appender only when a logger names it.
     for (const QString &key : qAsConst(m_keys)) {
         const QString name = key.mid(appenderPrefix.size());
@@ -331,10 +353,16 @@ void ConfigurationChecker::collectNames()
     }
 
     const QList<Logger *> loggers = m_repository->loggers();
-    for (const Logger *logger : loggers) {
-        const QList<Appender *> appenders = logger->appenders();
-        for (Appender *appender : appenders)
-            m_appenders.insert(appender->name(), appender);
+    QList<Appender *> appenders;
+    for (const Logger *logger : loggers)
+        appenders += logger->appenders();
+    while (!appenders.isEmpty()) {
+        Appender *appender = appenders.takeFirst();
+        if (m_appenders.contains(appender->name()))
+            continue;
+        m_appenders.insert(appender->name(), appender);
+        if (const auto *async = qobject_cast<const AsyncAppender *>(appender))
+            appenders += async->appenders();
     }
 }
 

@@ -97,6 +97,7 @@ void AppenderSkeleton::addFilter(Filter *filter)
             else
                 m_tailFilter->setNext(filter);
             m_tailFilter = filter;
+            m_hasFilters.store(true, std::memory_order_relaxed);
             return;
         }
     }
@@ -108,6 +109,7 @@ void AppenderSkeleton::clearFilters()
     ScopedLock locker(&m_objectGuard);
     m_tailFilter = nullptr;
     m_headFilter = nullptr;
+    m_hasFilters.store(false, std::memory_order_relaxed);
 }
 
 void AppenderSkeleton::activate()
@@ -140,6 +142,21 @@ bool AppenderSkeleton::retire(std::chrono::steady_clock::time_point deadline)
     return true;
 }
 
+namespace
+{
+
+struct RecursionGuard {
+    bool &flag;
+    explicit RecursionGuard(bool &f)
+        : flag(f)
+    {
+        flag = true;
+    }
+    ~RecursionGuard() { flag = false; }
+};
+
+} // namespace
+
 void AppenderSkeleton::handleEvent(const LoggingEvent &event)
 {
     ScopedLock locker(&reportingGuard());
@@ -147,28 +164,34 @@ void AppenderSkeleton::handleEvent(const LoggingEvent &event)
     // destination logged through a logger that leads back here.
     if (m_appendRecursionGuard || m_retired)
         return;
-    struct RecursionGuard {
-        bool &flag;
-        explicit RecursionGuard(bool &f)
-            : flag(f)
-        {
-            flag = true;
-        }
-        ~RecursionGuard() { flag = false; }
-    } guard(m_appendRecursionGuard);
+    RecursionGuard guard(m_appendRecursionGuard);
+    if (accepts(event))
+        append(event);
+}
 
+bool AppenderSkeleton::admit(const LoggingEvent &event)
+{
+    ScopedLock locker(&reportingGuard());
+    if (m_appendRecursionGuard || m_retired)
+        return false;
+    RecursionGuard guard(m_appendRecursionGuard);
+    return accepts(event);
+}
+
+bool AppenderSkeleton::accepts(const LoggingEvent &event) const
+{
     if (!canAppend())
-        return;
+        return false;
     if (m_threshold.load(std::memory_order_relaxed) > event.level().toInt())
-        return;
+        return false;
     for (const Filter *filter = m_headFilter.data(); filter; filter = filter->next()) {
         const Filter::Decision decision = filter->decide(event);
         if (decision == Filter::DENY)
-            return;
+            return false;
         if (decision == Filter::ACCEPT)
             break;
     }
-    append(event);
+    return true;
 }
 
 bool AppenderSkeleton::canAppend() const

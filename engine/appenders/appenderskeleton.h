@@ -26,7 +26,10 @@ namespace LogEngine
  * they may log, look loggers up and change loggers' appenders. A thread
  * that logs back into this appender from inside `append` finds its own
  * lock and the recursion guard set, and its event is dropped; another
- * thread waits for the line in progress.
+ * thread waits for the line in progress. Writer appenders run their layout
+ * before they take the lock, holding none, and take it for the checks and
+ * the write of the finished line (WriterAppender); an asynchronous
+ * appender takes it for the checks alone and queues without it.
  *
  * Misuse is reported as an error record at ERROR on the appender's class
  * logger; nothing is thrown.
@@ -65,12 +68,14 @@ public:
      * Returns false, having done nothing, when a write holds the appender
      * past `deadline` (a full pipe, a hung network file system).
      */
-    bool retire(std::chrono::steady_clock::time_point deadline = std::chrono::steady_clock::time_point::max());
+    virtual bool retire(std::chrono::steady_clock::time_point deadline = std::chrono::steady_clock::time_point::max());
 
     Level threshold() const { return Level(m_threshold.load(std::memory_order_relaxed)); }
     void setThreshold(const Level &level) { m_threshold.store(level.toInt(), std::memory_order_relaxed); }
     bool isActive() const { return m_isActive.load(std::memory_order_relaxed); }
     bool isClosed() const { return m_isClosed.load(std::memory_order_relaxed); }
+    /*! Whether a filter chain is set; read without the lock. */
+    bool hasFilters() const { return m_hasFilters.load(std::memory_order_relaxed); }
 
 protected:
     AppenderSkeleton(bool isActive, QObject *parent);
@@ -79,6 +84,13 @@ protected:
     virtual void append(const LoggingEvent &event) = 0;
     /*! The entry checks; called by `handleEvent` with the lock held. */
     virtual bool canAppend() const;
+    /*!
+     * What `handleEvent` runs before `append`, for an appender that hands
+     * events on without the lock: takes the lock, drops a re-entry from the
+     * thread that holds it, and runs the entry checks, the threshold and the
+     * filters. True when the event is to be appended.
+     */
+    bool admit(const LoggingEvent &event);
 
     RecursiveMutex &objectGuard() const { return m_objectGuard; }
     /*! The same lock, with the class logger resolved first, so that a report made under it finds it ready. */
@@ -100,6 +112,9 @@ protected:
     void debugThreshold(QDebug &debug) const;
 
 private:
+    // The checks, threshold and filters; the caller holds the lock.
+    bool accepts(const LoggingEvent &event) const;
+
     mutable RecursiveMutex m_objectGuard;
     bool m_appendRecursionGuard = false;
     bool m_retired = false;
@@ -109,6 +124,7 @@ private:
     std::atomic<int> m_threshold { Level::NULL_INT };
     LogObjectPtr<Filter> m_headFilter;
     LogObjectPtr<Filter> m_tailFilter;
+    std::atomic<bool> m_hasFilters { false };
 };
 
 #define LOGENGINE_APPENDER_ERROR(code) ::LogEngine::LogError::code, #code

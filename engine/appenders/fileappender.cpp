@@ -7,8 +7,23 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include <cerrno>
+#include <unistd.h>
+
 namespace LogEngine
 {
+
+namespace
+{
+
+// Bytes that make a buffered file's buffer due.
+constexpr size_t bufferLimit = 32 * 1024;
+// Bytes a buffered file keeps for a later write while writes fail.
+constexpr size_t maxKeptOnFailure = 64 * 1024;
+constexpr size_t noLine = size_t(-1);
+constexpr int utf8Mib = 106;
+
+} // namespace
 
 FileAppender::FileAppender(QObject *parent)
     : WriterAppender(parent)
@@ -74,13 +89,110 @@ void FileAppender::close()
 
 void FileAppender::append(const LoggingEvent &event)
 {
-    WriterAppender::append(event);
-    // The text stream buffers whatever the file's open mode: without
-    // buffered I/O the event goes to the file now.
-    if (m_textStream && !immediateFlush() && m_file->openMode().testFlag(QIODevice::Unbuffered)) {
-        m_textStream->flush();
-        reportIoError();
+    if (!ownsWriter()) {
+        WriterAppender::append(event); // a stream set from outside
+        return;
     }
+    put(formatLine(event), false);
+    trimLine();
+}
+
+void FileAppender::writeDecoration(const QString &text)
+{
+    if (!ownsWriter()) {
+        WriterAppender::writeDecoration(text);
+        return;
+    }
+    if (!text.isEmpty())
+        put(text, true);
+}
+
+// Adds `text` (and a line end) to the buffer and hands the buffer to the
+// system when it is due. The caller holds the lock and has an open file.
+void FileAppender::put(QStringView text, bool withLineEnd)
+{
+    const size_t lineStart = m_buffer.size();
+    encode(text);
+    if (withLineEnd)
+        m_buffer += "\r\n";
+    m_size += qint64(m_buffer.size() - lineStart);
+    if (immediateFlush() || !bufferedIo() || m_buffer.size() >= bufferLimit) {
+        if (!writeBuffer(lineStart))
+            reportIoError();
+    }
+}
+
+void FileAppender::encode(QStringView text)
+{
+    QTextCodec *codec = encodingLocked();
+    if (codec && codec->mibEnum() != utf8Mib) {
+        // Whole lines, so no state carries over; no byte order mark.
+        QTextCodec::ConverterState state(QTextCodec::IgnoreHeader);
+        const QByteArray bytes = codec->fromUnicode(text.data(), int(text.size()), &state);
+        m_buffer.append(bytes.constData(), size_t(bytes.size()));
+        return;
+    }
+    // Log lines are mostly ASCII: such a line is narrowed, in two plain
+    // loops the compiler vectorises; any other goes through the full
+    // conversion.
+    const char16_t *in = reinterpret_cast<const char16_t *>(text.data());
+    const size_t size = size_t(text.size());
+    char16_t any = 0;
+    for (size_t i = 0; i < size; ++i)
+        any |= in[i];
+    if (any >= 0x80) {
+        const QByteArray bytes = text.toUtf8();
+        m_buffer.append(bytes.constData(), size_t(bytes.size()));
+        return;
+    }
+    const size_t start = m_buffer.size();
+    m_buffer.resize(start + size);
+    char *out = &m_buffer[start];
+    for (size_t i = 0; i < size; ++i)
+        out[i] = char(in[i]);
+}
+
+// Hands the whole buffer to the system: one write, more only when the
+// system takes part of it. On failure the error number is kept for
+// `reportIoError`; the bytes not taken are dropped without buffered I/O,
+// otherwise kept at the front of the buffer, but not beyond
+// `maxKeptOnFailure`: then the bytes from `lineStart` on (the line being
+// written, when none of it was taken) are dropped.
+bool FileAppender::writeBuffer(size_t lineStart)
+{
+    const int fd = m_file ? m_file->handle() : -1;
+    size_t done = 0;
+    int error = 0;
+    while (done < m_buffer.size()) {
+        const ssize_t written = fd < 0 ? -1 : ::write(fd, m_buffer.data() + done, m_buffer.size() - done);
+        if (written > 0) {
+            done += size_t(written);
+        } else if (written < 0 && errno == EINTR) {
+            continue;
+        } else {
+            error = written < 0 && fd >= 0 ? errno : EIO;
+            break;
+        }
+    }
+    if (!error) {
+        m_buffer.clear();
+        m_refused = 0;
+        return true;
+    }
+    m_writeError = error;
+    if (!bufferedIo()) {
+        m_size -= qint64(m_buffer.size() - done);
+        m_buffer.clear();
+        return false;
+    }
+    m_buffer.erase(0, done);
+    if (m_buffer.size() > maxKeptOnFailure && lineStart != noLine && lineStart >= done) {
+        const size_t keep = lineStart - done;
+        m_size -= qint64(m_buffer.size() - keep);
+        m_buffer.resize(keep);
+    }
+    m_refused = m_buffer.size();
+    return false;
 }
 
 bool FileAppender::canAppend() const
@@ -96,21 +208,13 @@ bool FileAppender::canAppend() const
 
 bool FileAppender::reportIoError() const
 {
-    if (!m_file)
+    if (!m_writeError)
         return false;
-    // A short write fails the stream but leaves the file without an error.
-    const bool streamFailed = m_textStream && m_textStream->status() != QTextStream::Ok;
-    if (m_file->error() == QFileDevice::NoError && !streamFailed)
-        return false;
+    const int error = m_writeError;
+    m_writeError = 0;
     reportFileError("Unable to write to file '%1' for appender '%2'",
-        LOGENGINE_APPENDER_ERROR(APPENDER_WRITING_FILE_ERROR), { m_file->fileName(), name() }, *m_file);
-    // Left failed, the stream would never write again and would keep every
-    // later line in memory. Cleared, it drops the text it could not write;
-    // a buffered file keeps what it could not write within its own buffer
-    // and writes it first once the fault is gone.
-    m_file->unsetError();
-    if (m_textStream)
-        m_textStream->resetStatus();
+        LOGENGINE_APPENDER_ERROR(APPENDER_WRITING_FILE_ERROR), { m_fileName, name() }, qt_error_string(error),
+        error == ENOSPC ? QFileDevice::ResourceError : QFileDevice::WriteError);
     return true;
 }
 
@@ -148,14 +252,13 @@ bool FileAppender::openFile(bool continueFile)
     // same file, or one still finishing before its successor took over, can
     // neither overwrite these lines nor leave a hole of zeros before them.
     // Truncating, when asked, is a step of its own. A device or a pipe has
-    // no end to keep to, and Qt refuses to seek to one.
+    // no end to keep to, and Qt refuses to seek to one. The appender buffers
+    // itself and writes to the descriptor.
     const QFileInfo info(m_fileName);
     const bool regular = !info.exists() || info.isFile();
-    QIODevice::OpenMode mode = QIODevice::WriteOnly | QIODevice::Text;
+    QIODevice::OpenMode mode = QIODevice::WriteOnly | QIODevice::Unbuffered;
     if (regular)
         mode |= QIODevice::Append;
-    if (!bufferedIo())
-        mode |= QIODevice::Unbuffered;
     const bool truncate = regular && !continueFile && !appendFile();
     if (!m_file->open(mode) || (truncate && !m_file->resize(0))) {
         const LogError cause(m_file->errorString(), m_file->error(), QString(), QString());
@@ -165,8 +268,11 @@ bool FileAppender::openFile(bool continueFile)
         return false;
     }
     m_reopen.reset();
-    // Qt places an appending file's position at its end when opening it.
-    m_openedSize = m_file->pos();
+    m_buffer.clear();
+    m_refused = 0;
+    m_buffer.reserve(bufferLimit + 1024);
+    m_writeError = 0;
+    m_size = m_file->size();
     m_textStream = new QTextStream(m_file);
     setWriter(m_textStream);
     logger()->debug("Opened file '%1' for appender '%2'", m_file->fileName(), name());
@@ -175,14 +281,10 @@ bool FileAppender::openFile(bool continueFile)
 
 bool FileAppender::everythingWritten()
 {
-    if (!m_file)
+    if (!m_file || m_buffer.empty())
         return true;
-    if (m_textStream)
-        m_textStream->flush();
-    const bool written = m_file->flush() && m_file->bytesToWrite() == 0;
-    m_file->unsetError();
-    if (m_textStream)
-        m_textStream->resetStatus();
+    const bool written = writeBuffer(noLine);
+    m_writeError = 0; // reported with the line that met it
     return written;
 }
 
@@ -191,6 +293,16 @@ void FileAppender::closeFile()
     if (m_file)
         logger()->debug("Closing file '%1' for appender '%2'", m_file->fileName(), name());
     setWriter(nullptr);
+    // Bytes a reported failure left in the buffer are not reported again
+    // when the last try fails; bytes no failure has met yet are.
+    const bool unreported = m_buffer.size() > m_refused;
+    if (m_file && !m_buffer.empty() && !writeBuffer(noLine) && unreported)
+        reportIoError();
+    m_buffer.clear();
+    m_buffer.shrink_to_fit();
+    m_refused = 0;
+    m_size = 0;
+    m_writeError = 0;
     delete m_textStream;
     m_textStream = nullptr;
     delete m_file;
@@ -199,9 +311,7 @@ void FileAppender::closeFile()
 
 qint64 FileAppender::fileSize() const
 {
-    // The file is written in sequence: what it held when opened, and every
-    // byte handed to its stream since, the stream's buffer included.
-    return m_file && m_file->isOpen() ? m_openedSize + writtenBytes() : 0;
+    return m_file ? m_size : 0;
 }
 
 bool FileAppender::removeFile(QFile &file) const
@@ -246,6 +356,19 @@ void FileAppender::reportFileError(const char *message, LogError::ErrorCode code
     for (const QVariant &arg : args)
         error.addArg(arg);
     error.addCausingError(LogError(file.errorString(), file.error(), QString(), QString()));
+    log->error(error);
+}
+
+void FileAppender::reportFileError(const char *message, LogError::ErrorCode code, const char *symbol,
+    const QList<QVariant> &args, const QString &causeText, int causeCode) const
+{
+    Logger *log = logger();
+    if (!log->isErrorEnabled())
+        return;
+    LogError error(message, code, symbol, metaObject()->className());
+    for (const QVariant &arg : args)
+        error.addArg(arg);
+    error.addCausingError(LogError(causeText, causeCode, QString(), QString()));
     log->error(error);
 }
 

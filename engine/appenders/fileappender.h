@@ -6,6 +6,8 @@
 
 #include <QFile>
 
+#include <string>
+
 namespace LogEngine
 {
 
@@ -14,14 +16,23 @@ class Clock;
 /*!
  * A writer appender on a file it opens and owns. `activate` (re)opens the
  * file named by `file`, appending or truncating as `appendFile` says, and
- * creates every missing directory of its path; the text stream on the file
- * is the writer. Changed properties take effect at the next `activate`.
+ * creates every missing directory of its path. Changed properties take
+ * effect at the next `activate`.
  *
- * A failed write is reported with the file's error text and number as its
- * cause; the stream and the file are then cleared of the failure, so the
- * appender writes again as soon as the fault is gone (a disk that was full,
- * a size limit lifted by truncating the file) and the stream never holds
- * more than its own buffer.
+ * The appender encodes each line itself (UTF-8 unless `encoding` names
+ * another codec) into a byte buffer it owns, and hands the buffer to the
+ * system with one `write`: after every line with immediate flush on or
+ * without buffered I/O, otherwise once the buffer holds 32 KiB. A text
+ * stream on the file stands for it as the writer, but nothing goes
+ * through it.
+ *
+ * A failed write is reported with the system's error text as its cause.
+ * With buffered I/O, the bytes the system did not take stay at the front
+ * of the buffer and go first once the fault is gone (a disk that was full,
+ * a size limit lifted by truncating the file), so no line is left cut;
+ * while the fault lasts the buffer keeps at most 64 KiB and the lines that
+ * do not fit are lost (each was reported). Without buffered I/O the bytes
+ * refused are dropped at once.
  *
  * An open that fails (the name taken by a directory, no descriptor left,
  * the disk gone) is reported, and events are refused while no file is open;
@@ -29,10 +40,6 @@ class Clock;
  * twice as long each time up to a minute, as read from `clock`. A retried
  * open continues whatever file it finds and completes the activation it
  * failed, so the appender writes again without a new `activate`.
- *
- * Without buffered I/O every event is handed to the file as it is written,
- * even with immediate flush off: the text stream would otherwise keep it in
- * its own buffer, whatever the file's open mode.
  *
  * Thread-safe: everything runs under the appender's lock.
  *
@@ -46,7 +53,7 @@ class Clock;
  * - `fileSize` is the size of the open file without a system call.
  * - `removeFile` and `renameFile` report their failures with the cause.
  * - A subclass's `append` calls this class's `append`, which writes the
- *   event and applies the unbuffered mode.
+ *   event into the buffer and hands it to the system when due.
  */
 class FileAppender : public WriterAppender
 {
@@ -84,8 +91,9 @@ protected:
 
     void append(const LoggingEvent &event) override;
     bool canAppend() const override;
-    /*! Reports a failed write and clears the failure from the stream and the file. */
+    /*! Reports the last failed write, once. */
     bool reportIoError() const override;
+    void writeDecoration(const QString &text) override;
 
     /*!
      * Opens the file named by `file` with the configured modes, or for
@@ -97,20 +105,19 @@ protected:
      */
     bool openFile(bool continueFile = false);
     /*!
-     * Hands the system what the stream and the file still hold. False when
-     * the file keeps bytes the system refused (a full disk): closing it now
-     * would drop them and leave a line cut, so a roll-over waits. The
-     * refusal was reported with the line that met it.
+     * Hands the system what the buffer still holds. False when it keeps
+     * bytes the system refused (a full disk): closing the file now would
+     * drop them and leave a line cut, so a roll-over waits. The refusal
+     * was reported with the line that met it.
      */
     bool everythingWritten();
     /*! Writes the footer, then closes and deletes the stream and the file. */
     void closeFile();
     /*!
      * Bytes the open file holds as far as this appender knows: its size
-     * when opened plus everything handed to its stream since, text still
-     * in the stream's buffer included (see WriterAppender::writtenBytes). A
-     * truncation from outside the appender is not seen. 0 without an open
-     * file.
+     * when opened plus every byte put into the buffer since, written yet or
+     * not, less what a failure dropped. A truncation from outside the
+     * appender is not seen. 0 without an open file.
      */
     qint64 fileSize() const;
     /*! Removes `file`; a failure is reported with its cause. */
@@ -119,18 +126,31 @@ protected:
     bool renameFile(QFile &file, const QString &newName) const;
 
 private:
+    bool ownsWriter() const { return m_textStream && writer() == m_textStream; }
+    void put(QStringView text, bool withLineEnd);
+    void encode(QStringView text);
+    bool writeBuffer(size_t lineStart);
     bool reopenIfDue();
     /*! Reports that the file could not be opened, for `cause`, and has the open tried again later. */
     void reportOpenFailure(const LogError &cause);
     void reportFileError(const char *message, LogError::ErrorCode code, const char *symbol, const QList<QVariant> &args,
         const QFileDevice &file) const;
+    void reportFileError(const char *message, LogError::ErrorCode code, const char *symbol, const QList<QVariant> &args,
+        const QString &causeText, int causeCode) const;
 
     std::atomic<bool> m_appendFile { false };
     std::atomic<bool> m_bufferedIo { true };
     QString m_fileName;
     QFile *m_file = nullptr;
     QTextStream *m_textStream = nullptr;
-    qint64 m_openedSize = 0;
+    // Encoded bytes not yet handed to the system, and what the file holds
+    // with them (see fileSize).
+    std::string m_buffer;
+    // How many of those bytes a failed write, already reported, met.
+    size_t m_refused = 0;
+    qint64 m_size = 0;
+    // The system's error number of the last failed write, until reported.
+    mutable int m_writeError = 0;
     const Clock *m_clock;
     RetrySchedule m_reopen;
 };

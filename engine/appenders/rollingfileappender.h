@@ -16,7 +16,7 @@ namespace LogEngine
  * The size is known from what the appender opened and handed to its
  * stream, without asking the file system per event, so text the stream
  * still buffers counts too and every file ends within one line of the
- * limit; the count is in UTF-8 bytes (see WriterAppender::writtenBytes).
+ * limit; the count is in the bytes the appender encoded (see FileAppender::fileSize).
  *
  * A roll-over that cannot remove or rename a file loses nothing: the error
  * is reported, the current file is continued (never truncated) and the

@@ -2,6 +2,11 @@
 #include "engine/scopedlock.h"
 
 #include "engine/layouts/layout.h"
+#include "engine/loggingevent.h"
+
+#include <deque>
+#include <thread>
+#include <vector>
 
 namespace LogEngine
 {
@@ -10,6 +15,35 @@ namespace
 {
 
 constexpr int maxKeptLine = 16384;
+
+// What a thread formats before it takes an appender's lock. Appenders may
+// nest on one thread (an appender reports an error through a logger whose
+// appenders format in turn), so there is one string per depth, and the
+// appenders in progress are kept to drop an event that comes back to one
+// of them.
+struct FormattingState {
+    std::deque<QString> lines; // grown at the end, which moves none of them
+    std::vector<const WriterAppender *> inProgress;
+    ~FormattingState();
+};
+// Set once the thread's state is gone: code that logs from another
+// thread-local object's destructor at thread exit formats under the lock.
+thread_local bool t_formattingGone = false;
+thread_local FormattingState t_formatting;
+
+FormattingState::~FormattingState()
+{
+    t_formattingGone = true;
+}
+
+// The line formatted for the event that the appender is handling on this
+// thread, and the generation of the layout that formatted it.
+struct Preformatted {
+    const WriterAppender *appender;
+    const QString *text;
+    unsigned generation;
+};
+thread_local Preformatted t_preformatted { nullptr, nullptr, 0 };
 
 // The bytes `text` takes in UTF-8, the stream's usual encoding, without
 // encoding it a second time.
@@ -34,12 +68,75 @@ WriterAppender::WriterAppender(QObject *parent)
 WriterAppender::WriterAppender(Layout *layout, QObject *parent)
     : AppenderSkeleton(false, parent)
 {
-    setLayout(layout);
+    WriterAppender::setLayout(layout);
 }
 
 WriterAppender::~WriterAppender()
 {
     WriterAppender::close();
+}
+
+void WriterAppender::setLayout(Layout *layout)
+{
+    // One change at a time: a change waits until no thread formats with the
+    // layout it replaces, and the next may then replace the new one.
+    std::lock_guard<std::mutex> change(m_layoutChange);
+    LogObjectPtr<Layout> previous;
+    unsigned replaced;
+    {
+        ScopedLock locker(&objectGuard());
+        previous = this->layout();
+        AppenderSkeleton::setLayout(layout);
+        m_formattingLayout.store(layout);
+        replaced = m_layoutGeneration.fetch_add(1);
+    }
+    // Formatting threads hold no lock; the wait is short (one line).
+    while (m_formatters[replaced & 1].load() != 0)
+        std::this_thread::yield();
+}
+
+void WriterAppender::handleEvent(const LoggingEvent &event)
+{
+    // Only an event that will be written is formatted first.
+    if (t_formattingGone || !writer() || !isActive() || isClosed() || hasFilters() || threshold() > event.level()) {
+        AppenderSkeleton::handleEvent(event);
+        return;
+    }
+    FormattingState &state = t_formatting;
+    for (const WriterAppender *appender : state.inProgress) {
+        if (appender == this)
+            return; // the thread came back here while it formats or writes
+    }
+    const size_t depth = state.inProgress.size();
+    if (state.lines.size() <= depth)
+        state.lines.resize(depth + 1);
+    state.inProgress.push_back(this);
+    QString &line = state.lines[depth];
+    line.resize(0);
+
+    // Sequentially consistent: a thread that counts itself in after
+    // `setLayout` looked at the count reads the new layout.
+    unsigned generation;
+    for (;;) {
+        generation = m_layoutGeneration.load();
+        m_formatters[generation & 1].fetch_add(1);
+        if (m_layoutGeneration.load() == generation)
+            break;
+        m_formatters[generation & 1].fetch_sub(1);
+    }
+    Layout *current = m_formattingLayout.load();
+    if (current)
+        current->appendFormatted(line, event);
+    m_formatters[generation & 1].fetch_sub(1);
+
+    const Preformatted outer = t_preformatted;
+    // Without a layout the line is left to the lock, which reports it.
+    t_preformatted = { current ? this : nullptr, &line, generation };
+    AppenderSkeleton::handleEvent(event);
+    t_preformatted = outer;
+    state.inProgress.pop_back();
+    if (state.lines[depth].capacity() > maxKeptLine)
+        state.lines[depth] = QString();
 }
 
 QTextCodec *WriterAppender::encoding() const
@@ -54,25 +151,25 @@ void WriterAppender::setEncoding(QTextCodec *codec)
     if (codec == m_encoding)
         return;
     m_encoding = codec;
-    if (m_writer)
-        m_writer->setCodec(codec ? codec : QTextCodec::codecForLocale());
+    if (writer())
+        writer()->setCodec(codec ? codec : QTextCodec::codecForLocale());
 }
 
 void WriterAppender::setWriter(QTextStream *writer)
 {
     ScopedLock locker(&reportingGuard());
     closeWriter();
-    m_writer = writer;
+    m_writer.store(writer, std::memory_order_relaxed);
     m_written = 0;
-    if (m_encoding && m_writer)
-        m_writer->setCodec(m_encoding);
+    if (m_encoding && writer)
+        writer->setCodec(m_encoding);
     writeHeader();
 }
 
 void WriterAppender::activate()
 {
     ScopedLock locker(&reportingGuard());
-    if (!m_writer) {
+    if (!writer()) {
         reportError("Activation of Appender '%1' that requires writer and has no writer set",
             LOGENGINE_APPENDER_ERROR(APPENDER_ACTIVATE_MISSING_WRITER_ERROR));
         return;
@@ -84,7 +181,7 @@ void WriterAppender::close()
 {
     ScopedLock locker(&reportingGuard());
     // Activated again after a close, it holds a writer whose footer is due.
-    if (isClosed() && !m_writer)
+    if (isClosed() && !writer())
         return;
     AppenderSkeleton::close();
     closeWriter();
@@ -92,7 +189,7 @@ void WriterAppender::close()
 
 bool WriterAppender::canAppend() const
 {
-    if (!m_writer) {
+    if (!writer()) {
         reportError(
             "Use of appender '%1' without a writer set", LOGENGINE_APPENDER_ERROR(APPENDER_USE_MISSING_WRITER_ERROR));
         return false;
@@ -100,27 +197,42 @@ bool WriterAppender::canAppend() const
     return AppenderSkeleton::canAppend();
 }
 
-void WriterAppender::append(const LoggingEvent &event)
+const QString &WriterAppender::formatLine(const LoggingEvent &event)
 {
+    // Formatted before the lock with the layout still set: used once.
+    if (t_preformatted.appender == this && t_preformatted.generation == m_layoutGeneration.load()) {
+        t_preformatted.appender = nullptr;
+        return *t_preformatted.text;
+    }
     m_line.resize(0);
     layout()->appendFormatted(m_line, event);
-    write(m_line);
+    return m_line;
+}
+
+void WriterAppender::trimLine()
+{
     // The room of one huge line is not worth keeping.
     if (m_line.capacity() > maxKeptLine)
         m_line = QString();
+}
+
+void WriterAppender::append(const LoggingEvent &event)
+{
+    write(formatLine(event));
+    trimLine();
     if (reportIoError())
         return;
     if (immediateFlush()) {
-        m_writer->flush();
+        writer()->flush();
         reportIoError();
     }
 }
 
 // Everything goes to the stream here, and is counted as it goes: the stream
 // may hold it in its buffer for a while, and a size limit must see it all.
-void WriterAppender::write(QStringView text) const
+void WriterAppender::write(QStringView text)
 {
-    *m_writer << text;
+    *writer() << text;
     m_written += utf8Size(text);
 }
 
@@ -129,7 +241,7 @@ bool WriterAppender::reportIoError() const
     return false;
 }
 
-void WriterAppender::writeDecoration(const QString &text) const
+void WriterAppender::writeDecoration(const QString &text)
 {
     if (text.isEmpty())
         return;
@@ -138,26 +250,26 @@ void WriterAppender::writeDecoration(const QString &text) const
     reportIoError();
 }
 
-void WriterAppender::writeHeader() const
+void WriterAppender::writeHeader()
 {
-    if (Layout *current = layout(); current && m_writer)
+    if (Layout *current = layout(); current && writer())
         writeDecoration(current->header());
 }
 
-void WriterAppender::writeFooter() const
+void WriterAppender::writeFooter()
 {
-    if (Layout *current = layout(); current && m_writer)
+    if (Layout *current = layout(); current && writer())
         writeDecoration(current->footer());
 }
 
 void WriterAppender::closeWriter()
 {
-    if (!m_writer)
+    if (!writer())
         return;
     writeFooter();
     // Text still buffered in the stream belongs to the old destination.
-    m_writer->flush();
-    m_writer = nullptr;
+    writer()->flush();
+    m_writer.store(nullptr, std::memory_order_relaxed);
 }
 
 QDebug WriterAppender::debug(QDebug &debug) const
@@ -173,7 +285,7 @@ QDebug WriterAppender::debug(QDebug &debug) const
     debugLayout(debug);
     debug << "referencecount:" << referenceCount() << " ";
     debugThreshold(debug);
-    debug << "writer:" << static_cast<const void *>(m_writer) << ")";
+    debug << "writer:" << static_cast<const void *>(writer()) << ")";
     return debug.space();
 }
 

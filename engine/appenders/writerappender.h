@@ -6,6 +6,8 @@
 #include <QTextCodec>
 #include <QTextStream>
 
+#include <mutex>
+
 namespace LogEngine
 {
 
@@ -13,6 +15,21 @@ namespace LogEngine
  * Writes each event's layout text to a QTextStream it does not own. The
  * layout's header is written when a stream is attached and its footer when
  * the stream is let go. All stream work runs under the appender's lock.
+ *
+ * Formatting comes first, outside the lock, into a string of the calling
+ * thread, when the event looks likely to be written (active, not closed,
+ * above the threshold, no filters); the lock is then held for the checks,
+ * the threshold, the filters and the write of the finished text, so other
+ * threads format meanwhile. What a caller sees is unchanged:
+ * - lines are written whole, in the order the appender takes them under
+ *   its lock, which is also the order of the checks and their records;
+ * - each line is in the layout set when it is written: a line formatted
+ *   before `setLayout` changed the layout is formatted again under the
+ *   lock, and `setLayout` keeps the old layout alive until no thread
+ *   formats with it any more;
+ * - an event that the same thread logs into this appender while it formats
+ *   (a layout that logs) is dropped, as the skeleton drops one that comes
+ *   back while it writes.
  */
 class WriterAppender : public AppenderSkeleton
 {
@@ -27,12 +44,14 @@ public:
     ~WriterAppender() override;
 
     bool requiresLayout() const override { return true; }
+    void setLayout(Layout *layout) override;
     void activate() override;
     void close() override;
+    void handleEvent(const LoggingEvent &event) override;
 
     QTextCodec *encoding() const;
     void setEncoding(QTextCodec *codec);
-    QTextStream *writer() const { return m_writer; }
+    QTextStream *writer() const { return m_writer.load(std::memory_order_relaxed); }
     void setWriter(QTextStream *writer);
     bool immediateFlush() const { return m_immediateFlush.load(std::memory_order_relaxed); }
     void setImmediateFlush(bool flush) { m_immediateFlush.store(flush, std::memory_order_relaxed); }
@@ -55,21 +74,38 @@ protected:
     qint64 writtenBytes() const { return m_written; }
 
     // The caller holds the lock.
-    void writeHeader() const;
-    void writeFooter() const;
+    void writeHeader();
+    void writeFooter();
     void closeWriter();
+    /*! Writes a header or footer text with its line end. The caller holds the lock. */
+    virtual void writeDecoration(const QString &text);
+    /*! The event's text as the layout gives it, in a string kept from line to line. The caller holds the lock. */
+    const QString &formatLine(const LoggingEvent &event);
+    /*! Lets go of the room of a huge line once it is written. */
+    void trimLine();
+    /*! The encoding without taking the lock: the caller holds it. */
+    QTextCodec *encodingLocked() const { return m_encoding; }
 
 private:
-    void writeDecoration(const QString &text) const;
-    void write(QStringView text) const;
+    void write(QStringView text);
 
     QTextCodec *m_encoding = nullptr;
-    QTextStream *m_writer = nullptr;
+    // Changed under the lock; read without it by `writer` and before formatting.
+    std::atomic<QTextStream *> m_writer { nullptr };
     std::atomic<bool> m_immediateFlush { true };
-    mutable qint64 m_written = 0;
-    // Each line is formatted here and written from here, under the lock;
-    // the string keeps its room from one line to the next.
+    qint64 m_written = 0;
+    // A line formatted under the lock (the layout changed meanwhile, or
+    // the event was not formatted first) is formatted here; the string
+    // keeps its room from one line to the next.
     QString m_line;
+    // The layout for formatting without the lock, and a count of the
+    // threads formatting with it per parity of the generation they read:
+    // `setLayout` waits for the old generation's count to drain before it
+    // lets the old layout go. The generation counts layout changes.
+    std::atomic<Layout *> m_formattingLayout { nullptr };
+    std::atomic<unsigned> m_layoutGeneration { 0 };
+    std::atomic<int> m_formatters[2] = { { 0 }, { 0 } };
+    std::mutex m_layoutChange;
 };
 
 } // namespace LogEngine

@@ -2,6 +2,7 @@
 #include "engine/classlogger.h"
 #include "engine/scopedlock.h"
 
+#include "engine/appenders/asyncappender.h"
 #include "engine/appenders/consoleappender.h"
 #include "engine/appenders/dailyrollingfileappender.h"
 #include "engine/appenders/debugappender.h"
@@ -103,6 +104,7 @@ Factory *Factory::instance()
 
 void Factory::registerDefaultAppenders()
 {
+    registerClass<AsyncAppender>(m_appenderRegistry, "org.apache.log4j.AsyncAppender", "LogEngine::AsyncAppender");
     registerClass<ConsoleAppender>(
         m_appenderRegistry, "org.apache.log4j.ConsoleAppender", "LogEngine::ConsoleAppender");
     registerClass<DailyRollingFileAppender>(

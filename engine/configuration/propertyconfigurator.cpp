@@ -3,6 +3,7 @@
 
 #include "engine/appenders/appenderskeleton.h"
 #include "engine/appenders/filter.h"
+#include "engine/appenders/asyncappender.h"
 #include "engine/configuration/configuratorhelper.h"
 #include "engine/configuration/factory.h"
 #include "engine/configuration/optionconverter.h"
@@ -218,11 +219,19 @@ void PropertyConfigurator::doConfigure(const Properties &properties, LoggerRepos
     // activation.
     if (!m_checking) {
         const QList<Logger *> loggers = repository->loggers();
-        for (Logger *logger : loggers) {
-            for (const LogObjectPtr<Appender> &appender : logger->sharedAppenders()) {
-                const auto *list = qobject_cast<ListAppender *>(appender.data());
-                if (!(list && list->configuratorList()) && !m_earlier.contains(appender->name(), appender))
-                    m_earlier.insert(appender->name(), appender);
+        QList<LogObjectPtr<Appender>> earlier;
+        for (Logger *logger : loggers)
+            earlier += logger->sharedAppenders();
+        // Those an asynchronous appender feeds count as well.
+        while (!earlier.isEmpty()) {
+            const LogObjectPtr<Appender> appender = earlier.takeFirst();
+            const auto *list = qobject_cast<ListAppender *>(appender.data());
+            if ((list && list->configuratorList()) || m_earlier.contains(appender->name(), appender))
+                continue;
+            m_earlier.insert(appender->name(), appender);
+            if (const auto *async = qobject_cast<AsyncAppender *>(appender.data())) {
+                for (Appender *fed : async->appenders())
+                    earlier.append(LogObjectPtr<Appender>(fed));
             }
         }
     }
@@ -454,11 +463,23 @@ LogObjectPtr<Appender> PropertyConfigurator::parseAppender(const Properties &pro
             return nullptr;
         appender->setLayout(layout);
     }
-    setProperties(properties, key + QLatin1Char('.'), { QStringLiteral("layout"), QStringLiteral("filter") }, appender);
+    auto *async = qobject_cast<AsyncAppender *>(appender.data());
+    setProperties(properties, key + QLatin1Char('.'),
+        async ? QStringList { QStringLiteral("layout"), QStringLiteral("filter"), QStringLiteral("appenders") }
+              : QStringList { QStringLiteral("layout"), QStringLiteral("filter") },
+        appender);
     parseFilters(properties, key, appender);
+    // An earlier asynchronous appender of the name delivers what it holds
+    // before those it feeds are retired and succeeded.
+    QList<Logger *> holders;
+    if (!m_checking && async)
+        holders = retireEarlier(appenderName);
+    if (async)
+        parseAttachedAppenders(properties, key, async);
     // A check opens no file; its caller checks what activation would.
     if (!m_checking) {
-        const QList<Logger *> holders = retireEarlier(appenderName);
+        if (!async)
+            holders = retireEarlier(appenderName);
         if (auto *skeleton = qobject_cast<AppenderSkeleton *>(appender.data()))
             skeleton->activate();
         for (Logger *holder : holders)
@@ -466,6 +487,33 @@ LogObjectPtr<Appender> PropertyConfigurator::parseAppender(const Properties &pro
     }
     m_appenderRegistry.insert(appenderName, appender);
     return appender;
+}
+
+// The appenders an asynchronous appender hands its events to:
+// "log4j.appender.ASYNC.appenders=FILE, CONSOLE", each defined as any other.
+void PropertyConfigurator::parseAttachedAppenders(
+    const Properties &properties, const QString &appenderKey, AsyncAppender *async)
+{
+    const QString key = appenderKey + QLatin1String(".appenders");
+    const QString value = OptionConverter::substituteVariables(properties, key);
+    if (value.isNull())
+        return;
+    const KeyScope scope(this, key);
+    m_attaching.insert(async->name());
+    for (const QString &part : value.split(QLatin1Char(','))) {
+        const QString name = part.trimmed();
+        if (name.isEmpty())
+            continue;
+        // A name on its own way down would hand events round in a circle.
+        if (m_attaching.contains(name)) {
+            configuratorLogger()->warn(
+                "Appender '%1' cannot be among the appenders of '%2', which it leads to", name, async->name());
+            continue;
+        }
+        if (const LogObjectPtr<Appender> attached = parseAppender(properties, name))
+            async->addAppender(attached);
+    }
+    m_attaching.remove(async->name());
 }
 
 LogObjectPtr<Layout> PropertyConfigurator::parseLayout(const Properties &properties, const QString &appenderKey)

@@ -9,6 +9,7 @@
 #include "engine/logobjectptr.h"
 
 #include <QHash>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 
@@ -18,6 +19,8 @@ class QSettings;
 
 namespace LogEngine
 {
+
+class AsyncAppender;
 
 class Logger;
 class LoggerRepository;
@@ -132,6 +135,7 @@ private:
     void configureNonRootElements(const Properties &properties, LoggerRepository *repository);
     void parseLogger(const Properties &properties, Logger *logger, const QString &key, const QString &value);
     LogObjectPtr<Appender> parseAppender(const Properties &properties, const QString &appenderName);
+    void parseAttachedAppenders(const Properties &properties, const QString &appenderKey, AsyncAppender *async);
     /*! Takes the appenders named `name` from before the run off every logger and closes them; returns the loggers that
      * held them. */
     QList<Logger *> retireEarlier(const QString &name);
@@ -143,6 +147,8 @@ private:
 
     LogObjectPtr<ListAppender> m_configureErrors;
     QHash<QString, LogObjectPtr<Appender>> m_appenderRegistry;
+    // The asynchronous appenders whose own appenders are being parsed.
+    QSet<QString> m_attaching;
     // What the run's ${key} expansions may still cost, all of them together.
     OptionConverter::SubstitutionBudget m_substitutionBudget;
     // The appenders attached to loggers when the run began, by name: those

@@ -14,11 +14,13 @@ QObject *newNullAppenderTest();
 QObject *newConcurrencyTest();
 QObject *newFaultsTest();
 QObject *newSyslogAppenderTest();
+QObject *newAsyncAppenderTest();
 int consoleScenario();
 int fileFaultScenario();
 int debugAppenderScenario();
 int dailyWalkScenario();
 int diskFullScenario();
+int asyncExitScenario();
 
 int main(int argc, char *argv[])
 {
@@ -26,9 +28,10 @@ int main(int argc, char *argv[])
     return runTestMain(argc, argv,
         { { QStringLiteral("console"), consoleScenario }, { QStringLiteral("filefault"), fileFaultScenario },
             { QStringLiteral("debugappender"), debugAppenderScenario },
-            { QStringLiteral("dailywalk"), dailyWalkScenario }, { QStringLiteral("diskfull"), diskFullScenario } },
+            { QStringLiteral("dailywalk"), dailyWalkScenario }, { QStringLiteral("diskfull"), diskFullScenario },
+            { QStringLiteral("asyncexit"), asyncExitScenario } },
         { newAppenderSkeletonTest(), newFiltersTest(), newWriterAppenderTest(), newConsoleAppenderTest(),
             newFileAppenderTest(), newRollingFileAppenderTest(), newDailyRollingFileAppenderTest(),
             newDebugAppenderTest(), newNullAppenderTest(), newConcurrencyTest(), newFaultsTest(),
-            newSyslogAppenderTest() });
+            newSyslogAppenderTest(), newAsyncAppenderTest() });
 }

@@ -1,12 +1,17 @@
 #include "engine/appenders/appenderskeleton.h"
+#include "engine/appenders/fileappender.h"
 #include "engine/appenders/listappender.h"
 #include "engine/appenders/writerappender.h"
 #include "engine/hierarchy.h"
+#include "engine/layouts/patternlayout.h"
 #include "engine/layouts/simplelayout.h"
 #include "engine/logger.h"
 
 #include <QBuffer>
+#include <QFile>
 #include <QHash>
+#include <QRegularExpression>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <algorithm>
@@ -47,6 +52,8 @@ class tst_Concurrency : public QObject
 
 private Q_SLOTS:
     void loggingWhileReconfiguring();
+    void wholeLinesInOrder_data();
+    void wholeLinesInOrder();
     void resetWhileAnAppenderLooksUpLoggers();
     void changesWaitForNoDelivery();
 };
@@ -196,6 +203,77 @@ void tst_Concurrency::changesWaitForNoDelivery()
     qInfo("%d changes of the root's appenders under %d logging threads: worst %.3f ms, median %.4f ms, mean %.4f ms",
         changes, threads, waits.back(), waits[waits.size() / 2], sum / double(waits.size()));
     QCOMPARE(root->appenders(), QList<Appender *> { kept.data() });
+}
+
+void tst_Concurrency::wholeLinesInOrder_data()
+{
+    QTest::addColumn<bool>("immediateFlush");
+    QTest::addColumn<bool>("replaceLayout");
+    QTest::newRow("flush after every line") << true << false;
+    QTest::newRow("buffered") << false << false;
+    // Once the new layout is set, no line in the old one follows.
+    QTest::newRow("layout replaced meanwhile") << false << true;
+}
+
+// Eight threads log through one file appender: every line is in the file
+// once and whole, and each thread's lines are in the order it logged them.
+void tst_Concurrency::wholeLinesInOrder()
+{
+    QFETCH(bool, immediateFlush);
+    QFETCH(bool, replaceLayout);
+    constexpr int threads = 8;
+    constexpr int perThread = 1500;
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("app.log"));
+    LogObjectPtr<FileAppender> file(new FileAppender(new PatternLayout(QStringLiteral("A %m%n")), path));
+    file->setImmediateFlush(immediateFlush);
+    file->activate();
+    Hierarchy logging;
+    Logger *target = logging.logger(QStringLiteral("work"));
+    target->addAppender(file);
+    // With a replacement, each thread's last line waits for it.
+    std::atomic<int> logged { 0 };
+    std::atomic<bool> replaced { !replaceLayout };
+    std::vector<std::thread> workers;
+    for (int t = 0; t < threads; ++t) {
+        workers.emplace_back([target, t, &logged, &replaced] {
+            for (int i = 0; i < perThread; ++i) {
+                if (i == perThread - 1) {
+                    while (!replaced.load())
+                        std::this_thread::yield();
+                }
+                target->info("thread %1 line %2 with some padding text", t, i);
+                logged.fetch_add(1, std::memory_order_relaxed);
+            }
+        });
+    }
+    if (replaceLayout) {
+        while (logged.load(std::memory_order_relaxed) < threads * perThread / 2)
+            std::this_thread::yield();
+        file->setLayout(new PatternLayout(QStringLiteral("B %m%n")));
+        replaced.store(true);
+    }
+    for (std::thread &worker : workers)
+        worker.join();
+    file->close();
+
+    QFile written(path);
+    QVERIFY(written.open(QIODevice::ReadOnly));
+    const QList<QByteArray> lines = written.readAll().split('\n');
+    QCOMPARE(lines.size(), threads * perThread + 1);
+    QCOMPARE(lines.last(), QByteArray());
+    const QRegularExpression whole(QStringLiteral("^([AB]) thread (\\d) line (\\d+) with some padding text\r$"));
+    std::vector<int> next(threads, 0);
+    bool seenNew = false;
+    for (int i = 0; i + 1 < lines.size(); ++i) {
+        const QRegularExpressionMatch match = whole.match(QString::fromLatin1(lines.at(i)));
+        QVERIFY2(match.hasMatch(), lines.at(i).constData());
+        seenNew = seenNew || match.captured(1) == QLatin1String("B");
+        QVERIFY2(!seenNew || match.captured(1) == QLatin1String("B"), lines.at(i).constData());
+        const size_t t = size_t(match.captured(2).toInt());
+        QVERIFY2(match.captured(3).toInt() == next[t]++, lines.at(i).constData());
+    }
+    QCOMPARE(seenNew, replaceLayout);
 }
 
 QObject *newConcurrencyTest()

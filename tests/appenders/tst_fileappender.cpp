@@ -357,19 +357,14 @@ void tst_FileAppender::writesAgainOnceTheFaultIsGone_data()
     QTest::addColumn<bool>("onlyNewLines");
     const QString failed = fileError("Unable to write to file 'fault.log' for appender 'F'",
         "APPENDER_WRITING_FILE_ERROR", 14, QStringLiteral(": %1"));
-    // A write cut short leaves Qt without an error text of its own; the
-    // next one fails outright.
-    QTest::newRow("unbuffered: the failed lines are lost")
-        << false
-        << QStringList { failed.arg(QStringLiteral("Unknown error")), failed.arg(QStringLiteral("File too large (2)")) }
-        << true;
-    // The file keeps what it could not write within its own buffer and
-    // writes that first once it can.
-    QTest::newRow("buffered: the file's buffer is written first")
-        << true
-        << QStringList { failed.arg(QStringLiteral("Unknown error (2)")),
-               failed.arg(QStringLiteral("File too large (2)")) }
-        << false;
+    // The write that meets the limit is cut short and the rest of it
+    // refused, as is every later one: each reports the system's error.
+    const QString tooLarge = failed.arg(QStringLiteral("File too large (2)"));
+    QTest::newRow("unbuffered: the failed lines are lost") << false << QStringList { tooLarge, tooLarge } << true;
+    // The appender keeps what the system refused in its buffer and writes
+    // that first once it can.
+    QTest::newRow("buffered: the refused bytes are written first")
+        << true << QStringList { tooLarge, tooLarge } << false;
 }
 
 void tst_FileAppender::writesAgainOnceTheFaultIsGone()

@@ -717,15 +717,23 @@ void tst_PropertyConfigurator::filesStayWholeAcrossRuns_data()
     // earlier one, which has written on, is closed (and its footer written)
     // before its successor empties the file. Empty expected: every line
     // whole and no zero byte is all that can be asked.
-    const QByteArray shared = "log4j.rootLogger=INFO, F\nlog4j.logger.x=INFO, F\nlog4j.additivity.x=false\n"
-                              "log4j.appender.F=org.apache.log4j.FileAppender\nlog4j.appender.F.File=@DIR@/app.log\n"
-                              "log4j.appender.F.layout=org.apache.log4j.PatternLayout\n"
-                              "log4j.appender.F.layout.ConversionPattern=%m%n\nlog4j.appender.F.layout.Footer=end\n";
+    const QByteArray file = "log4j.appender.F=org.apache.log4j.FileAppender\nlog4j.appender.F.File=@DIR@/app.log\n"
+                            "log4j.appender.F.layout=org.apache.log4j.PatternLayout\n"
+                            "log4j.appender.F.layout.ConversionPattern=%m%n\nlog4j.appender.F.layout.Footer=end\n";
+    const QByteArray shared = "log4j.rootLogger=INFO, F\nlog4j.logger.x=INFO, F\nlog4j.additivity.x=false\n" + file;
     QByteArray lastRun;
     for (int i = 0; i < 30; ++i)
         lastRun += "line " + QByteArray::number(i) + "\r\n";
     QTest::newRow("applied-twice-idle") << shared << 2 << false << lastRun + "end\r\n";
     QTest::newRow("applied-again-and-again-while-a-thread-logs") << shared << 20 << true << QByteArray();
+    // The same behind an asynchronous appender: the earlier one delivers
+    // what it holds before its file appender is closed.
+    const QByteArray async = "log4j.rootLogger=INFO, A\nlog4j.logger.x=INFO, A\nlog4j.additivity.x=false\n"
+                             "log4j.appender.A=org.apache.log4j.AsyncAppender\nlog4j.appender.A.BufferSize=8\n"
+                             "log4j.appender.A.appenders=F\n"
+        + file;
+    QTest::newRow("asynchronous-applied-twice-idle") << async << 2 << false << lastRun + "end\r\n";
+    QTest::newRow("asynchronous-applied-again-and-again-while-a-thread-logs") << async << 20 << true << QByteArray();
     // Two appenders on one file each write every line, whole.
     QByteArray twice;
     for (int i = 0; i < 30; ++i)
