@@ -1,4 +1,7 @@
-// Built against the public headers and the shared library only.
+// Built against the public headers and the shared library only (and the
+// child-process harness, which needs nothing of the engine).
+#include "common/childprocess.h"
+
 #include <qorvlogconfigurator.h>
 #include <qorvloglevel.h>
 #include <qorvlogmanager.h>
@@ -10,7 +13,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileSystemWatcher>
-#include <QProcess>
 #include <QSaveFile>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -77,15 +79,9 @@ int atLoadScenario(int argc, char *argv[])
 void tst_Boundary::engineManagerIsThereAtLoad()
 {
     QTemporaryDir dir;
-    QProcess child;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("QORVLOG_BOUNDARY_CHILD"), QStringLiteral("at-load"));
-    child.setProcessEnvironment(environment);
-    child.setWorkingDirectory(dir.path());
-    child.start(QCoreApplication::applicationFilePath(), QStringList());
-    QVERIFY(child.waitForFinished(60000));
-    QCOMPARE(child.exitCode(), 0);
-    QCOMPARE(child.readAllStandardOutput(), QByteArray("LogEngine Log Manager|INFO through the interface\n"));
+    const ChildResult child = runChild(QStringLiteral("at-load"), QProcessEnvironment::systemEnvironment(), dir.path());
+    QCOMPARE(child.exitCode, 0);
+    QCOMPARE(child.out, QByteArray("LogEngine Log Manager|INFO through the interface\n"));
     QFile file(dir.filePath(QStringLiteral("boundary.log")));
     QVERIFY(file.open(QIODevice::ReadOnly));
     const QByteArray text = file.readAll();
@@ -168,7 +164,8 @@ void tst_Boundary::watchedConfigurationIsApplied()
 
 int main(int argc, char *argv[])
 {
-    if (qEnvironmentVariable("QORVLOG_BOUNDARY_CHILD") == QLatin1String("at-load"))
+    // Its application object comes later than the shared main's would.
+    if (qEnvironmentVariable("QORVLOG_CHILD") == QLatin1String("at-load"))
         return atLoadScenario(argc, argv);
     QApplication app(argc, argv);
     tst_Boundary test;

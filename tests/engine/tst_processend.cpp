@@ -7,7 +7,6 @@
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QDir>
-#include <QProcess>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTest>
@@ -49,31 +48,12 @@ QByteArray numberedLine(qint64 number)
     return QStringLiteral("INFO - line %1 %2\r\n").arg(number).arg(filler).toLatin1();
 }
 
-// A child started without waiting for it; several run at once. One left
-// running by a failed check is ended with the check.
-struct Child {
-    std::unique_ptr<QProcess> process = std::make_unique<QProcess>();
-    QString directory;
-
-    ~Child()
-    {
-        if (process->state() != QProcess::NotRunning) {
-            process->kill();
-            process->waitForFinished();
-        }
-    }
-};
-
-void start(Child &child, const QString &scenario, const QString &directory, const QProcessEnvironment &base)
+// Each child works in a directory of its own below `dir`.
+QString childDirectory(const QTemporaryDir &dir, int run)
 {
-    QProcessEnvironment environment = base;
-    environment.insert(QStringLiteral("QORVLOG_CHILD"), scenario);
-    child.directory = directory;
-    QVERIFY(QDir().mkpath(directory));
-    child.process->setProcessEnvironment(environment);
-    child.process->setWorkingDirectory(directory);
-    child.process->start(QCoreApplication::applicationFilePath(), QStringList());
-    QVERIFY(child.process->waitForStarted());
+    const QString directory = dir.filePath(QString::number(run));
+    QDir().mkpath(directory);
+    return directory;
 }
 
 // The exit handlers and destructors of the exit scenario, in the order the
@@ -197,9 +177,9 @@ void tst_ProcessEnd::killedAtAnyMoment()
         Child children[together];
         const int count = qMin(together, runs - first);
         for (int i = 0; i < count; ++i)
-            start(children[i], QStringLiteral("killed"), dir.filePath(QString::number(first + i)), environment);
+            QVERIFY(children[i].start(QStringLiteral("killed"), environment, childDirectory(dir, first + i)));
         for (int i = 0; i < count; ++i) {
-            QProcess &process = *children[i].process;
+            QProcess &process = children[i].process();
             const qint64 killAfter = random.bounded(1, 3000);
             process.write("g");
             qint64 reported = -1;
@@ -219,7 +199,7 @@ void tst_ProcessEnd::killedAtAnyMoment()
                     continue;
                 reported = line.toLongLong();
             }
-            QFile file(children[i].directory + QStringLiteral("/kill.log"));
+            QFile file(childDirectory(dir, first + i) + QStringLiteral("/kill.log"));
             QVERIFY(file.open(QIODevice::ReadOnly));
             const QByteArray text = file.readAll();
             qint64 number = 0;
@@ -266,19 +246,14 @@ void tst_ProcessEnd::everyWayOut()
         for (int i = 0; i < together; ++i) {
             QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
             environment.insert(QStringLiteral("EXIT_SHUTDOWN"), QString::number((first + i) % 2));
-            start(children[i], QStringLiteral("exit"), dir.filePath(QString::number(first + i)), environment);
+            QVERIFY(children[i].start(QStringLiteral("exit"), environment, childDirectory(dir, first + i)));
         }
         for (int i = 0; i < together; ++i) {
-            QProcess &process = *children[i].process;
             const QString run = QStringLiteral("run %1").arg(first + i);
-            if (!process.waitForFinished(30000)) {
-                process.kill();
-                process.waitForFinished();
-                QFAIL(qPrintable(run + QStringLiteral(": no exit within 30 s")));
-            }
-            QVERIFY2(process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0,
-                qPrintable(run + QStringLiteral(": ") + QString::fromLocal8Bit(process.readAllStandardError())));
-            QFile file(children[i].directory + QStringLiteral("/exit.log"));
+            // A hang or a crash shows as -1.
+            const ChildResult result = children[i].finish();
+            QVERIFY2(result.exitCode == 0, qPrintable(run + QStringLiteral(": ") + QString::fromLocal8Bit(result.err)));
+            QFile file(childDirectory(dir, first + i) + QStringLiteral("/exit.log"));
             QVERIFY(file.open(QIODevice::ReadOnly));
             const QByteArray text = file.readAll();
             const QString shown = run + QStringLiteral(": ") + QString::fromLatin1(text.right(300));

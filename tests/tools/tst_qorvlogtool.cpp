@@ -1,9 +1,10 @@
+#include "common/childprocess.h"
+
 #include <QDir>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -63,19 +64,8 @@ const QString corpusData = QStringLiteral(QORVLOG_TEST_DATA "/corpus");
 tst_QorvlogTool::Run tst_QorvlogTool::run(
     const QStringList &arguments, const QByteArray &input, const QProcessEnvironment &environment)
 {
-    QProcess process;
-    process.setProcessEnvironment(environment);
-    process.setWorkingDirectory(m_work->path());
-    process.start(QStringLiteral(QORVLOG_TOOL), arguments);
-    process.write(input);
-    process.closeWriteChannel();
-    Run result;
-    if (!process.waitForFinished(-1) || process.exitStatus() != QProcess::NormalExit)
-        return result;
-    result.status = process.exitCode();
-    result.out = QString::fromUtf8(process.readAllStandardOutput());
-    result.err = QString::fromUtf8(process.readAllStandardError());
-    return result;
+    const ChildResult result = runProgram(QStringLiteral(QORVLOG_TOOL), arguments, m_work->path(), input, environment);
+    return { result.exitCode, QString::fromUtf8(result.out), QString::fromUtf8(result.err) };
 }
 
 void tst_QorvlogTool::copyIn(const QString &sourceDirectory, const QStringList &names)
