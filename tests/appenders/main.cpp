@@ -11,7 +11,6 @@ QObject *newRollingFileAppenderTest();
 QObject *newDailyRollingFileAppenderTest();
 QObject *newDebugAppenderTest();
 QObject *newNullAppenderTest();
-QObject *newConcurrencyTest();
 QObject *newFaultsTest();
 int consoleScenario();
 int fileFaultScenario();
@@ -30,5 +29,5 @@ int main(int argc, char *argv[])
             { QStringLiteral("diskfull"), diskFullScenario } },
         { newAppenderSkeletonTest(), newFiltersTest(), newWriterAppenderTest(), newConsoleAppenderTest(),
             newFileAppenderTest(), newRollingFileAppenderTest(), newDailyRollingFileAppenderTest(),
-            newDebugAppenderTest(), newNullAppenderTest(), newConcurrencyTest(), newFaultsTest() });
+            newDebugAppenderTest(), newNullAppenderTest(), newFaultsTest() });
 }

@@ -2,6 +2,7 @@
 #include "engine/appenders/listappender.h"
 #include "engine/appenders/rollingfileappender.h"
 #include "engine/configuration/propertyconfigurator.h"
+#include "engine/hierarchy.h"
 #include "engine/layouts/patternlayout.h"
 #include "engine/logger.h"
 #include "engine/logmanager.h"
@@ -62,7 +63,8 @@ bool parseLine(const char *line, const char *end, int &thread, int &number)
 // an appender of their own) and a tenth adds appenders to "load" and
 // removes them again. The rolling appender stays attached throughout, so
 // every event reaches it: each must be in its files once, whole, in the
-// order of its thread. Under the thread sanitizer this also proves the
+// order of its thread. A second hierarchy that shares the rolling appender
+// is reset all the while. Under the thread sanitizer this also proves the
 // locking; a deadlock ends in the test's timeout.
 void tst_Load::loggingWhileReconfiguredAndRewired()
 {
@@ -112,8 +114,13 @@ void tst_Load::loggingWhileReconfiguredAndRewired()
         for (int run = 0; run < configureRuns; ++run)
             failedRuns += PropertyConfigurator::configure(configuration) ? 0 : 1;
     });
-    threads.emplace_back([load, &dir] {
+    Hierarchy churned;
+    threads.emplace_back([load, &dir, &churned, &rolling] {
         for (int round = 0; round < rewireRounds; ++round) {
+            // A second hierarchy shares the appender and is reset under way.
+            Logger *other = churned.logger(QStringLiteral("other::%1").arg(round % 5));
+            other->addAppender(rolling);
+            other->setLevel(Level::OFF_INT);
             LogObjectPtr<ListAppender> list(new ListAppender);
             list->setName(QStringLiteral("list"));
             list->setMaxCount(16);
@@ -125,6 +132,7 @@ void tst_Load::loggingWhileReconfiguredAndRewired()
             load->addAppender(file);
             load->removeAppender(list);
             load->removeAppender(QStringLiteral("passing"));
+            churned.resetConfiguration();
         }
     });
     for (std::thread &thread : threads)
