@@ -142,9 +142,6 @@ private Q_SLOTS:
     void whatIsOnDiskAfterEachEvent();
     void openingTheFile_data();
     void openingTheFile();
-    void activationWithoutFileName();
-    void writeFailureIsReportedWithItsCause_data();
-    void writeFailureIsReportedWithItsCause();
     void writesAgainOnceTheFaultIsGone_data();
     void writesAgainOnceTheFaultIsGone();
     void hooksForRollingAppenders();
@@ -306,41 +303,6 @@ void tst_FileAppender::openingTheFile()
     QCOMPARE(appender->isActive(), opened);
     if (opened)
         QCOMPARE(contents(file), QByteArray("INFO - event\r\n"));
-}
-
-void tst_FileAppender::activationWithoutFileName()
-{
-    Capture log(fileErrors);
-    LogObjectPtr<FileAppender> appender(namedAppender(new SimpleLayout, QString()));
-    appender->activate();
-    QVERIFY(!appender->isActive());
-    QCOMPARE(log->texts(),
-        QStringList { fileError("Activation of Appender 'F' that requires file and has no file set",
-            "APPENDER_ACTIVATE_MISSING_FILE_ERROR", 3, QString()) });
-}
-
-void tst_FileAppender::writeFailureIsReportedWithItsCause_data()
-{
-    QTest::addColumn<bool>("bufferedIo");
-    QTest::newRow("buffered") << true;
-    QTest::newRow("unbuffered") << false;
-}
-
-// Every failed event is reported, and the appender stays active.
-void tst_FileAppender::writeFailureIsReportedWithItsCause()
-{
-    QFETCH(bool, bufferedIo);
-    LogObjectPtr<FileAppender> appender(namedAppender(new SimpleLayout, QStringLiteral("/dev/full")));
-    appender->setBufferedIo(bufferedIo);
-    appender->activate();
-    Capture errors(fileErrors);
-    errors.appender()->setThreshold(Level::ERROR_INT);
-    appender->handleEvent(info(QStringLiteral("lost")));
-    appender->handleEvent(info(QStringLiteral("lost too")));
-    const QString failed = fileError("Unable to write to file '/dev/full' for appender 'F'",
-        "APPENDER_WRITING_FILE_ERROR", 14, QStringLiteral(": No space left on device (4)"));
-    QCOMPARE(errors->texts(), (QStringList { failed, failed }));
-    QVERIFY(appender->isActive());
 }
 
 void tst_FileAppender::writesAgainOnceTheFaultIsGone_data()

@@ -56,7 +56,6 @@ private Q_SLOTS:
     void encodingFollowsWriter();
     void immediateFlushOffKeepsTextBuffered();
     void linesOfAnyLengthFollowEachOther();
-    void missingWriterIsReportedFirst();
     void consoleTargetConversion();
 };
 
@@ -195,21 +194,6 @@ void tst_WriterAppender::linesOfAnyLengthFollowEachOther()
     for (const QString &text : { QStringLiteral("abcdef"), longText, QStringLiteral("a"), QString() })
         appender->handleEvent(eventAt(Level::INFO_INT, text));
     QCOMPARE(stream.text(), "abcdef|" + longText.toLatin1() + "|a  |   |");
-}
-
-void tst_WriterAppender::missingWriterIsReportedFirst()
-{
-    LogObjectPtr<WriterAppender> appender(new WriterAppender);
-    appender->setName(QStringLiteral("W"));
-    Capture errors(QStringLiteral("LogEngine::WriterAppender"));
-    appender->activate();
-    QVERIFY(!appender->isActive());
-    appender->handleEvent(eventAt(Level::INFO_INT, QStringLiteral("x")));
-    QCOMPARE(errors->texts(),
-        (QStringList { QStringLiteral("Activation of Appender 'W' that requires writer and has no writer set "
-                                      "(LogEngine::WriterAppender::APPENDER_ACTIVATE_MISSING_WRITER_ERROR, 2)"),
-            QStringLiteral("Use of appender 'W' without a writer set "
-                           "(LogEngine::WriterAppender::APPENDER_USE_MISSING_WRITER_ERROR, 13)") }));
 }
 
 void tst_WriterAppender::consoleTargetConversion()
