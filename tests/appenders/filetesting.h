@@ -6,6 +6,8 @@
 
 #include <QDir>
 #include <QFile>
+#include <QScopedPointer>
+#include <QTemporaryDir>
 #include <QTest>
 
 // What the rolling file appenders' tests share.
@@ -67,5 +69,27 @@ inline QStringList filesAndMessages(const QString &directory)
 }
 
 } // namespace FileTesting
+
+// The shape of every file appender test: a directory of its own for each
+// test function, gone after it.
+class FileTestCase : public QObject
+{
+    Q_OBJECT
+
+protected:
+    QString path(const QString &name) const { return m_dir->filePath(name); }
+    QString directory() const { return m_dir->path(); }
+
+private Q_SLOTS:
+    void init()
+    {
+        m_dir.reset(new QTemporaryDir);
+        QVERIFY(m_dir->isValid());
+    }
+    void cleanup() { m_dir.reset(); }
+
+private:
+    QScopedPointer<QTemporaryDir> m_dir;
+};
 
 #endif

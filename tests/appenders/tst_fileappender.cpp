@@ -5,6 +5,7 @@
 #include "engine/layouts/simplelayout.h"
 #include "engine/logger.h"
 #include "engine/logmanager.h"
+#include "filetesting.h"
 
 #include <QDir>
 #include <QTemporaryDir>
@@ -16,6 +17,7 @@
 #include <unistd.h>
 
 using namespace LogEngine;
+using namespace FileTesting;
 
 namespace
 {
@@ -35,14 +37,6 @@ public:
     using FileAppender::renameFile;
 };
 
-SimpleLayout *layout(const QString &header = QString(), const QString &footer = QString())
-{
-    auto *layout = new SimpleLayout;
-    layout->setHeader(header);
-    layout->setFooter(footer);
-    return layout;
-}
-
 FileAppender *namedAppender(Layout *layout, const QString &fileName)
 {
     auto *appender = new FileAppender(layout, fileName);
@@ -50,28 +44,9 @@ FileAppender *namedAppender(Layout *layout, const QString &fileName)
     return appender;
 }
 
-LoggingEvent info(const QString &message)
-{
-    return LoggingEvent(nullptr, Level(Level::INFO_INT), message);
-}
-
-QByteArray contents(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
-
-void writeFile(const QString &path, const QByteArray &data)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(data);
-}
-
 QString fileError(const char *text, const char *symbol, int code, const QString &cause)
 {
-    return QString::fromLatin1(text) + QStringLiteral(" (LogEngine::FileAppender::") + QLatin1String(symbol)
-        + QStringLiteral(", ") + QString::number(code) + QStringLiteral(")") + (cause.isEmpty() ? QString() : cause);
+    return errorText("LogEngine::FileAppender", text, symbol, code, cause);
 }
 
 long residentKilobytes()
@@ -127,13 +102,11 @@ int fileFaultScenario()
     return 0;
 }
 
-class tst_FileAppender : public QObject
+class tst_FileAppender : public FileTestCase
 {
     Q_OBJECT
 
 private Q_SLOTS:
-    void init();
-    void cleanup();
     void openModesAndReactivation_data();
     void openModesAndReactivation();
     void closeAfterReactivationReleasesTheFile_data();
@@ -146,24 +119,7 @@ private Q_SLOTS:
     void writesAgainOnceTheFaultIsGone();
     void hooksForRollingAppenders();
     void debugDescription();
-
-private:
-    QString path(const QString &name) const { return m_dir->filePath(name); }
-
-    QTemporaryDir *m_dir = nullptr;
 };
-
-void tst_FileAppender::init()
-{
-    m_dir = new QTemporaryDir;
-    QVERIFY(m_dir->isValid());
-}
-
-void tst_FileAppender::cleanup()
-{
-    delete m_dir;
-    m_dir = nullptr;
-}
 
 void tst_FileAppender::openModesAndReactivation_data()
 {
@@ -338,7 +294,7 @@ void tst_FileAppender::writesAgainOnceTheFaultIsGone()
     environment.insert(QStringLiteral("ASAN_OPTIONS"),
         QStringList { environment.value(QStringLiteral("ASAN_OPTIONS")), QStringLiteral("quarantine_size_mb=0") }.join(
             QLatin1Char(':')));
-    const ChildResult result = runChild(QStringLiteral("filefault"), environment, m_dir->path());
+    const ChildResult result = runChild(QStringLiteral("filefault"), environment, directory());
     QVERIFY2(result.exitCode == 0, result.err.constData());
     QStringList lines = QString::fromUtf8(result.out).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     QVERIFY(!lines.isEmpty());

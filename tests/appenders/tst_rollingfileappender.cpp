@@ -89,13 +89,11 @@ QStringList checkLoad(const QString &fileName, int threads, int perThread, qint6
 
 } // namespace
 
-class tst_RollingFileAppender : public QObject
+class tst_RollingFileAppender : public FileTestCase
 {
     Q_OBJECT
 
 private Q_SLOTS:
-    void init();
-    void cleanup();
     void rollsOverAtExactSizeLimit_data();
     void rollsOverAtExactSizeLimit();
     void backupsMoveUp();
@@ -109,23 +107,8 @@ private Q_SLOTS:
     void debugDescription();
 
 private:
-    QString path(const QString &name) const { return m_dir->filePath(name); }
     RollingFileAppender *appender(Layout *layout, qint64 limit, int maxBackupIndex = 1) const;
-
-    QTemporaryDir *m_dir = nullptr;
 };
-
-void tst_RollingFileAppender::init()
-{
-    m_dir = new QTemporaryDir;
-    QVERIFY(m_dir->isValid());
-}
-
-void tst_RollingFileAppender::cleanup()
-{
-    delete m_dir;
-    m_dir = nullptr;
-}
 
 RollingFileAppender *tst_RollingFileAppender::appender(Layout *layout, qint64 limit, int maxBackupIndex) const
 {
@@ -224,7 +207,7 @@ void tst_RollingFileAppender::noBackupsKept()
     for (const char *text : { "one", "two", "three" })
         rolling->handleEvent(info(QString::fromLatin1(text)));
     QCOMPARE(contents(path(QStringLiteral("app.log"))), QByteArray("H\r\nINFO - three\r\n"));
-    QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files), QStringList { QStringLiteral("app.log") });
+    QCOMPARE(QDir(directory()).entryList(QDir::Files), QStringList { QStringLiteral("app.log") });
     QCOMPARE(log->texts(), warnings);
 }
 
