@@ -4,7 +4,6 @@
 #include "engine/appenders/fileappender.h"
 #include "engine/appenders/levelrangefilter.h"
 #include "engine/appenders/listappender.h"
-#include "engine/initialisationhelper.h"
 #include "engine/layouts/simplelayout.h"
 #include "engine/logger.h"
 #include "engine/logmanager.h"
@@ -56,22 +55,13 @@ void recordingHandler(QtMsgType, const QMessageLogContext &, const QString &mess
 
 } // namespace
 
-// Child: reports how start-up equipped the internal logger and what the
-// settings lookup finds.
+// Child: reports how start-up equipped the internal logger.
 int startUpScenario()
 {
     setChildApplicationNames();
     const Logger *internal = LogManager::internalLogger();
-    QStringList environment;
-    const QHash<QString, QString> settings = InitialisationHelper::environmentSettings();
-    for (auto it = settings.cbegin(); it != settings.cend(); ++it)
-        environment.append(it.key() + QLatin1Char(':') + it.value());
-    environment.sort();
     const QString report = QLatin1String("level=") + internal->level().toString() + QLatin1String(" appenders=")
-        + appenderNames(internal).join(QLatin1Char(',')) + QLatin1String("\nDebug=[")
-        + InitialisationHelper::setting(QStringLiteral("Debug"), QStringLiteral("ERROR"))
-        + QLatin1String("] Configuration=[") + InitialisationHelper::setting(QStringLiteral("Configuration"))
-        + QLatin1String("] environment=") + environment.join(QLatin1Char(',')) + QLatin1Char('\n');
+        + appenderNames(internal).join(QLatin1Char(',')) + QLatin1Char('\n');
     std::fputs(report.toUtf8().constData(), stdout);
     return 0;
 }
