@@ -71,6 +71,18 @@ void Logger::logUnchecked(const Level &level, const QString &message) const
     deliverToAppenders(LoggingEvent(this, level, message));
 }
 
+void Logger::logUnchecked(const Level &level, const QString &message, const SourceLocation &location) const
+{
+    deliverToAppenders(LoggingEvent(this, level, message, location));
+}
+
+void Logger::logUnchecked(const Level &level, const SourceLocation &location, const char *format,
+    const MessageArgument *arguments, int count) const
+{
+    if (count == 0 || !logSubstituted(level, format, arguments, count, location))
+        logUnchecked(level, MessageArgument::arg(format, arguments, count), location);
+}
+
 namespace
 {
 
@@ -97,7 +109,8 @@ constexpr int maxKeptMessage = 4096;
 
 } // namespace
 
-bool Logger::logSubstituted(const Level &level, const char *message, const MessageArgument *arguments, int count) const
+bool Logger::logSubstituted(const Level &level, const char *message, const MessageArgument *arguments, int count,
+    const SourceLocation &location) const
 {
     QString fresh;
     QString &text = Q_UNLIKELY(t_messageTextGone) ? fresh : t_messageText.text;
@@ -105,7 +118,7 @@ bool Logger::logSubstituted(const Level &level, const char *message, const Messa
         return false;
     // The event shares the text; nothing below reads `text` again, which a
     // request made during delivery may replace.
-    logUnchecked(level, text);
+    logUnchecked(level, text, location);
     // Kept only if this thread alone holds it now. The count is read with
     // acquire order: threads that held the text released it after their
     // last read, and those reads must come before this thread writes the

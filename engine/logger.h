@@ -6,6 +6,7 @@
 #include "engine/logobjectptr.h"
 #include "engine/messageargument.h"
 #include "engine/recursivereadwritelock.h"
+#include "engine/sourcelocation.h"
 
 #include <QList>
 #include <QObject>
@@ -130,6 +131,15 @@ public:
 
     /*! Builds and delivers an event without any level test. */
     void logUnchecked(const Level &level, const QString &message) const;
+    /*! The same, for a request made at `location`. */
+    void logUnchecked(const Level &level, const QString &message, const SourceLocation &location) const;
+    /*!
+     * Builds the message from `format` and `count` arguments as `QString::arg`
+     * does (in one pass where the engine's builder applies) and logs it at
+     * `location`, without any level test.
+     */
+    void logUnchecked(const Level &level, const SourceLocation &location, const char *format,
+        const MessageArgument *arguments, int count) const;
     void deliverToAppenders(const LoggingEvent &event) const;
 
     void addAppender(Appender *appender);
@@ -191,7 +201,8 @@ private:
      * the next and logs it; false, having done nothing, when the message is
      * beyond `MessageArgument::substitute`.
      */
-    bool logSubstituted(const Level &level, const char *message, const MessageArgument *arguments, int count) const;
+    bool logSubstituted(const Level &level, const char *message, const MessageArgument *arguments, int count,
+        const SourceLocation &location = SourceLocation()) const;
     template <typename... Args> static QString formatMessage(const char *message, const Args &...args)
     {
         return QString::fromUtf8(message).arg(argText(args)...);
