@@ -228,8 +228,8 @@ void tst_DailyRollingFileAppender::rollOverEndsTheFileAndReplacesAnOldOne()
     clock.set(QStringLiteral("2015-07-01T00:00:00.000"));
     Capture log(dailyLog);
     appender->handleEvent(info(QStringLiteral("b")));
-    QCOMPARE(contents(file + QStringLiteral(".2015-06-30")), QByteArray("H\r\nINFO - a\r\nF\r\n"));
-    QCOMPARE(contents(file), QByteArray("H\r\nINFO - b\r\n"));
+    QCOMPARE(readFile(file + QStringLiteral(".2015-06-30")), QByteArray("H\r\nINFO - a\r\nF\r\n"));
+    QCOMPARE(readFile(file), QByteArray("H\r\nINFO - b\r\n"));
     QCOMPARE(log->texts(),
         (QStringList { QStringLiteral("Computing roll over time from 2015-07-01T00:00:00: The interval start time is "
                                       "2015-07-01T00:00:00. The roll over time is 2015-07-02T00:00:00"),

@@ -199,7 +199,7 @@ void tst_Faults::diskFull()
     QStringList cut;
     QString text;
     for (const QString &file : files) {
-        const QString inFile = QString::fromLatin1(contents(folder.filePath(file)));
+        const QString inFile = QString::fromLatin1(readFile(folder.filePath(file)));
         text += file + QStringLiteral(":\n") + inFile;
         int end = 0;
         for (auto it = line.globalMatch(inFile); it.hasNext();) {

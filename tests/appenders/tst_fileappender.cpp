@@ -144,7 +144,7 @@ void tst_FileAppender::openModesAndReactivation()
     appender->activate();
     appender->handleEvent(info(QStringLiteral("second")));
     appender->close();
-    QCOMPARE(contents(path(QStringLiteral("app.log"))), expected);
+    QCOMPARE(readFile(path(QStringLiteral("app.log"))), expected);
 }
 
 void tst_FileAppender::closeAfterReactivationReleasesTheFile_data()
@@ -176,7 +176,7 @@ void tst_FileAppender::closeAfterReactivationReleasesTheFile()
         appender->close();
         QCOMPARE(appender->writer(), nullptr);
     }
-    QCOMPARE(contents(file), QByteArray("H\r\nINFO - one\r\nF\r\nH\r\nF\r\n"));
+    QCOMPARE(readFile(file), QByteArray("H\r\nINFO - one\r\nF\r\nH\r\nF\r\n"));
 }
 
 void tst_FileAppender::whatIsOnDiskAfterEachEvent_data()
@@ -205,10 +205,10 @@ void tst_FileAppender::whatIsOnDiskAfterEachEvent()
     for (int i = 1; i <= 3; ++i) {
         appender->handleEvent(info(QStringLiteral("event %1").arg(i)));
         written += "INFO - event " + QByteArray::number(i) + "\r\n";
-        QCOMPARE(contents(file), onDiskAtOnce ? written : QByteArray());
+        QCOMPARE(readFile(file), onDiskAtOnce ? written : QByteArray());
     }
     appender->close();
-    QCOMPARE(contents(file), written);
+    QCOMPARE(readFile(file), written);
 }
 
 void tst_FileAppender::openingTheFile_data()
@@ -258,7 +258,7 @@ void tst_FileAppender::openingTheFile()
     const bool opened = messages.last().startsWith(QStringLiteral("Opened"));
     QCOMPARE(appender->isActive(), opened);
     if (opened)
-        QCOMPARE(contents(file), QByteArray("INFO - event\r\n"));
+        QCOMPARE(readFile(file), QByteArray("INFO - event\r\n"));
 }
 
 void tst_FileAppender::writesAgainOnceTheFaultIsGone_data()
@@ -302,7 +302,7 @@ void tst_FileAppender::writesAgainOnceTheFaultIsGone()
     // 4000 lines of 5000 characters kept in a failed stream take 40 MB.
     QVERIFY2(growth < 8 * 1024, qPrintable(QStringLiteral("resident memory grew by %1 kB").arg(growth)));
     const QByteArray newLines("INFO - after 1\r\nINFO - after 2\r\n");
-    const QByteArray written = contents(path(QStringLiteral("fault.log")));
+    const QByteArray written = readFile(path(QStringLiteral("fault.log")));
     if (onlyNewLines)
         QCOMPARE(written, newLines);
     else
@@ -333,7 +333,7 @@ void tst_FileAppender::hooksForRollingAppenders()
     QFile missing(path(QStringLiteral("missing.log")));
     QVERIFY(!appender->removeFile(missing));
     appender->closeFile();
-    QCOMPARE(contents(file), QByteArray("H\r\nINFO - one\r\nF\r\nH\r\nINFO - two\r\nF\r\n"));
+    QCOMPARE(readFile(file), QByteArray("H\r\nINFO - one\r\nF\r\nH\r\nINFO - two\r\nF\r\n"));
     QCOMPARE(appender->fileSize(), 0);
 
     const QString opened = QStringLiteral("Opened file '%1' for appender 'F'").arg(file);

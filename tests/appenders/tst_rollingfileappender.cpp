@@ -53,7 +53,7 @@ QStringList checkLoad(const QString &fileName, int threads, int perThread, qint6
     files.append(fileName);
     std::vector<int> next(size_t(threads), 0);
     for (const QString &name : files) {
-        const QByteArray data = contents(name);
+        const QByteArray data = readFile(name);
         const char *const end = data.constData() + data.size();
         int lastLine = 0;
         for (const char *line = data.constData(); line < end; line += lastLine) {
@@ -150,9 +150,9 @@ void tst_RollingFileAppender::rollsOverAtExactSizeLimit()
     rolling->activate();
     rolling->handleEvent(info(QStringLiteral("one")));
     rolling->handleEvent(info(QStringLiteral("two")));
-    QCOMPARE(contents(path(QStringLiteral("app.log.1"))), backup);
+    QCOMPARE(readFile(path(QStringLiteral("app.log.1"))), backup);
     rolling->close();
-    QCOMPARE(contents(path(QStringLiteral("app.log"))), current);
+    QCOMPARE(readFile(path(QStringLiteral("app.log"))), current);
 }
 
 // Missing numbers are skipped; the oldest backup is removed.
@@ -164,10 +164,10 @@ void tst_RollingFileAppender::backupsMoveUp()
     rolling->activate();
     Capture log(rollingLog);
     rolling->handleEvent(info(QStringLiteral("one")));
-    QCOMPARE(contents(path(QStringLiteral("app.log.1"))), QByteArray("INFO - one\r\n"));
-    QCOMPARE(contents(path(QStringLiteral("app.log.2"))), QByteArray("first"));
+    QCOMPARE(readFile(path(QStringLiteral("app.log.1"))), QByteArray("INFO - one\r\n"));
+    QCOMPARE(readFile(path(QStringLiteral("app.log.2"))), QByteArray("first"));
     QVERIFY(!QFile::exists(path(QStringLiteral("app.log.3"))));
-    QCOMPARE(contents(path(QStringLiteral("app.log"))), QByteArray());
+    QCOMPARE(readFile(path(QStringLiteral("app.log"))), QByteArray());
     const QString file = path(QStringLiteral("app.log"));
     QCOMPARE(log->texts(),
         (QStringList { QStringLiteral("Rolling over with maxBackupIndex = 3"),
@@ -206,7 +206,7 @@ void tst_RollingFileAppender::noBackupsKept()
     rolling->activate();
     for (const char *text : { "one", "two", "three" })
         rolling->handleEvent(info(QString::fromLatin1(text)));
-    QCOMPARE(contents(path(QStringLiteral("app.log"))), QByteArray("H\r\nINFO - three\r\n"));
+    QCOMPARE(readFile(path(QStringLiteral("app.log"))), QByteArray("H\r\nINFO - three\r\n"));
     QCOMPARE(QDir(directory()).entryList(QDir::Files), QStringList { QStringLiteral("app.log") });
     QCOMPARE(log->texts(), warnings);
 }
@@ -281,11 +281,11 @@ void tst_RollingFileAppender::failedRollOverLosesNothing()
         QVERIFY(rolling->isActive());
     }
     QCOMPARE(errors->texts().size(), 2);
-    QCOMPARE(contents(path(QStringLiteral("app.log.1"))), written);
-    QCOMPARE(contents(path(QStringLiteral("app.log"))), QByteArray());
+    QCOMPARE(readFile(path(QStringLiteral("app.log.1"))), written);
+    QCOMPARE(readFile(path(QStringLiteral("app.log"))), QByteArray());
     for (const QString &backup : backups) {
         const QString moved = backup.left(backup.size() - 1) + QString::number(backup.right(1).toInt() + 1);
-        QCOMPARE(contents(path(moved)), backup.toLatin1());
+        QCOMPARE(readFile(path(moved)), backup.toLatin1());
     }
 }
 
@@ -319,7 +319,7 @@ void tst_RollingFileAppender::sixteenThreadsLoseNothing()
 
     // The check finds a single event missing.
     const QString backup = fileName + QStringLiteral(".100");
-    QByteArray data = contents(backup);
+    QByteArray data = readFile(backup);
     const int second = data.indexOf('\n') + 1;
     const QByteArray dropped = data.mid(second, data.indexOf('\n', second) + 1 - second);
     data.remove(second, dropped.size());

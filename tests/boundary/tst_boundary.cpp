@@ -1,6 +1,7 @@
 // Built against the public headers and the shared library only (and the
 // child-process harness, which needs nothing of the engine).
 #include "common/childprocess.h"
+#include "common/testfiles.h"
 
 #include <qorvlogconfigurator.h>
 #include <qorvloglevel.h>
@@ -13,7 +14,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileSystemWatcher>
-#include <QSaveFile>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -118,23 +118,6 @@ void tst_Boundary::widgetsCanBeSubclassed()
     QVERIFY(QORVLogStatusBar::staticMetaObject.inherits(&QStatusBar::staticMetaObject));
 }
 
-namespace
-{
-
-bool writeFile(const QString &fileName, const QByteArray &text)
-{
-    QSaveFile file(fileName);
-    return file.open(QIODevice::WriteOnly) && file.write(text) == text.size() && file.commit();
-}
-
-QByteArray readFile(const QString &fileName)
-{
-    QFile file(fileName);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-} // namespace
-
 // The changed file routes Qt's own warnings to a log file: they reach it only
 // once the watch has applied the change.
 void tst_Boundary::watchedConfigurationIsApplied()
@@ -143,21 +126,21 @@ void tst_Boundary::watchedConfigurationIsApplied()
     QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("logs")));
     const QString configuration = dir.filePath(QStringLiteral("app.properties"));
     const QString log = dir.filePath(QStringLiteral("logs/qt.log"));
-    QVERIFY(writeFile(configuration, "log4j.handleQtMessages=true\nlog4j.logger.Qt=ERROR\n"));
+    writeFile(configuration, "log4j.handleQtMessages=true\nlog4j.logger.Qt=ERROR\n");
     QVERIFY(QORVLogConfigurator::configureAndWatch(configuration));
     qWarning("before");
 
     // The new file appender creates its file when the run activates it.
     QFileSystemWatcher logs({ dir.filePath(QStringLiteral("logs")) });
     QSignalSpy created(&logs, &QFileSystemWatcher::directoryChanged);
-    QVERIFY(writeFile(configuration,
+    writeFile(configuration,
         "log4j.handleQtMessages=true\nlog4j.logger.Qt=WARN, F\nlog4j.appender.F=org.apache.log4j.FileAppender\n"
         "log4j.appender.F.file="
-            + QFile::encodeName(log) + "\nlog4j.appender.F.layout=org.apache.log4j.SimpleLayout\n"));
+            + QFile::encodeName(log) + "\nlog4j.appender.F.layout=org.apache.log4j.SimpleLayout\n");
     QVERIFY(created.wait(30000));
     qWarning("after");
     QORVLogConfigurator::stopWatching();
-    QVERIFY(writeFile(configuration, "log4j.handleQtMessages=false\nlog4j.logger.Qt=ERROR\n"));
+    writeFile(configuration, "log4j.handleQtMessages=false\nlog4j.logger.Qt=ERROR\n");
     QVERIFY(QORVLogConfigurator::configure(configuration));
     QCOMPARE(readFile(log), QByteArray("WARN - after\r\n"));
 }

@@ -1,3 +1,4 @@
+#include "common/testfiles.h"
 #include "engine/appenders/fileappender.h"
 #include "engine/appenders/listappender.h"
 #include "engine/appenders/rollingfileappender.h"
@@ -68,7 +69,7 @@ bool parseLine(const char *line, const char *end, int &thread, int &number)
 // locking; a deadlock ends in the test's timeout.
 void tst_Load::loggingWhileReconfiguredAndRewired()
 {
-    QTemporaryDir dir;
+    TestFolder dir;
     QVERIFY(dir.isValid());
     Logger *internal = LogManager::internalLogger();
     internal->removeAllAppenders();
@@ -83,12 +84,7 @@ void tst_Load::loggingWhileReconfiguredAndRewired()
         text += QByteArray("log4j.logger.load.t") + QByteArray::number(t) + (t % 2 ? "=DEBUG, N\n" : "=INFO, C, N\n");
         text += QByteArray("log4j.additivity.load.t") + QByteArray::number(t) + "=true\n";
     }
-    const QString configuration = dir.filePath(QStringLiteral("load.properties"));
-    {
-        QFile file(configuration);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(text.replace("@DIR@", QFile::encodeName(dir.path())));
-    }
+    const QString configuration = dir.write(QStringLiteral("load.properties"), text);
 
     const QString fileName = dir.filePath(QStringLiteral("load.log"));
     Logger *load = LogManager::logger(QStringLiteral("load"));

@@ -1,4 +1,5 @@
 #include "common/childprocess.h"
+#include "common/testfiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -35,7 +36,7 @@ private:
         const QProcessEnvironment &environment = QProcessEnvironment::systemEnvironment());
     void copyIn(const QString &sourceDirectory, const QStringList &names);
 
-    QScopedPointer<QTemporaryDir> m_work;
+    QScopedPointer<TestFolder> m_work;
 };
 
 namespace
@@ -43,17 +44,7 @@ namespace
 
 QString readText(const QString &path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        qFatal("cannot read %s", qPrintable(path));
-    return QString::fromUtf8(file.readAll());
-}
-
-void writeText(const QString &path, const QByteArray &text)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size())
-        qFatal("cannot write %s", qPrintable(path));
+    return QString::fromUtf8(readFile(path));
 }
 
 const QString checkData = QStringLiteral(QORVLOG_TEST_DATA "/check");
@@ -78,7 +69,7 @@ void tst_QorvlogTool::copyIn(const QString &sourceDirectory, const QStringList &
 
 void tst_QorvlogTool::init()
 {
-    m_work.reset(new QTemporaryDir);
+    m_work.reset(new TestFolder);
     QVERIFY(m_work->isValid());
 }
 
@@ -167,7 +158,7 @@ void tst_QorvlogTool::jsonHoldsTheSameFindings()
 // report (LOGENGINE_DEBUG) stays out of the output too.
 void tst_QorvlogTool::checkAndShowTouchNoLogFile()
 {
-    writeText(m_work->filePath(QStringLiteral("logengine.properties")),
+    m_work->write(QStringLiteral("logengine.properties"),
         "log4j.rootLogger=INFO, kept, created\n"
         "log4j.appender.kept=org.apache.log4j.FileAppender\n"
         "log4j.appender.kept.File=kept.log\n"
@@ -175,7 +166,7 @@ void tst_QorvlogTool::checkAndShowTouchNoLogFile()
         "log4j.appender.created=org.apache.log4j.RollingFileAppender\n"
         "log4j.appender.created.File=new/created.log\n"
         "log4j.appender.created.layout=org.apache.log4j.SimpleLayout\n");
-    writeText(m_work->filePath(QStringLiteral("kept.log")), "earlier lines\n");
+    m_work->write(QStringLiteral("kept.log"), "earlier lines\n");
     const QStringList before = QDir(m_work->path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(
@@ -217,14 +208,14 @@ void tst_QorvlogTool::showPrintsTheTree()
 // when the tool returns; the configuration of the environment is not used.
 void tst_QorvlogTool::logWritesEveryLine()
 {
-    writeText(m_work->filePath(QStringLiteral("script.properties")),
+    m_work->write(QStringLiteral("script.properties"),
         "log4j.rootLogger=INFO, file\n"
         "log4j.logger.app.net=DEBUG\n"
         "log4j.appender.file=org.apache.log4j.FileAppender\n"
         "log4j.appender.file.File=out/script.log\n"
         "log4j.appender.file.layout=org.apache.log4j.PatternLayout\n"
         "log4j.appender.file.layout.ConversionPattern=%p %c - %m%n\n");
-    writeText(m_work->filePath(QStringLiteral("other.properties")),
+    m_work->write(QStringLiteral("other.properties"),
         "log4j.rootLogger=INFO, other\n"
         "log4j.appender.other=org.apache.log4j.FileAppender\n"
         "log4j.appender.other.File=other.log\n"
