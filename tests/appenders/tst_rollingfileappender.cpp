@@ -20,73 +20,6 @@ namespace
 
 const QString rollingLog = QStringLiteral("LogEngine::RollingFileAppender");
 
-// Reads "INFO - thread T event N\r" up to `end`, the line's line feed.
-bool parseLine(const char *text, const char *end, int &thread, int &number)
-{
-    const auto literal = [&text, end](const char *expected) {
-        const size_t length = std::strlen(expected);
-        if (size_t(end - text) < length || std::memcmp(text, expected, length) != 0)
-            return false;
-        text += length;
-        return true;
-    };
-    const auto decimal = [&text, end](int &value) {
-        const char *first = text;
-        for (value = 0; text < end && *text >= '0' && *text <= '9' && text - first < 9; ++text)
-            value = value * 10 + (*text - '0');
-        return text > first;
-    };
-    return literal("INFO - thread ") && decimal(thread) && literal(" event ") && decimal(number) && literal("\r")
-        && text == end;
-}
-
-// The load test's lines, "INFO - thread T event N", checked across every
-// file of the run from the oldest backup to the current file: each (thread,
-// number) once and in order, every line whole, and every file but the
-// current one just over the limit (without its last line it is not).
-QStringList checkLoad(const QString &fileName, int threads, int perThread, qint64 limit)
-{
-    QStringList problems;
-    QStringList files;
-    for (int index = 1; QFile::exists(fileName + QLatin1Char('.') + QString::number(index)); ++index)
-        files.prepend(fileName + QLatin1Char('.') + QString::number(index));
-    files.append(fileName);
-    std::vector<int> next(size_t(threads), 0);
-    for (const QString &name : files) {
-        const QByteArray data = readFile(name);
-        const char *const end = data.constData() + data.size();
-        int lastLine = 0;
-        for (const char *line = data.constData(); line < end; line += lastLine) {
-            const char *newline = static_cast<const char *>(std::memchr(line, '\n', size_t(end - line)));
-            if (!newline) {
-                problems << QStringLiteral("%1: unfinished line at %2").arg(name).arg(line - data.constData());
-                break;
-            }
-            lastLine = int(newline - line) + 1;
-            int thread = -1;
-            int number = -1;
-            if (!parseLine(line, newline, thread, number) || thread >= threads || number >= perThread) {
-                problems << QStringLiteral("%1: torn line '%2'").arg(name, QString::fromLatin1(line, lastLine));
-                continue;
-            }
-            int &expected = next[size_t(thread)];
-            for (; expected < number; ++expected)
-                problems << QStringLiteral("missing thread %1 event %2").arg(thread).arg(expected);
-            if (expected > number)
-                problems << QStringLiteral("thread %1 event %2 again or out of order").arg(thread).arg(number);
-            else
-                ++expected;
-        }
-        if (name != fileName && (data.size() <= limit || data.size() - lastLine > limit))
-            problems << QStringLiteral("%1: %2 bytes for a limit of %3").arg(name).arg(data.size()).arg(limit);
-    }
-    for (int thread = 0; thread < threads; ++thread) {
-        for (int number = next[size_t(thread)]; number < perThread; ++number)
-            problems << QStringLiteral("missing thread %1 event %2").arg(thread).arg(number);
-    }
-    return problems;
-}
-
 } // namespace
 
 class tst_RollingFileAppender : public FileTestCase
@@ -103,7 +36,6 @@ private Q_SLOTS:
     void maxFileSizeText();
     void failedRollOverLosesNothing_data();
     void failedRollOverLosesNothing();
-    void sixteenThreadsLoseNothing();
     void debugDescription();
 
 private:
@@ -287,46 +219,6 @@ void tst_RollingFileAppender::failedRollOverLosesNothing()
         const QString moved = backup.left(backup.size() - 1) + QString::number(backup.right(1).toInt() + 1);
         QCOMPARE(readFile(path(moved)), backup.toLatin1());
     }
-}
-
-// Threads hand numbered events (about 23 MB of lines) to one appender that
-// rolls over some 360 times; afterwards the files hold every event once, whole, in each
-// thread's order, and each backup ends with the line that crossed the limit.
-void tst_RollingFileAppender::sixteenThreadsLoseNothing()
-{
-    constexpr int threads = 16;
-    constexpr int perThread = 50000;
-    constexpr qint64 limit = 64 * 1024;
-    const QString fileName = path(QStringLiteral("load.log"));
-    LogObjectPtr<RollingFileAppender> rolling(new RollingFileAppender(new SimpleLayout, fileName));
-    rolling->setMaximumFileSize(limit);
-    rolling->setMaxBackupIndex(400);
-    rolling->activate();
-    std::vector<std::thread> workers;
-    for (int t = 0; t < threads; ++t) {
-        workers.emplace_back([&rolling, t] {
-            for (int i = 0; i < perThread; ++i)
-                rolling->handleEvent(info(QStringLiteral("thread %1 event %2").arg(t).arg(i)));
-        });
-    }
-    for (std::thread &worker : workers)
-        worker.join();
-    rolling->close();
-
-    const QStringList problems = checkLoad(fileName, threads, perThread, limit);
-    QVERIFY2(problems.isEmpty(), qPrintable(problems.mid(0, 10).join(QLatin1Char('\n'))));
-    QVERIFY(QFile::exists(fileName + QStringLiteral(".300")));
-
-    // The check finds a single event missing.
-    const QString backup = fileName + QStringLiteral(".100");
-    QByteArray data = readFile(backup);
-    const int second = data.indexOf('\n') + 1;
-    const QByteArray dropped = data.mid(second, data.indexOf('\n', second) + 1 - second);
-    data.remove(second, dropped.size());
-    writeFile(backup, data);
-    const QString line = QString::fromLatin1(dropped).trimmed();
-    QVERIFY(checkLoad(fileName, threads, perThread, limit)
-                .contains(QStringLiteral("missing %1").arg(line.mid(line.indexOf(QLatin1String("thread"))))));
 }
 
 void tst_RollingFileAppender::debugDescription()

@@ -43,6 +43,8 @@ constexpr int loggingThreads = 8;
 constexpr int eventsPerThread = 4000;
 constexpr int configureRuns = 40;
 constexpr int rewireRounds = 400;
+// Some seventy roll-overs.
+constexpr qint64 rollingLimit = 32 * 1024;
 
 // Reads "... INFO  load::tT - thread T event N\r" up to `end`.
 bool parseLine(const char *line, const char *end, int &thread, int &number)
@@ -64,7 +66,8 @@ bool parseLine(const char *line, const char *end, int &thread, int &number)
 // an appender of their own) and a tenth adds appenders to "load" and
 // removes them again. The rolling appender stays attached throughout, so
 // every event reaches it: each must be in its files once, whole, in the
-// order of its thread. A second hierarchy that shares the rolling appender
+// order of its thread, and each backup must end with the line that took it
+// over the limit. A second hierarchy that shares the rolling appender
 // is reset all the while. Under the thread sanitizer this also proves the
 // locking; a deadlock ends in the test's timeout.
 void tst_Load::loggingWhileReconfiguredAndRewired()
@@ -92,7 +95,7 @@ void tst_Load::loggingWhileReconfiguredAndRewired()
     LogObjectPtr<RollingFileAppender> rolling(
         new RollingFileAppender(new PatternLayout(QStringLiteral("%d{ISO8601} [%t] %-5p %c - %m%n")), fileName));
     rolling->setName(QStringLiteral("R"));
-    rolling->setMaximumFileSize(256 * 1024);
+    rolling->setMaximumFileSize(rollingLimit);
     rolling->setMaxBackupIndex(1000);
     rolling->activate();
     load->addAppender(rolling);
@@ -150,6 +153,7 @@ void tst_Load::loggingWhileReconfiguredAndRewired()
         QVERIFY(file.open(QIODevice::ReadOnly));
         const QByteArray data = file.readAll();
         const char *const end = data.constData() + data.size();
+        int lastLine = 0;
         for (const char *line = data.constData(); line < end;) {
             const char *newline = static_cast<const char *>(std::memchr(line, '\n', size_t(end - line)));
             if (!newline) {
@@ -168,8 +172,12 @@ void tst_Load::loggingWhileReconfiguredAndRewired()
             else
                 ++next[size_t(thread)];
             ++lines;
+            lastLine = int(newline - line) + 1;
             line = newline + 1;
         }
+        // Each backup ends with the line that took it over the limit.
+        if (name != fileName && (data.size() <= rollingLimit || data.size() - lastLine > rollingLimit))
+            problems << QStringLiteral("%1: %2 bytes for a limit of %3").arg(name).arg(data.size()).arg(rollingLimit);
     }
     for (int t = 0; t < loggingThreads; ++t) {
         if (next[size_t(t)] != eventsPerThread)
