@@ -28,11 +28,12 @@ struct MemoryStream {
     }
 };
 
+// Set by name, as a configuration sets them.
 SimpleLayout *decoratedLayout(const QString &header, const QString &footer)
 {
     auto *layout = new SimpleLayout;
-    layout->setHeader(header);
-    layout->setFooter(footer);
+    layout->setProperty("header", header);
+    layout->setProperty("footer", footer);
     return layout;
 }
 
