@@ -17,7 +17,6 @@ int internalStreamsScenario();
 int qtMessageScenario();
 int firstUseRaceScenario();
 int levelNamesFromWorkerScenario();
-int bufferedAtExitScenario();
 int defaultInitScenario();
 int defaultInitAtLoadScenario();
 int killedScenario();
@@ -32,7 +31,6 @@ int main(int argc, char *argv[])
             { QStringLiteral("qt-message"), qtMessageScenario },
             { QStringLiteral("first-use-race"), firstUseRaceScenario },
             { QStringLiteral("level-names-from-worker"), levelNamesFromWorkerScenario },
-            { QStringLiteral("buffered-at-exit"), bufferedAtExitScenario },
             { QStringLiteral("default-init"), defaultInitScenario },
             { QStringLiteral("default-init-at-load"), defaultInitAtLoadScenario },
             { QStringLiteral("killed"), killedScenario }, { QStringLiteral("exit"), exitScenario } },

@@ -89,8 +89,6 @@ int internalStreamsScenario()
     return 0;
 }
 
-constexpr int bufferedAtExitLines = 300;
-
 // Child: one Qt message, chosen by QORVLOG_QT_MESSAGE, with handling on.
 int qtMessageScenario()
 {
@@ -111,23 +109,6 @@ int qtMessageScenario()
     } else
         qDebug("boom %d", 1);
     std::fputs("returned\n", stdout);
-    return 0;
-}
-
-// Child: a buffered file appender left open when main returns.
-int bufferedAtExitScenario()
-{
-    auto *layout = new SimpleLayout;
-    layout->setHeader(QStringLiteral("header"));
-    layout->setFooter(QStringLiteral("footer"));
-    auto *file = new FileAppender(layout, QStringLiteral("exit.log"));
-    file->setImmediateFlush(false);
-    file->setBufferedIo(true);
-    file->activate();
-    Logger *logger = LogManager::logger(QStringLiteral("exit"));
-    logger->addAppender(file);
-    for (int i = 0; i < bufferedAtExitLines; ++i)
-        logger->info(QStringLiteral("line %1").arg(i));
     return 0;
 }
 
@@ -168,7 +149,6 @@ private Q_SLOTS:
     void internalLoggerFromDebugSetting_data();
     void internalLoggerFromDebugSetting();
     void internalLinesSplitByLevelAndShutdownOnceAtExit();
-    void bufferedLinesReachTheFileAtExit();
     void fatalQtMessagesEndTheProcess_data();
     void fatalQtMessagesEndTheProcess();
     void qtMessageHandlingInstallsOnceAndRestores();
@@ -231,22 +211,6 @@ void tst_LogManager::internalLinesSplitByLevelAndShutdownOnceAtExit()
         QByteArray("T [] WARN  LogEngine::Probe - warn text\r\n"
                    "T [] ERROR LogEngine::Probe - error text\r\n"
                    "T [] FATAL LogEngine::Probe - fatal text\r\n"));
-}
-
-// Nothing closes the appender but the shutdown at exit, which must write out
-// what the buffers hold and end the file with the footer.
-void tst_LogManager::bufferedLinesReachTheFileAtExit()
-{
-    QTemporaryDir dir;
-    const ChildResult result = runChild(QStringLiteral("buffered-at-exit"), startUpEnvironment(dir.path()), dir.path());
-    QCOMPARE(result.exitCode, 0);
-    QByteArray expected = "header\r\n";
-    for (int i = 0; i < bufferedAtExitLines; ++i)
-        expected += "INFO - line " + QByteArray::number(i) + "\r\n";
-    expected += "footer\r\n";
-    QFile file(dir.filePath(QStringLiteral("exit.log")));
-    QVERIFY(file.open(QIODevice::ReadOnly));
-    QCOMPARE(file.readAll(), expected);
 }
 
 void tst_LogManager::fatalQtMessagesEndTheProcess_data()

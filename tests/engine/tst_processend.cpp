@@ -32,11 +32,13 @@ namespace
 // Long enough to span pages and the file's buffer unevenly.
 const QString filler(150, QLatin1Char('x'));
 
-Logger *fileLogger(const QString &name, const QString &fileName, bool immediateFlush)
+Logger *fileLogger(const QString &name, const QString &fileName, bool immediateFlush, const QString &footer = {})
 {
     Logger *logger = LogManager::logger(name);
     logger->setAdditivity(false);
-    LogObjectPtr<FileAppender> appender(new FileAppender(new SimpleLayout, fileName));
+    auto *layout = new SimpleLayout;
+    layout->setFooter(footer);
+    LogObjectPtr<FileAppender> appender(new FileAppender(layout, fileName));
     appender->setImmediateFlush(immediateFlush);
     appender->activate();
     logger->addAppender(appender);
@@ -108,7 +110,7 @@ int killedScenario()
 int exitScenario()
 {
     std::atexit(logFromEarlyExitHandler);
-    s_exitLogger = fileLogger(QStringLiteral("exit"), QStringLiteral("exit.log"), false);
+    s_exitLogger = fileLogger(QStringLiteral("exit"), QStringLiteral("exit.log"), false, QStringLiteral("footer"));
     std::atexit(logFromLateExitHandler);
     static LogsWhenDestroyed builtInMain { "static built in main" };
     std::mutex mutex;
@@ -257,7 +259,8 @@ void tst_ProcessEnd::everyWayOut()
             QVERIFY(file.open(QIODevice::ReadOnly));
             const QByteArray text = file.readAll();
             const QString shown = run + QStringLiteral(": ") + QString::fromLatin1(text.right(300));
-            QVERIFY2(text.contains("INFO - main returns\r\n") && text.endsWith("\r\n"), qPrintable(shown));
+            // Buffered lines are written and the file is ended with its footer.
+            QVERIFY2(text.contains("INFO - main returns\r\n") && text.endsWith("\r\nfooter\r\n"), qPrintable(shown));
             const int fromStatic = text.indexOf("INFO - static built in main\r\n");
             const int fromHandler = text.indexOf("INFO - exit handler registered after the engine\r\n");
             // The engine's handler shuts the repository down, the file with
