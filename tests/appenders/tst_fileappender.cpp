@@ -24,19 +24,6 @@ namespace
 
 const QString fileErrors = QStringLiteral("LogEngine::FileAppender");
 
-// The hooks the rolling appenders build on. Without its own meta-object it
-// reports as the file appender.
-class HookedFileAppender : public FileAppender
-{
-public:
-    using FileAppender::closeFile;
-    using FileAppender::FileAppender;
-    using FileAppender::fileSize;
-    using FileAppender::openFile;
-    using FileAppender::removeFile;
-    using FileAppender::renameFile;
-};
-
 FileAppender *namedAppender(Layout *layout, const QString &fileName)
 {
     auto *appender = new FileAppender(layout, fileName);
@@ -117,7 +104,6 @@ private Q_SLOTS:
     void openingTheFile();
     void writesAgainOnceTheFaultIsGone_data();
     void writesAgainOnceTheFaultIsGone();
-    void hooksForRollingAppenders();
     void debugDescription();
 };
 
@@ -214,7 +200,6 @@ void tst_FileAppender::whatIsOnDiskAfterEachEvent()
 void tst_FileAppender::openingTheFile_data()
 {
     QTest::addColumn<QString>("name");
-    QTest::addColumn<bool>("directoryInTheWay");
     QTest::addColumn<QStringList>("messages"); // %1 stands for the file's path
     const QString opened = QStringLiteral("Opened file '%1' for appender 'F'");
     const QString creating = QStringLiteral("Creating missing parent directory for file %1");
@@ -224,30 +209,22 @@ void tst_FileAppender::openingTheFile_data()
     const QString noFile
         = fileError("Use of appender 'F' without open file", "APPENDER_NO_OPEN_FILE_ERROR", 6, QString());
 
-    QTest::newRow("existing directory") << QStringLiteral("app.log") << false << QStringList { opened };
+    QTest::newRow("existing directory") << QStringLiteral("app.log") << QStringList { opened };
     // Only one missing directory level is created.
-    QTest::newRow("one level missing") << QStringLiteral("logs/app.log") << false << QStringList { creating, opened };
-    QTest::newRow("two levels missing") << QStringLiteral("logs/2024/app.log") << false
+    QTest::newRow("one level missing") << QStringLiteral("logs/app.log") << QStringList { creating, opened };
+    QTest::newRow("two levels missing") << QStringLiteral("logs/2024/app.log")
                                         << QStringList { creating,
                                                fileError("Unable to open file '%1' for appender 'F'",
                                                    "APPENDER_OPENING_FILE_ERROR", 8,
                                                    QStringLiteral(": No such file or directory (5)")),
                                                noWriter, noFile };
-    QTest::newRow("directory in place of the file")
-        << QStringLiteral("app.log") << true
-        << QStringList { fileError("Unable to open file '%1' for appender 'F'", "APPENDER_OPENING_FILE_ERROR", 8,
-                             QStringLiteral(": Is a directory (5)")),
-               noWriter, noFile };
 }
 
 void tst_FileAppender::openingTheFile()
 {
     QFETCH(QString, name);
-    QFETCH(bool, directoryInTheWay);
     QFETCH(QStringList, messages);
     const QString file = path(name);
-    if (directoryInTheWay)
-        QVERIFY(QDir().mkpath(file));
     Capture log(fileErrors);
     LogObjectPtr<FileAppender> appender(namedAppender(new SimpleLayout, file));
     appender->activate();
@@ -308,47 +285,6 @@ void tst_FileAppender::writesAgainOnceTheFaultIsGone()
     else
         QVERIFY2(written.endsWith(newLines), written.right(100).constData());
     QCOMPARE(lines, reports);
-}
-
-void tst_FileAppender::hooksForRollingAppenders()
-{
-    const QString file = path(QStringLiteral("app.log"));
-    writeFile(file, "old\r\n");
-    Capture log(fileErrors);
-    LogObjectPtr<HookedFileAppender> appender(
-        new HookedFileAppender(layout(QStringLiteral("H"), QStringLiteral("F")), file));
-    appender->setName(QStringLiteral("F"));
-    appender->activate();
-    appender->handleEvent(info(QStringLiteral("one")));
-    QCOMPARE(appender->fileSize(), QFileInfo(file).size());
-
-    // A roll-over whose rename fails goes on with the current file.
-    QVERIFY(QDir().mkpath(path(QStringLiteral("taken/inside"))));
-    appender->closeFile();
-    QFile current(file);
-    QVERIFY(!appender->renameFile(current, path(QStringLiteral("taken"))));
-    QVERIFY(appender->openFile(true));
-    appender->handleEvent(info(QStringLiteral("two")));
-    QCOMPARE(appender->fileSize(), QFileInfo(file).size());
-    QFile missing(path(QStringLiteral("missing.log")));
-    QVERIFY(!appender->removeFile(missing));
-    appender->closeFile();
-    QCOMPARE(readFile(file), QByteArray("H\r\nINFO - one\r\nF\r\nH\r\nINFO - two\r\nF\r\n"));
-    QCOMPARE(appender->fileSize(), 0);
-
-    const QString opened = QStringLiteral("Opened file '%1' for appender 'F'").arg(file);
-    const QString closing = QStringLiteral("Closing file '%1' for appender 'F'").arg(file);
-    QCOMPARE(log->texts(),
-        (QStringList { opened, closing,
-            QStringLiteral("Renaming file '%1' to '%2'").arg(file, path(QStringLiteral("taken"))),
-            fileError("Unable to rename file '%1' to '%2' for appender 'F'", "APPENDER_RENAMING_FILE_ERROR", 9,
-                QStringLiteral(": Destination file exists (10)"))
-                .arg(file, path(QStringLiteral("taken"))),
-            opened,
-            fileError("Unable to remove file '%1' for appender 'F'", "APPENDER_REMOVE_FILE_ERROR", 10,
-                QStringLiteral(": No such file or directory (9)"))
-                .arg(missing.fileName()),
-            closing }));
 }
 
 void tst_FileAppender::debugDescription()
