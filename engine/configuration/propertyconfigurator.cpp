@@ -175,6 +175,20 @@ void PropertyConfigurator::doConfigure(const Properties &properties, LoggerRepos
 {
     if (!repository)
         repository = LogManager::loggerRepository();
+    m_repository = repository;
+    // Taken before a reset can detach them: a reset releases them, but a
+    // delivery in progress may hold them open past their successors'
+    // activation.
+    if (!m_checking) {
+        const QList<Logger *> loggers = repository->loggers();
+        for (Logger *logger : loggers) {
+            for (const LogObjectPtr<Appender> &appender : logger->sharedAppenders()) {
+                const auto *list = qobject_cast<ListAppender *>(appender.data());
+                if (!(list && list->configuratorList()) && !m_earlier.contains(appender->name(), appender))
+                    m_earlier.insert(appender->name(), appender);
+            }
+        }
+    }
     const QStringList names = properties.propertyNames();
     m_sortedKeys.assign(names.cbegin(), names.cend());
     std::sort(m_sortedKeys.begin(), m_sortedKeys.end());
@@ -183,8 +197,10 @@ void PropertyConfigurator::doConfigure(const Properties &properties, LoggerRepos
     configureRootLogger(properties, repository);
     configureNonRootElements(properties, repository);
 
-    // The loggers keep their own references to the appenders.
+    // The loggers keep their own references to the appenders; earlier ones
+    // that no logger holds any more are closed here.
     m_appenderRegistry.clear();
+    m_earlier.clear();
     m_sortedKeys.clear();
 }
 
@@ -308,14 +324,42 @@ void PropertyConfigurator::parseLogger(
 
     // Whenever the key is there, even when it names no appender.
     logger->removeAllAppenders();
+    // Attached in one change: a logger may be given thousands. The run's
+    // table holds them meanwhile.
+    QList<Appender *> appenders;
     for (int i = 1; i < parts.size(); ++i) {
         const QString appenderName = parts.at(i).trimmed();
         if (appenderName.isEmpty())
             continue;
         const LogObjectPtr<Appender> appender = parseAppender(properties, appenderName);
         if (appender)
-            logger->addAppender(appender);
+            appenders.append(appender);
     }
+    if (!appenders.isEmpty())
+        logger->setAppenders(appenders);
+}
+
+QList<Logger *> PropertyConfigurator::retireEarlier(const QString &name)
+{
+    QList<Logger *> holders;
+    const QList<LogObjectPtr<Appender>> earlier = m_earlier.values(name);
+    if (earlier.isEmpty())
+        return holders;
+    m_earlier.remove(name);
+    const QList<Logger *> loggers = m_repository->loggers();
+    for (const LogObjectPtr<Appender> &appender : earlier) {
+        for (Logger *logger : loggers) {
+            if (logger->replaceAppender(appender, nullptr) && !holders.contains(logger))
+                holders.append(logger);
+        }
+        // A delivery that began before may still reach it: retired, it
+        // drops such events instead of reporting them.
+        if (auto *skeleton = qobject_cast<AppenderSkeleton *>(appender.data()))
+            skeleton->retire();
+        else
+            appender->close();
+    }
+    return holders;
 }
 
 LogObjectPtr<Appender> PropertyConfigurator::parseAppender(const Properties &properties, const QString &appenderName)
@@ -361,8 +405,13 @@ LogObjectPtr<Appender> PropertyConfigurator::parseAppender(const Properties &pro
     }
     setProperties(properties, key + QLatin1Char('.'), { QStringLiteral("layout") }, appender);
     // A check opens no file; its caller checks what activation would.
-    if (auto *skeleton = qobject_cast<AppenderSkeleton *>(appender.data()); skeleton && !m_checking)
-        skeleton->activate();
+    if (!m_checking) {
+        const QList<Logger *> holders = retireEarlier(appenderName);
+        if (auto *skeleton = qobject_cast<AppenderSkeleton *>(appender.data()))
+            skeleton->activate();
+        for (Logger *holder : holders)
+            holder->addAppender(appender);
+    }
     m_appenderRegistry.insert(appenderName, appender);
     return appender;
 }

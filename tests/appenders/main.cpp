@@ -11,11 +11,11 @@ QObject *newRollingFileAppenderTest();
 QObject *newDailyRollingFileAppenderTest();
 QObject *newDebugAppenderTest();
 QObject *newNullAppenderTest();
+QObject *newConcurrencyTest();
 QObject *newFaultsTest();
 int consoleScenario();
 int fileFaultScenario();
 int debugAppenderScenario();
-int lockOrderScenario();
 int dailyWalkScenario();
 int diskFullScenario();
 
@@ -25,9 +25,8 @@ int main(int argc, char *argv[])
     return runTestMain(argc, argv,
         { { QStringLiteral("console"), consoleScenario }, { QStringLiteral("filefault"), fileFaultScenario },
             { QStringLiteral("debugappender"), debugAppenderScenario },
-            { QStringLiteral("lockorder"), lockOrderScenario }, { QStringLiteral("dailywalk"), dailyWalkScenario },
-            { QStringLiteral("diskfull"), diskFullScenario } },
+            { QStringLiteral("dailywalk"), dailyWalkScenario }, { QStringLiteral("diskfull"), diskFullScenario } },
         { newAppenderSkeletonTest(), newFiltersTest(), newWriterAppenderTest(), newConsoleAppenderTest(),
             newFileAppenderTest(), newRollingFileAppenderTest(), newDailyRollingFileAppenderTest(),
-            newDebugAppenderTest(), newNullAppenderTest(), newFaultsTest() });
+            newDebugAppenderTest(), newNullAppenderTest(), newConcurrencyTest(), newFaultsTest() });
 }
