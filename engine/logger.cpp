@@ -1,6 +1,6 @@
 #include "engine/logger.h"
-#include "engine/appenderarray.h"
-#include "engine/classlogger.h"
+#include "engine/detail/appenderarray.h"
+#include "engine/detail/classlogger.h"
 
 #include "engine/appenders/appender.h"
 #include "engine/appenders/listappender.h"

@@ -1,7 +1,7 @@
 #include "qorvlogenginelogmanager.h"
 
 #include "engine/appenders/fileappender.h"
-#include "engine/initialisationhelper.h"
+#include "engine/detail/initialisationhelper.h"
 #include "engine/layouts/ttcclayout.h"
 #include "engine/logger.h"
 #include "engine/loggerrepository.h"

@@ -1,5 +1,5 @@
 #include "engine/configuration/propertyconfigurator.h"
-#include "engine/classlogger.h"
+#include "engine/detail/classlogger.h"
 
 #include "engine/appenders/appenderskeleton.h"
 #include "engine/configuration/configuratorhelper.h"
