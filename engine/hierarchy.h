@@ -1,6 +1,7 @@
 #ifndef LOGENGINE_HIERARCHY_H
 #define LOGENGINE_HIERARCHY_H
 
+#include "engine/logger.h"
 #include "engine/loggerrepository.h"
 
 #include <QHash>
@@ -38,6 +39,7 @@ public:
     void setThreshold(const Level &threshold) override
     {
         m_threshold.store(threshold.toInt(), std::memory_order_relaxed);
+        Logger::levelsChanged();
     }
     bool isDisabled(const Level &level) const override
     {

@@ -4,6 +4,7 @@
 
 #include "engine/appenders/appender.h"
 #include "engine/appenders/listappender.h"
+#include "engine/droppedevents.h"
 #include "engine/loggingevent.h"
 #include "engine/logmanager.h"
 
@@ -28,6 +29,8 @@ bool isConfiguratorList(Appender *appender)
 
 } // namespace
 
+std::atomic<quint64> Logger::s_levelChanges { 0 };
+
 Logger::Logger(LoggerRepository *repository, const Level &level, const QString &name, Logger *parent)
     : m_name(name)
     , m_repository(repository)
@@ -48,9 +51,11 @@ void Logger::setLevel(const Level &level)
     if (!m_parent && level == Level(Level::NULL_INT)) {
         classLogger()->warn("Invalid root logger level NULL_INT. Using DEBUG_INT instead");
         m_level.store(Level::DEBUG_INT, std::memory_order_relaxed);
+        levelsChanged();
         return;
     }
     m_level.store(level.toInt(), std::memory_order_relaxed);
+    levelsChanged();
 }
 
 void Logger::logUnchecked(const Level &level, const QString &message) const
@@ -117,13 +122,20 @@ bool Logger::logSubstituted(const Level &level, const char *message, const Messa
 
 void Logger::deliverToAppenders(const LoggingEvent &event) const
 {
+    bool delivered = false;
     for (const Logger *logger = this; logger; logger = logger->additivity() ? logger->m_parent : nullptr) {
         const AppenderArray::Hold array(AppenderArray::acquire(logger->m_appenders));
         if (!array.get())
             continue;
-        for (const LogObjectPtr<Appender> &appender : array.get()->appenders())
+        for (const LogObjectPtr<Appender> &appender : array.get()->appenders()) {
             appender->handleEvent(event);
+            delivered = true;
+        }
     }
+    // Said for the request's own logger only: delivery started elsewhere
+    // (an appender handing a kept event on) is none of its business.
+    if (!delivered && event.logger() == this)
+        DroppedEvents::noAppender(this);
 }
 
 template <typename Make> bool Logger::change(Make make)

@@ -150,6 +150,21 @@ public:
     static Logger *logger(const char *name);
 
     /*!
+     * A count that grows whenever a logger's level or the repository's
+     * threshold changes, so that what a logger lets through may have
+     * changed. A cache of `isEnabledFor` stays valid while the count is the
+     * one it was made at. Raised after the change, with release order.
+     */
+    static const std::atomic<quint64> &levelChanges()
+    {
+        return s_levelChanges;
+    }
+    static void levelsChanged()
+    {
+        s_levelChanges.fetch_add(1, std::memory_order_release);
+    }
+
+    /*!
      * Replaces the appenders (configurator lists excepted, which stay in
      * front) by `appenders` in one change, duplicates and nulls left out.
      */
@@ -219,6 +234,8 @@ private:
     std::atomic<AppenderArray *> m_appenders { nullptr };
     std::atomic<int> m_level;
     Logger *const m_parent;
+
+    static std::atomic<quint64> s_levelChanges;
 };
 
 QDebug operator<<(QDebug debug, const Logger &logger);

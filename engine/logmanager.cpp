@@ -8,6 +8,7 @@
 #include "engine/configuration/optionconverter.h"
 #include "engine/configuration/propertyconfigurator.h"
 #include "engine/detail/initialisationhelper.h"
+#include "engine/droppedevents.h"
 #include "engine/hierarchy.h"
 #include "engine/layouts/datetime.h"
 #include "engine/layouts/ttcclayout.h"
@@ -19,6 +20,7 @@
 #include <QSettings>
 
 #include <cstdlib>
+#include <cstring>
 
 namespace LogEngine
 {
@@ -67,11 +69,29 @@ Level qtMessageLevel(QtMsgType type)
     }
 }
 
+// The logger of a message's category: "Qt" for Qt's default category, and
+// "Qt::<category>" for any other, below it, so that the level of "Qt"
+// governs them all and one category can be tuned alone. The dots of the
+// category become "::", as in a configuration's logger keys: the key
+// log4j.logger.Qt.app.net names the category app.net, and app.net.ssl
+// takes its level when it has none of its own.
+Logger *qtCategoryLogger(const char *category)
+{
+    if (!category || !*category || std::strcmp(category, "default") == 0)
+        return LogManager::qtMessageLogger();
+    return LogManager::logger(
+        QLatin1String("Qt::") + QString::fromUtf8(category).replace(QLatin1Char('.'), QLatin1String("::")));
+}
+
 // Runs on whichever thread emits the message and takes no lock of its own.
 void qtMessageHandler(QtMsgType type, const QMessageLogContext &context, const QString &message)
 {
-    Q_UNUSED(context)
-    LogManager::qtMessageLogger()->log(qtMessageLevel(type), message);
+    Logger *logger = qtCategoryLogger(context.category);
+    const Level level = qtMessageLevel(type);
+    // The context's texts may be gone once the handler returns (QML makes
+    // them on the fly), and an appender may keep the event.
+    if (logger->isEnabledFor(level))
+        logger->logUnchecked(level, message, SourceLocation::copied(context.file, context.line, context.function));
     // Qt would abort after a fatal message; the process ends here instead, with
     // the message already written and the exit handlers (which close every
     // appender) still to run. Qt itself treats an empty QT_FATAL_WARNINGS as
@@ -217,6 +237,9 @@ void LogManager::resetConfiguration()
 // here.
 void LogManager::shutdown()
 {
+    // The shutdown takes every appender away; what is logged afterwards is
+    // dropped by design, not for want of a configuration.
+    DroppedEvents::setUnconfigured(false);
     LogManager *manager = instance();
     manager->doSetHandleQtMessages(false);
     manager->m_loggerRepository->shutdown();
@@ -292,6 +315,7 @@ void LogManager::defaultInitialisation()
         return;
     }
     log->debug("Default initialisation leaves package unconfigured");
+    DroppedEvents::setUnconfigured(true);
 }
 
 // Without the object guard: activating and attaching may report, and

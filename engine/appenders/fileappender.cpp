@@ -162,6 +162,8 @@ bool FileAppender::openFile(bool continueFile)
         return false;
     }
     m_reopen.reset();
+    // Qt places an appending file's position at its end when opening it.
+    m_openedSize = m_file->pos();
     m_textStream = new QTextStream(m_file);
     setWriter(m_textStream);
     logger()->debug("Opened file '%1' for appender '%2'", m_file->fileName(), name());
@@ -194,9 +196,9 @@ void FileAppender::closeFile()
 
 qint64 FileAppender::fileSize() const
 {
-    // The file is written in sequence, and Qt places an appending file's
-    // position at its end when opening it: the position is the size.
-    return m_file && m_file->isOpen() ? m_file->pos() : 0;
+    // The file is written in sequence: what it held when opened, and every
+    // byte handed to its stream since, the stream's buffer included.
+    return m_file && m_file->isOpen() ? m_openedSize + writtenBytes() : 0;
 }
 
 bool FileAppender::removeFile(QFile &file) const

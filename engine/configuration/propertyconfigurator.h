@@ -3,6 +3,7 @@
 
 #include "engine/appenders/appender.h"
 #include "engine/appenders/listappender.h"
+#include "engine/configuration/optionconverter.h"
 #include "engine/layouts/layout.h"
 #include "engine/loggingevent.h"
 #include "engine/logobjectptr.h"
@@ -141,6 +142,8 @@ private:
 
     LogObjectPtr<ListAppender> m_configureErrors;
     QHash<QString, LogObjectPtr<Appender>> m_appenderRegistry;
+    // What the run's ${key} expansions may still cost, all of them together.
+    OptionConverter::SubstitutionBudget m_substitutionBudget;
     // The appenders attached to loggers when the run began, by name: those
     // it replaces are closed before their successors are activated.
     QMultiHash<QString, LogObjectPtr<Appender>> m_earlier;

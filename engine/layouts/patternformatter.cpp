@@ -190,6 +190,12 @@ void PatternFormatter::parse()
             break;
         }
     }
+    // %C printed nothing before it took an option, also at the end of a
+    // pattern, where the other option characters print themselves.
+    if (state == POSSIBLE_OPTION && optionCharacter == QLatin1Char('C')) {
+        createConverter(optionCharacter, info);
+        state = LITERAL;
+    }
     if (state != LITERAL) {
         formatterLogger()->warn("Unexptected end of pattern '%1'", m_pattern);
         if (state == ESCAPE)

@@ -11,7 +11,7 @@ if(leaked)
 endif()
 foreach(expected "QORVLogManager::instance()" "QORVLogManagerRegistry::instance()" "QORVLogLevel::toString() const"
         "QORVLogWidget::staticMetaObject" "QORVLogStatusBar::staticMetaObject"
-        "QORVLogConfigurator::configureAndWatch(QString const&)")
+        "QORVLogConfigurator::configureAndWatch(QString const&)" "QORVLogger::QORVLogger(char const*)")
     string(FIND "${symbols}" "${expected}" found)
     if(found EQUAL -1)
         message(FATAL_ERROR "Missing export: ${expected}")

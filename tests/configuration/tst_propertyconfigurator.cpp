@@ -349,6 +349,11 @@ void tst_PropertyConfigurator::unreadableFiles_data()
                                << "Unable to open property file '@DIR@' "
                                   "(LogEngine::PropertyConfigurator::CONFIGURATOR_OPENING_FILE_ERROR, 20): "
                                   "file to open is a directory (5)";
+    // Never read: a device or a pipe need not end.
+    QTest::newRow("device") << "/dev/zero"
+                            << "Unable to open property file '/dev/zero' "
+                               "(LogEngine::PropertyConfigurator::CONFIGURATOR_OPENING_FILE_ERROR, 20): "
+                               "Not a regular file (5)";
     // Opens, but every read fails.
     QTest::newRow("read-fails") << "/proc/self/mem"
                                 << "Unable to read property file '/proc/self/mem' "
@@ -518,6 +523,13 @@ void tst_PropertyConfigurator::hostileInputEndsInErrors_data()
         chain += "c" + QByteArray::number(i) + "=${c" + QByteArray::number(i + 1) + "}\n";
     chain += "c10000=x\n";
     QTest::newRow("chain-of-ten-thousand") << chain << false << substitution << "A";
+    // A budget for the whole run: a hundred values of 18 KB each stay below
+    // the ceiling of one value, but not below that of the run.
+    QByteArray manyValues
+        = "log4j.rootLogger=INFO, A\n" + nullAppender + "v=INFO" + QByteArray(", A").repeated(6000) + '\n';
+    for (int i = 0; i < 100; ++i)
+        manyValues += "log4j.logger.l" + QByteArray::number(i) + "=${v}\n";
+    QTest::newRow("values-beyond-the-budget-of-the-run") << manyValues << true << substitution << "A";
     QTest::newRow("braces-nested-in-one-value")
         << patternOf + QByteArray(100000, '$').replace("$", "${") + "x" + QByteArray(100000, '}') + '\n'
         << false << substitution << "A";
@@ -530,6 +542,12 @@ void tst_PropertyConfigurator::hostileInputEndsInErrors_data()
         << QByteArray("log4j.rootLogger=INFO") + names + '\n' + nullAppender << false << QStringList() << "A";
     QTest::newRow("eight-megabyte-pattern") << patternOf + QByteArray(8 << 20, 'p') + '\n'
                                             << false << QStringList() << "A";
+
+    // Each level of a logger name is a logger that keeps its own copy of the
+    // name so far: the memory a name costs grows with the square of its length.
+    QTest::newRow("logger-name-beyond-the-limit") << "log4j.rootLogger=INFO, A\n" + nullAppender + "log4j.logger.a"
+            + QByteArray(".a").repeated(2000) + "=INFO, A\n"
+                                                  << true << QStringList { QString() } << "A";
 
     // Binary garbage, alone and in the places that matter.
     QRandomGenerator random(12);

@@ -5,6 +5,7 @@
 QObject *newQORVLogLevelTest();
 QObject *newQORVLogManagerTest();
 QObject *newQORVLogEngineLogManagerTest();
+QObject *newQORVLoggerTest();
 QObject *newWidgetsTest();
 int instanceDefaultScenario();
 int instanceRegisteredScenario();
@@ -18,5 +19,6 @@ int main(int argc, char *argv[])
         { { QStringLiteral("instance-default"), instanceDefaultScenario },
             { QStringLiteral("instance-registered"), instanceRegisteredScenario },
             { QStringLiteral("manager-at-load"), managerAtLoadScenario } },
-        { newQORVLogLevelTest(), newQORVLogManagerTest(), newQORVLogEngineLogManagerTest(), newWidgetsTest() });
+        { newQORVLogLevelTest(), newQORVLogManagerTest(), newQORVLogEngineLogManagerTest(), newQORVLoggerTest(),
+            newWidgetsTest() });
 }

@@ -139,7 +139,7 @@ void tst_PatternFormatter::formatsLocation_data()
     QTest::newRow("line-padded") << "[%5L]" << method << "[   42]";
     QTest::newRow("method") << "%M" << method << "connect";
     QTest::newRow("location") << "%l" << method << "app::net::Client::connect(client.cpp:42)";
-    QTest::newRow("class") << "%C " << method << "app::net::Client ";
+    QTest::newRow("class-at-end") << "%C" << method << "app::net::Client";
     QTest::newRow("class-precision") << "%C{1}." << method << "Client.";
     QTest::newRow("class-cut") << "%-.3C|" << method << "app|";
     // what compilers make of other functions
@@ -157,6 +157,7 @@ void tst_PatternFormatter::formatsLocation_data()
     QTest::newRow("call-operator") << "%M" << QByteArray("void Functor::operator()(int)") << "operator()";
     // an event without a location prints none of it, padding included
     QTest::newRow("no-location") << "<%-5F%5L%M%C{2}%l>" << QByteArray() << "<>";
+    QTest::newRow("no-location-class-at-end") << "x%C" << QByteArray() << "x";
 }
 
 void tst_PatternFormatter::formatsLocation()
