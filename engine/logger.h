@@ -216,9 +216,9 @@ private:
         logUnchecked(level, formatMessage(message, args...));
     }
     /*!
-     * Builds the message in a string the thread keeps from one request to
-     * the next and logs it; false, having done nothing, when the message is
-     * beyond `MessageArgument::substitute`.
+     * Builds the message in one pass into a string of its size and logs it;
+     * false, having done nothing, when the message is beyond
+     * `MessageArgument::substitute`.
      */
     bool logSubstituted(const Level &level, const char *message, const MessageArgument *arguments, int count,
         const SourceLocation &location = SourceLocation()) const;

@@ -85,26 +85,55 @@ bool QORVLogger::refreshEnabled(Level level) const
 void QORVLogger::log(Level level, const char *file, int line, const char *function, const char *format,
     const Argument *arguments, int count) const
 {
-    // What the engine's one-pass builder does not take (numbers with a
-    // fraction, characters, Latin-1 and UTF-16 views) is made into text as
-    // QString::arg makes it; strings, UTF-8 texts and integers go as they are.
-    QString texts[9];
+    // Strings, UTF-8 texts and integers go to the engine's one-pass builder
+    // as they are; a request with anything else takes the way below.
     MessageArgument engineArguments[9];
     for (int i = 0; i < count; ++i) {
         const Argument &argument = arguments[i];
         switch (argument.m_kind) {
         case Argument::String:
             engineArguments[i] = MessageArgument(*argument.m_string);
-            continue;
+            break;
         case Argument::Utf8:
             engineArguments[i] = MessageArgument(argument.m_utf8);
-            continue;
+            break;
         case Argument::Signed:
             engineArguments[i] = MessageArgument(argument.m_signed);
-            continue;
+            break;
         case Argument::Unsigned:
             engineArguments[i] = MessageArgument(argument.m_unsigned);
-            continue;
+            break;
+        default:
+            logConverted(level, file, line, function, format, arguments, count);
+            return;
+        }
+    }
+    m_shared->logger->logUnchecked(
+        LogEngine::Level(engineLevels[level]), SourceLocation(file, line, function), format, engineArguments, count);
+}
+
+// Numbers with a fraction, characters, Latin-1 and UTF-16 views are made
+// into text first, as QString::arg makes them.
+void QORVLogger::logConverted(Level level, const char *file, int line, const char *function, const char *format,
+    const Argument *arguments, int count) const
+{
+    QString texts[9];
+    MessageArgument engineArguments[9];
+    for (int i = 0; i < count; ++i) {
+        const Argument &argument = arguments[i];
+        switch (argument.m_kind) {
+        case Argument::String:
+            texts[i] = *argument.m_string;
+            break;
+        case Argument::Utf8:
+            texts[i] = QString::fromUtf8(argument.m_utf8);
+            break;
+        case Argument::Signed:
+            texts[i] = QString::number(argument.m_signed);
+            break;
+        case Argument::Unsigned:
+            texts[i] = QString::number(argument.m_unsigned);
+            break;
         case Argument::Double:
             texts[i] = QStringLiteral("%1").arg(argument.m_double);
             break;

@@ -214,6 +214,8 @@ private:
 
     void log(Level level, const char *file, int line, const char *function, const char *format,
         const Argument *arguments, int count) const;
+    void logConverted(Level level, const char *file, int line, const char *function, const char *format,
+        const Argument *arguments, int count) const;
     bool refreshEnabled(Level level) const;
 
     Shared *m_shared;

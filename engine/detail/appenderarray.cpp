@@ -37,7 +37,7 @@ AppenderArray *AppenderArray::create(const Appenders &appenders)
     return array;
 }
 
-AppenderArray *AppenderArray::acquire(const std::atomic<AppenderArray *> &slot)
+AppenderArray *AppenderArray::acquireHeld(const std::atomic<AppenderArray *> &slot)
 {
     for (;;) {
         AppenderArray *array = slot.load();
@@ -54,16 +54,16 @@ AppenderArray *AppenderArray::acquire(const std::atomic<AppenderArray *> &slot)
     }
 }
 
-void AppenderArray::release(AppenderArray *array)
+void AppenderArray::releaseCount()
 {
-    if (!array || array->m_count.fetch_sub(1) != 1)
+    if (m_count.fetch_sub(1) != 1)
         return;
     // The appenders go first, outside the pool's lock: destroying one runs
     // its close, which may log.
-    array->m_appenders = Appenders();
+    m_appenders = Appenders();
     const std::lock_guard<std::mutex> locker(s_freeGuard);
-    array->m_nextFree = s_free;
-    s_free = array;
+    m_nextFree = s_free;
+    s_free = this;
 }
 
 } // namespace LogEngine

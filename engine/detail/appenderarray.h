@@ -36,9 +36,17 @@ public:
     /*! A new array holding `appenders`, counted once (for the caller); null when empty. */
     static AppenderArray *create(const Appenders &appenders);
     /*! The array `slot` holds, counted once more for the caller, or null. Never waits. */
-    static AppenderArray *acquire(const std::atomic<AppenderArray *> &slot);
+    static AppenderArray *acquire(const std::atomic<AppenderArray *> &slot)
+    {
+        // Inline for the loggers without appenders that most events pass.
+        return slot.load() ? acquireHeld(slot) : nullptr;
+    }
     /*! Drops one count; the last releases the appenders. Null is allowed. */
-    static void release(AppenderArray *array);
+    static void release(AppenderArray *array)
+    {
+        if (array)
+            array->releaseCount();
+    }
 
     const Appenders &appenders() const { return m_appenders; }
 
@@ -60,6 +68,9 @@ public:
 
 private:
     AppenderArray() = default;
+
+    static AppenderArray *acquireHeld(const std::atomic<AppenderArray *> &slot);
+    void releaseCount();
 
     std::atomic<int> m_count { 0 };
     Appenders m_appenders;

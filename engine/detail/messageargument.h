@@ -23,12 +23,8 @@ namespace LogEngine
 class MessageArgument
 {
 public:
-    /*! The empty text. */
-    MessageArgument()
-        : m_kind(Utf8)
-        , m_utf8(nullptr)
-    {
-    }
+    /*! Unset, for an array filled afterwards: requests are too cheap for a needless store. */
+    MessageArgument() = default;
     MessageArgument(const QString &text)
         : m_kind(String)
         , m_string(&text)

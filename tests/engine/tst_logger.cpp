@@ -86,7 +86,6 @@ private Q_SLOTS:
     void substitutionMatchesQStringArg_data();
     void substitutionMatchesQStringArg();
     void numbersMatchQStringNumber();
-    void messagesOutliveTheirRequests();
     void disabledRequestFormatsNothing();
     void appenderBookkeeping();
     void removalsByNameRaceSafely();
@@ -221,48 +220,6 @@ void tst_Logger::numbersMatchQStringNumber()
             break;
     }
     QCOMPARE(capture->texts(), expected);
-}
-
-// Messages are built in room the thread keeps from one request to the next:
-// events kept by an appender, a request made while another is delivered and
-// one made from a thread-local object's destructor at thread exit each keep
-// their own text.
-void tst_Logger::messagesOutliveTheirRequests()
-{
-    Logger *outer = LogManager::logger(QStringLiteral("kept"));
-    Logger *inner = LogManager::logger(QStringLiteral("keptInner"));
-    Capture innerCapture(QStringLiteral("keptInner"));
-    struct Relay : CapturingAppender {
-        Logger *inner;
-        void append(const LoggingEvent &event) override
-        {
-            CapturingAppender::append(event);
-            inner->info("inner %1 of %2", event.message().size(), event.message());
-        }
-    };
-    LogObjectPtr<Relay> relay(new Relay);
-    relay->inner = inner;
-    relay->activate();
-    outer->addAppender(relay.data());
-    outer->setLevel(Level::INFO_INT);
-    for (int i = 1; i <= 3; ++i)
-        outer->info("outer %1", i);
-    struct LogsAtExit {
-        Logger *logger;
-        ~LogsAtExit() { logger->info("exit %1 %2", 42, "late"); }
-    };
-    std::thread([inner] {
-        thread_local LogsAtExit atExit { inner };
-        // Made after the destructor's owner, so gone before it runs.
-        inner->info("thread %1", 1);
-        (void)atExit;
-    }).join();
-    outer->removeAppender(relay.data());
-    QCOMPARE(relay->texts(),
-        (QStringList { QStringLiteral("outer 1"), QStringLiteral("outer 2"), QStringLiteral("outer 3") }));
-    QCOMPARE(innerCapture->texts(),
-        (QStringList { QStringLiteral("inner 7 of outer 1"), QStringLiteral("inner 7 of outer 2"),
-            QStringLiteral("inner 7 of outer 3"), QStringLiteral("thread 1"), QStringLiteral("exit 42 late") }));
 }
 
 void tst_Logger::disabledRequestFormatsNothing()

@@ -298,6 +298,11 @@ void tst_ProcessEnd::everyWayOut()
 // says so, and the process ends.
 void tst_ProcessEnd::exitGoesOnPastAStuckWrite()
 {
+#ifdef __SANITIZE_THREAD__
+    // The thread left stuck on purpose still runs while Qt tears its own
+    // objects down at exit, which the sanitizer reports against Qt.
+    QSKIP("a thread left running at exit races with Qt's teardown");
+#endif
     QTemporaryDir dir;
     const QByteArray fifo = QFile::encodeName(dir.filePath(QStringLiteral("pipe")));
     QCOMPARE(::mkfifo(fifo.constData(), 0600), 0);
