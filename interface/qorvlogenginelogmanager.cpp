@@ -1,9 +1,9 @@
 #include "qorvlogenginelogmanager.h"
 
 #include "engine/appenders/fileappender.h"
-#include "engine/classlogger.h"
-#include "engine/droppedevents.h"
-#include "engine/initialisationhelper.h"
+#include "engine/detail/classlogger.h"
+#include "engine/detail/droppedevents.h"
+#include "engine/detail/initialisationhelper.h"
 #include "engine/layouts/ttcclayout.h"
 #include "engine/logger.h"
 #include "engine/loggerrepository.h"

@@ -1,7 +1,7 @@
 #include "engine/appenders/dailyrollingfileappender.h"
-#include "engine/scopedlock.h"
+#include "engine/detail/scopedlock.h"
 
-#include "engine/clock.h"
+#include "engine/detail/clock.h"
 #include "engine/layouts/datetime.h"
 #include "engine/logger.h"
 

@@ -1,8 +1,8 @@
 #include "engine/appenders/rollingfileappender.h"
-#include "engine/scopedlock.h"
+#include "engine/detail/scopedlock.h"
 
-#include "engine/clock.h"
 #include "engine/configuration/optionconverter.h"
+#include "engine/detail/clock.h"
 #include "engine/logger.h"
 
 #include <QDir>

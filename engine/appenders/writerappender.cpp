@@ -1,5 +1,5 @@
 #include "engine/appenders/writerappender.h"
-#include "engine/scopedlock.h"
+#include "engine/detail/scopedlock.h"
 
 #include "engine/layouts/layout.h"
 #include "engine/loggingevent.h"

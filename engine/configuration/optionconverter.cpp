@@ -1,5 +1,5 @@
 #include "engine/configuration/optionconverter.h"
-#include "engine/classlogger.h"
+#include "engine/detail/classlogger.h"
 
 #include "engine/configuration/properties.h"
 #include "engine/logerror.h"

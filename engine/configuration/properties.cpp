@@ -1,5 +1,5 @@
 #include "engine/configuration/properties.h"
-#include "engine/classlogger.h"
+#include "engine/detail/classlogger.h"
 
 #include "engine/logger.h"
 

@@ -1,5 +1,5 @@
 #include "engine/layouts/patternformatter.h"
-#include "engine/classlogger.h"
+#include "engine/detail/classlogger.h"
 
 #include "engine/layouts/basicpatternconverter.h"
 #include "engine/layouts/datepatternconverter.h"

@@ -1,10 +1,12 @@
+#include "common/childprocess.h"
+#include "common/testfiles.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -38,7 +40,7 @@ private:
         const QProcessEnvironment &environment = QProcessEnvironment::systemEnvironment());
     void copyIn(const QString &sourceDirectory, const QStringList &names);
 
-    QScopedPointer<QTemporaryDir> m_work;
+    QScopedPointer<TestFolder> m_work;
 };
 
 namespace
@@ -46,17 +48,7 @@ namespace
 
 QString readText(const QString &path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        qFatal("cannot read %s", qPrintable(path));
-    return QString::fromUtf8(file.readAll());
-}
-
-void writeText(const QString &path, const QByteArray &text)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size())
-        qFatal("cannot write %s", qPrintable(path));
+    return QString::fromUtf8(readFile(path));
 }
 
 const QString checkData = QStringLiteral(QORVLOG_TEST_DATA "/check");
@@ -67,19 +59,8 @@ const QString corpusData = QStringLiteral(QORVLOG_TEST_DATA "/corpus");
 tst_QorvlogTool::Run tst_QorvlogTool::run(
     const QStringList &arguments, const QByteArray &input, const QProcessEnvironment &environment)
 {
-    QProcess process;
-    process.setProcessEnvironment(environment);
-    process.setWorkingDirectory(m_work->path());
-    process.start(QStringLiteral(QORVLOG_TOOL), arguments);
-    process.write(input);
-    process.closeWriteChannel();
-    Run result;
-    if (!process.waitForFinished(-1) || process.exitStatus() != QProcess::NormalExit)
-        return result;
-    result.status = process.exitCode();
-    result.out = QString::fromUtf8(process.readAllStandardOutput());
-    result.err = QString::fromUtf8(process.readAllStandardError());
-    return result;
+    const ChildResult result = runProgram(QStringLiteral(QORVLOG_TOOL), arguments, m_work->path(), input, environment);
+    return { result.exitCode, QString::fromUtf8(result.out), QString::fromUtf8(result.err) };
 }
 
 void tst_QorvlogTool::copyIn(const QString &sourceDirectory, const QStringList &names)
@@ -92,7 +73,7 @@ void tst_QorvlogTool::copyIn(const QString &sourceDirectory, const QStringList &
 
 void tst_QorvlogTool::init()
 {
-    m_work.reset(new QTemporaryDir);
+    m_work.reset(new TestFolder);
     QVERIFY(m_work->isValid());
 }
 
@@ -179,7 +160,7 @@ void tst_QorvlogTool::jsonHoldsTheSameFindings()
 // report (LOGENGINE_DEBUG) stays out of the output too.
 void tst_QorvlogTool::checkAndShowTouchNoLogFile()
 {
-    writeText(m_work->filePath(QStringLiteral("logengine.properties")),
+    m_work->write(QStringLiteral("logengine.properties"),
         "log4j.rootLogger=INFO, kept, created\n"
         "log4j.appender.kept=org.apache.log4j.FileAppender\n"
         "log4j.appender.kept.File=kept.log\n"
@@ -187,7 +168,7 @@ void tst_QorvlogTool::checkAndShowTouchNoLogFile()
         "log4j.appender.created=org.apache.log4j.RollingFileAppender\n"
         "log4j.appender.created.File=new/created.log\n"
         "log4j.appender.created.layout=org.apache.log4j.SimpleLayout\n");
-    writeText(m_work->filePath(QStringLiteral("kept.log")), "earlier lines\n");
+    m_work->write(QStringLiteral("kept.log"), "earlier lines\n");
     const QStringList before = QDir(m_work->path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(
@@ -229,14 +210,14 @@ void tst_QorvlogTool::showPrintsTheTree()
 // when the tool returns; the configuration of the environment is not used.
 void tst_QorvlogTool::logWritesEveryLine()
 {
-    writeText(m_work->filePath(QStringLiteral("script.properties")),
+    m_work->write(QStringLiteral("script.properties"),
         "log4j.rootLogger=INFO, file\n"
         "log4j.logger.app.net=DEBUG\n"
         "log4j.appender.file=org.apache.log4j.FileAppender\n"
         "log4j.appender.file.File=out/script.log\n"
         "log4j.appender.file.layout=org.apache.log4j.PatternLayout\n"
         "log4j.appender.file.layout.ConversionPattern=%p %c - %m%n\n");
-    writeText(m_work->filePath(QStringLiteral("other.properties")),
+    m_work->write(QStringLiteral("other.properties"),
         "log4j.rootLogger=INFO, other\n"
         "log4j.appender.other=org.apache.log4j.FileAppender\n"
         "log4j.appender.other.File=other.log\n"
@@ -259,7 +240,7 @@ void tst_QorvlogTool::logWritesEveryLine()
 // the tool fails: a script must not take lost lines for success.
 void tst_QorvlogTool::logCountsLinesNotWritten()
 {
-    writeText(m_work->filePath(QStringLiteral("limited.properties")),
+    m_work->write(QStringLiteral("limited.properties"),
         "log4j.rootLogger=INFO, file\n"
         "log4j.appender.file=org.apache.log4j.FileAppender\n"
         "log4j.appender.file.File=limited.log\n"
@@ -341,7 +322,7 @@ void tst_QorvlogTool::checkBoundsHostileInput()
     QFETCH(QString, expected);
     QFETCH(int, status);
     if (!content.isNull())
-        writeText(m_work->filePath(file), content);
+        m_work->write(file, content);
     const Run result = run({ QStringLiteral("check"), file });
     QCOMPARE(result.out, expected);
     QCOMPARE(result.err, QString());

@@ -1,4 +1,4 @@
-#include "engine/initialisationhelper.h"
+#include "engine/detail/initialisationhelper.h"
 
 #include "engine/level.h"
 #include "engine/logerror.h"
