@@ -201,6 +201,7 @@ void tst_FileAppender::whatIsOnDiskAfterEachEvent()
 void tst_FileAppender::openingTheFile_data()
 {
     QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("directoryInTheWay");
     QTest::addColumn<QStringList>("messages"); // %1 stands for the file's path
     const QString opened = QStringLiteral("Opened file '%1' for appender 'F'");
     const QString creating = QStringLiteral("Creating missing parent directory for file %1");
