@@ -1,5 +1,6 @@
 #include "engine/logger.h"
 #include "engine/classlogger.h"
+#include "engine/detail/qtcompat.h"
 #include "engine/scopedlock.h"
 
 #include "engine/appenders/appender.h"
@@ -110,7 +111,7 @@ bool Logger::logSubstituted(const Level &level, const char *message, const Messa
     // acquire order: threads that held the text released it after their
     // last read, and those reads must come before this thread writes the
     // next message into it (Qt's own test of the count is relaxed).
-    if (text.data_ptr()->ref.atomic.loadAcquire() != 1 || text.capacity() > maxKeptMessage)
+    if (QtCompat::shareCountAcquire(text) != 1 || text.capacity() > maxKeptMessage)
         text = QString();
     return true;
 }

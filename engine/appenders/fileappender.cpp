@@ -224,13 +224,12 @@ void FileAppender::reportFileError(const char *message, LogError::ErrorCode code
 QDebug FileAppender::debug(QDebug &debug) const
 {
     ScopedLock locker(&objectGuard());
-    QTextCodec *codec = encoding();
     debug.nospace() << "FileAppender(";
     debugName(debug);
     debug << " "
           << "appendfile:" << appendFile() << " "
           << "bufferedio:" << bufferedIo() << " "
-          << "encoding:" << (codec ? QString::fromLatin1(codec->name()) : QString()) << " "
+          << "encoding:" << QtCompat::codecName(encoding()) << " "
           << "file:" << m_fileName << " ";
     debugFilter(debug);
     debug << " "

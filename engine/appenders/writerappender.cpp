@@ -29,20 +29,20 @@ WriterAppender::~WriterAppender()
     WriterAppender::close();
 }
 
-QTextCodec *WriterAppender::encoding() const
+TextCodec *WriterAppender::encoding() const
 {
     ScopedLock locker(&objectGuard());
     return m_encoding;
 }
 
-void WriterAppender::setEncoding(QTextCodec *codec)
+void WriterAppender::setEncoding(TextCodec *codec)
 {
     ScopedLock locker(&objectGuard());
     if (codec == m_encoding)
         return;
     m_encoding = codec;
     if (m_writer)
-        m_writer->setCodec(codec ? codec : QTextCodec::codecForLocale());
+        QtCompat::setStreamCodec(*m_writer, codec ? codec : TextCodec::codecForLocale());
 }
 
 void WriterAppender::setWriter(QTextStream *writer)
@@ -51,7 +51,7 @@ void WriterAppender::setWriter(QTextStream *writer)
     closeWriter();
     m_writer = writer;
     if (m_encoding && m_writer)
-        m_writer->setCodec(m_encoding);
+        QtCompat::setStreamCodec(*m_writer, m_encoding);
     writeHeader();
 }
 
@@ -139,11 +139,10 @@ void WriterAppender::closeWriter()
 
 QDebug WriterAppender::debug(QDebug &debug) const
 {
-    QTextCodec *codec = encoding();
     debug.nospace() << "WriterAppender(";
     debugName(debug);
     debug << " "
-          << "encoding:" << (codec ? QString::fromLatin1(codec->name()) : QString()) << " ";
+          << "encoding:" << QtCompat::codecName(encoding()) << " ";
     debugFilter(debug);
     debug << "immediateFlush:" << immediateFlush();
     debugFlags(debug, "");

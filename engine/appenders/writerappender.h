@@ -3,7 +3,8 @@
 
 #include "engine/appenders/appenderskeleton.h"
 
-#include <QTextCodec>
+#include "engine/detail/qtcompat.h"
+
 #include <QTextStream>
 
 namespace LogEngine
@@ -17,7 +18,7 @@ namespace LogEngine
 class WriterAppender : public AppenderSkeleton
 {
     Q_OBJECT
-    Q_PROPERTY(QTextCodec *encoding READ encoding WRITE setEncoding)
+    Q_PROPERTY(LOGENGINE_TEXT_CODEC *encoding READ encoding WRITE setEncoding)
     Q_PROPERTY(QTextStream *writer READ writer WRITE setWriter)
     Q_PROPERTY(bool immediateFlush READ immediateFlush WRITE setImmediateFlush)
 
@@ -30,8 +31,8 @@ public:
     void activate() override;
     void close() override;
 
-    QTextCodec *encoding() const;
-    void setEncoding(QTextCodec *codec);
+    TextCodec *encoding() const;
+    void setEncoding(TextCodec *codec);
     QTextStream *writer() const { return m_writer; }
     void setWriter(QTextStream *writer);
     bool immediateFlush() const { return m_immediateFlush.load(std::memory_order_relaxed); }
@@ -54,7 +55,7 @@ protected:
 private:
     void writeDecoration(const QString &text) const;
 
-    QTextCodec *m_encoding = nullptr;
+    TextCodec *m_encoding = nullptr;
     QTextStream *m_writer = nullptr;
     std::atomic<bool> m_immediateFlush { true };
     // Each line is formatted here and written from here, under the lock;
@@ -64,7 +65,7 @@ private:
 
 } // namespace LogEngine
 
-Q_DECLARE_METATYPE(QTextCodec *)
+Q_DECLARE_METATYPE(LOGENGINE_TEXT_CODEC *)
 Q_DECLARE_METATYPE(QTextStream *)
 
 #endif

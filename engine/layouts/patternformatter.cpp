@@ -189,7 +189,7 @@ void PatternFormatter::parse()
         if (state == ESCAPE)
             literal += m_pattern.at(size - 1);
         else
-            literal += m_pattern.midRef(specifierStart);
+            literal += QStringView(m_pattern).mid(specifierStart);
     }
     flushLiteral();
 }

@@ -1,4 +1,5 @@
 #include "common/capturingappender.h"
+#include "common/qt5names.h"
 #include "engine/appenders/consoleappender.h"
 #include "engine/appenders/fileappender.h"
 #include "engine/configuration/configuratorhelper.h"
@@ -553,7 +554,7 @@ void tst_Corpus::everyFileConfigures()
     LogManager::internalLogger()->setAdditivity(false);
     const QString copy = confinedCopy(file, root);
     const bool configured = PropertyConfigurator::configure(copy);
-    const QString found = outcomeOf(loadCorpusFile(file)).replace(root, QString());
+    const QString found = withQt5TypeNames(outcomeOf(loadCorpusFile(file)).replace(root, QString()));
     QDir::setCurrent(previous);
     QCOMPARE(found, outcome);
     QCOMPARE(configured, result);

@@ -31,7 +31,8 @@ bool waitsOnFutex(pid_t tid)
     const QByteArray text = stat.readAll();
     // The state follows the parenthesised command name, which may hold spaces.
     const int end = text.lastIndexOf(')');
-    return end >= 0 && text.mid(end + 2, 1) == "S" && call.readAll().startsWith(QByteArray::number(SYS_futex) + ' ');
+    return end >= 0 && text.mid(end + 2, 1) == "S"
+        && call.readAll().startsWith(QByteArray(QByteArray::number(SYS_futex) + ' '));
 }
 
 } // namespace
