@@ -1,14 +1,16 @@
-// The request path of an application: QORVLogManager::instance(), then a
-// severity operation with the message and a logger name, beside the same
-// request made on the engine logger directly. Disabled (the logger at INFO,
-// a debug request) and enabled (at DEBUG, into a buffered file attached with
-// addFile). Run by hand: ./build/bench/bench_interface
+// The request paths of an application: QORVLogManager::instance(), then a
+// severity operation with the message and a logger name; and a QORVLOG_*
+// macro on a QORVLogger handle. Each beside the same request made on the
+// engine logger directly. Disabled (the logger at INFO, a debug request) and
+// enabled (at DEBUG, into a buffered file attached with addFile). Run by
+// hand: ./build/bench/bench_interface
 //
 // "allocs" counts the heap allocations per request, made anywhere in the
 // process while the loop runs (not counted under the address sanitizer,
 // which owns malloc).
 #include "engine/logger.h"
 #include "engine/logmanager.h"
+#include "qorvlogger.h"
 #include "qorvlogmanager.h"
 
 #include <QCoreApplication>
@@ -79,6 +81,14 @@ void disabledOnEngineLogger(benchmark::State &state)
 }
 BENCHMARK(disabledOnEngineLogger);
 
+void disabledThroughMacro(benchmark::State &state)
+{
+    QORVLogManager::instance()->setLevel(QORVLogLevel::InfoLevel, QStringLiteral("app::net"));
+    const QORVLogger log("app::net");
+    measure(state, [&log] { QORVLOG_DEBUG(log, "Sent %1 bytes to %2", 1500, message); });
+}
+BENCHMARK(disabledThroughMacro);
+
 // The file the interface attaches: TTCC with ISO 8601 dates, truncated,
 // buffered, flushed after each event.
 struct EnabledFile {
@@ -107,6 +117,24 @@ void enabledOnEngineLogger(benchmark::State &state)
     measure(state, [logger] { logger->debug(message); });
 }
 BENCHMARK(enabledOnEngineLogger);
+
+// A message made of a format and two arguments, on the engine logger and
+// through the macro, which also takes the file, line and function along.
+void enabledFormattedOnEngineLogger(benchmark::State &state)
+{
+    EnabledFile file;
+    Logger *logger = LogManager::logger(QStringLiteral("app::net"));
+    measure(state, [logger] { logger->debug("Sent %1 bytes to %2", 1500, message); });
+}
+BENCHMARK(enabledFormattedOnEngineLogger);
+
+void enabledThroughMacro(benchmark::State &state)
+{
+    EnabledFile file;
+    const QORVLogger log("app::net");
+    measure(state, [&log] { QORVLOG_DEBUG(log, "Sent %1 bytes to %2", 1500, message); });
+}
+BENCHMARK(enabledThroughMacro);
 
 } // namespace
 

@@ -14,9 +14,7 @@ class Logger;
  * live to the end of the process, so the pointer is kept; threads that
  * resolve it at once store the same one.
  *
- * Resolving takes the repository's lock, which ranks before every logger
- * and appender lock: code that reports while holding such a lock calls it
- * beforehand. Constant-initialised, so a static initialiser of another file
+ * Constant-initialised, so a static initialiser of another file
  * may use it.
  */
 class ClassLogger

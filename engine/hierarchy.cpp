@@ -1,10 +1,12 @@
 #include "engine/hierarchy.h"
 #include "engine/classlogger.h"
-#include "engine/scopedlock.h"
 
+#include "engine/appenders/appenderskeleton.h"
+#include "engine/appenders/listappender.h"
 #include "engine/logger.h"
 
 #include <QDebug>
+#include <QSet>
 #include <QVector>
 
 namespace LogEngine
@@ -14,6 +16,8 @@ namespace
 {
 
 const ClassLogger repositoryLogger("LogEngine::LoggerRepository");
+
+constexpr std::chrono::seconds shutdownWait(3);
 
 void resetLogger(Logger *logger, const Level &level)
 {
@@ -26,7 +30,7 @@ void resetLogger(Logger *logger, const Level &level)
 
 Hierarchy::Hierarchy()
 {
-    ScopedLock locker(&m_objectGuard, ScopedLock::Write);
+    const std::unique_lock<std::shared_mutex> locker(m_objectGuard);
     m_rootLogger = createLogger(QString());
 }
 
@@ -37,7 +41,7 @@ Hierarchy::~Hierarchy()
 
 bool Hierarchy::exists(const QString &name) const
 {
-    ScopedLock locker(&m_objectGuard, ScopedLock::Read);
+    const std::shared_lock<std::shared_mutex> locker(m_objectGuard);
     return m_loggers.contains(name);
 }
 
@@ -45,7 +49,7 @@ bool Hierarchy::exists(const QString &name) const
 // `logger`, which may create, would serialise every logging thread.
 Logger *Hierarchy::existingLogger(const QString &name) const
 {
-    ScopedLock locker(&m_objectGuard, ScopedLock::Read);
+    const std::shared_lock<std::shared_mutex> locker(m_objectGuard);
     return m_loggers.value(name);
 }
 
@@ -56,7 +60,7 @@ Logger *Hierarchy::logger(const QString &name)
 {
     if (Logger *existing = existingLogger(name))
         return existing;
-    ScopedLock locker(&m_objectGuard, ScopedLock::Write);
+    const std::unique_lock<std::shared_mutex> locker(m_objectGuard);
     return createLogger(name);
 }
 
@@ -97,7 +101,7 @@ Logger *Hierarchy::createLogger(const QString &name)
 
 QList<Logger *> Hierarchy::loggers() const
 {
-    ScopedLock locker(&m_objectGuard, ScopedLock::Read);
+    const std::shared_lock<std::shared_mutex> locker(m_objectGuard);
     return m_loggers.values();
 }
 
@@ -106,12 +110,14 @@ void Hierarchy::setThreshold(const QString &threshold)
     setThreshold(Level::fromString(threshold));
 }
 
+// Resetting a logger releases appenders, whose close may log or run an
+// application's code: the table's lock is let go first. A logger made
+// meanwhile starts reset anyway.
 void Hierarchy::resetConfiguration()
 {
-    ScopedLock locker(&m_objectGuard, ScopedLock::Write);
     Logger *internal = logger(QStringLiteral("LogEngine"));
     Logger *qt = logger(QStringLiteral("Qt"));
-    const QList<Logger *> all = m_loggers.values();
+    const QList<Logger *> all = loggers();
     for (Logger *logger : all) {
         if (logger != internal && logger != qt && logger != m_rootLogger)
             resetLogger(logger, Level::NULL_INT);
@@ -123,9 +129,46 @@ void Hierarchy::resetConfiguration()
     resetLogger(m_rootLogger, Level::DEBUG_INT);
 }
 
+// A reset alone would leave the appenders to the last delivery still
+// walking them: at exit, a thread that logs on while main returns would be
+// left to close them, and the process may end first, taking buffered lines
+// with it. So shutdown closes every attached appender first, each after
+// the line it writes, those of the internal logger last, so that what goes
+// wrong on the way can still be reported. It waits for busy appenders
+// `shutdownWait` in all: one that a write holds longer (a full pipe, a hung
+// network file system) is left open, and reported, so that exit cannot hang.
 void Hierarchy::shutdown()
 {
-    repositoryLogger()->debug("Shutting down Hierarchy");
+    Logger *log = repositoryLogger();
+    log->debug("Shutting down Hierarchy");
+    Logger *internal = logger(QStringLiteral("LogEngine"));
+    QList<Logger *> all = loggers();
+    all.removeOne(internal);
+    all.append(internal);
+    QList<LogObjectPtr<Appender>> attached;
+    QSet<const Appender *> seen;
+    for (const Logger *logger : std::as_const(all)) {
+        for (const LogObjectPtr<Appender> &appender : logger->sharedAppenders()) {
+            const auto *list = qobject_cast<ListAppender *>(appender.data());
+            if (!(list && list->configuratorList()) && !seen.contains(appender.data())) {
+                seen.insert(appender.data());
+                attached.append(appender);
+            }
+        }
+    }
+    const auto deadline = std::chrono::steady_clock::now() + shutdownWait;
+    for (const LogObjectPtr<Appender> &appender : std::as_const(attached)) {
+        auto *skeleton = qobject_cast<AppenderSkeleton *>(appender.data());
+        if (!skeleton) {
+            appender->close();
+        } else if (!skeleton->retire(deadline)) {
+            // Kept for good: a last release would close it, and wait.
+            skeleton->retain();
+            // The name is read without the lock that the write holds.
+            log->error("Shutdown goes on without closing appender '%1', still writing after %2 s",
+                skeleton->objectName(), int(shutdownWait.count()));
+        }
+    }
     resetConfiguration();
 }
 
@@ -134,7 +177,7 @@ QDebug Hierarchy::debug(QDebug &debug) const
     QDebugStateSaver saver(debug);
     int count;
     {
-        ScopedLock locker(&m_objectGuard, ScopedLock::Read);
+        const std::shared_lock<std::shared_mutex> locker(m_objectGuard);
         count = m_loggers.size();
     }
     debug.nospace() << "Hierarchy("

@@ -1,12 +1,13 @@
 #ifndef LOGENGINE_HIERARCHY_H
 #define LOGENGINE_HIERARCHY_H
 
+#include "engine/logger.h"
 #include "engine/loggerrepository.h"
-#include "engine/recursivereadwritelock.h"
 
 #include <QHash>
 
 #include <atomic>
+#include <shared_mutex>
 
 namespace LogEngine
 {
@@ -15,9 +16,12 @@ namespace LogEngine
  * The logger repository. It creates loggers together with their missing
  * ancestors in one critical section and never destroys one.
  *
- * Thread-safety: the table is guarded by a recursive read-write lock
- * (`logger` always takes it for writing, as lookups may create); the
- * threshold is an atomic read without a lock on every request.
+ * Thread-safety: the table is guarded by a read-write lock that is held
+ * for the table alone: no other lock is taken and nothing is called out
+ * under it, so it cannot take part in a deadlock, whoever asks for it
+ * (an appender looking a logger up, for one). A reset holds it only to
+ * copy the table, and resets each logger after it is let go. The threshold
+ * is an atomic read without a lock on every request.
  */
 class Hierarchy : public LoggerRepository
 {
@@ -35,6 +39,7 @@ public:
     void setThreshold(const Level &threshold) override
     {
         m_threshold.store(threshold.toInt(), std::memory_order_relaxed);
+        Logger::levelsChanged();
     }
     bool isDisabled(const Level &level) const override
     {
@@ -47,7 +52,7 @@ public:
 private:
     Logger *createLogger(const QString &name);
 
-    mutable RecursiveReadWriteLock m_objectGuard;
+    mutable std::shared_mutex m_objectGuard;
     QHash<QString, Logger *> m_loggers;
     std::atomic<int> m_threshold { Level::NULL_INT };
     Logger *m_rootLogger = nullptr;

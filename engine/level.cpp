@@ -1,6 +1,7 @@
 #include "engine/level.h"
 #include "engine/classlogger.h"
 
+#include "engine/logerror.h"
 #include "engine/logger.h"
 
 #include <QCoreApplication>
@@ -166,7 +167,8 @@ Level Level::fromString(const QString &text, bool *ok)
         if (text == QLatin1String(entry.name) || text == QCoreApplication::translate("Level", entry.name))
             return Level(entry.value);
     }
-    levelLogger()->warn(QStringLiteral("Use of invalid level string '%1'. Using 'Level::NULL_INT' instead.").arg(text));
+    levelLogger()->warn(QStringLiteral("Use of invalid level string '%1'. Using 'Level::NULL_INT' instead.")
+                            .arg(LogError::excerpt(text)));
     if (ok)
         *ok = false;
     return Level(NULL_INT);

@@ -37,27 +37,126 @@ QString decode(const char *text, LogError::Encoding encoding)
 constexpr int maxCauseDepth = 64;
 constexpr int maxRecordsPerRead = 100000;
 
-enum class ArgumentCheck { Readable, Refused, Truncated };
+enum class ArgumentRead { Read, Refused, Truncated };
 
-// Which argument a reader takes, judged by the type ahead in the stream
-// before Qt reads it. Raisers pass numbers, text and times. Lists are
-// refused: Qt reserves room for their claimed count before reading an
-// element, and a claim near 2^31 overflows the size it asks for and ends
-// the process; maps are refused because their values may be such lists.
-ArgumentCheck checkArgument(QDataStream &inner)
+// Qt reads a time in a zone this system does not know as a time it cannot
+// write again: writing it dereferences the missing zone.
+bool isWritable(const QVariant &arg)
 {
-    QIODevice *device = inner.device();
+    if (arg.userType() != QMetaType::QDateTime)
+        return true;
+    const QDateTime time = arg.toDateTime();
+    return time.timeSpec() != Qt::TimeZone || time.timeZone().isValid();
+}
+
+// Whether `count` elements of at least `least` bytes each fit in what is
+// left of the data: a count is believed only that far.
+bool countFits(QDataStream &in, quint32 count, qint64 least)
+{
+    return qint64(count) * least <= in.device()->bytesAvailable();
+}
+
+// Containers nested in containers, as deep as a real argument goes.
+constexpr int maxArgumentDepth = 16;
+
+ArgumentRead readArgument(QDataStream &in, QVariant &arg, int depth);
+
+// Text lists, byte array lists: Qt would reserve room for the claimed count
+// before reading an element, and a claim near 2^31 overflows the size it
+// asks for and ends the process. Read here element by element instead.
+template <typename List> ArgumentRead readList(QDataStream &in, QVariant &arg)
+{
+    quint32 count = 0;
+    in >> count;
+    if (in.status() != QDataStream::Ok)
+        return ArgumentRead::Truncated;
+    if (!countFits(in, count, 4)) // each element's length alone takes four bytes
+        return ArgumentRead::Refused;
+    List list;
+    for (quint32 i = 0; i < count; ++i) {
+        typename List::value_type element;
+        in >> element;
+        if (in.status() != QDataStream::Ok)
+            return ArgumentRead::Truncated;
+        list.append(element);
+    }
+    arg = QVariant::fromValue(list);
+    return ArgumentRead::Read;
+}
+
+ArgumentRead readVariantList(QDataStream &in, QVariant &arg, int depth)
+{
+    quint32 count = 0;
+    in >> count;
+    if (in.status() != QDataStream::Ok)
+        return ArgumentRead::Truncated;
+    if (!countFits(in, count, 5)) // a type and a null flag at least
+        return ArgumentRead::Refused;
+    QVariantList list;
+    for (quint32 i = 0; i < count; ++i) {
+        QVariant element;
+        const ArgumentRead read = readArgument(in, element, depth + 1);
+        if (read != ArgumentRead::Read)
+            return read;
+        list.append(element);
+    }
+    arg = list;
+    return ArgumentRead::Read;
+}
+
+template <typename Map> ArgumentRead readVariantMap(QDataStream &in, QVariant &arg, int depth)
+{
+    quint32 count = 0;
+    in >> count;
+    if (in.status() != QDataStream::Ok)
+        return ArgumentRead::Truncated;
+    if (!countFits(in, count, 9)) // a key's length, a value's type and null flag
+        return ArgumentRead::Refused;
+    Map map;
+    for (quint32 i = 0; i < count; ++i) {
+        QString key;
+        in >> key;
+        QVariant value;
+        const ArgumentRead read
+            = in.status() == QDataStream::Ok ? readArgument(in, value, depth + 1) : ArgumentRead::Truncated;
+        if (read != ArgumentRead::Read)
+            return read;
+        map.insert(key, value);
+    }
+    arg = map;
+    return ArgumentRead::Read;
+}
+
+// One argument in Qt's variant form, judged by the type ahead in the stream
+// before anything is read by a count. Raisers pass numbers, text, times and
+// lists and maps of them; containers are read here with their counts
+// bounded by the bytes left, everything else that is not a plain value is
+// refused.
+ArgumentRead readArgument(QDataStream &in, QVariant &arg, int depth)
+{
+    if (depth > maxArgumentDepth)
+        return ArgumentRead::Refused;
+    QIODevice *device = in.device();
     const qint64 start = device->pos();
     quint32 type = 0;
     qint8 isNull = 0;
-    inner >> type >> isNull;
+    in >> type >> isNull;
     QByteArray typeName;
     if (type == QMetaType::User)
-        inner >> typeName;
-    if (inner.status() != QDataStream::Ok)
-        return ArgumentCheck::Truncated;
-    device->seek(start);
+        in >> typeName;
+    if (in.status() != QDataStream::Ok)
+        return ArgumentRead::Truncated;
     switch (type) {
+    case QMetaType::QStringList:
+        return readList<QStringList>(in, arg);
+    case QMetaType::QByteArrayList:
+        return readList<QByteArrayList>(in, arg);
+    case QMetaType::QVariantList:
+        return readVariantList(in, arg, depth);
+    case QMetaType::QVariantMap:
+        return readVariantMap<QVariantMap>(in, arg, depth);
+    case QMetaType::QVariantHash:
+        return readVariantMap<QVariantHash>(in, arg, depth);
     case QMetaType::UnknownType:
     case QMetaType::Bool:
     case QMetaType::Int:
@@ -81,28 +180,23 @@ ArgumentCheck checkArgument(QDataStream &inner)
     case QMetaType::QDateTime:
     case QMetaType::QUrl:
     case QMetaType::QUuid:
-        return ArgumentCheck::Readable;
+        break;
     case QMetaType::User: {
         // The engine's own value types, whose readers bound what they read.
         const char *name = typeName.constData();
-        return qstrcmp(name, "LogEngine::LogError") == 0 || qstrcmp(name, "LogEngine::Level") == 0
-                || qstrcmp(name, "LogEngine::LoggingEvent") == 0
-            ? ArgumentCheck::Readable
-            : ArgumentCheck::Refused;
+        if (qstrcmp(name, "LogEngine::LogError") == 0 || qstrcmp(name, "LogEngine::Level") == 0
+            || qstrcmp(name, "LogEngine::LoggingEvent") == 0)
+            break;
+        return ArgumentRead::Refused;
     }
     default:
-        return ArgumentCheck::Refused;
+        return ArgumentRead::Refused;
     }
-}
-
-// Qt reads a time in a zone this system does not know as a time it cannot
-// write again: writing it dereferences the missing zone.
-bool isWritable(const QVariant &arg)
-{
-    if (arg.userType() != QMetaType::QDateTime)
-        return true;
-    const QDateTime time = arg.toDateTime();
-    return time.timeSpec() != Qt::TimeZone || time.timeZone().isValid();
+    device->seek(start);
+    in >> arg;
+    if (in.status() == QDataStream::ReadCorruptData || !isWritable(arg))
+        return ArgumentRead::Refused;
+    return in.status() == QDataStream::Ok ? ArgumentRead::Read : ArgumentRead::Truncated;
 }
 
 } // namespace
@@ -128,6 +222,14 @@ LogError::LogError(const char *message, int code, const char *symbol, const char
 {
     if (m_symbol == QString::number(m_code))
         m_symbol.clear();
+}
+
+QString LogError::excerpt(const QString &text)
+{
+    constexpr int kept = 256;
+    if (text.size() <= kept)
+        return text;
+    return text.left(kept) + QStringLiteral("... (%1 characters)").arg(text.size());
 }
 
 QString LogError::messageWithArgs() const
@@ -209,25 +311,15 @@ bool readLogError(QDataStream &in, LogError &error)
     quint32 count = 0;
     inner >> version >> error.m_code >> error.m_context >> error.m_message >> error.m_symbol >> count;
     for (quint32 i = 0; i < count && !inner.atEnd() && inner.status() == QDataStream::Ok; ++i) {
-        const ArgumentCheck check = checkArgument(inner);
-        if (check == ArgumentCheck::Truncated)
-            break;
-        if (check == ArgumentCheck::Refused) {
-            in.setStatus(QDataStream::ReadCorruptData);
-            return false;
-        }
         QVariant arg;
-        inner >> arg;
-        if (!isWritable(arg)) {
+        const ArgumentRead read = readArgument(inner, arg, 0);
+        if (read == ArgumentRead::Truncated)
+            break;
+        if (read == ArgumentRead::Refused) {
             in.setStatus(QDataStream::ReadCorruptData);
             return false;
         }
-        if (inner.status() == QDataStream::ReadCorruptData) {
-            in.setStatus(QDataStream::ReadCorruptData);
-            return false;
-        }
-        if (inner.status() == QDataStream::Ok)
-            error.m_args.append(arg);
+        error.m_args.append(arg);
     }
     count = 0;
     inner >> count;

@@ -87,6 +87,13 @@ public:
     QString messageWithArgs() const;
     QString toString() const;
 
+    /*!
+     * Outside text as a message quotes it: its first 256 characters and, if
+     * there is more, how long it is. A value of megabytes quoted whole would
+     * fill the console with every error about it.
+     */
+    static QString excerpt(const QString &text);
+
     bool operator==(const LogError &other) const;
     bool operator!=(const LogError &other) const { return !(*this == other); }
 

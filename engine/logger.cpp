@@ -1,14 +1,18 @@
 #include "engine/logger.h"
+#include "engine/appenderarray.h"
 #include "engine/classlogger.h"
 #include "engine/detail/qtcompat.h"
-#include "engine/scopedlock.h"
 
 #include "engine/appenders/appender.h"
 #include "engine/appenders/listappender.h"
+#include "engine/droppedevents.h"
 #include "engine/loggingevent.h"
 #include "engine/logmanager.h"
 
 #include <QDebug>
+#include <QSet>
+
+#include <algorithm>
 
 namespace LogEngine
 {
@@ -16,8 +20,6 @@ namespace LogEngine
 namespace
 {
 
-// Resolved before any lock is taken: resolving takes the repository's lock,
-// which ranks before every logger lock.
 const ClassLogger classLogger("LogEngine::Logger");
 
 bool isConfiguratorList(Appender *appender)
@@ -26,20 +28,9 @@ bool isConfiguratorList(Appender *appender)
     return list && list->configuratorList();
 }
 
-// The read lock of a logger is held while its appenders deliver; a thread
-// holding it that waited for the write lock would wait for itself.
-bool refuseChangeDuringDelivery(const RecursiveReadWriteLock &guard, Logger *log, const QString &name)
-{
-    if (!guard.heldForReadingOnly())
-        return false;
-    LogError error("Cannot change the appenders of Logger '%1' while this thread delivers an event through it", 0,
-        nullptr, "LogEngine::Logger");
-    error << name;
-    log->error(error);
-    return true;
-}
-
 } // namespace
+
+std::atomic<quint64> Logger::s_levelChanges { 0 };
 
 Logger::Logger(LoggerRepository *repository, const Level &level, const QString &name, Logger *parent)
     : m_name(name)
@@ -53,6 +44,7 @@ Logger::Logger(LoggerRepository *repository, const Level &level, const QString &
 Logger::~Logger()
 {
     classLogger()->warn("Unexpected destruction of Logger");
+    AppenderArray::release(m_appenders.exchange(nullptr));
 }
 
 void Logger::setLevel(const Level &level)
@@ -60,16 +52,28 @@ void Logger::setLevel(const Level &level)
     if (!m_parent && level == Level(Level::NULL_INT)) {
         classLogger()->warn("Invalid root logger level NULL_INT. Using DEBUG_INT instead");
         m_level.store(Level::DEBUG_INT, std::memory_order_relaxed);
+        levelsChanged();
         return;
     }
     m_level.store(level.toInt(), std::memory_order_relaxed);
+    levelsChanged();
 }
 
 void Logger::logUnchecked(const Level &level, const QString &message) const
 {
-    // The event needs no lock of its own; deliverToAppenders takes this
-    // logger's read lock, so one acquisition per logger suffices.
     deliverToAppenders(LoggingEvent(this, level, message));
+}
+
+void Logger::logUnchecked(const Level &level, const QString &message, const SourceLocation &location) const
+{
+    deliverToAppenders(LoggingEvent(this, level, message, location));
+}
+
+void Logger::logUnchecked(const Level &level, const SourceLocation &location, const char *format,
+    const MessageArgument *arguments, int count) const
+{
+    if (count == 0 || !logSubstituted(level, format, arguments, count, location))
+        logUnchecked(level, MessageArgument::arg(format, arguments, count), location);
 }
 
 namespace
@@ -98,7 +102,8 @@ constexpr int maxKeptMessage = 4096;
 
 } // namespace
 
-bool Logger::logSubstituted(const Level &level, const char *message, const MessageArgument *arguments, int count) const
+bool Logger::logSubstituted(const Level &level, const char *message, const MessageArgument *arguments, int count,
+    const SourceLocation &location) const
 {
     QString fresh;
     QString &text = Q_UNLIKELY(t_messageTextGone) ? fresh : t_messageText.text;
@@ -106,7 +111,7 @@ bool Logger::logSubstituted(const Level &level, const char *message, const Messa
         return false;
     // The event shares the text; nothing below reads `text` again, which a
     // request made during delivery may replace.
-    logUnchecked(level, text);
+    logUnchecked(level, text, location);
     // Kept only if this thread alone holds it now. The count is read with
     // acquire order: threads that held the text released it after their
     // last read, and those reads must come before this thread writes the
@@ -118,144 +123,195 @@ bool Logger::logSubstituted(const Level &level, const char *message, const Messa
 
 void Logger::deliverToAppenders(const LoggingEvent &event) const
 {
-    const Logger *logger = this;
-    while (logger->m_appenderCount.load(std::memory_order_acquire) == 0) {
-        if (!logger->m_parent || !logger->additivity())
-            return;
-        logger = logger->m_parent;
+    bool delivered = false;
+    for (const Logger *logger = this; logger; logger = logger->additivity() ? logger->m_parent : nullptr) {
+        const AppenderArray::Hold array(AppenderArray::acquire(logger->m_appenders));
+        if (!array.get())
+            continue;
+        for (const LogObjectPtr<Appender> &appender : array.get()->appenders()) {
+            appender->handleEvent(event);
+            delivered = true;
+        }
     }
-    logger->deliverLocked(event);
+    // Said for the request's own logger only: delivery started elsewhere
+    // (an appender handing a kept event on) is none of its business.
+    if (!delivered && event.logger() == this)
+        DroppedEvents::noAppender(this);
 }
 
-void Logger::deliverLocked(const LoggingEvent &event) const
+template <typename Make> bool Logger::change(Make make)
 {
-    ScopedLock locker(&m_appenderGuard, ScopedLock::Read);
-    for (const LogObjectPtr<Appender> &appender : m_appenders)
-        appender->handleEvent(event);
-    if (m_parent && additivity())
-        m_parent->deliverToAppenders(event);
+    AppenderArray *old;
+    {
+        const std::lock_guard<std::mutex> locker(m_changeGuard);
+        // Under the guard the logger's own count keeps the array alive.
+        old = m_appenders.load();
+        AppenderArray::Appenders appenders;
+        if (old)
+            appenders = old->appenders();
+        if (!make(appenders))
+            return false;
+        m_appenders.store(AppenderArray::create(appenders));
+    }
+    // Releasing may destroy appenders, whose close may log.
+    AppenderArray::release(old);
+    return true;
 }
 
 void Logger::addAppender(Appender *appender)
 {
     const LogObjectPtr<Appender> hold(appender);
-    Logger *log = classLogger();
-    // Refused before anything else: the thread may hold an appender's lock,
-    // inside which the class logger below must not be resolved.
-    if (appender && refuseChangeDuringDelivery(m_appenderGuard, log, m_name))
+    if (!appender) {
+        classLogger()->warn("Adding null Appender to Logger '%1'", m_name);
         return;
-    // An appender that reports trouble while it delivers must not resolve its
-    // class logger then: that would take the repository's lock inside ours.
-    if (appender)
-        appender->logger();
-    {
-        ScopedLock locker(&m_appenderGuard, ScopedLock::Read);
-        if (!appender) {
-            log->warn("Adding null Appender to Logger '%1'", m_name);
-            return;
-        }
-        if (m_appenderSet.contains(appender)) {
-            log->warn("Adding of duplicate appender '%2' to logger '%1'", m_name, appender->name());
-            return;
-        }
     }
-    ScopedLock locker(&m_appenderGuard, ScopedLock::Write);
-    if (m_appenderSet.contains(appender))
-        return;
-    m_appenders.append(hold);
-    m_appenderSet.insert(appender);
-    appendersChanged();
+    const bool added = change([appender](AppenderArray::Appenders &appenders) {
+        for (const LogObjectPtr<Appender> &held : std::as_const(appenders)) {
+            if (held.data() == appender)
+                return false;
+        }
+        appenders.append(appender);
+        return true;
+    });
+    if (!added)
+        classLogger()->warn("Adding of duplicate appender '%2' to logger '%1'", m_name, appender->name());
 }
 
 void Logger::removeAppender(Appender *appender)
 {
     const LogObjectPtr<Appender> hold(appender);
-    Logger *log = classLogger();
     if (!appender) {
-        log->warn("Request to remove null Appender from Logger '%1'", m_name);
+        classLogger()->warn("Request to remove null Appender from Logger '%1'", m_name);
         return;
     }
-    if (refuseChangeDuringDelivery(m_appenderGuard, log, m_name))
-        return;
-    int removed = 0;
-    {
-        ScopedLock locker(&m_appenderGuard, ScopedLock::Write);
-        for (int i = m_appenders.size() - 1; i >= 0; --i) {
-            if (m_appenders.at(i).data() == appender) {
-                m_appenders.removeAt(i);
-                ++removed;
-            }
-        }
-        m_appenderSet.remove(appender);
-        appendersChanged();
-    }
+    const bool removed = change([appender](AppenderArray::Appenders &appenders) {
+        const int before = appenders.size();
+        appenders.erase(std::remove_if(appenders.begin(), appenders.end(),
+                            [appender](const LogObjectPtr<Appender> &held) { return held.data() == appender; }),
+            appenders.end());
+        return appenders.size() != before;
+    });
     if (!removed)
-        log->warn(
+        classLogger()->warn(
             "Request to remove Appender '%2', which is not part of Logger '%1' appenders", m_name, appender->name());
-    // `hold` may destroy the appender here, after the write lock is gone.
+    // `hold` may destroy the appender here, outside every lock.
 }
 
 void Logger::removeAppender(const QString &name)
 {
-    // The reference is taken under the lock: once it is released, another
-    // thread may remove the appender and drop what would be the last one.
+    // The names are read from a counted array outside the change guard:
+    // reading one takes the appender's lock, which its own delivery may
+    // hold while it changes this logger.
     LogObjectPtr<Appender> found;
     {
-        ScopedLock locker(&m_appenderGuard, ScopedLock::Read);
-        for (const LogObjectPtr<Appender> &appender : qAsConst(m_appenders)) {
-            if (appender->name() == name) {
-                found = appender;
-                break;
+        const AppenderArray::Hold array(AppenderArray::acquire(m_appenders));
+        if (array.get()) {
+            for (const LogObjectPtr<Appender> &appender : array.get()->appenders()) {
+                if (appender->name() == name) {
+                    found = appender;
+                    break;
+                }
             }
         }
     }
+    // Gone meanwhile (another thread removed it) is no error either.
     if (found)
-        removeAppender(found.data());
+        change([&found](AppenderArray::Appenders &appenders) {
+            const int at = appenders.indexOf(found);
+            if (at < 0)
+                return false;
+            appenders.remove(at);
+            return true;
+        });
 }
 
 void Logger::removeAllAppenders()
 {
-    Logger *log = classLogger();
-    log->trace("Removing all appenders from logger '%1'", m_name);
-    if (refuseChangeDuringDelivery(m_appenderGuard, log, m_name))
-        return;
-    QList<LogObjectPtr<Appender>> released;
-    {
-        ScopedLock locker(&m_appenderGuard, ScopedLock::Write);
-        QList<LogObjectPtr<Appender>> kept;
-        for (const LogObjectPtr<Appender> &appender : qAsConst(m_appenders)) {
-            // The configurator's own list collects messages across a reset.
-            if (isConfiguratorList(appender))
-                kept.append(appender);
-            else
-                released.append(appender);
+    classLogger()->trace("Removing all appenders from logger '%1'", m_name);
+    setAppenders({});
+}
+
+void Logger::setAppenders(const QList<Appender *> &appenders)
+{
+    QList<Appender *> duplicates;
+    change([&](AppenderArray::Appenders &current) {
+        AppenderArray::Appenders kept;
+        // A configuration may give one logger thousands of appenders: the
+        // duplicate test must not walk the list each time.
+        QSet<const Appender *> seen;
+        // The configurator's own list collects messages across a reset.
+        for (const LogObjectPtr<Appender> &held : std::as_const(current)) {
+            if (isConfiguratorList(held)) {
+                kept.append(held);
+                seen.insert(held.data());
+            }
         }
-        m_appenders = kept;
-        m_appenderSet.clear();
-        for (const LogObjectPtr<Appender> &appender : qAsConst(kept))
-            m_appenderSet.insert(appender.data());
-        appendersChanged();
-    }
-    released.clear();
+        for (Appender *appender : appenders) {
+            if (!appender)
+                continue;
+            if (seen.contains(appender)) {
+                duplicates.append(appender);
+            } else {
+                kept.append(appender);
+                seen.insert(appender);
+            }
+        }
+        if (kept == current)
+            return false;
+        current = kept;
+        return true;
+    });
+    for (Appender *appender : std::as_const(duplicates))
+        classLogger()->warn("Adding of duplicate appender '%2' to logger '%1'", m_name, appender->name());
+}
+
+bool Logger::replaceAppender(Appender *old, Appender *successor)
+{
+    const LogObjectPtr<Appender> hold(old);
+    return change([old, successor](AppenderArray::Appenders &appenders) {
+        const int at = appenders.indexOf(old);
+        if (at < 0)
+            return false;
+        if (!successor || appenders.contains(successor))
+            appenders.remove(at);
+        else
+            appenders[at] = successor;
+        return true;
+    });
 }
 
 Appender *Logger::appender(const QString &name) const
 {
-    ScopedLock locker(&m_appenderGuard, ScopedLock::Read);
-    for (const LogObjectPtr<Appender> &appender : m_appenders) {
-        if (appender->name() == name)
-            return appender.data();
+    const AppenderArray::Hold array(AppenderArray::acquire(m_appenders));
+    if (array.get()) {
+        for (const LogObjectPtr<Appender> &appender : array.get()->appenders()) {
+            if (appender->name() == name)
+                return appender.data();
+        }
     }
     return nullptr;
 }
 
 QList<Appender *> Logger::appenders() const
 {
-    ScopedLock locker(&m_appenderGuard, ScopedLock::Read);
+    const AppenderArray::Hold array(AppenderArray::acquire(m_appenders));
     QList<Appender *> result;
-    result.reserve(m_appenders.size());
-    for (const LogObjectPtr<Appender> &appender : m_appenders)
-        result.append(appender.data());
+    if (array.get()) {
+        result.reserve(array.get()->appenders().size());
+        for (const LogObjectPtr<Appender> &appender : array.get()->appenders())
+            result.append(appender.data());
+    }
+    return result;
+}
+
+QList<LogObjectPtr<Appender>> Logger::sharedAppenders() const
+{
+    const AppenderArray::Hold array(AppenderArray::acquire(m_appenders));
+    QList<LogObjectPtr<Appender>> result;
+    if (array.get()) {
+        for (const LogObjectPtr<Appender> &appender : array.get()->appenders())
+            result.append(appender);
+    }
     return result;
 }
 
@@ -271,11 +327,12 @@ Logger *Logger::logger(const char *name)
 
 QDebug Logger::debug(QDebug &debug) const
 {
-    ScopedLock locker(&m_appenderGuard, ScopedLock::Read);
+    const AppenderArray::Hold array(AppenderArray::acquire(m_appenders));
     QDebugStateSaver saver(debug);
     debug.nospace() << "Logger("
-                    << "name:" << m_name << " appenders:" << m_appenders.size() << " additivity:" << additivity() << " "
-                    << level() << " parentLogger:" << (m_parent ? m_parent->name() : QString()) << ")";
+                    << "name:" << m_name << " appenders:" << (array.get() ? array.get()->appenders().size() : 0)
+                    << " additivity:" << additivity() << " " << level()
+                    << " parentLogger:" << (m_parent ? m_parent->name() : QString()) << ")";
     return debug;
 }
 

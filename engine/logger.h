@@ -5,19 +5,20 @@
 #include "engine/logerror.h"
 #include "engine/logobjectptr.h"
 #include "engine/messageargument.h"
-#include "engine/recursivereadwritelock.h"
+#include "engine/sourcelocation.h"
 
 #include <QList>
 #include <QObject>
-#include <QSet>
 #include <QString>
 
 #include <atomic>
+#include <mutex>
 
 namespace LogEngine
 {
 
 class Appender;
+class AppenderArray;
 class LoggerRepository;
 class LoggingEvent;
 
@@ -25,21 +26,16 @@ class LoggingEvent;
  * A named channel in the logger tree. Created only by the repository and
  * never destroyed while the process runs.
  *
- * Thread-safety: any thread may log. Delivery takes this logger's recursive
- * read lock and, while additivity holds, each ancestor's (child first);
- * changes to the appender list take the write lock and so wait for the
- * deliveries in progress. A thread that is itself delivering through this
- * logger (an appender of it, or of an ancestor, running) would wait for
- * itself: its changes are refused with an error record. Level and
- * additivity are atomics read without a lock, so the enabled test is a
- * handful of relaxed loads.
- *
- * A logger whose appender list is empty has nothing to deliver, so an event
- * passes it without taking its lock: the list's size is kept in an atomic
- * beside it. The locks of the loggers that do deliver are still taken child
- * first and held while the walk goes on above them. An event that passes
- * an empty logger while an appender is being added to it is delivered as
- * if it had passed just before.
+ * Thread-safety: any thread may log, and any thread may change the
+ * appenders at any time, also from inside a delivery. The appenders are an
+ * immutable, counted array (AppenderArray) behind an atomic pointer:
+ * delivery counts itself in on the array of each logger it passes and walks
+ * it without any lock, and a change builds a new array and swaps it in
+ * under `m_changeGuard`, a plain mutex held for nothing but that, never
+ * across a call into an appender. A delivery in progress finishes on the
+ * array it took; an appender removed meanwhile is released when the last
+ * such delivery ends. Level and additivity are atomics read without a lock,
+ * so the enabled test is a handful of relaxed loads.
  */
 class Logger : public QObject
 {
@@ -130,6 +126,15 @@ public:
 
     /*! Builds and delivers an event without any level test. */
     void logUnchecked(const Level &level, const QString &message) const;
+    /*! The same, for a request made at `location`. */
+    void logUnchecked(const Level &level, const QString &message, const SourceLocation &location) const;
+    /*!
+     * Builds the message from `format` and `count` arguments as `QString::arg`
+     * does (in one pass where the engine's builder applies) and logs it at
+     * `location`, without any level test.
+     */
+    void logUnchecked(const Level &level, const SourceLocation &location, const char *format,
+        const MessageArgument *arguments, int count) const;
     void deliverToAppenders(const LoggingEvent &event) const;
 
     void addAppender(Appender *appender);
@@ -138,18 +143,42 @@ public:
     void removeAllAppenders();
     Appender *appender(const QString &name) const;
     QList<Appender *> appenders() const;
+    /*! The appenders with a counted reference each, safe to use while another thread removes them. */
+    QList<LogObjectPtr<Appender>> sharedAppenders() const;
 
     static Logger *logger(const QString &name);
     static Logger *logger(const char *name);
 
-private:
-    /*! Delivers to this logger's appenders and on up, under this logger's read lock. */
-    void deliverLocked(const LoggingEvent &event) const;
-    // The caller holds the write lock.
-    void appendersChanged()
+    /*!
+     * A count that grows whenever a logger's level or the repository's
+     * threshold changes, so that what a logger lets through may have
+     * changed. A cache of `isEnabledFor` stays valid while the count is the
+     * one it was made at. Raised after the change, with release order.
+     */
+    static const std::atomic<quint64> &levelChanges()
     {
-        m_appenderCount.store(int(m_appenders.size()), std::memory_order_release);
+        return s_levelChanges;
     }
+    static void levelsChanged()
+    {
+        s_levelChanges.fetch_add(1, std::memory_order_release);
+    }
+
+    /*!
+     * Replaces the appenders (configurator lists excepted, which stay in
+     * front) by `appenders` in one change, duplicates and nulls left out.
+     */
+    void setAppenders(const QList<Appender *> &appenders);
+    /*! Replaces `old` by `successor` (null: removes it) where it is attached; false when it is not. */
+    bool replaceAppender(Appender *old, Appender *successor);
+
+private:
+    /*!
+     * Installs the array `make` builds from the current appenders, unless it
+     * returns false; under the change guard, so `make` must not call out.
+     * The old array is let go after the guard. Returns what `make` did.
+     */
+    template <typename Make> bool change(Make make);
 
     static QString argText(const QString &value)
     {
@@ -191,24 +220,22 @@ private:
      * the next and logs it; false, having done nothing, when the message is
      * beyond `MessageArgument::substitute`.
      */
-    bool logSubstituted(const Level &level, const char *message, const MessageArgument *arguments, int count) const;
+    bool logSubstituted(const Level &level, const char *message, const MessageArgument *arguments, int count,
+        const SourceLocation &location = SourceLocation()) const;
     template <typename... Args> static QString formatMessage(const char *message, const Args &...args)
     {
         return QString::fromUtf8(message).arg(argText(args)...);
     }
 
-    mutable RecursiveReadWriteLock m_appenderGuard;
+    std::mutex m_changeGuard;
     const QString m_name;
     LoggerRepository *const m_repository;
     std::atomic<bool> m_additivity { true };
-    QList<LogObjectPtr<Appender>> m_appenders;
-    // The same appenders, for the duplicate test: a configuration may give
-    // one logger thousands, and a walk of the list per addition would make
-    // building it quadratic.
-    QSet<const Appender *> m_appenderSet;
-    std::atomic<int> m_appenderCount { 0 };
+    std::atomic<AppenderArray *> m_appenders { nullptr };
     std::atomic<int> m_level;
     Logger *const m_parent;
+
+    static std::atomic<quint64> s_levelChanges;
 };
 
 QDebug operator<<(QDebug debug, const Logger &logger);

@@ -59,6 +59,16 @@ LoggingEvent::LoggingEvent(const Logger *logger, const Level &level, const QStri
     capture();
 }
 
+LoggingEvent::LoggingEvent(
+    const Logger *logger, const Level &level, const QString &message, const SourceLocation &location)
+    : m_level(level)
+    , m_logger(logger)
+    , m_message(message)
+    , m_location(location)
+{
+    capture();
+}
+
 void LoggingEvent::capture()
 {
     m_ndc = NDC::peek();
@@ -76,14 +86,24 @@ QString LoggingEvent::loggerName() const
     return m_logger ? m_logger->name() : QString();
 }
 
+// An event without a location is written as version 0, byte for byte as
+// before locations existed. One with a location is version 1: the same
+// fields, then the file, the line and the function. A reader that knows only
+// version 0 ignores the version and what follows the time stamp, so it reads
+// either form, without the location.
 QDataStream &operator<<(QDataStream &out, const LoggingEvent &event)
 {
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
     QDataStream inner(&buffer);
-    inner << quint16(0) << event.m_level << event.loggerName() << event.m_message << event.m_ndc << event.m_properties
-          << event.m_sequenceNumber << event.m_threadName << event.m_timeStamp;
+    const bool located = event.hasLocation();
+    inner << quint16(located ? 1 : 0) << event.m_level << event.loggerName() << event.m_message << event.m_ndc
+          << event.m_properties << event.m_sequenceNumber << event.m_threadName << event.m_timeStamp;
+    if (located) {
+        const SourceLocation &location = event.m_location;
+        inner << QByteArray(location.fileText()) << qint32(location.line()) << QByteArray(location.functionText());
+    }
     buffer.close();
     out << bytes;
     return out;
@@ -98,6 +118,17 @@ QDataStream &operator>>(QDataStream &in, LoggingEvent &event)
     QString loggerName;
     inner >> version >> event.m_level >> loggerName >> event.m_message >> event.m_ndc >> event.m_properties
         >> event.m_sequenceNumber >> event.m_threadName >> event.m_timeStamp;
+    event.m_location = SourceLocation();
+    // Only version 1 says that a location follows; other versions are read
+    // in the order of version 0, and whatever follows is not looked at.
+    if (version == 1) {
+        QByteArray file;
+        qint32 line = 0;
+        QByteArray function;
+        inner >> file >> line >> function;
+        if (inner.status() == QDataStream::Ok)
+            event.m_location = SourceLocation::copied(file.constData(), line, function.constData());
+    }
     event.m_logger = loggerNamed(loggerName);
     return in;
 }

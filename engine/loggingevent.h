@@ -2,6 +2,7 @@
 #define LOGENGINE_LOGGINGEVENT_H
 
 #include "engine/level.h"
+#include "engine/sourcelocation.h"
 
 #include <QHash>
 #include <QMetaType>
@@ -19,13 +20,15 @@ class Logger;
  * One log record, captured on the thread that makes the request: level,
  * logger, message, the thread's diagnostic contexts, a process-wide
  * sequence number, the thread name and a time stamp in milliseconds since
- * the epoch (UTC; converting it to local time is left to the layouts).
+ * the epoch (UTC; converting it to local time is left to the layouts),
+ * and where in the source the request was made, when the caller said so.
  */
 class LoggingEvent
 {
 public:
     LoggingEvent();
     LoggingEvent(const Logger *logger, const Level &level, const QString &message);
+    LoggingEvent(const Logger *logger, const Level &level, const QString &message, const SourceLocation &location);
 
     Level level() const { return m_level; }
     const Logger *logger() const { return m_logger; }
@@ -36,6 +39,9 @@ public:
     qint64 sequenceNumber() const { return m_sequenceNumber; }
     QString threadName() const { return m_threadName; }
     qint64 timeStamp() const { return m_timeStamp; }
+    /*! Where the request was made; empty unless `hasLocation`. */
+    const SourceLocation &location() const { return m_location; }
+    bool hasLocation() const { return !m_location.isEmpty(); }
 
     // Borrowing accessors for the layouts' hot path: no reference counting.
     const QString &messageRef() const { return m_message; }
@@ -57,6 +63,7 @@ private:
     qint64 m_sequenceNumber;
     QString m_threadName;
     qint64 m_timeStamp;
+    SourceLocation m_location;
 };
 
 QDataStream &operator<<(QDataStream &out, const LoggingEvent &event);

@@ -7,12 +7,12 @@
 #include "engine/appenders/levelrangefilter.h"
 #include "engine/configuration/optionconverter.h"
 #include "engine/configuration/propertyconfigurator.h"
+#include "engine/droppedevents.h"
 #include "engine/hierarchy.h"
 #include "engine/initialisationhelper.h"
 #include "engine/layouts/datetime.h"
 #include "engine/layouts/ttcclayout.h"
 #include "engine/logger.h"
-#include "engine/recursivereadwritelock.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -20,6 +20,7 @@
 #include <QSettings>
 
 #include <cstdlib>
+#include <cstring>
 
 namespace LogEngine
 {
@@ -45,15 +46,10 @@ QMutex *singletonGuard()
 
 const ClassLogger managerLogger("LogEngine::LogManager");
 
+// The exit handler. Shutdown waits a bounded time for appenders that are
+// busy writing, so exit cannot hang on one.
 void shutdownAtExit()
 {
-    // A thread that ends the process from inside a delivery (a fatal Qt
-    // message raised while an appender formats or writes) still holds the
-    // read locks of the loggers on its way, and the reset would wait for them
-    // for ever. Ending without the shutdown loses only what is still
-    // buffered; waiting would lose the exit.
-    if (RecursiveReadWriteLock::threadHoldsReadLocks())
-        return;
     LogManager::shutdown();
 }
 
@@ -73,11 +69,29 @@ Level qtMessageLevel(QtMsgType type)
     }
 }
 
+// The logger of a message's category: "Qt" for Qt's default category, and
+// "Qt::<category>" for any other, below it, so that the level of "Qt"
+// governs them all and one category can be tuned alone. The dots of the
+// category become "::", as in a configuration's logger keys: the key
+// log4j.logger.Qt.app.net names the category app.net, and app.net.ssl
+// takes its level when it has none of its own.
+Logger *qtCategoryLogger(const char *category)
+{
+    if (!category || !*category || std::strcmp(category, "default") == 0)
+        return LogManager::qtMessageLogger();
+    return LogManager::logger(
+        QLatin1String("Qt::") + QString::fromUtf8(category).replace(QLatin1Char('.'), QLatin1String("::")));
+}
+
 // Runs on whichever thread emits the message and takes no lock of its own.
 void qtMessageHandler(QtMsgType type, const QMessageLogContext &context, const QString &message)
 {
-    Q_UNUSED(context)
-    LogManager::qtMessageLogger()->log(qtMessageLevel(type), message);
+    Logger *logger = qtCategoryLogger(context.category);
+    const Level level = qtMessageLevel(type);
+    // The context's texts may be gone once the handler returns (QML makes
+    // them on the fly), and an appender may keep the event.
+    if (logger->isEnabledFor(level))
+        logger->logUnchecked(level, message, SourceLocation::copied(context.file, context.line, context.function));
     // Qt would abort after a fatal message; the process ends here instead, with
     // the message already written and the exit handlers (which close every
     // appender) still to run. Qt itself treats an empty QT_FATAL_WARNINGS as
@@ -86,7 +100,7 @@ void qtMessageHandler(QtMsgType type, const QMessageLogContext &context, const Q
         std::exit(1);
 }
 
-void addConsoleAppender(Logger *logger, Layout *layout, Filter *denyAll, ConsoleAppender::Target target, Level levelMin,
+LogObjectPtr<Appender> consoleAppender(Layout *layout, Filter *denyAll, ConsoleAppender::Target target, Level levelMin,
     Level levelMax, const QString &name)
 {
     LogObjectPtr<ConsoleAppender> appender(new ConsoleAppender(layout, target));
@@ -98,7 +112,7 @@ void addConsoleAppender(Logger *logger, Layout *layout, Filter *denyAll, Console
     appender->setName(name);
     appender->addFilter(range);
     appender->activate();
-    logger->addAppender(appender);
+    return appender;
 }
 
 // The offset of local time from UTC at `time`, as "+01:00" or "-05:30".
@@ -142,10 +156,7 @@ LogManager *LogManager::instance()
     s_instance.store(manager, std::memory_order_release);
     manager->setUpInternalLogger();
     manager->startUpReport();
-    {
-        const std::lock_guard<std::recursive_mutex> guard(manager->m_objectGuard);
-        manager->defaultInitialisation();
-    }
+    manager->defaultInitialisation();
 
     // Exit handlers run in the reverse order of their registration, and Qt
     // registers the destructors of its global objects (the text codecs among
@@ -193,35 +204,45 @@ void LogManager::setHandleQtMessages(bool handle)
     instance()->doSetHandleQtMessages(handle);
 }
 
+// The trace line is written after the guard is let go: it is delivered to
+// appenders, whose code may come back here.
 void LogManager::doSetHandleQtMessages(bool handle)
 {
-    Logger *trace = managerLogger();
-    const std::lock_guard<std::recursive_mutex> locker(m_objectGuard);
-    if (m_handleQtMessages.load(std::memory_order_relaxed) == handle)
-        return;
-    m_handleQtMessages.store(handle, std::memory_order_relaxed);
-    if (handle) {
-        trace->trace("Activate Qt message handling");
-        m_previousQtMessageHandler = qInstallMessageHandler(qtMessageHandler);
-    } else {
-        trace->trace("Deactivate Qt message handling");
-        qInstallMessageHandler(m_previousQtMessageHandler);
-        m_previousQtMessageHandler = nullptr;
+    {
+        const std::lock_guard<std::mutex> locker(m_objectGuard);
+        if (m_handleQtMessages.load(std::memory_order_relaxed) == handle)
+            return;
+        m_handleQtMessages.store(handle, std::memory_order_relaxed);
+        if (handle) {
+            m_previousQtMessageHandler = qInstallMessageHandler(qtMessageHandler);
+        } else {
+            qInstallMessageHandler(m_previousQtMessageHandler);
+            m_previousQtMessageHandler = nullptr;
+        }
     }
+    managerLogger()->trace(handle ? "Activate Qt message handling" : "Deactivate Qt message handling");
 }
 
+// No lock is held across the reset: it closes appenders, whose code may log
+// or come back here from another thread.
 void LogManager::resetConfiguration()
 {
     LogManager *manager = instance();
-    const std::lock_guard<std::recursive_mutex> locker(manager->m_objectGuard);
     manager->doSetHandleQtMessages(false);
     manager->m_loggerRepository->resetConfiguration();
     manager->setUpInternalLogger();
 }
 
+// Qt's messages stop first: the appenders a message would reach are closed
+// here.
 void LogManager::shutdown()
 {
-    instance()->m_loggerRepository->shutdown();
+    // The shutdown takes every appender away; what is logged afterwards is
+    // dropped by design, not for want of a configuration.
+    DroppedEvents::setUnconfigured(false);
+    LogManager *manager = instance();
+    manager->doSetHandleQtMessages(false);
+    manager->m_loggerRepository->shutdown();
 }
 
 void LogManager::startUpReport()
@@ -294,11 +315,14 @@ void LogManager::defaultInitialisation()
         return;
     }
     log->debug("Default initialisation leaves package unconfigured");
+    DroppedEvents::setUnconfigured(true);
 }
 
+// Without the object guard: activating and attaching may report, and
+// reports reach appenders. The two appenders replace whatever the internal
+// logger holds in one change, so that two resets at once still leave two.
 void LogManager::setUpInternalLogger()
 {
-    const std::lock_guard<std::recursive_mutex> locker(m_objectGuard);
     Logger *internal = m_loggerRepository->logger(QStringLiteral("LogEngine"));
 
     LogObjectPtr<TTCCLayout> layout(new TTCCLayout);
@@ -307,10 +331,11 @@ void LogManager::setUpInternalLogger()
     layout->activate();
     LogObjectPtr<DenyAllFilter> denyAll(new DenyAllFilter);
     denyAll->activate();
-    addConsoleAppender(internal, layout, denyAll, ConsoleAppender::STDOUT_TARGET, Level::NULL_INT, Level::INFO_INT,
-        QStringLiteral("LogLog stdout"));
-    addConsoleAppender(internal, layout, denyAll, ConsoleAppender::STDERR_TARGET, Level::WARN_INT, Level::OFF_INT,
-        QStringLiteral("LogLog stderr"));
+    const LogObjectPtr<Appender> out = consoleAppender(layout, denyAll, ConsoleAppender::STDOUT_TARGET, Level::NULL_INT,
+        Level::INFO_INT, QStringLiteral("LogLog stdout"));
+    const LogObjectPtr<Appender> err = consoleAppender(layout, denyAll, ConsoleAppender::STDERR_TARGET, Level::WARN_INT,
+        Level::OFF_INT, QStringLiteral("LogLog stderr"));
+    internal->setAppenders({ out.data(), err.data() });
 
     // The level comes last: a "Debug" text that is no level name is reported
     // by the conversion, and that report needs the appenders to be seen.

@@ -25,9 +25,9 @@ class LoggerRepository;
  * the process exits normally.
  *
  * Thread-safety: after creation `instance` is one pointer read and `logger`
- * goes straight to the repository. Internal-logger set-up and Qt message
- * handling are serialised by a recursive guard, which ranks after the
- * creation guard and before the repository's lock.
+ * goes straight to the repository. The object guard covers the switch of
+ * Qt message handling and nothing else; no lock is held across a reset or
+ * a shutdown, which close appenders and so may run an application's code.
  */
 class LogManager
 {
@@ -54,13 +54,13 @@ private:
 
     void setUpInternalLogger();
     void startUpReport();
-    /*! The first configuration source that applies; the caller holds the object guard. */
+    /*! The first configuration source that applies. */
     void defaultInitialisation();
     void doSetHandleQtMessages(bool handle);
 
-    // Not the appenders' kind of lock: loggers may be resolved while it is
-    // held, since it ranks before the repository's lock.
-    std::recursive_mutex m_objectGuard;
+    // Held only while the message handler is swapped, never across a call
+    // that logs.
+    std::mutex m_objectGuard;
     LoggerRepository *m_loggerRepository;
     std::atomic<bool> m_handleQtMessages { false };
     QtMessageHandler m_previousQtMessageHandler = nullptr;

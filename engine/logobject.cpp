@@ -1,7 +1,6 @@
 #include "engine/logobject.h"
 
 #include "engine/logmanager.h"
-#include "engine/recursivemutex.h"
 
 namespace LogEngine
 {
@@ -23,8 +22,6 @@ Logger *LogObject::logger() const
 {
     Logger *logger = m_logger.loadAcquire();
     if (!logger) {
-        Q_ASSERT_X(!RecursiveMutex::anyHeldByCurrentThread(), "LogObject::logger",
-            "class logger resolved under an appender's lock; resolve it before locking");
         m_logger.testAndSetOrdered(nullptr, LogManager::logger(QString::fromLatin1(metaObject()->className())));
         logger = m_logger.loadAcquire();
     }

@@ -34,12 +34,9 @@ public:
     int referenceCount() const { return m_referenceCount.loadRelaxed(); }
 
     /*!
-     * The logger named after the most-derived class, resolved once. Resolving
-     * takes the repository's lock, which ranks before the logger and appender
-     * locks, so objects that log while holding such locks resolve it
-     * beforehand (the loggers do so when an appender is attached, appenders
-     * when they lock to report); a debug build asserts when it is first
-     * resolved under an appender's lock.
+     * The logger named after the most-derived class, resolved once through
+     * the repository, whose lock is a leaf: it may be resolved under any
+     * other lock.
      */
     Logger *logger() const;
 

@@ -127,7 +127,7 @@ QChar *MessageArgument::write(QChar *out) const
 
 bool MessageArgument::substitute(const char *format, const MessageArgument *args, int count, QString &out)
 {
-    if (!format || count > 3)
+    if (!format || count > 9)
         return false;
     const size_t length = std::strlen(format);
     if (length > size_t(INT_MAX / 2) || !isAscii(format, length))
@@ -164,7 +164,7 @@ bool MessageArgument::substitute(const char *format, const MessageArgument *args
     if (rank < count)
         return false;
 
-    int lengths[3];
+    int lengths[9];
     for (int i = 0; i < count; ++i) {
         lengths[i] = args[i].length();
         if (lengths[i] < 0)
@@ -194,6 +194,53 @@ bool MessageArgument::substitute(const char *format, const MessageArgument *args
     }
     widen(write, format + copied, size - copied);
     return true;
+}
+
+QString MessageArgument::text() const
+{
+    switch (m_kind) {
+    case String:
+        return *m_string;
+    case Utf8:
+        return QString::fromUtf8(m_utf8);
+    case Signed:
+        return QString::number(qlonglong(m_integer));
+    case Unsigned:
+        return QString::number(m_integer);
+    }
+    return QString();
+}
+
+QString MessageArgument::arg(const char *format, const MessageArgument *args, int count)
+{
+    const QString text = QString::fromUtf8(format);
+    QString a[9];
+    for (int i = 0; i < count && i < 9; ++i)
+        a[i] = args[i].text();
+    // All at once, as one call of QString::arg: an argument that holds %2 is
+    // not substituted again.
+    switch (count) {
+    case 0:
+        return text;
+    case 1:
+        return text.arg(a[0]);
+    case 2:
+        return text.arg(a[0], a[1]);
+    case 3:
+        return text.arg(a[0], a[1], a[2]);
+    case 4:
+        return text.arg(a[0], a[1], a[2], a[3]);
+    case 5:
+        return text.arg(a[0], a[1], a[2], a[3], a[4]);
+    case 6:
+        return text.arg(a[0], a[1], a[2], a[3], a[4], a[5]);
+    case 7:
+        return text.arg(a[0], a[1], a[2], a[3], a[4], a[5], a[6]);
+    case 8:
+        return text.arg(a[0], a[1], a[2], a[3], a[4], a[5], a[6], a[7]);
+    default:
+        return text.arg(a[0], a[1], a[2], a[3], a[4], a[5], a[6], a[7], a[8]);
+    }
 }
 
 } // namespace LogEngine

@@ -16,13 +16,19 @@ namespace LogEngine
  * and gives the text that `QString::arg` gives for the same arguments.
  *
  * It handles what log requests use: ASCII texts whose placeholders are %1
- * to %9 standing alone. Anything else (other characters, %0, %L1, %10, or
+ * to %9 standing alone, with up to nine arguments. Anything else (other characters, %0, %L1, %10, or
  * fewer placeholders than arguments, which Qt warns about) it declines, and
  * the caller lets `QString::arg` do the work.
  */
 class MessageArgument
 {
 public:
+    /*! The empty text. */
+    MessageArgument()
+        : m_kind(Utf8)
+        , m_utf8(nullptr)
+    {
+    }
     MessageArgument(const QString &text)
         : m_kind(String)
         , m_string(&text)
@@ -48,6 +54,11 @@ public:
      * alone, for what it does not handle (see the class).
      */
     static bool substitute(const char *format, const MessageArgument *args, int count, QString &out);
+    /*! What `QString::arg` gives for `format` and the texts of up to nine `args`. */
+    static QString arg(const char *format, const MessageArgument *args, int count);
+
+    /*! The argument as text. */
+    QString text() const;
 
 private:
     enum Kind { String, Utf8, Signed, Unsigned };

@@ -1,5 +1,7 @@
 #include "engine/recursivemutex.h"
 
+#include <thread>
+
 namespace LogEngine
 {
 
@@ -7,9 +9,6 @@ namespace
 {
 
 thread_local char t_threadIdentity;
-// How many mutexes of this kind the thread holds; read by the read-write
-// lock to tell a thread that may hold others up from one that cannot.
-thread_local int t_heldCount = 0;
 
 } // namespace
 
@@ -34,17 +33,41 @@ const void *RecursiveMutex::currentThread()
     return &t_threadIdentity;
 }
 
+bool RecursiveMutex::lockedAgain()
+{
+    if (m_owner.load(std::memory_order_relaxed) != currentThread())
+        return false;
+    ++m_depth;
+    return true;
+}
+
+void RecursiveMutex::locked()
+{
+    m_owner.store(currentThread(), std::memory_order_relaxed);
+    m_depth = 1;
+}
+
 void RecursiveMutex::lock()
 {
-    const void *self = currentThread();
-    if (m_owner.load(std::memory_order_relaxed) == self) {
-        ++m_depth;
+    if (lockedAgain())
         return;
-    }
     pthread_mutex_lock(&m_mutex);
-    m_owner.store(self, std::memory_order_relaxed);
-    m_depth = 1;
-    ++t_heldCount;
+    locked();
+}
+
+bool RecursiveMutex::tryLockUntil(std::chrono::steady_clock::time_point deadline)
+{
+    if (lockedAgain())
+        return true;
+    // Asked for at process exit only, so polling is cheap enough, and it
+    // needs no timed lock that every platform and sanitizer knows.
+    while (pthread_mutex_trylock(&m_mutex) != 0) {
+        if (std::chrono::steady_clock::now() >= deadline)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    locked();
+    return true;
 }
 
 void RecursiveMutex::unlock()
@@ -54,13 +77,7 @@ void RecursiveMutex::unlock()
     if (--m_depth > 0)
         return;
     m_owner.store(nullptr, std::memory_order_relaxed);
-    --t_heldCount;
     pthread_mutex_unlock(&m_mutex);
-}
-
-bool RecursiveMutex::anyHeldByCurrentThread()
-{
-    return t_heldCount > 0;
 }
 
 } // namespace LogEngine

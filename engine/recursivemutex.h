@@ -4,6 +4,7 @@
 #include <QtGlobal>
 
 #include <atomic>
+#include <chrono>
 #include <pthread.h>
 
 namespace LogEngine
@@ -11,10 +12,11 @@ namespace LogEngine
 
 /*!
  * \internal
- * A mutex that its owner may lock again. An appender holds it while it
- * formats and writes one line, a fraction of a microsecond, so a thread
- * that finds it taken spins briefly before it sleeps: handing the lock over
- * through the kernel would cost several times the line itself.
+ * A mutex that its owner may lock again: an appender's operations call one
+ * another under its lock. An appender holds it while it formats and writes
+ * one line, a fraction of a microsecond, so a thread that finds it taken
+ * spins briefly before it sleeps: handing the lock over through the kernel
+ * would cost several times the line itself.
  */
 class RecursiveMutex
 {
@@ -23,13 +25,14 @@ public:
     ~RecursiveMutex();
 
     void lock();
+    /*! Locks unless another thread holds it until `deadline`; true when locked. */
+    bool tryLockUntil(std::chrono::steady_clock::time_point deadline);
     void unlock();
-
-    /*! Whether the calling thread holds any mutex of this kind. */
-    static bool anyHeldByCurrentThread();
 
 private:
     static const void *currentThread();
+    bool lockedAgain();
+    void locked();
 
     pthread_mutex_t m_mutex;
     // Compared by other threads with themselves only, so relaxed suffices.

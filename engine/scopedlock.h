@@ -2,7 +2,6 @@
 #define LOGENGINE_SCOPEDLOCK_H
 
 #include "engine/recursivemutex.h"
-#include "engine/recursivereadwritelock.h"
 
 #include <QMutex>
 
@@ -26,24 +25,12 @@ namespace LogEngine
  * \internal
  * Holds a lock for a scope. Qt's mutexes wait in a library that the thread
  * sanitizer does not instrument, so in such a build each of their
- * acquisitions and releases is announced to it. The engine's own locks rest
- * on POSIX locks, which the sanitizer sees by itself: announcing those too
- * would order concurrent readers and hide races between them.
+ * acquisitions and releases is announced to it. The appenders' mutex rests
+ * on a POSIX mutex, which the sanitizer sees by itself.
  */
 class ScopedLock
 {
 public:
-    enum Mode { Read, Write };
-
-    ScopedLock(RecursiveReadWriteLock *lock, Mode mode)
-        : m_lock(lock)
-        , m_kind(ReadWriteKind)
-    {
-        if (mode == Read)
-            lock->lockForRead();
-        else
-            lock->lockForWrite();
-    }
     explicit ScopedLock(RecursiveMutex *mutex)
         : m_lock(mutex)
         , m_kind(RecursiveKind)
@@ -60,9 +47,6 @@ public:
     ~ScopedLock()
     {
         switch (m_kind) {
-        case ReadWriteKind:
-            static_cast<RecursiveReadWriteLock *>(m_lock)->unlock();
-            break;
         case RecursiveKind:
             static_cast<RecursiveMutex *>(m_lock)->unlock();
             break;
@@ -92,7 +76,7 @@ public:
     }
 
 private:
-    enum Kind { ReadWriteKind, RecursiveKind, MutexKind };
+    enum Kind { RecursiveKind, MutexKind };
 
     void *m_lock;
     Kind m_kind;

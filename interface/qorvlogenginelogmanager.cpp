@@ -1,6 +1,8 @@
 #include "qorvlogenginelogmanager.h"
 
 #include "engine/appenders/fileappender.h"
+#include "engine/classlogger.h"
+#include "engine/droppedevents.h"
 #include "engine/initialisationhelper.h"
 #include "engine/layouts/ttcclayout.h"
 #include "engine/logger.h"
@@ -17,6 +19,13 @@
 #include <QCoreApplication>
 
 using namespace LogEngine;
+
+namespace
+{
+
+const ClassLogger managerLogger("LogEngine::QORVLogEngineLogManager");
+
+} // namespace
 
 QORVLogEngineLogManager::QORVLogEngineLogManager(QObject *parent)
     : QORVLogManager(parent)
@@ -54,8 +63,22 @@ QString QORVLogEngineLogManager::name() const
 // under the repository's read lock; only a new one takes the write lock.
 // Two threads reaching a new logger together may both prepare it, with the
 // same level and additivity.
+//
+// A name longer than any real one would make a logger for each of its
+// levels, each holding its own prefix, for good: its request goes to the
+// nearest ancestor whose name fits instead, with an error record.
 Logger *QORVLogEngineLogManager::getLogger(const QString &loggerName) const
 {
+    if (loggerName.size() > LoggerRepository::maxNameLength) {
+        const int cut = loggerName.lastIndexOf(QLatin1String("::"), LoggerRepository::maxNameLength - 2);
+        const QString ancestor = loggerName.left(cut > 0 ? cut : LoggerRepository::maxNameLength);
+        LogError error("Refused a logger name of %1 characters, '%2'; the limit is %3. Logging on '%4' instead", 0,
+            nullptr, "QORVLogEngineLogManager");
+        error << loggerName.size() << LogError::excerpt(loggerName) << LoggerRepository::maxNameLength
+              << LogError::excerpt(ancestor);
+        managerLogger()->error(error);
+        return getLogger(ancestor);
+    }
     if (Logger *existing = LogManager::loggerRepository()->existingLogger(loggerName))
         return existing;
     Logger *logger = LogManager::logger(loggerName);
@@ -67,6 +90,15 @@ void QORVLogEngineLogManager::initLogger(Logger *logger) const
 {
     logger->setLevel(getLevel(logger->name()).toLogEngineLevel());
     logger->setAdditivity(false);
+    // Its ancestors' appenders no longer see its events: if it gets none of
+    // its own, its first event that passes the level says so.
+    if (logger->appenders().isEmpty())
+        DroppedEvents::reportFirstDrop(logger,
+            QStringLiteral("Events of logger '%1' go nowhere: it has no appender, and it has additivity false, as "
+                           "the log manager gives it to every logger it reaches first, so its ancestors' appenders "
+                           "do not see them. Attach an appender to it (addFile, addLogWidget, addStatusBar or a "
+                           "configuration), or log through QORVLogger, which keeps the additivity of the logger tree")
+                .arg(logger->name()));
 }
 
 void QORVLogEngineLogManager::setLevel(const QORVLogLevel &level, const QString &loggerName)

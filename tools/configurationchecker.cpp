@@ -4,6 +4,7 @@
 
 #include "engine/appenders/dailyrollingfileappender.h"
 #include "engine/appenders/fileappender.h"
+#include "engine/appenders/rollingfileappender.h"
 #include "engine/configuration/factory.h"
 #include "engine/configuration/optionconverter.h"
 #include "engine/configuration/propertyconfigurator.h"
@@ -43,6 +44,8 @@ const QStringList levelNames = { QStringLiteral("OFF"), QStringLiteral("FATAL"),
 // Named date formats are never scanned as patterns.
 const QStringList namedDateFormats = { QStringLiteral("NONE"), QStringLiteral("RELATIVE"), QStringLiteral("ISO8601"),
     QStringLiteral("ABSOLUTE"), QStringLiteral("DATE") };
+
+constexpr int maxSensibleBackups = 1000;
 
 QString quoted(const QString &text)
 {
@@ -298,7 +301,8 @@ void ConfigurationChecker::collectNames()
             loggerKeys.append(key);
     }
     for (const QString &key : qAsConst(loggerKeys)) {
-        const QStringList parts = OptionConverter::substituteVariables(m_properties, key).split(QLatin1Char(','));
+        const QStringList parts
+            = OptionConverter::substituteVariables(m_properties, key, m_substitutionBudget).split(QLatin1Char(','));
         for (int i = 1; i < parts.size(); ++i) {
             const QString name = parts.at(i).trimmed();
             if (!name.isEmpty())
@@ -456,6 +460,15 @@ void ConfigurationChecker::checkAppenders()
                         { pattern, name }));
             checkDatePattern(pattern, key);
         }
+        // Each roll-over moves every backup there is: thousands of them make
+        // logging wait, and keep more files than anyone reads.
+        if (const auto *rolling = qobject_cast<const RollingFileAppender *>(appender);
+            rolling && rolling->maxBackupIndex() > maxSensibleBackups)
+            add(propertyKey(prefix, QStringLiteral("maxBackupIndex")), Finding::Warning,
+                QStringLiteral("Appender %1 keeps up to %2 backups, more than %3: is that meant?")
+                    .arg(quoted(name))
+                    .arg(rolling->maxBackupIndex())
+                    .arg(maxSensibleBackups));
         if (const auto *fileAppender = qobject_cast<const FileAppender *>(appender)) {
             const QString key = propertyKey(prefix, QStringLiteral("file"));
             const QString file = fileAppender->file();

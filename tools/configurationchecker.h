@@ -1,6 +1,7 @@
 #ifndef QORVLOG_TOOL_CONFIGURATIONCHECKER_H
 #define QORVLOG_TOOL_CONFIGURATIONCHECKER_H
 
+#include "engine/configuration/optionconverter.h"
 #include "engine/configuration/properties.h"
 
 #include <QHash>
@@ -93,6 +94,8 @@ private:
 
     QString m_fileName;
     LogEngine::Properties m_properties;
+    // The checker's own expansions cost no more than a run's.
+    LogEngine::OptionConverter::SubstitutionBudget m_substitutionBudget;
     LogEngine::LoggerRepository *m_repository = nullptr;
     QStringList m_keys;
     // Appender names as keys define them and as loggers name them.

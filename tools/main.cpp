@@ -4,14 +4,17 @@
 #include "configurationchecker.h"
 #include "loggertree.h"
 
+#include "engine/appenders/listappender.h"
 #include "engine/configuration/optionconverter.h"
 #include "engine/configuration/propertyconfigurator.h"
 #include "engine/level.h"
 #include "engine/logger.h"
 #include "engine/loggerrepository.h"
 #include "engine/logmanager.h"
+#include "engine/logobjectptr.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QHash>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -209,7 +212,20 @@ int logLines(const QString &file, const QString &loggerName, const QString &leve
         err() << "\n";
         return UsageError;
     }
+    const QString engineName = OptionConverter::classNameJavaToCpp(loggerName);
+    if (engineName.size() > LoggerRepository::maxNameLength) {
+        err() << "qorvlog: a logger name of " << engineName.size() << " characters is longer than the limit of "
+              << LoggerRepository::maxNameLength << "\n";
+        return Errors;
+    }
+    // A device or a pipe would block the probe, or never end: the
+    // configurator refuses them too.
+    const QFileInfo info(file);
     QFile probe(file);
+    if (info.exists() && !info.isFile() && !info.isDir()) {
+        err() << "qorvlog: cannot read " << file << ": Not a regular file\n";
+        return Errors;
+    }
     if (!probe.open(QIODevice::ReadOnly)) {
         err() << "qorvlog: cannot read " << file << ": " << probe.errorString() << "\n";
         return Errors;
@@ -218,19 +234,52 @@ int logLines(const QString &file, const QString &loggerName, const QString &leve
     const Level level = Level::fromString(upper);
 
     const bool configured = PropertyConfigurator::configure(file);
-    Logger *logger = loggerName.isEmpty() ? LogManager::loggerRepository()->rootLogger()
-                                          : LogManager::logger(OptionConverter::classNameJavaToCpp(loggerName));
+    Logger *logger
+        = loggerName.isEmpty() ? LogManager::loggerRepository()->rootLogger() : LogManager::logger(engineName);
     QFile input;
     if (!input.open(stdin, QIODevice::ReadOnly)) {
         err() << "qorvlog: cannot read standard input: " << input.errorString() << "\n";
         return Errors;
     }
+    // A line is written when logging it reported no error on the engine's
+    // loggers (a file refused it, no file is open): the others are counted.
+    // The list survives the shutdown's reset, which reports on the lines
+    // still buffered.
+    Logger *internal = LogManager::internalLogger();
+    const auto errorList = []() {
+        LogObjectPtr<ListAppender> list(new ListAppender);
+        list->setConfiguratorList(true);
+        list->setMaxCount(1);
+        list->setThreshold(Level::ERROR_INT);
+        list->activate();
+        return list;
+    };
+    LogObjectPtr<ListAppender> errors = errorList();
+    internal->addAppender(errors);
     QTextStream lines(&input);
     QString line;
-    while (lines.readLineInto(&line))
+    qint64 count = 0;
+    qint64 lost = 0;
+    while (lines.readLineInto(&line)) {
+        ++count;
         logger->log(level, line);
+        if (!errors->list().isEmpty()) {
+            ++lost;
+            internal->removeAppender(errors);
+            errors = errorList();
+            internal->addAppender(errors);
+        }
+    }
     // Closes every appender: each line is in its file when this returns.
     LogManager::shutdown();
+    const bool closedClean = errors->list().isEmpty();
+    internal->removeAppender(errors);
+    if (lost > 0)
+        err() << "qorvlog: " << lost << " of " << count << " lines were not written\n";
+    if (!closedClean)
+        err() << "qorvlog: lines still buffered when the files were closed were not all written\n";
+    if (lost > 0 || !closedClean)
+        return Errors;
     return configured ? Clean : Warnings;
 }
 

@@ -128,12 +128,24 @@ void AppenderSkeleton::close()
     m_isActive.store(false, std::memory_order_relaxed);
 }
 
+bool AppenderSkeleton::retire(std::chrono::steady_clock::time_point deadline)
+{
+    if (deadline == std::chrono::steady_clock::time_point::max())
+        m_objectGuard.lock();
+    else if (!m_objectGuard.tryLockUntil(deadline))
+        return false;
+    m_retired = true;
+    close();
+    m_objectGuard.unlock();
+    return true;
+}
+
 void AppenderSkeleton::handleEvent(const LoggingEvent &event)
 {
     ScopedLock locker(&reportingGuard());
     // Only the thread holding the lock can find the guard set: its layout or
     // destination logged through a logger that leads back here.
-    if (m_appendRecursionGuard)
+    if (m_appendRecursionGuard || m_retired)
         return;
     struct RecursionGuard {
         bool &flag;

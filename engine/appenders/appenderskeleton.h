@@ -21,16 +21,15 @@ namespace LogEngine
  * same mutex (`objectGuard`) in their own setters and may call back into the
  * skeleton freely.
  *
+ * What is held when: `append` and `canAppend` run with this appender's
+ * lock held and no other engine lock (loggers deliver without one), so
+ * they may log, look loggers up and change loggers' appenders. A thread
+ * that logs back into this appender from inside `append` finds its own
+ * lock and the recursion guard set, and its event is dropped; another
+ * thread waits for the line in progress.
+ *
  * Misuse is reported as an error record at ERROR on the appender's class
  * logger; nothing is thrown.
- *
- * Lock order: resolving the class logger the first time takes the logger
- * repository's lock, which ranks before every appender's. So an operation
- * that may report while it holds the appender's lock (an error record, a
- * warning, or a header, footer or write that may fail) takes the lock
- * through `reportingGuard()`, which resolves the class logger first; plain
- * getters and setters take `objectGuard()`. A debug build asserts when a
- * class logger is resolved under an appender's lock.
  *
  * Closing: an appender's `close` returns early only when it is closed and
  * holds nothing to release (no writer, stream or file); one activated again
@@ -58,6 +57,15 @@ public:
     void handleEvent(const LoggingEvent &event) override;
 
     virtual void activate();
+    /*!
+     * Closes the appender for good, once the line it writes is done: for a
+     * successor that takes its place (and may open its file), or at
+     * shutdown. Events still on their way to it (their delivery began
+     * before it was taken off its loggers) are dropped without a report.
+     * Returns false, having done nothing, when a write holds the appender
+     * past `deadline` (a full pipe, a hung network file system).
+     */
+    bool retire(std::chrono::steady_clock::time_point deadline = std::chrono::steady_clock::time_point::max());
 
     Level threshold() const { return Level(m_threshold.load(std::memory_order_relaxed)); }
     void setThreshold(const Level &level) { m_threshold.store(level.toInt(), std::memory_order_relaxed); }
@@ -73,7 +81,7 @@ protected:
     virtual bool canAppend() const;
 
     RecursiveMutex &objectGuard() const { return m_objectGuard; }
-    /*! The same lock, for operations that may report while holding it: resolves the class logger first. */
+    /*! The same lock, with the class logger resolved first, so that a report made under it finds it ready. */
     RecursiveMutex &reportingGuard() const
     {
         logger();
@@ -94,6 +102,7 @@ protected:
 private:
     mutable RecursiveMutex m_objectGuard;
     bool m_appendRecursionGuard = false;
+    bool m_retired = false;
     std::atomic<bool> m_isActive;
     std::atomic<bool> m_isClosed { false };
     LogObjectPtr<Layout> m_layout;

@@ -139,11 +139,21 @@ bool FileAppender::openFile(bool continueFile)
         QDir(QFileInfo(directory.path()).path()).mkdir(directory.dirName());
     }
     m_file = new QFile(m_fileName);
+    // A file is always opened in append mode (O_APPEND), so that every
+    // write lands at its end: another appender or process writing to the
+    // same file, or one still finishing before its successor took over, can
+    // neither overwrite these lines nor leave a hole of zeros before them.
+    // Truncating, when asked, is a step of its own. A device or a pipe has
+    // no end to keep to, and Qt refuses to seek to one.
+    const QFileInfo info(m_fileName);
+    const bool regular = !info.exists() || info.isFile();
     QIODevice::OpenMode mode = QIODevice::WriteOnly | QIODevice::Text;
-    mode |= continueFile || appendFile() ? QIODevice::Append : QIODevice::Truncate;
+    if (regular)
+        mode |= QIODevice::Append;
     if (!bufferedIo())
         mode |= QIODevice::Unbuffered;
-    if (!m_file->open(mode)) {
+    const bool truncate = regular && !continueFile && !appendFile();
+    if (!m_file->open(mode) || (truncate && !m_file->resize(0))) {
         reportFileError("Unable to open file '%1' for appender '%2'",
             LOGENGINE_APPENDER_ERROR(APPENDER_OPENING_FILE_ERROR), { m_fileName, name() }, *m_file);
         delete m_file;
@@ -152,6 +162,8 @@ bool FileAppender::openFile(bool continueFile)
         return false;
     }
     m_reopen.reset();
+    // Qt places an appending file's position at its end when opening it.
+    m_openedSize = m_file->pos();
     m_textStream = new QTextStream(m_file);
     setWriter(m_textStream);
     logger()->debug("Opened file '%1' for appender '%2'", m_file->fileName(), name());
@@ -184,9 +196,9 @@ void FileAppender::closeFile()
 
 qint64 FileAppender::fileSize() const
 {
-    // The file is written in sequence, and Qt places an appending file's
-    // position at its end when opening it: the position is the size.
-    return m_file && m_file->isOpen() ? m_file->pos() : 0;
+    // The file is written in sequence: what it held when opened, and every
+    // byte handed to its stream since, the stream's buffer included.
+    return m_file && m_file->isOpen() ? m_openedSize + writtenBytes() : 0;
 }
 
 bool FileAppender::removeFile(QFile &file) const

@@ -107,9 +107,10 @@ protected:
     void closeFile();
     /*!
      * Bytes the open file holds as far as this appender knows: its size
-     * when opened plus everything handed to it since. Text still held in
-     * the stream's buffer is not counted, nor is a truncation from outside
-     * the appender. 0 without an open file.
+     * when opened plus everything handed to its stream since, text still
+     * in the stream's buffer included (see WriterAppender::writtenBytes). A
+     * truncation from outside the appender is not seen. 0 without an open
+     * file.
      */
     qint64 fileSize() const;
     /*! Removes `file`; a failure is reported with its cause. */
@@ -127,6 +128,7 @@ private:
     QString m_fileName;
     QFile *m_file = nullptr;
     QTextStream *m_textStream = nullptr;
+    qint64 m_openedSize = 0;
     const Clock *m_clock;
     RetrySchedule m_reopen;
 };

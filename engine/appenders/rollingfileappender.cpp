@@ -5,6 +5,12 @@
 #include "engine/configuration/optionconverter.h"
 #include "engine/logger.h"
 
+#include <QDir>
+#include <QFileInfo>
+
+#include <algorithm>
+#include <functional>
+
 namespace LogEngine
 {
 
@@ -14,6 +20,31 @@ namespace
 QString backupName(const QString &fileName, int index)
 {
     return fileName + QLatin1Char('.') + QString::number(index);
+}
+
+// The indices of the backups of `fileName` there are, from 1 to `highest`,
+// highest first. Listed once rather than asked for one by one: the highest
+// index may be large, and a roll-over runs while every logging thread waits.
+QList<int> existingBackups(const QString &fileName, int highest)
+{
+    const QFileInfo info(fileName);
+    const QString prefix = info.fileName() + QLatin1Char('.');
+    // Whatever has such a name counts, as it would for QFile::exists.
+    const QStringList names
+        = info.dir().entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    QList<int> indices;
+    for (const QString &name : names) {
+        if (!name.startsWith(prefix))
+            continue;
+        const QString digits = name.mid(prefix.size());
+        bool ok = false;
+        const int index = digits.toInt(&ok);
+        // Only the names this appender gives: no sign, no leading zero.
+        if (ok && index >= 1 && index <= highest && digits == QString::number(index))
+            indices.append(index);
+    }
+    std::sort(indices.begin(), indices.end(), std::greater<int>());
+    return indices;
 }
 
 } // namespace
@@ -114,18 +145,17 @@ void RollingFileAppender::rollOver()
 }
 
 // True when the file's name is free for a new file; each failure has been
-// reported. Backups already moved stay where they are.
+// reported. Backups already moved stay where they are. Missing numbers are
+// skipped: a gap moves up unchanged.
 bool RollingFileAppender::moveBackups(const QString &fileName)
 {
     QFile current(fileName);
     if (m_maxBackupIndex == 0)
         return !current.exists() || removeFile(current);
-    QFile oldest(backupName(fileName, m_maxBackupIndex));
-    if (oldest.exists() && !removeFile(oldest))
-        return false;
-    for (int index = m_maxBackupIndex - 1; index >= 1; --index) {
+    const QList<int> backups = existingBackups(fileName, m_maxBackupIndex);
+    for (const int index : backups) {
         QFile backup(backupName(fileName, index));
-        if (backup.exists() && !renameFile(backup, backupName(fileName, index + 1)))
+        if (index == m_maxBackupIndex ? !removeFile(backup) : !renameFile(backup, backupName(fileName, index + 1)))
             return false;
     }
     return renameFile(current, backupName(fileName, 1));

@@ -13,10 +13,10 @@ namespace LogEngine
  * beyond `maxBackupIndex` is removed, and a new file is begun. With
  * `maxBackupIndex` 0 no backup is kept: the file is emptied and begun again.
  *
- * The size is known from what the appender opened and wrote, without asking
- * the file system per event; it is exact when every event is flushed
- * (`immediateFlush`, or unbuffered I/O), otherwise text still held by the
- * stream is counted once it reaches the file.
+ * The size is known from what the appender opened and handed to its
+ * stream, without asking the file system per event, so text the stream
+ * still buffers counts too and every file ends within one line of the
+ * limit; the count is in UTF-8 bytes (see WriterAppender::writtenBytes).
  *
  * A roll-over that cannot remove or rename a file loses nothing: the error
  * is reported, the current file is continued (never truncated) and the

@@ -11,6 +11,19 @@ namespace
 
 constexpr int maxKeptLine = 16384;
 
+// The bytes `text` takes in UTF-8, the stream's usual encoding, without
+// encoding it a second time.
+qint64 utf8Size(QStringView text)
+{
+    qint64 size = text.size();
+    for (const QChar c : text) {
+        const ushort unit = c.unicode();
+        if (unit >= 0x80)
+            size += unit >= 0x800 && !c.isSurrogate() ? 2 : 1;
+    }
+    return size;
+}
+
 } // namespace
 
 WriterAppender::WriterAppender(QObject *parent)
@@ -50,6 +63,7 @@ void WriterAppender::setWriter(QTextStream *writer)
     ScopedLock locker(&reportingGuard());
     closeWriter();
     m_writer = writer;
+    m_written = 0;
     if (m_encoding && m_writer)
         QtCompat::setStreamCodec(*m_writer, m_encoding);
     writeHeader();
@@ -90,7 +104,7 @@ void WriterAppender::append(const LoggingEvent &event)
 {
     m_line.resize(0);
     layout()->appendFormatted(m_line, event);
-    *m_writer << QStringView(m_line);
+    write(m_line);
     // The room of one huge line is not worth keeping.
     if (m_line.capacity() > maxKeptLine)
         m_line = QString();
@@ -102,6 +116,14 @@ void WriterAppender::append(const LoggingEvent &event)
     }
 }
 
+// Everything goes to the stream here, and is counted as it goes: the stream
+// may hold it in its buffer for a while, and a size limit must see it all.
+void WriterAppender::write(QStringView text) const
+{
+    *m_writer << text;
+    m_written += utf8Size(text);
+}
+
 bool WriterAppender::reportIoError() const
 {
     return false;
@@ -111,7 +133,8 @@ void WriterAppender::writeDecoration(const QString &text) const
 {
     if (text.isEmpty())
         return;
-    *m_writer << text << Layout::endOfLine();
+    write(text);
+    write(Layout::endOfLine());
     reportIoError();
 }
 

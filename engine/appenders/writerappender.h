@@ -47,6 +47,14 @@ protected:
     void append(const LoggingEvent &event) override;
     bool canAppend() const override;
 
+    /*!
+     * Bytes handed to the current writer since it was set, the text its
+     * stream may still buffer included, counted as UTF-8 (exact for UTF-8,
+     * and for ASCII text in any ASCII-based encoding). The caller holds the
+     * lock.
+     */
+    qint64 writtenBytes() const { return m_written; }
+
     // The caller holds the lock.
     void writeHeader() const;
     void writeFooter() const;
@@ -54,10 +62,12 @@ protected:
 
 private:
     void writeDecoration(const QString &text) const;
+    void write(QStringView text) const;
 
     TextCodec *m_encoding = nullptr;
     QTextStream *m_writer = nullptr;
     std::atomic<bool> m_immediateFlush { true };
+    mutable qint64 m_written = 0;
     // Each line is formatted here and written from here, under the lock;
     // the string keeps its room from one line to the next.
     QString m_line;

@@ -22,7 +22,7 @@ void reportInvalidOption(const char *message, const QString &option)
 {
     LogError error(message, LogError::CONFIGURATOR_INVALID_OPTION_ERROR, "CONFIGURATOR_INVALID_OPTION_ERROR",
         "LogEngine::OptionConverter");
-    error << option;
+    error << LogError::excerpt(option);
     converterLogger()->error(error);
 }
 
@@ -37,10 +37,10 @@ void reportSubstitutionError(const char *message, const QString &reference, int 
 // Hand-written files can refer in circles, or double their text at every
 // level, or make exponentially many references that produce nothing. Cycles
 // are cut where they close; the work is bounded by the text the references
-// produce and by how many are followed, never by how deep references nest
-// or how many one value holds. What is cut off is reported and left empty.
-constexpr int maxExpandedText = 1024 * 1024; // characters that references may produce
-constexpr int maxReferences = 1000000; // references followed in one substitution
+// produce (per value, and together with the run's other values by the
+// run's budget) and by how many are followed, never by how deep references
+// nest or how many one value holds. What is cut off is reported and left
+// empty.
 
 // One value being expanded. The expansion keeps its own stack of these
 // rather than recursing, so a long chain of keys cannot exhaust the stack.
@@ -52,7 +52,7 @@ struct Expansion {
     QString result;
 };
 
-QString substitute(const Properties &properties, const QString &key)
+QString substitute(const Properties &properties, const QString &key, OptionConverter::SubstitutionBudget &budget)
 {
     const QString value = properties.property(key);
     if (value.isNull())
@@ -61,11 +61,12 @@ QString substitute(const Properties &properties, const QString &key)
     QSet<QString> active { key }; // the keys on the stack, for cycles
     QSet<QString> cyclic; // reported once each, however often they recur
     int expandedText = 0;
-    int references = 0;
     // Reports the reference at which expansion stops, and unwinds: every
-    // level keeps what it had produced so far.
+    // level keeps what it had produced so far. A spent budget is reported
+    // once per run: the values after it would each say the same.
     auto stopAt = [&](const char *message, const QString &reference, int position, const QString &value) {
-        reportSubstitutionError(message, reference, position, value);
+        if (!budget.spentReported)
+            reportSubstitutionError(message, reference, position, LogError::excerpt(value));
         while (stack.size() > 1) {
             const QString partial = stack.takeLast().result;
             stack.last().result += partial;
@@ -77,12 +78,21 @@ QString substitute(const Properties &properties, const QString &key)
         const int end = begin < 0 ? -1 : top.value.indexOf(QLatin1Char('}'), begin + 2);
         const int literalEnd = begin < 0 ? top.value.size() : begin;
         if (stack.size() > 1) {
-            expandedText += literalEnd - top.position;
-            if (expandedText > maxExpandedText) {
+            const int produced = literalEnd - top.position;
+            expandedText += produced;
+            budget.characters -= produced;
+            if (expandedText > OptionConverter::maxValueCharacters || budget.characters < 0) {
                 const Expansion &below = stack.at(stack.size() - 2);
-                stopAt("Reference to key '%1' at %2 expands beyond 1048576 characters. Invalid subsitution in "
-                       "value %3.",
-                    top.key, top.reference, below.value);
+                if (expandedText > OptionConverter::maxValueCharacters) {
+                    stopAt("Reference to key '%1' at %2 expands beyond 32768 characters. Invalid subsitution in "
+                           "value %3.",
+                        top.key, top.reference, below.value);
+                } else {
+                    stopAt("Reference to key '%1' at %2 makes the references of this run expand beyond 1048576 "
+                           "characters. Invalid subsitution in value %3.",
+                        top.key, top.reference, below.value);
+                    budget.spentReported = true;
+                }
                 break;
             }
         }
@@ -91,7 +101,7 @@ QString substitute(const Properties &properties, const QString &key)
             LogError error("Missing closing bracket for opening bracket at %1. Invalid subsitution in value %2.",
                 LogError::CONFIGURATOR_INVALID_SUBSTITUTION_ERROR, "CONFIGURATOR_INVALID_SUBSTITUTION_ERROR",
                 "LogEngine::OptionConverter");
-            error << begin << top.value;
+            error << begin << LogError::excerpt(top.value);
             converterLogger()->error(error);
         }
         if (begin < 0 || end < 0) {
@@ -105,16 +115,17 @@ QString substitute(const Properties &properties, const QString &key)
         }
         top.position = end + 1;
         const QString reference = top.value.mid(begin + 2, end - begin - 2);
-        if (++references > maxReferences) {
+        if (--budget.references < 0) {
             stopAt("Reference to key '%1' at %2 exceeds 1000000 references. Invalid subsitution in value %3.",
                 reference, begin, top.value);
+            budget.spentReported = true;
             break;
         }
         if (active.contains(reference)) {
             if (!cyclic.contains(reference)) {
                 cyclic.insert(reference);
                 reportSubstitutionError("Cyclic reference to key '%1' at %2. Invalid subsitution in value %3.",
-                    reference, begin, top.value);
+                    reference, begin, LogError::excerpt(top.value));
             }
             continue;
         }
@@ -130,7 +141,14 @@ QString substitute(const Properties &properties, const QString &key)
 
 QString OptionConverter::substituteVariables(const Properties &properties, const QString &key)
 {
-    return substitute(properties, key);
+    SubstitutionBudget budget;
+    return substitute(properties, key, budget);
+}
+
+QString OptionConverter::substituteVariables(
+    const Properties &properties, const QString &key, SubstitutionBudget &budget)
+{
+    return substitute(properties, key, budget);
 }
 
 bool OptionConverter::toBoolean(const QString &option, bool *ok)

@@ -6,10 +6,12 @@
 #include "engine/configuration/factory.h"
 #include "engine/configuration/optionconverter.h"
 #include "engine/configuration/properties.h"
+#include "engine/droppedevents.h"
 #include "engine/logger.h"
 #include "engine/loggerrepository.h"
 #include "engine/logmanager.h"
 
+#include <QBuffer>
 #include <QFile>
 #include <QFileInfo>
 #include <QSettings>
@@ -31,11 +33,20 @@ LogError configuratorError(const char *message, LogError::ErrorCode code, const 
 
 #define LOGENGINE_CONFIGURATOR_ERROR(message, code) configuratorError(message, LogError::code, #code)
 
-void reportFileError(const char *message, LogError::ErrorCode code, const char *symbol, const QFile &file)
+// The largest configuration file read; real ones are a few kilobytes.
+constexpr qint64 maxFileSize = 16 * 1024 * 1024;
+
+// The cause is the file's own error, or `refusal` when the file was not
+// opened for a reason of the configurator's (then reported as an open error).
+void reportFileError(
+    const char *message, LogError::ErrorCode code, const char *symbol, const QFile &file, const char *refusal = nullptr)
 {
     LogError error = configuratorError(message, code, symbol);
     error << file.fileName();
-    error.addCausingError(LogError(file.errorString(), file.error(), QString(), QString()));
+    if (refusal)
+        error.addCausingError(LogError(refusal, QFileDevice::OpenError));
+    else
+        error.addCausingError(LogError(file.errorString(), file.error(), QString(), QString()));
     configuratorLogger()->error(error);
 }
 
@@ -142,6 +153,7 @@ bool PropertyConfigurator::stopCaptureErrors()
     }
     const QList<LoggingEvent> errors = m_configureErrors->list();
     ConfiguratorHelper::setConfigurationErrors(errors);
+    DroppedEvents::setUnconfigured(false);
     m_configureErrors = nullptr;
     return errors.isEmpty();
 }
@@ -149,18 +161,41 @@ bool PropertyConfigurator::stopCaptureErrors()
 void PropertyConfigurator::doConfigure(
     const QString &configFileName, Properties &properties, LoggerRepository *repository)
 {
+    // Only a regular file is opened: a device or a pipe named by mistake
+    // would never end, or never begin, and start-up would wait for it.
+    const QFileInfo info(configFileName);
+    const char *refusal = nullptr;
+    if (info.exists() && !info.isDir() && !info.isFile())
+        refusal = "Not a regular file";
+    else if (info.isFile() && info.size() > maxFileSize)
+        refusal = "Larger than 16777216 bytes";
     QFile file(configFileName);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) {
+    if (refusal || !file.open(QIODevice::ReadOnly | QIODevice::Text)) {
         reportFileError("Unable to open property file '%1'", LogError::CONFIGURATOR_OPENING_FILE_ERROR,
-            "CONFIGURATOR_OPENING_FILE_ERROR", file);
+            "CONFIGURATOR_OPENING_FILE_ERROR", file, refusal);
         return;
     }
-    properties.load(&file);
-    if (file.error() != QFileDevice::NoError) {
+    // Read up to the limit whatever the size said: files under /proc say
+    // nothing true about their size, and a file may grow meanwhile.
+    QByteArray bytes;
+    char chunk[65536];
+    qint64 read = 0;
+    while ((read = file.read(chunk, sizeof chunk)) > 0) {
+        if (bytes.size() + read > maxFileSize) {
+            reportFileError("Unable to open property file '%1'", LogError::CONFIGURATOR_OPENING_FILE_ERROR,
+                "CONFIGURATOR_OPENING_FILE_ERROR", file, "Larger than 16777216 bytes");
+            return;
+        }
+        bytes.append(chunk, int(read));
+    }
+    if (read < 0 || file.error() != QFileDevice::NoError) {
         reportFileError("Unable to read property file '%1'", LogError::CONFIGURATOR_READING_FILE_ERROR,
             "CONFIGURATOR_READING_FILE_ERROR", file);
         return;
     }
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::ReadOnly | QIODevice::Text);
+    properties.load(&buffer);
     doConfigure(properties, repository);
 }
 
@@ -175,6 +210,20 @@ void PropertyConfigurator::doConfigure(const Properties &properties, LoggerRepos
 {
     if (!repository)
         repository = LogManager::loggerRepository();
+    m_repository = repository;
+    // Taken before a reset can detach them: a reset releases them, but a
+    // delivery in progress may hold them open past their successors'
+    // activation.
+    if (!m_checking) {
+        const QList<Logger *> loggers = repository->loggers();
+        for (Logger *logger : loggers) {
+            for (const LogObjectPtr<Appender> &appender : logger->sharedAppenders()) {
+                const auto *list = qobject_cast<ListAppender *>(appender.data());
+                if (!(list && list->configuratorList()) && !m_earlier.contains(appender->name(), appender))
+                    m_earlier.insert(appender->name(), appender);
+            }
+        }
+    }
     const QStringList names = properties.propertyNames();
     m_sortedKeys.assign(names.cbegin(), names.cend());
     std::sort(m_sortedKeys.begin(), m_sortedKeys.end());
@@ -183,8 +232,10 @@ void PropertyConfigurator::doConfigure(const Properties &properties, LoggerRepos
     configureRootLogger(properties, repository);
     configureNonRootElements(properties, repository);
 
-    // The loggers keep their own references to the appenders.
+    // The loggers keep their own references to the appenders; earlier ones
+    // that no logger holds any more are closed here.
     m_appenderRegistry.clear();
+    m_earlier.clear();
     m_sortedKeys.clear();
 }
 
@@ -246,15 +297,19 @@ void PropertyConfigurator::configureGlobalSettings(const Properties &properties,
 void PropertyConfigurator::configureRootLogger(const Properties &properties, LoggerRepository *repository)
 {
     Logger *log = configuratorLogger();
+    // What the substitution reports belongs to the key too.
     QString key = QStringLiteral("log4j.rootLogger");
-    QString value = OptionConverter::substituteVariables(properties, key);
+    QString value;
+    {
+        const KeyScope scope(this, key);
+        value = OptionConverter::substituteVariables(properties, key, m_substitutionBudget);
+    }
     if (value.isNull()) {
         key = QStringLiteral("log4j.rootCategory");
-        value = OptionConverter::substituteVariables(properties, key);
-        if (!value.isNull()) {
-            const KeyScope scope(this, key);
+        const KeyScope scope(this, key);
+        value = OptionConverter::substituteVariables(properties, key, m_substitutionBudget);
+        if (!value.isNull())
             log->warn("[%1] is deprecated. Use [%2] instead.", "log4j.rootCategory", "log4j.rootLogger");
-        }
     }
     if (value.isNull()) {
         log->debug("Could not find root logger information. Is this correct?");
@@ -278,8 +333,18 @@ void PropertyConfigurator::configureNonRootElements(const Properties &properties
             continue;
         if (log4jName.isEmpty())
             continue;
-        Logger *logger = repository->logger(OptionConverter::classNameJavaToCpp(log4jName));
-        const QString value = OptionConverter::substituteVariables(properties, key);
+        const QString name = OptionConverter::classNameJavaToCpp(log4jName);
+        if (name.size() > LoggerRepository::maxNameLength) {
+            const KeyScope scope(this, key);
+            LogError error("Refused a logger name of %1 characters from key '%2'; the limit is %3", 0, nullptr,
+                "LogEngine::PropertyConfigurator");
+            error << name.size() << LogError::excerpt(key) << LoggerRepository::maxNameLength;
+            configuratorLogger()->error(error);
+            continue;
+        }
+        Logger *logger = repository->logger(name);
+        const KeyScope scope(this, key);
+        const QString value = OptionConverter::substituteVariables(properties, key, m_substitutionBudget);
         parseLogger(properties, logger, key, value);
         parseAdditivityForLogger(properties, logger, log4jName);
     }
@@ -308,14 +373,42 @@ void PropertyConfigurator::parseLogger(
 
     // Whenever the key is there, even when it names no appender.
     logger->removeAllAppenders();
+    // Attached in one change: a logger may be given thousands. The run's
+    // table holds them meanwhile.
+    QList<Appender *> appenders;
     for (int i = 1; i < parts.size(); ++i) {
         const QString appenderName = parts.at(i).trimmed();
         if (appenderName.isEmpty())
             continue;
         const LogObjectPtr<Appender> appender = parseAppender(properties, appenderName);
         if (appender)
-            logger->addAppender(appender);
+            appenders.append(appender);
     }
+    if (!appenders.isEmpty())
+        logger->setAppenders(appenders);
+}
+
+QList<Logger *> PropertyConfigurator::retireEarlier(const QString &name)
+{
+    QList<Logger *> holders;
+    const QList<LogObjectPtr<Appender>> earlier = m_earlier.values(name);
+    if (earlier.isEmpty())
+        return holders;
+    m_earlier.remove(name);
+    const QList<Logger *> loggers = m_repository->loggers();
+    for (const LogObjectPtr<Appender> &appender : earlier) {
+        for (Logger *logger : loggers) {
+            if (logger->replaceAppender(appender, nullptr) && !holders.contains(logger))
+                holders.append(logger);
+        }
+        // A delivery that began before may still reach it: retired, it
+        // drops such events instead of reporting them.
+        if (auto *skeleton = qobject_cast<AppenderSkeleton *>(appender.data()))
+            skeleton->retire();
+        else
+            appender->close();
+    }
+    return holders;
 }
 
 LogObjectPtr<Appender> PropertyConfigurator::parseAppender(const Properties &properties, const QString &appenderName)
@@ -329,7 +422,7 @@ LogObjectPtr<Appender> PropertyConfigurator::parseAppender(const Properties &pro
     }
 
     const QString key = QLatin1String("log4j.appender.") + appenderName;
-    const QString value = OptionConverter::substituteVariables(properties, key);
+    const QString value = OptionConverter::substituteVariables(properties, key, m_substitutionBudget);
     if (value.isNull()) {
         LogError error = LOGENGINE_CONFIGURATOR_ERROR(
             "Missing appender definition for appender named '%1'", CONFIGURATOR_MISSING_APPENDER_ERROR);
@@ -361,8 +454,13 @@ LogObjectPtr<Appender> PropertyConfigurator::parseAppender(const Properties &pro
     }
     setProperties(properties, key + QLatin1Char('.'), { QStringLiteral("layout") }, appender);
     // A check opens no file; its caller checks what activation would.
-    if (auto *skeleton = qobject_cast<AppenderSkeleton *>(appender.data()); skeleton && !m_checking)
-        skeleton->activate();
+    if (!m_checking) {
+        const QList<Logger *> holders = retireEarlier(appenderName);
+        if (auto *skeleton = qobject_cast<AppenderSkeleton *>(appender.data()))
+            skeleton->activate();
+        for (Logger *holder : holders)
+            holder->addAppender(appender);
+    }
     m_appenderRegistry.insert(appenderName, appender);
     return appender;
 }
@@ -372,7 +470,7 @@ LogObjectPtr<Layout> PropertyConfigurator::parseLayout(const Properties &propert
     Logger *log = configuratorLogger();
     log->debug("Parsing layout for appender named '%1'", appenderKey);
     const QString key = appenderKey + QLatin1String(".layout");
-    const QString value = OptionConverter::substituteVariables(properties, key);
+    const QString value = OptionConverter::substituteVariables(properties, key, m_substitutionBudget);
     if (value.isNull()) {
         LogError error = LOGENGINE_CONFIGURATOR_ERROR(
             "Missing layout definition for appender '%1'", CONFIGURATOR_MISSING_LAYOUT_ERROR);
@@ -412,7 +510,8 @@ void PropertyConfigurator::setProperties(
         if (exclusions.contains(first, Qt::CaseInsensitive))
             continue;
         const KeyScope scope(this, *it);
-        Factory::setObjectProperty(object, property, OptionConverter::substituteVariables(properties, *it));
+        Factory::setObjectProperty(
+            object, property, OptionConverter::substituteVariables(properties, *it, m_substitutionBudget));
     }
 }
 
@@ -422,7 +521,7 @@ void PropertyConfigurator::parseAdditivityForLogger(
     Logger *log = configuratorLogger();
     const QString key = QLatin1String("log4j.additivity.") + log4jName;
     const KeyScope scope(this, key);
-    const QString value = OptionConverter::substituteVariables(properties, key);
+    const QString value = OptionConverter::substituteVariables(properties, key, m_substitutionBudget);
     log->debug("Parsing additivity for logger: key '%1', value '%2'", key, value);
     if (value.isEmpty())
         return;

@@ -3,6 +3,7 @@
 
 #include "engine/appenders/appender.h"
 #include "engine/appenders/listappender.h"
+#include "engine/configuration/optionconverter.h"
 #include "engine/layouts/layout.h"
 #include "engine/loggingevent.h"
 #include "engine/logobjectptr.h"
@@ -37,6 +38,12 @@ class Properties;
  * A check run (`check`) goes the same way through the same code, but into a
  * repository of the caller's, and records instead of acting on anything
  * beyond it: see there.
+ *
+ * An appender that a run defines anew replaces the one of the same name
+ * that the loggers held before: the earlier one is taken off every logger
+ * and closed before its successor is activated (which may open, and
+ * truncate, the same file), and the successor goes wherever the earlier
+ * one was, besides where the run names it.
  *
  * Thread-safety: each run uses its own object and the engine's objects lock
  * themselves, but runs are meant to happen one at a time: two at once would
@@ -125,6 +132,9 @@ private:
     void configureNonRootElements(const Properties &properties, LoggerRepository *repository);
     void parseLogger(const Properties &properties, Logger *logger, const QString &key, const QString &value);
     LogObjectPtr<Appender> parseAppender(const Properties &properties, const QString &appenderName);
+    /*! Takes the appenders named `name` from before the run off every logger and closes them; returns the loggers that
+     * held them. */
+    QList<Logger *> retireEarlier(const QString &name);
     LogObjectPtr<Layout> parseLayout(const Properties &properties, const QString &appenderKey);
     void setProperties(
         const Properties &properties, const QString &prefix, const QStringList &exclusions, QObject *object);
@@ -132,6 +142,12 @@ private:
 
     LogObjectPtr<ListAppender> m_configureErrors;
     QHash<QString, LogObjectPtr<Appender>> m_appenderRegistry;
+    // What the run's ${key} expansions may still cost, all of them together.
+    OptionConverter::SubstitutionBudget m_substitutionBudget;
+    // The appenders attached to loggers when the run began, by name: those
+    // it replaces are closed before their successors are activated.
+    QMultiHash<QString, LogObjectPtr<Appender>> m_earlier;
+    LoggerRepository *m_repository = nullptr;
     // The run's keys in sorted order: the keys with one prefix are neighbours,
     // so each appender finds its own without a walk over all of them.
     std::vector<QString> m_sortedKeys;

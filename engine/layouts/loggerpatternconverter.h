@@ -20,10 +20,10 @@ public:
     QDebug debug(QDebug &debug) const override;
     void appendConverted(LineText &out, const LoggingEvent &event) const override;
 
-private:
-    /*! Where the printed part of `name` starts. */
-    int printedFrom(const QString &name) const;
+    /*! Where the part of `name` printed with `precision` starts. */
+    static int printedFrom(const QString &name, int precision);
 
+private:
     int m_precision;
 };
 

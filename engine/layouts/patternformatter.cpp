@@ -6,10 +6,12 @@
 #include "engine/layouts/layout.h"
 #include "engine/layouts/linetext.h"
 #include "engine/layouts/literalpatternconverter.h"
+#include "engine/layouts/locationpatternconverter.h"
 #include "engine/layouts/loggerpatternconverter.h"
 #include "engine/layouts/mdcpatternconverter.h"
 #include "engine/logerror.h"
 #include "engine/logger.h"
+#include "engine/loggingevent.h"
 
 #include <QDebug>
 
@@ -29,9 +31,10 @@ int addDigit(int value, int digit)
 } // namespace
 
 PatternFormatter::PatternFormatter(const QString &pattern)
-    : m_ignoreCharacters(QStringLiteral("CFlLM"))
-    , m_conversionCharacters(QStringLiteral("cdmprtxX"))
-    , m_optionCharacters(QStringLiteral("cdX"))
+    // The location characters once printed nothing; now they convert, so
+    // nothing is left to ignore.
+    : m_conversionCharacters(QStringLiteral("cdmprtxXCFlLM"))
+    , m_optionCharacters(QStringLiteral("cdXC"))
     , m_pattern(pattern)
 {
     parse();
@@ -39,7 +42,8 @@ PatternFormatter::PatternFormatter(const QString &pattern)
     for (const PatternConverter *converter : qAsConst(m_converters)) {
         const auto *literal = dynamic_cast<const LiteralPatternConverter *>(converter);
         const bool plain = converter->formatsPlainly();
-        m_steps.append(Step { converter, literal && plain ? &literal->literal() : nullptr, plain });
+        const bool located = dynamic_cast<const LocationPatternConverter *>(converter);
+        m_steps.append(Step { converter, literal && plain ? &literal->literal() : nullptr, plain, located });
     }
 }
 
@@ -59,6 +63,10 @@ void PatternFormatter::format(QString &out, const LoggingEvent &event) const
 {
     LineText line(out);
     for (const Step &step : m_steps) {
+        // An event without a location prints no location field at all, not
+        // even its padding: such a field once printed nothing.
+        if (step.located && !event.hasLocation())
+            continue;
         if (step.literal)
             line.append(*step.literal);
         else if (step.plain)
@@ -151,9 +159,7 @@ void PatternFormatter::parse()
             }
             break;
         case CHARACTER:
-            if (c && m_ignoreCharacters.contains(ch)) {
-                state = LITERAL;
-            } else if (c && m_optionCharacters.contains(ch)) {
+            if (c && m_optionCharacters.contains(ch)) {
                 optionCharacter = ch;
                 state = POSSIBLE_OPTION;
             } else if (c && m_conversionCharacters.contains(ch)) {
@@ -183,6 +189,12 @@ void PatternFormatter::parse()
             }
             break;
         }
+    }
+    // %C printed nothing before it took an option, also at the end of a
+    // pattern, where the other option characters print themselves.
+    if (state == POSSIBLE_OPTION && optionCharacter == QLatin1Char('C')) {
+        createConverter(optionCharacter, info);
+        state = LITERAL;
     }
     if (state != LITERAL) {
         formatterLogger()->warn("Unexptected end of pattern '%1'", m_pattern);
@@ -231,6 +243,22 @@ void PatternFormatter::createConverter(QChar character, const FormattingInfo &in
         break;
     case 'X':
         converter = new MDCPatternConverter(info, option);
+        break;
+    case 'C':
+        converter
+            = new LocationPatternConverter(info, LocationPatternConverter::CLASS_CONVERTER, parseIntegerOption(option));
+        break;
+    case 'F':
+        converter = new LocationPatternConverter(info, LocationPatternConverter::FILE_CONVERTER);
+        break;
+    case 'L':
+        converter = new LocationPatternConverter(info, LocationPatternConverter::LINE_CONVERTER);
+        break;
+    case 'M':
+        converter = new LocationPatternConverter(info, LocationPatternConverter::METHOD_CONVERTER);
+        break;
+    case 'l':
+        converter = new LocationPatternConverter(info, LocationPatternConverter::LOCATION_CONVERTER);
         break;
     default:
         return;

@@ -39,7 +39,6 @@ private:
     void createLiteralConverter(const QString &literal);
     int parseIntegerOption(const QString &option);
 
-    const QString m_ignoreCharacters;
     const QString m_conversionCharacters;
     const QString m_optionCharacters;
     const QString m_pattern;
@@ -51,6 +50,7 @@ private:
         const PatternConverter *converter;
         const QString *literal; // null unless the converter is a literal
         bool plain; // neither padded nor cut
+        bool located; // prints a part of the source location
     };
     QVector<Step> m_steps;
 

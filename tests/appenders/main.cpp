@@ -16,7 +16,6 @@ QObject *newFaultsTest();
 int consoleScenario();
 int fileFaultScenario();
 int debugAppenderScenario();
-int lockOrderScenario();
 int dailyWalkScenario();
 int diskFullScenario();
 
@@ -26,8 +25,7 @@ int main(int argc, char *argv[])
     return runTestMain(argc, argv,
         { { QStringLiteral("console"), consoleScenario }, { QStringLiteral("filefault"), fileFaultScenario },
             { QStringLiteral("debugappender"), debugAppenderScenario },
-            { QStringLiteral("lockorder"), lockOrderScenario }, { QStringLiteral("dailywalk"), dailyWalkScenario },
-            { QStringLiteral("diskfull"), diskFullScenario } },
+            { QStringLiteral("dailywalk"), dailyWalkScenario }, { QStringLiteral("diskfull"), diskFullScenario } },
         { newAppenderSkeletonTest(), newFiltersTest(), newWriterAppenderTest(), newConsoleAppenderTest(),
             newFileAppenderTest(), newRollingFileAppenderTest(), newDailyRollingFileAppenderTest(),
             newDebugAppenderTest(), newNullAppenderTest(), newConcurrencyTest(), newFaultsTest() });

@@ -1,6 +1,4 @@
 #include "common/capturingappender.h"
-#include "common/childprocess.h"
-#include "engine/appenders/consoleappender.h"
 #include "engine/appenders/listappender.h"
 #include "engine/appenders/writerappender.h"
 #include "engine/layouts/simplelayout.h"
@@ -70,8 +68,6 @@ class ReenteringLayout : public SimpleLayout
     Q_OBJECT
 
 public:
-    // Looked up in advance: a lookup takes the repository's lock, which ranks
-    // before the logger locks held while formatting.
     ReenteringLayout()
         : m_loop(LogManager::logger(QStringLiteral("loop")))
     {
@@ -94,29 +90,6 @@ LoggingEvent eventAt(int level, const QString &message = QStringLiteral("m"))
 
 } // namespace
 
-// Runs in a child. Each appender reports once while it holds its own lock,
-// before anything resolved its class logger; a reset then destroys them under
-// the repository's lock. Had a report resolved its class logger under the
-// appender's lock, the repository's lock would have been taken in both orders,
-// which the thread sanitizer reports as a potential deadlock.
-int lockOrderScenario()
-{
-    Logger *logger = LogManager::logger(QStringLiteral("lockorder"));
-    auto *list = new ListAppender;
-    list->setMaxCount(-1);
-    auto *writer = new WriterAppender;
-    writer->activate();
-    auto *console = new ConsoleAppender;
-    console->activate();
-    auto *probe = new ProbeAppender(false, false);
-    probe->handleEvent(eventAt(Level::INFO_INT));
-    for (Appender *appender : std::initializer_list<Appender *> { list, writer, console, probe })
-        logger->addAppender(appender);
-    logger->error("delivered");
-    LogManager::loggerRepository()->resetConfiguration();
-    return 0;
-}
-
 class tst_AppenderSkeleton : public QObject
 {
     Q_OBJECT
@@ -133,7 +106,6 @@ private Q_SLOTS:
     void nullFilterIsIgnored();
     void settingSameLayoutKeepsIt();
     void reentryFromLayoutIsDropped();
-    void reportsResolveClassLoggerBeforeLocking();
 };
 
 void tst_AppenderSkeleton::thresholdIsInclusive()
@@ -296,13 +268,6 @@ void tst_AppenderSkeleton::reentryFromLayoutIsDropped()
     loop->error("outer");
     loop->removeAppender(appender.data());
     QCOMPARE(buffer.data(), QByteArray("ERROR - outer\r\n"));
-}
-
-void tst_AppenderSkeleton::reportsResolveClassLoggerBeforeLocking()
-{
-    const ChildResult result = runChild(QStringLiteral("lockorder"));
-    QVERIFY2(!result.err.contains("ThreadSanitizer"), result.err.constData());
-    QCOMPARE(result.exitCode, 0);
 }
 
 QObject *newAppenderSkeletonTest()

@@ -98,6 +98,7 @@ private Q_SLOTS:
     void cleanup();
     void rollsOverAtExactSizeLimit_data();
     void rollsOverAtExactSizeLimit();
+    void backupsMoveUp_data();
     void backupsMoveUp();
     void noBackupsKept_data();
     void noBackupsKept();
@@ -151,6 +152,11 @@ void tst_RollingFileAppender::rollsOverAtExactSizeLimit_data()
     // Unbuffered, every event reaches the file even without a flush.
     QTest::newRow("one-byte-over, unbuffered, not flushed")
         << qint64(26) << false << false << QByteArray("H\r\nF\r\n") << both + "F\r\n";
+    // Text still in the stream's buffer counts as written.
+    QTest::newRow("exactly-at-limit, buffered, not flushed") << qint64(27) << false << true << both + "F\r\n"
+                                                             << QByteArray("old");
+    QTest::newRow("one-byte-over, buffered, not flushed")
+        << qint64(26) << false << true << QByteArray("H\r\nF\r\n") << both + "F\r\n";
 }
 
 void tst_RollingFileAppender::rollsOverAtExactSizeLimit()
@@ -172,26 +178,46 @@ void tst_RollingFileAppender::rollsOverAtExactSizeLimit()
     QCOMPARE(contents(path(QStringLiteral("app.log"))), current);
 }
 
-// Missing numbers are skipped; the oldest backup is removed.
+// Missing numbers are skipped; the oldest backup is removed. Only the
+// backups there are cost time, however high the index.
+void tst_RollingFileAppender::backupsMoveUp_data()
+{
+    QTest::addColumn<int>("maxBackupIndex");
+    QTest::addColumn<QByteArrayList>("after");
+    QTest::addColumn<QList<int>>("renamed");
+    QTest::newRow("oldest removed") << 3 << QByteArrayList { "INFO - one\r\n", "first", "" } << QList<int> { 1 };
+    QTest::newRow("two billion kept") << 2000000000 << QByteArrayList { "INFO - one\r\n", "first", "", "third" }
+                                      << QList<int> { 3, 1 };
+}
+
 void tst_RollingFileAppender::backupsMoveUp()
 {
+    QFETCH(int, maxBackupIndex);
+    QFETCH(QByteArrayList, after);
+    QFETCH(QList<int>, renamed);
     writeFile(path(QStringLiteral("app.log.1")), "first");
     writeFile(path(QStringLiteral("app.log.3")), "third");
-    LogObjectPtr<RollingFileAppender> rolling(appender(layout(), 1, 3));
+    writeFile(path(QStringLiteral("app.log.03")), "no backup");
+    LogObjectPtr<RollingFileAppender> rolling(appender(layout(), 1, maxBackupIndex));
     rolling->activate();
     Capture log(rollingLog);
     rolling->handleEvent(info(QStringLiteral("one")));
-    QCOMPARE(contents(path(QStringLiteral("app.log.1"))), QByteArray("INFO - one\r\n"));
-    QCOMPARE(contents(path(QStringLiteral("app.log.2"))), QByteArray("first"));
-    QVERIFY(!QFile::exists(path(QStringLiteral("app.log.3"))));
+    for (int index = 1; index <= after.size() + 1; ++index) {
+        const QString backup = path(QStringLiteral("app.log.%1").arg(index));
+        QCOMPARE(QFile::exists(backup), index <= after.size() && !after.at(index - 1).isEmpty());
+        if (QFile::exists(backup))
+            QCOMPARE(contents(backup), after.at(index - 1));
+    }
+    QCOMPARE(contents(path(QStringLiteral("app.log.03"))), QByteArray("no backup"));
     QCOMPARE(contents(path(QStringLiteral("app.log"))), QByteArray());
     const QString file = path(QStringLiteral("app.log"));
-    QCOMPARE(log->texts(),
-        (QStringList { QStringLiteral("Rolling over with maxBackupIndex = 3"),
-            QStringLiteral("Closing file '%1' for appender 'R'").arg(file),
-            QStringLiteral("Renaming file '%1.1' to '%1.2'").arg(file),
-            QStringLiteral("Renaming file '%1' to '%1.1'").arg(file),
-            QStringLiteral("Opened file '%1' for appender 'R'").arg(file) }));
+    QStringList expected { QStringLiteral("Rolling over with maxBackupIndex = %1").arg(maxBackupIndex),
+        QStringLiteral("Closing file '%1' for appender 'R'").arg(file) };
+    for (const int index : renamed)
+        expected << QStringLiteral("Renaming file '%1.%2' to '%1.%3'").arg(file).arg(index).arg(index + 1);
+    expected << QStringLiteral("Renaming file '%1' to '%1.1'").arg(file)
+             << QStringLiteral("Opened file '%1' for appender 'R'").arg(file);
+    QCOMPARE(log->texts(), expected);
 }
 
 void tst_RollingFileAppender::noBackupsKept_data()

@@ -10,7 +10,7 @@ if(leaked)
     message(FATAL_ERROR "Engine symbols are exported:\n${leaked}")
 endif()
 set(expected "QORVLogManager::instance()" "QORVLogManagerRegistry::instance()" "QORVLogLevel::toString() const"
-    "QORVLogConfigurator::configureAndWatch(QString const&)")
+    "QORVLogConfigurator::configureAndWatch(QString const&)" "QORVLogger::QORVLogger(char const*)")
 if(WIDGETS)
     list(APPEND expected "QORVLogWidget::staticMetaObject" "QORVLogStatusBar::staticMetaObject")
 endif()

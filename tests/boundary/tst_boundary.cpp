@@ -1,5 +1,6 @@
 // Built against the public headers and the shared library only.
 #include <qorvlogconfigurator.h>
+#include <qorvlogger.h>
 #include <qorvloglevel.h>
 #include <qorvlogmanager.h>
 #include <qorvlogmanagerregistry.h>
@@ -10,11 +11,14 @@
 #include <QDir>
 #include <QFile>
 #include <QFileSystemWatcher>
+#include <QLoggingCategory>
 #include <QProcess>
 #include <QSaveFile>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include "removedrequests.h"
 
 #include <iostream>
 
@@ -53,6 +57,21 @@ private Q_SLOTS:
     void managerAndRegistryWork();
     void widgetsCanBeSubclassed();
     void watchedConfigurationIsApplied();
+    void macrosPrintTheirLocation();
+    void disabledRequestsEvaluateNothing();
+    void requestsBelowTheActiveLevelAreRemoved();
+    void loggersFollowTheTree();
+    void qtCategoriesBecomeLoggers();
+    void droppedEventsAreNoticed_data();
+    void droppedEventsAreNoticed();
+
+private:
+    // Applies `properties` in which FILE stands for a fresh file's name,
+    // and gives that name.
+    QString configureWithFile(const QByteArray &properties);
+
+    QTemporaryDir m_dir;
+    int m_files = 0;
 };
 
 // Child, run before its application object exists: the manager that the
@@ -166,10 +185,185 @@ void tst_Boundary::watchedConfigurationIsApplied()
     QCOMPARE(readFile(log), QByteArray("WARN - after\r\n"));
 }
 
+QString tst_Boundary::configureWithFile(const QByteArray &properties)
+{
+    const QString file = m_dir.filePath(QStringLiteral("front%1.log").arg(++m_files));
+    QByteArray text = properties;
+    text.replace("FILE", QFile::encodeName(file));
+    const QString configuration = m_dir.filePath(QStringLiteral("front.properties"));
+    if (!writeFile(configuration, text) || !QORVLogConfigurator::configure(configuration))
+        return QString();
+    return file;
+}
+
+void tst_Boundary::macrosPrintTheirLocation()
+{
+    const QString file = configureWithFile("log4j.logger.front\\:\\:location=INFO, L\n"
+                                           "log4j.additivity.front\\:\\:location=false\n"
+                                           "log4j.appender.L=org.apache.log4j.FileAppender\n"
+                                           "log4j.appender.L.file=FILE\n"
+                                           "log4j.appender.L.layout=org.apache.log4j.PatternLayout\n"
+                                           "log4j.appender.L.layout.conversionPattern=%F|%L|%M|%C|%l|%m%n\n");
+    QVERIFY(!file.isEmpty());
+    const QORVLogger log("front::location");
+    const QString text = QStringLiteral("text");
+    // clang-format off
+    const int line = __LINE__; QORVLOG_INFO(log, "%1 %2 %3 %4 %5", 1, text, "utf8 \xc3\xa4", 2.5, 'c');
+    // clang-format on
+    const QString where = QStringLiteral("tst_boundary.cpp|%1|macrosPrintTheirLocation|tst_Boundary|"
+                                         "tst_Boundary::macrosPrintTheirLocation(tst_boundary.cpp:%1)|")
+                              .arg(line);
+    QCOMPARE(QString::fromUtf8(readFile(file)), where + QStringLiteral("1 text utf8 \u00e4 2.5 c\r\n"));
+}
+
+void tst_Boundary::disabledRequestsEvaluateNothing()
+{
+    QVERIFY(!configureWithFile("log4j.logger.front\\:\\:quiet=WARN\n").isEmpty());
+    int handles = 0;
+    int evaluated = 0;
+    const auto handle = [&handles] {
+        ++handles;
+        return QORVLogger("front::quiet");
+    };
+    QORVLOG_DEBUG(handle(), "%1", ++evaluated);
+    QORVLOG_INFO(handle(), "%1", ++evaluated);
+    QCOMPARE(evaluated, 0);
+    QORVLOG_WARN(handle(), "%1", ++evaluated);
+    QCOMPARE(evaluated, 1);
+    QCOMPARE(handles, 3);
+    // A handle answers what its logger lets through, also after a change.
+    const QORVLogger quiet("front::quiet");
+    QVERIFY(!quiet.isInfoEnabled() && quiet.isWarnEnabled());
+    QVERIFY(!configureWithFile("log4j.logger.front\\:\\:quiet=DEBUG\n").isEmpty());
+    QVERIFY(!quiet.isTraceEnabled() && quiet.isDebugEnabled());
+    QVERIFY(!configureWithFile("log4j.threshold=ERROR\n").isEmpty());
+    QVERIFY(!quiet.isWarnEnabled() && quiet.isErrorEnabled());
+    QVERIFY(!configureWithFile("log4j.threshold=ALL\n").isEmpty());
+    QVERIFY(quiet.isDebugEnabled());
+}
+
+void tst_Boundary::requestsBelowTheActiveLevelAreRemoved()
+{
+    const QString file = configureWithFile("log4j.logger.front\\:\\:removed=ALL, R\n"
+                                           "log4j.additivity.front\\:\\:removed=false\n"
+                                           "log4j.appender.R=org.apache.log4j.FileAppender\n"
+                                           "log4j.appender.R.file=FILE\n"
+                                           "log4j.appender.R.layout=org.apache.log4j.SimpleLayout\n");
+    QVERIFY(!file.isEmpty());
+    const QORVLogger log("front::removed");
+    QVERIFY(log.isTraceEnabled());
+    int evaluated = 0;
+    logAtEveryLevel(log, evaluated);
+    QCOMPARE(evaluated, 2);
+    QCOMPARE(readFile(file), QByteArray("WARN - warn 1\r\nERROR - error 2\r\n"));
+}
+
+// A child of a configured logger takes its level, and it and a logger that
+// nothing names reach the root logger's appenders.
+void tst_Boundary::loggersFollowTheTree()
+{
+    const QString file = configureWithFile("log4j.rootLogger=INFO, R\n"
+                                           "log4j.logger.front\\:\\:parent=ERROR\n"
+                                           "log4j.appender.R=org.apache.log4j.FileAppender\n"
+                                           "log4j.appender.R.file=FILE\n"
+                                           "log4j.appender.R.layout=org.apache.log4j.PatternLayout\n"
+                                           "log4j.appender.R.layout.conversionPattern=%c %p %m%n\n");
+    QVERIFY(!file.isEmpty());
+    const QORVLogger child("front::parent::child");
+    QORVLOG_WARN(child, "dropped");
+    QORVLOG_ERROR(child, "kept");
+    QORVLOG_INFO(QORVLogger("front::unnamed"), "reached");
+    QORVLOG_INFO(QORVLogger(), "at the root");
+    QVERIFY(!configureWithFile("log4j.rootLogger=INFO\n").isEmpty());
+    QCOMPARE(readFile(file),
+        QByteArray("front::parent::child ERROR kept\r\nfront::unnamed INFO reached\r\nroot INFO at the root\r\n"));
+}
+
+Q_LOGGING_CATEGORY(tunedCategory, "front.tuned")
+Q_LOGGING_CATEGORY(otherCategory, "front.other")
+
+void tst_Boundary::qtCategoriesBecomeLoggers()
+{
+    const QString file = configureWithFile("log4j.handleQtMessages=true\n"
+                                           "log4j.logger.Qt=WARN, Q\n"
+                                           "log4j.logger.Qt.front.tuned=DEBUG\n"
+                                           "log4j.appender.Q=org.apache.log4j.FileAppender\n"
+                                           "log4j.appender.Q.file=FILE\n"
+                                           "log4j.appender.Q.layout=org.apache.log4j.PatternLayout\n"
+                                           "log4j.appender.Q.layout.conversionPattern=%c|%p|%F:%L|%M|%m%n\n");
+    QVERIFY(!file.isEmpty());
+    // Some distributions switch Qt's debug messages off by default.
+    QLoggingCategory::setFilterRules(QStringLiteral("front.*.debug=true"));
+    const int line = __LINE__;
+    qCDebug(tunedCategory, "tuned");
+    qCDebug(otherCategory, "dropped");
+    qCWarning(otherCategory, "other");
+    qWarning("default");
+    QLoggingCategory::setFilterRules(QString());
+    QVERIFY(!configureWithFile("log4j.handleQtMessages=false\nlog4j.logger.Qt=ERROR\n").isEmpty());
+    QCOMPARE(QString::fromUtf8(readFile(file)),
+        QStringLiteral("Qt::front::tuned|DEBUG|tst_boundary.cpp:%1|qtCategoriesBecomeLoggers|tuned\r\n"
+                       "Qt::front::other|WARN|tst_boundary.cpp:%2|qtCategoriesBecomeLoggers|other\r\n"
+                       "Qt|WARN|tst_boundary.cpp:%3|qtCategoriesBecomeLoggers|default\r\n")
+            .arg(line + 1)
+            .arg(line + 3)
+            .arg(line + 4));
+}
+
+// Child, with nothing configured: events that reach no appender, through a
+// handle, the manager and Qt.
+int droppedScenario(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    QORVLOG_ERROR(QORVLogger("app"), "first");
+    QORVLOG_WARN(QORVLogger("app::net"), "second");
+    QORVLogManager::instance()->error(QStringLiteral("third"), QStringLiteral("nowhere"));
+    QORVLogManager::instance()->error(QStringLiteral("fourth"), QStringLiteral("nowhere"));
+    QORVLogConfigurator::configure(QStringLiteral("absent.properties"));
+    return 0;
+}
+
+void tst_Boundary::droppedEventsAreNoticed_data()
+{
+    QTest::addColumn<QString>("debug");
+    QTest::addColumn<int>("managerWarnings");
+    QTest::newRow("internal-logging-quiet") << QString() << 0;
+    QTest::newRow("internal-warnings-shown") << QStringLiteral("WARN") << 1;
+}
+
+void tst_Boundary::droppedEventsAreNoticed()
+{
+    QFETCH(QString, debug);
+    QFETCH(int, managerWarnings);
+    QTemporaryDir dir;
+    QProcess child;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    for (const QString &name : environment.keys()) {
+        if (name.startsWith(QLatin1String("LOGENGINE_")))
+            environment.remove(name);
+    }
+    environment.insert(QStringLiteral("QORVLOG_BOUNDARY_CHILD"), QStringLiteral("dropped"));
+    environment.insert(QStringLiteral("XDG_CONFIG_HOME"), dir.path());
+    if (!debug.isEmpty())
+        environment.insert(QStringLiteral("LOGENGINE_DEBUG"), debug);
+    child.setProcessEnvironment(environment);
+    child.setWorkingDirectory(dir.path());
+    child.start(QCoreApplication::applicationFilePath(), QStringList());
+    QVERIFY(child.waitForFinished(60000));
+    QCOMPARE(child.exitCode(), 0);
+    const QByteArray err = child.readAllStandardError();
+    QCOMPARE(err.count("LOGENGINE_CONFIGURATION"), 1);
+    QVERIFY2(err.contains("logengine.properties") && err.contains("LOGENGINE_DEBUG"), err.constData());
+    QCOMPARE(err.count("Events of logger 'nowhere' go nowhere"), managerWarnings);
+    QCOMPARE(err.count("go nowhere"), managerWarnings);
+}
+
 int main(int argc, char *argv[])
 {
     if (qEnvironmentVariable("QORVLOG_BOUNDARY_CHILD") == QLatin1String("at-load"))
         return atLoadScenario(argc, argv);
+    if (qEnvironmentVariable("QORVLOG_BOUNDARY_CHILD") == QLatin1String("dropped"))
+        return droppedScenario(argc, argv);
     QApplication app(argc, argv);
     tst_Boundary test;
     return QTest::qExec(&test, argc, argv);

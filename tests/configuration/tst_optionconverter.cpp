@@ -292,19 +292,26 @@ void tst_OptionConverter::cyclicReferencesEnd()
 void tst_OptionConverter::expansionBoundsWorkNotDepth_data()
 {
     QTest::addColumn<QString>("key");
+    QTest::addColumn<int>("values");
     QTest::addColumn<int>("size");
     QTest::addColumn<QString>("error");
-    QTest::newRow("chain-of-70-keys") << "chain70" << 71 << "";
-    QTest::newRow("10001-references") << "many" << 10001 << "";
-    QTest::newRow("doubling-text") << "text12" << 1024 * 1024
-                                   << "Reference to key 'text0' at 0 expands beyond 1048576 characters. "
+    QTest::newRow("chain-of-70-keys") << "chain70" << 1 << 71 << "";
+    QTest::newRow("10001-references") << "many" << 1 << 10001 << "";
+    QTest::newRow("doubling-text") << "text12" << 1 << 32768
+                                   << "Reference to key 'text0' at 0 expands beyond 32768 characters. "
                                       "Invalid subsitution in value ${text0}${text0} ";
-    QTest::newRow("million-references-to-nothing") << "wide2" << 0 << "exceeds 1000000 references";
+    QTest::newRow("million-references-to-nothing") << "wide2" << 1 << 0 << "exceeds 1000000 references";
+    // One budget for a whole run: thirty-two values of 32768 characters use
+    // it up, and the values after them stay empty, reported once.
+    QTest::newRow("values-of-one-run") << "text5" << 33 << 0
+                                       << "Reference to key 'text0' at 0 makes the references of this run expand "
+                                          "beyond 1048576 characters. Invalid subsitution in value ${text0}${text0} ";
 }
 
 void tst_OptionConverter::expansionBoundsWorkNotDepth()
 {
     QFETCH(QString, key);
+    QFETCH(int, values);
     QFETCH(int, size);
     QFETCH(QString, error);
     Properties properties;
@@ -318,8 +325,12 @@ void tst_OptionConverter::expansionBoundsWorkNotDepth()
     properties.insert(QStringLiteral("wide0"), QString());
     properties.insert(QStringLiteral("wide1"), QStringLiteral("${wide0}").repeated(1000));
     properties.insert(QStringLiteral("wide2"), QStringLiteral("${wide1}").repeated(1001));
+    properties.insert(QStringLiteral("run"), QStringLiteral("${text5}"));
     Capture capture(QStringLiteral("LogEngine::OptionConverter"));
-    const QString result = OptionConverter::substituteVariables(properties, key);
+    OptionConverter::SubstitutionBudget budget;
+    QString result;
+    for (int i = 0; i < values; ++i)
+        result = OptionConverter::substituteVariables(properties, values > 1 ? QStringLiteral("run") : key, budget);
     QCOMPARE(result.size(), size);
     const QStringList errors = errorsOf(capture);
     if (error.isEmpty()) {

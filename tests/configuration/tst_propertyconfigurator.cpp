@@ -45,6 +45,8 @@ private Q_SLOTS:
     void hostileInputEndsInErrors_data();
     void hostileInputEndsInErrors();
     void reconfigureWhileThreadsLog();
+    void filesStayWholeAcrossRuns_data();
+    void filesStayWholeAcrossRuns();
     void checkChangesNothingBeyondItsRepository();
 
 private:
@@ -353,6 +355,11 @@ void tst_PropertyConfigurator::unreadableFiles_data()
                                << "Unable to open property file '@DIR@' "
                                   "(LogEngine::PropertyConfigurator::CONFIGURATOR_OPENING_FILE_ERROR, 20): "
                                   "file to open is a directory (5)";
+    // Never read: a device or a pipe need not end.
+    QTest::newRow("device") << "/dev/zero"
+                            << "Unable to open property file '/dev/zero' "
+                               "(LogEngine::PropertyConfigurator::CONFIGURATOR_OPENING_FILE_ERROR, 20): "
+                               "Not a regular file (5)";
     // Opens, but every read fails.
     QTest::newRow("read-fails") << "/proc/self/mem"
                                 << "Unable to read property file '/proc/self/mem' "
@@ -525,6 +532,13 @@ void tst_PropertyConfigurator::hostileInputEndsInErrors_data()
         chain += "c" + QByteArray::number(i) + "=${c" + QByteArray::number(i + 1) + "}\n";
     chain += "c10000=x\n";
     QTest::newRow("chain-of-ten-thousand") << chain << false << substitution << "A";
+    // A budget for the whole run: a hundred values of 18 KB each stay below
+    // the ceiling of one value, but not below that of the run.
+    QByteArray manyValues
+        = "log4j.rootLogger=INFO, A\n" + nullAppender + "v=INFO" + QByteArray(", A").repeated(6000) + '\n';
+    for (int i = 0; i < 100; ++i)
+        manyValues += "log4j.logger.l" + QByteArray::number(i) + "=${v}\n";
+    QTest::newRow("values-beyond-the-budget-of-the-run") << manyValues << true << substitution << "A";
     QTest::newRow("braces-nested-in-one-value")
         << patternOf + QByteArray(100000, '$').replace("$", "${") + "x" + QByteArray(100000, '}') + '\n'
         << false << substitution << "A";
@@ -537,6 +551,12 @@ void tst_PropertyConfigurator::hostileInputEndsInErrors_data()
         << QByteArray("log4j.rootLogger=INFO") + names + '\n' + nullAppender << false << QStringList() << "A";
     QTest::newRow("eight-megabyte-pattern") << patternOf + QByteArray(8 << 20, 'p') + '\n'
                                             << false << QStringList() << "A";
+
+    // Each level of a logger name is a logger that keeps its own copy of the
+    // name so far: the memory a name costs grows with the square of its length.
+    QTest::newRow("logger-name-beyond-the-limit") << "log4j.rootLogger=INFO, A\n" + nullAppender + "log4j.logger.a"
+            + QByteArray(".a").repeated(2000) + "=INFO, A\n"
+                                                  << true << QStringList { QString() } << "A";
 
     // Binary garbage, alone and in the places that matter.
     QRandomGenerator random(12);
@@ -622,6 +642,75 @@ void tst_PropertyConfigurator::reconfigureWhileThreadsLog()
     QCOMPARE(failures, 0);
     QCOMPARE(appenderNames(LogManager::logger(QStringLiteral("stress::a"))),
         QStringList({ QStringLiteral("F"), QStringLiteral("N") }));
+}
+
+void tst_PropertyConfigurator::filesStayWholeAcrossRuns_data()
+{
+    QTest::addColumn<QByteArray>("text");
+    QTest::addColumn<int>("runs");
+    QTest::addColumn<bool>("logWhileRunning");
+    QTest::addColumn<QByteArray>("expected");
+
+    // One appender on two loggers: a later run replaces it on both, and the
+    // earlier one, which has written on, is closed (and its footer written)
+    // before its successor empties the file. Empty expected: every line
+    // whole and no zero byte is all that can be asked.
+    const QByteArray shared = "log4j.rootLogger=INFO, F\nlog4j.logger.x=INFO, F\nlog4j.additivity.x=false\n"
+                              "log4j.appender.F=org.apache.log4j.FileAppender\nlog4j.appender.F.File=@DIR@/app.log\n"
+                              "log4j.appender.F.layout=org.apache.log4j.PatternLayout\n"
+                              "log4j.appender.F.layout.ConversionPattern=%m%n\nlog4j.appender.F.layout.Footer=end\n";
+    QByteArray lastRun;
+    for (int i = 0; i < 30; ++i)
+        lastRun += "line " + QByteArray::number(i) + "\r\n";
+    QTest::newRow("applied-twice-idle") << shared << 2 << false << lastRun + "end\r\n";
+    QTest::newRow("applied-again-and-again-while-a-thread-logs") << shared << 20 << true << QByteArray();
+    // Two appenders on one file each write every line, whole.
+    QByteArray twice;
+    for (int i = 0; i < 30; ++i)
+        twice += "line " + QByteArray::number(i) + "\r\nline " + QByteArray::number(i) + "\r\n";
+    QTest::newRow("two-appenders-one-file")
+        << QByteArray("log4j.logger.x=INFO, A, B\nlog4j.appender.A=org.apache.log4j.FileAppender\n"
+                      "log4j.appender.A.File=@DIR@/app.log\nlog4j.appender.A.layout=org.apache.log4j.PatternLayout\n"
+                      "log4j.appender.A.layout.ConversionPattern=%m%n\nlog4j.appender.B=org.apache.log4j.FileAppender\n"
+                      "log4j.appender.B.File=@DIR@/app.log\nlog4j.appender.B.layout=org.apache.log4j.PatternLayout\n"
+                      "log4j.appender.B.layout.ConversionPattern=%m%n\n")
+        << 1 << false << twice;
+}
+
+// Each run but the last is followed by a hundred lines, the last by thirty;
+// with `logWhileRunning` a thread also logs throughout.
+void tst_PropertyConfigurator::filesStayWholeAcrossRuns()
+{
+    QFETCH(QByteArray, text);
+    QFETCH(int, runs);
+    QFETCH(bool, logWhileRunning);
+    QFETCH(QByteArray, expected);
+    const QString path = writeFile(text);
+    Logger *x = LogManager::logger(QStringLiteral("x"));
+    std::atomic<bool> done { false };
+    std::thread logging([&] {
+        for (int i = 0; logWhileRunning && !done.load(); ++i)
+            x->info("line %1 from the thread", i);
+    });
+    for (int run = 0; run < runs; ++run) {
+        QVERIFY(PropertyConfigurator::configure(path));
+        for (int i = 0; i < (run + 1 < runs ? 100 : 30); ++i)
+            x->info("line %1", i);
+    }
+    done.store(true);
+    logging.join();
+    LogManager::resetConfiguration();
+    QFile file(m_dir->filePath(QStringLiteral("app.log")));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray content = file.readAll();
+    QVERIFY2(!content.contains('\0'), "a hole of zero bytes");
+    if (!expected.isEmpty())
+        QCOMPARE(content, expected);
+    const QRegularExpression whole(QStringLiteral("^(line \\d+( from the thread)?|end)\r$"));
+    const QList<QByteArray> lines = content.split('\n');
+    QVERIFY(lines.last().isEmpty());
+    for (int i = 0; i + 1 < lines.size(); ++i)
+        QVERIFY2(whole.match(QString::fromLatin1(lines.at(i))).hasMatch(), lines.at(i).constData());
 }
 
 // A check builds what a run builds, into a repository of its own, and

@@ -8,7 +8,6 @@ QObject *newLogErrorTest();
 QObject *newLoggingEventTest();
 QObject *newLoggerTest();
 QObject *newHierarchyTest();
-QObject *newRecursiveLocksTest();
 QObject *newInitialisationHelperTest();
 QObject *newLogManagerTest();
 QObject *newProcessEndTest();
@@ -18,10 +17,12 @@ int qtMessageScenario();
 int firstUseRaceScenario();
 int levelNamesFromWorkerScenario();
 int bufferedAtExitScenario();
+int qtWarningRaceScenario();
 int defaultInitScenario();
 int defaultInitAtLoadScenario();
 int killedScenario();
 int exitScenario();
+int blockedAtExitScenario();
 
 int main(int argc, char *argv[])
 {
@@ -33,10 +34,11 @@ int main(int argc, char *argv[])
             { QStringLiteral("first-use-race"), firstUseRaceScenario },
             { QStringLiteral("level-names-from-worker"), levelNamesFromWorkerScenario },
             { QStringLiteral("buffered-at-exit"), bufferedAtExitScenario },
+            { QStringLiteral("qt-warning-race"), qtWarningRaceScenario },
             { QStringLiteral("default-init"), defaultInitScenario },
             { QStringLiteral("default-init-at-load"), defaultInitAtLoadScenario },
-            { QStringLiteral("killed"), killedScenario }, { QStringLiteral("exit"), exitScenario } },
+            { QStringLiteral("killed"), killedScenario }, { QStringLiteral("exit"), exitScenario },
+            { QStringLiteral("blocked-at-exit"), blockedAtExitScenario } },
         { newLevelTest(), newLogObjectTest(), newLogErrorTest(), newLoggingEventTest(), newLoggerTest(),
-            newHierarchyTest(), newRecursiveLocksTest(), newInitialisationHelperTest(), newLogManagerTest(),
-            newProcessEndTest() });
+            newHierarchyTest(), newInitialisationHelperTest(), newLogManagerTest(), newProcessEndTest() });
 }

@@ -13,6 +13,7 @@
 #include <QTest>
 
 #include <cstdio>
+#include <sys/stat.h>
 
 using namespace LogEngine;
 
@@ -216,6 +217,25 @@ void tst_InitialisationHelper::startUp_data()
         << QByteArray("T [] ERROR LogEngine::PropertyConfigurator - Missing appender definition for appender named "
                       "'MISSING' (LogEngine::PropertyConfigurator::CONFIGURATOR_MISSING_APPENDER_ERROR, 24)\r\n");
 
+    // A named file that is no regular file, or is larger than any real
+    // configuration, fails to open; it is never read (a device or a pipe
+    // would never end) and the default file is not tried.
+    const auto refused = [](const char *file, const char *reason) -> QByteArray {
+        return QByteArray("T [] ERROR LogEngine::PropertyConfigurator - Unable to open property file '") + file
+            + "' (LogEngine::PropertyConfigurator::CONFIGURATOR_OPENING_FILE_ERROR, 20): " + reason + " (5)\r\n";
+    };
+    QTest::newRow("named-device-refused")
+        << atLoad << QStringList { QStringLiteral("LOGENGINE_CONFIGURATION=/dev/zero") } << QStringList()
+        << QStringList { defaultFile } << unconfigured << refused("/dev/zero", "Not a regular file");
+    QTest::newRow("named-pipe-refused") << atLoad
+                                        << QStringList { QStringLiteral("LOGENGINE_CONFIGURATION=pipe.properties") }
+                                        << QStringList() << QStringList { QStringLiteral("pipe.properties=PIPE") }
+                                        << unconfigured << refused("pipe.properties", "Not a regular file");
+    QTest::newRow("named-file-too-large-refused")
+        << atStart << QStringList { QStringLiteral("LOGENGINE_CONFIGURATION=huge.properties") } << QStringList()
+        << QStringList { QStringLiteral("huge.properties=HUGE") } << unconfigured
+        << refused("huge.properties", "Larger than 16777216 bytes");
+
     // The start-up report, at each internal level.
     const QByteArray initialising("T [] INFO  LogEngine::LogManager - Initialising LogEngine 0.3.0\r\n");
     const QByteArray startTime("T [] DEBUG LogEngine::LogManager - Program startup time is DATE (UTC+01:00)\r\n");
@@ -292,7 +312,16 @@ void tst_InitialisationHelper::startUp()
     }
     for (const QString &file : files) {
         const int equals = file.indexOf(QLatin1Char('='));
-        writeConfiguration(work.filePath(file.left(equals)), file.mid(equals + 1));
+        const QString path = work.filePath(file.left(equals));
+        const QString content = file.mid(equals + 1);
+        if (content == QLatin1String("PIPE")) {
+            QCOMPARE(mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+        } else if (content == QLatin1String("HUGE")) {
+            writeConfiguration(path, QStringLiteral("HUGE"));
+            QVERIFY(QFile::resize(path, 16 * 1024 * 1024 + 1));
+        } else {
+            writeConfiguration(path, content);
+        }
     }
     const ChildResult result = runChild(scenario, startUpEnvironment(configHome.path(), variables), work.path());
     QCOMPARE(result.exitCode, 0);

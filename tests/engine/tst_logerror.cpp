@@ -138,6 +138,11 @@ static LogError sampleError()
     LogError error("Opening '%1' failed after %2 tries at %3.", LogError::APPENDER_OPENING_FILE_ERROR,
         "APPENDER_OPENING_FILE_ERROR", "LogEngine::FileAppender");
     error << QStringLiteral("a.log") << 3 << 2.5 << QByteArray("raw") << true;
+    // Containers are read element by element, nested ones too.
+    error << QStringList { QStringLiteral("x"), QStringLiteral("y") }
+          << QVariantList { 1, QStringList { QStringLiteral("z") } }
+          << QVariantMap { { QStringLiteral("k"), QVariantList { 2 } } }
+          << QVariantHash { { QStringLiteral("h"), QStringLiteral("v") } } << QByteArrayList { QByteArray("b") };
     LogError cause(QStringLiteral("Permission denied"), 13, QString(), QString());
     cause.addCausingError(LogError(QStringLiteral("deeper"), 1, QStringLiteral("X"), QStringLiteral("Y")));
     error.addCausingError(cause);
@@ -247,10 +252,13 @@ void tst_LogError::readerRefusesArgumentsSizedByTheirClaim_data()
     QTest::addColumn<quint32>("type");
     // Qt reserves room for these by the count in the data before reading any
     // element: a count near 2^31 overflows the size it asks for, and the
-    // failed allocation ends the process.
+    // failed allocation ends the process. A count the bytes left cannot hold
+    // is corrupt data.
     QTest::newRow("string list") << quint32(QMetaType::QStringList);
     QTest::newRow("variant list") << quint32(QMetaType::QVariantList);
     QTest::newRow("byte array list") << quint32(QMetaType::QByteArrayList);
+    QTest::newRow("variant map") << quint32(QMetaType::QVariantMap);
+    QTest::newRow("variant hash") << quint32(QMetaType::QVariantHash);
 }
 
 void tst_LogError::readerRefusesArgumentsSizedByTheirClaim()

@@ -29,6 +29,7 @@ private Q_SLOTS:
     void contextsAreEmptyWhenNothingWasPut();
     void payloadStartsWithVersionAndLevel();
     void roundTripRecreatesLogger();
+    void locationTravelsAfterTheOldFields();
     void emptyLoggerNameReadsAsNoLogger();
     void readerIgnoresVersion();
     void readerBoundsLoggerNames_data();
@@ -146,6 +147,32 @@ void tst_LoggingEvent::roundTripRecreatesLogger()
 
     const QByteArray again = streamed(event);
     QCOMPARE(again, bytes);
+}
+
+// A reader that knows only version 0 ignores the version and stops after the
+// time stamp: it reads a located event, without its location.
+void tst_LoggingEvent::locationTravelsAfterTheOldFields()
+{
+    const LoggingEvent event(LogManager::logger(QStringLiteral("a::b")), Level::INFO_INT, QStringLiteral("m"),
+        SourceLocation("src/client.cpp", 42, "void Client::run()"));
+    const QByteArray bytes = streamed(event);
+    QDataStream outer(bytes);
+    QByteArray payload;
+    outer >> payload;
+    QByteArray expected;
+    QDataStream fields(&expected, QIODevice::WriteOnly);
+    fields << quint16(1) << quint8(128) << QStringLiteral("a::b") << QStringLiteral("m") << QString()
+           << QHash<QString, QString>() << event.sequenceNumber() << event.threadName() << event.timeStamp()
+           << QByteArray("src/client.cpp") << qint32(42) << QByteArray("void Client::run()");
+    QCOMPARE(payload, expected);
+
+    LoggingEvent read;
+    readFrom(bytes, read);
+    QVERIFY(read.hasLocation());
+    QCOMPARE(read.location().filePath(), QStringLiteral("src/client.cpp"));
+    QCOMPARE(read.location().line(), 42);
+    QCOMPARE(read.location().function(), QStringLiteral("void Client::run()"));
+    QCOMPARE(streamed(read), bytes);
 }
 
 void tst_LoggingEvent::emptyLoggerNameReadsAsNoLogger()

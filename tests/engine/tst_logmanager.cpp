@@ -14,6 +14,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <atomic>
 #include <cstdio>
 #include <thread>
 #include <vector>
@@ -45,6 +46,17 @@ public:
         qWarning("boom %d", 1);
         return SimpleLayout::format(event);
     }
+};
+
+// Raises a Qt warning from inside its delivery.
+class WarningAppender : public AppenderSkeleton
+{
+public:
+    bool requiresLayout() const override { return false; }
+    QDebug debug(QDebug &debug) const override { return debug << "WarningAppender()"; }
+
+protected:
+    void append(const LoggingEvent &) override { qWarning("raised while delivering"); }
 };
 
 QStringList s_previousHandlerMessages;
@@ -124,6 +136,46 @@ int qtMessageScenario()
     return 0;
 }
 
+// Child: a thread logs through an appender that raises a Qt warning, with
+// Qt messages handled, while main shuts the engine down again and again
+// (QORVLOG_RACE=shutdown) or returns (QORVLOG_RACE=exit).
+int qtWarningRaceScenario()
+{
+    Logger *logger = LogManager::logger(QStringLiteral("race"));
+    logger->setAdditivity(false);
+    const auto attach = [logger] {
+        LogManager::setHandleQtMessages(true);
+        logger->addAppender(new WarningAppender);
+    };
+    attach();
+    // Static: the thread may outlive main.
+    static std::atomic<bool> done { false };
+    static std::atomic<int> delivered { 0 };
+    std::thread worker([logger] {
+        while (!done.load()) {
+            logger->info("raises a warning");
+            delivered.fetch_add(1);
+        }
+    });
+    // Started, so the shutdown races a delivery.
+    while (delivered.load() < 10)
+        std::this_thread::yield();
+    if (qgetenv("QORVLOG_RACE") == "exit") {
+        worker.detach();
+        return 0;
+    }
+    for (int i = 0; i < 200; ++i) {
+        LogManager::shutdown();
+        attach();
+        const int before = delivered.load();
+        while (delivered.load() == before)
+            std::this_thread::yield();
+    }
+    done.store(true);
+    worker.join();
+    return 0;
+}
+
 // Child: a buffered file appender left open when main returns.
 int bufferedAtExitScenario()
 {
@@ -182,6 +234,8 @@ private Q_SLOTS:
     void fatalQtMessagesEndTheProcess_data();
     void fatalQtMessagesEndTheProcess();
     void qtMessageHandlingInstallsOnceAndRestores();
+    void shutdownAndExitRaceAWarningFromADelivery_data();
+    void shutdownAndExitRaceAWarningFromADelivery();
     void concurrentFirstUseSharesOneManager();
     void resetReequipsTheInternalLogger();
 };
@@ -326,6 +380,30 @@ void tst_LogManager::qtMessageHandlingInstallsOnceAndRestores()
     for (const CapturedMessage &message : qt->messages())
         levels.append(message.level);
     QCOMPARE(levels, QList<int>({ Level::DEBUG_INT, Level::TRACE_INT, Level::WARN_INT, Level::ERROR_INT }));
+}
+
+void tst_LogManager::shutdownAndExitRaceAWarningFromADelivery_data()
+{
+    QTest::addColumn<QString>("race");
+    QTest::addColumn<int>("runs");
+    QTest::newRow("two-hundred-shutdowns") << "shutdown" << 1;
+    QTest::newRow("exit-while-delivering") << "exit" << 20;
+}
+
+// The Qt message handler looks the logger "Qt" up from inside a delivery;
+// a shutdown, at exit or not, must not hold a lock the lookup needs while
+// it waits for that delivery. A hang ends the child after a minute.
+void tst_LogManager::shutdownAndExitRaceAWarningFromADelivery()
+{
+    QFETCH(QString, race);
+    QFETCH(int, runs);
+    QTemporaryDir dir;
+    for (int run = 0; run < runs; ++run) {
+        const ChildResult result = runChild(QStringLiteral("qt-warning-race"),
+            startUpEnvironment(dir.path(), { QStringLiteral("QORVLOG_RACE=") + race }), dir.path());
+        QVERIFY2(
+            result.exitCode == 0, qPrintable(QStringLiteral("run %1: exit code %2").arg(run).arg(result.exitCode)));
+    }
 }
 
 void tst_LogManager::concurrentFirstUseSharesOneManager()

@@ -11,6 +11,7 @@
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThread>
 
 #include <atomic>
 #include <condition_variable>
@@ -20,6 +21,10 @@
 #include <memory>
 #include <mutex>
 #include <thread>
+
+#include <fcntl.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace LogEngine;
@@ -159,6 +164,20 @@ int exitScenario()
     return 0;
 }
 
+// A thread logs for ever to a pipe that nobody reads, so that it ends up
+// stuck in a write; main returns once the parent says the pipe is full.
+int blockedAtExitScenario()
+{
+    Logger *logger = fileLogger(QStringLiteral("blocked"), qEnvironmentVariable("QORVLOG_FIFO"), true);
+    logger->appenders().at(0)->setName(QStringLiteral("stuck"));
+    std::thread([logger] {
+        for (;;)
+            logger->info(filler);
+    }).detach();
+    char go;
+    return ::read(STDIN_FILENO, &go, 1) == 1 ? 0 : 3;
+}
+
 class tst_ProcessEnd : public QObject
 {
     Q_OBJECT
@@ -167,6 +186,7 @@ private Q_SLOTS:
     void killedAtAnyMoment_data();
     void killedAtAnyMoment();
     void everyWayOut();
+    void exitGoesOnPastAStuckWrite();
 };
 
 void tst_ProcessEnd::killedAtAnyMoment_data()
@@ -294,6 +314,41 @@ void tst_ProcessEnd::everyWayOut()
             QVERIFY2(!text.contains("registered before the engine"), qPrintable(shown));
         }
     }
+}
+
+// The exit handler waits a bounded time for an appender stuck in a write,
+// says so, and the process ends.
+void tst_ProcessEnd::exitGoesOnPastAStuckWrite()
+{
+    QTemporaryDir dir;
+    const QByteArray fifo = QFile::encodeName(dir.filePath(QStringLiteral("pipe")));
+    QCOMPARE(::mkfifo(fifo.constData(), 0600), 0);
+    // Held open, never read: the child's open does not wait for a reader,
+    // and its writes stop once the pipe's one page is full.
+    const int reader = ::open(fifo.constData(), O_RDONLY | O_NONBLOCK);
+    QVERIFY(reader >= 0);
+    const int capacity = ::fcntl(reader, F_SETPIPE_SZ, 4096);
+    QVERIFY(capacity > 0);
+    Child child;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("QORVLOG_FIFO"), QFile::decodeName(fifo));
+    start(child, QStringLiteral("blocked-at-exit"), dir.filePath(QStringLiteral("work")), environment);
+    // Full once no further line fits: the thread's next write waits.
+    const int line = int(numberedLine(0).size());
+    int queued = 0;
+    const QDeadlineTimer patience(60000);
+    while (::ioctl(reader, FIONREAD, &queued) == 0 && queued + line <= capacity && !patience.hasExpired())
+        QThread::yieldCurrentThread();
+    QVERIFY2(queued + line > capacity, "the pipe did not fill");
+    child.process->write("x", 1);
+    const bool ended = child.process->waitForFinished(60000);
+    ::close(reader);
+    QVERIFY2(ended, "no exit within a minute");
+    QCOMPARE(child.process->exitCode(), 0);
+    const QByteArray err = child.process->readAllStandardError();
+    QVERIFY2(err.contains("ERROR LogEngine::LoggerRepository - Shutdown goes on without closing appender 'stuck', "
+                          "still writing after 3 s"),
+        err.constData());
 }
 
 QObject *newProcessEndTest()

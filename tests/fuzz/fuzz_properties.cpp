@@ -16,10 +16,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     buffer.open(QIODevice::ReadOnly);
     LogEngine::Properties properties;
     properties.load(&buffer);
+    // Every value once, as a configuration run expands them: within one budget.
+    LogEngine::OptionConverter::SubstitutionBudget budget;
     for (auto it = properties.cbegin(); it != properties.cend(); ++it) {
         if (properties.property(it.key()) != it.value() && !it.value().isNull())
             std::abort();
-        LogEngine::OptionConverter::substituteVariables(properties, it.key());
+        const QString value = LogEngine::OptionConverter::substituteVariables(properties, it.key(), budget);
+        if (value.size() > it.value().size() + LogEngine::OptionConverter::maxValueCharacters)
+            std::abort();
     }
     return 0;
 }

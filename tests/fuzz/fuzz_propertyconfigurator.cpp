@@ -31,10 +31,12 @@ bool staysInWorkingDirectory(const QByteArray &bytes)
     buffer.open(QIODevice::ReadOnly);
     LogEngine::Properties properties;
     properties.load(&buffer);
+    // One budget, as one configuration run has.
+    LogEngine::OptionConverter::SubstitutionBudget budget;
     for (auto it = properties.cbegin(); it != properties.cend(); ++it) {
         // Raw and substituted alike: the configurator reads both.
         for (const QString &text :
-            { it.value(), LogEngine::OptionConverter::substituteVariables(properties, it.key()) }) {
+            { it.value(), LogEngine::OptionConverter::substituteVariables(properties, it.key(), budget) }) {
             if (text.contains(QLatin1Char('/')) || text.contains(QLatin1Char('\\'))
                 || text.contains(QLatin1String("..")))
                 return false;

@@ -11,6 +11,7 @@ using TestApplication = QCoreApplication;
 QObject *newQORVLogLevelTest();
 QObject *newQORVLogManagerTest();
 QObject *newQORVLogEngineLogManagerTest();
+QObject *newQORVLoggerTest();
 #ifdef QORVLOG_WITH_WIDGETS
 QObject *newWidgetsTest();
 #else
@@ -31,5 +32,6 @@ int main(int argc, char *argv[])
         { { QStringLiteral("instance-default"), instanceDefaultScenario },
             { QStringLiteral("instance-registered"), instanceRegisteredScenario },
             { QStringLiteral("manager-at-load"), managerAtLoadScenario } },
-        { newQORVLogLevelTest(), newQORVLogManagerTest(), newQORVLogEngineLogManagerTest(), newWidgetsTest() });
+        { newQORVLogLevelTest(), newQORVLogManagerTest(), newQORVLogEngineLogManagerTest(), newQORVLoggerTest(),
+            newWidgetsTest() });
 }

@@ -1,6 +1,7 @@
 #include "common/capturingappender.h"
 #include "common/childprocess.h"
 #include "engine/logger.h"
+#include "engine/loggerrepository.h"
 #include "engine/logmanager.h"
 #include "qorvlogenginelogmanager.h"
 #include "qorvlogmanagerregistry.h"
@@ -41,6 +42,7 @@ private Q_SLOTS:
     void firstRequestPreparesTheLogger();
     void everyLoggerIsPreparedOnce_data();
     void everyLoggerIsPreparedOnce();
+    void overlongNameLogsOnAnAncestor();
     void filesGetTheTimeLevelAndMessage();
     void widgetsAttachByObjectName();
     void levelsChangeWhileOthersLog();
@@ -147,6 +149,32 @@ void tst_QORVLogEngineLogManager::everyLoggerIsPreparedOnce()
     QCOMPARE(logger->level().toInt(), int(Level::DEBUG_INT));
     QVERIFY(logger->additivity());
     logger->removeAllAppenders();
+}
+
+// Each level of a name is a logger that lives for good with its own copy of
+// its prefix: a name past the limit is not made, and its message goes to
+// the nearest ancestor whose name fits.
+void tst_QORVLogEngineLogManager::overlongNameLogsOnAnAncestor()
+{
+    QORVLogEngineLogManager manager;
+    QString ancestor = QStringLiteral("overlong");
+    while (ancestor.size() + 3 <= LoggerRepository::maxNameLength)
+        ancestor += QStringLiteral("::s");
+    const QString name = ancestor + QStringLiteral("::beyond");
+    const auto capture = attachCapture(LogManager::logger(ancestor));
+    Capture errors(QStringLiteral("LogEngine::QORVLogEngineLogManager"));
+    manager.error(QStringLiteral("kept"), name);
+    QCOMPARE(capture->texts(), QStringList { QStringLiteral("kept") });
+    QVERIFY(!LogManager::loggerRepository()->exists(name));
+    QCOMPARE(errors->texts(),
+        QStringList { QStringLiteral("Refused a logger name of %1 characters, '%2... (%1 characters)'; the limit is "
+                                     "%3. Logging on '%4... (%5 characters)' instead (QORVLogEngineLogManager)")
+                          .arg(name.size())
+                          .arg(name.left(256))
+                          .arg(LoggerRepository::maxNameLength)
+                          .arg(ancestor.left(256))
+                          .arg(ancestor.size()) });
+    LogManager::logger(ancestor)->removeAllAppenders();
 }
 
 void tst_QORVLogEngineLogManager::filesGetTheTimeLevelAndMessage()

@@ -17,13 +17,20 @@ struct EventBuilder {
     qint64 sequenceNumber = 1;
     QString thread = QStringLiteral("main");
     qint64 timeStamp = 0;
+    // A location is written as version 1 of the stream form.
+    QByteArray file;
+    qint32 line = 0;
+    QByteArray function;
 
     LogEngine::LoggingEvent build() const
     {
         QByteArray payload;
         QDataStream fields(&payload, QIODevice::WriteOnly);
-        fields << quint16(0) << quint8(level) << logger << message << ndc << properties << sequenceNumber << thread
-               << timeStamp;
+        const bool located = !file.isEmpty() || !function.isEmpty();
+        fields << quint16(located ? 1 : 0) << quint8(level) << logger << message << ndc << properties << sequenceNumber
+               << thread << timeStamp;
+        if (located)
+            fields << file << line << function;
         LogEngine::LoggingEvent event;
         readFrom(streamed(payload), event);
         return event;

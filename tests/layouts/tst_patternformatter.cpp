@@ -15,6 +15,8 @@ class tst_PatternFormatter : public QObject
 private Q_SLOTS:
     void formats_data();
     void formats();
+    void formatsLocation_data();
+    void formatsLocation();
     void reportsProblems_data();
     void reportsProblems();
     void paddingIsBounded_data();
@@ -80,8 +82,8 @@ void tst_PatternFormatter::formats_data()
                              << "" << info << "100%";
     QTest::newRow("line-end") << "%m%n"
                               << "" << info << "text\r\n";
-    QTest::newRow("ignored") << "%F%L%M%C%l"
-                             << "" << info << "";
+    QTest::newRow("location-absent") << "%F%L%M%C%l"
+                                     << "" << info << "";
     QTest::newRow("ends-in-percent") << "a%"
                                      << "" << info << "a%";
     QTest::newRow("ends-in-hyphen") << "a%-"
@@ -121,6 +123,53 @@ void tst_PatternFormatter::formats()
     if (text == QLatin1String("RELATIVE")) {
         builder.timeStamp = InitialisationHelper::startTime() + 4321;
         text = QStringLiteral("4321");
+    }
+    const PatternFormatter formatter(pattern);
+    QCOMPARE(formatter.format(builder.build()), text);
+}
+
+void tst_PatternFormatter::formatsLocation_data()
+{
+    QTest::addColumn<QString>("pattern");
+    QTest::addColumn<QByteArray>("function");
+    QTest::addColumn<QString>("text");
+    const QByteArray method = "virtual QString app::net::Client::connect(const QString &, int) const";
+    // each converter, with padding and cutting
+    QTest::newRow("file") << "%F" << method << "client.cpp";
+    QTest::newRow("line-padded") << "[%5L]" << method << "[   42]";
+    QTest::newRow("method") << "%M" << method << "connect";
+    QTest::newRow("location") << "%l" << method << "app::net::Client::connect(client.cpp:42)";
+    QTest::newRow("class-at-end") << "%C" << method << "app::net::Client";
+    QTest::newRow("class-precision") << "%C{1}." << method << "Client.";
+    QTest::newRow("class-cut") << "%-.3C|" << method << "app|";
+    // what compilers make of other functions
+    QTest::newRow("free-function") << "%C|%M" << QByteArray("int main(int, char**)") << "|main";
+    QTest::newRow("plain-name") << "%C|%M" << QByteArray("connect") << "|connect";
+    QTest::newRow("template-gcc") << "%l" << QByteArray("void Map<K, V>::insert(const K&) [with K = int; V = a::b]")
+                                  << "Map<K, V>::insert(client.cpp:42)";
+    QTest::newRow("template-argument-qualified") << "%C|%M" << QByteArray("void Map<a::b>::at()") << "Map<a::b>|at";
+    QTest::newRow("anonymous-namespace") << "%C " << QByteArray("void (anonymous namespace)::Worker::run()")
+                                         << "{anonymous}::Worker ";
+    QTest::newRow("lambda-gcc") << "%M" << QByteArray("main()::<lambda()>") << "main";
+    QTest::newRow("lambda-clang") << "%M" << QByteArray("auto Client::run()::(anonymous class)::operator()() const")
+                                  << "run";
+    QTest::newRow("reference-result") << "%C " << QByteArray("QString &Client::name()") << "Client ";
+    QTest::newRow("call-operator") << "%M" << QByteArray("void Functor::operator()(int)") << "operator()";
+    // an event without a location prints none of it, padding included
+    QTest::newRow("no-location") << "<%-5F%5L%M%C{2}%l>" << QByteArray() << "<>";
+    QTest::newRow("no-location-class-at-end") << "x%C" << QByteArray() << "x";
+}
+
+void tst_PatternFormatter::formatsLocation()
+{
+    QFETCH(QString, pattern);
+    QFETCH(QByteArray, function);
+    QFETCH(QString, text);
+    EventBuilder builder;
+    if (!function.isEmpty()) {
+        builder.file = "/src/app/net/client.cpp";
+        builder.line = 42;
+        builder.function = function;
     }
     const PatternFormatter formatter(pattern);
     QCOMPARE(formatter.format(builder.build()), text);

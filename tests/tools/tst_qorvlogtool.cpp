@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -25,6 +26,9 @@ private Q_SLOTS:
     void checkAndShowTouchNoLogFile();
     void showPrintsTheTree();
     void logWritesEveryLine();
+    void logCountsLinesNotWritten();
+    void checkBoundsHostileInput_data();
+    void checkBoundsHostileInput();
     void commandLine_data();
     void commandLine();
 
@@ -255,6 +259,99 @@ void tst_QorvlogTool::logWritesEveryLine()
         QStringLiteral("DEBUG app::net - first\r\nDEBUG app::net - second\r\nDEBUG app::net - \r\n"
                        "DEBUG app::net - last, unterminated\r\n"));
     QVERIFY(!QFile::exists(m_work->filePath(QStringLiteral("other.log"))));
+}
+
+// Lines the file refuses (here past the file size limit) are counted, and
+// the tool fails: a script must not take lost lines for success.
+void tst_QorvlogTool::logCountsLinesNotWritten()
+{
+    writeText(m_work->filePath(QStringLiteral("limited.properties")),
+        "log4j.rootLogger=INFO, file\n"
+        "log4j.appender.file=org.apache.log4j.FileAppender\n"
+        "log4j.appender.file.File=limited.log\n"
+        "log4j.appender.file.layout=org.apache.log4j.SimpleLayout\n");
+    QByteArray input;
+    for (int i = 0; i < 1000; ++i)
+        input += QByteArray::number(1000 + i) + '\n';
+    QProcess process;
+    process.setWorkingDirectory(m_work->path());
+    // A write past the limit then fails with EFBIG instead of ending the tool.
+    process.start(QStringLiteral("/bin/sh"),
+        { QStringLiteral("-c"), QStringLiteral("trap '' XFSZ; ulimit -f 4; exec \"$0\" \"$@\""),
+            QStringLiteral(QORVLOG_TOOL), QStringLiteral("log"), QStringLiteral("-c"),
+            QStringLiteral("limited.properties") });
+    process.write(input);
+    process.closeWriteChannel();
+    QVERIFY(process.waitForFinished(-1));
+    QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(process.exitCode(), 2);
+    // "INFO - 1000" and CR LF: 13 bytes a line, 157 whole ones in 2048 bytes.
+    QCOMPARE(QFileInfo(m_work->filePath(QStringLiteral("limited.log"))).size(), 2048);
+    const QList<QByteArray> lines = process.readAllStandardError().trimmed().split('\n');
+    QCOMPARE(lines.last(), QByteArray("qorvlog: 843 of 1000 lines were not written"));
+}
+
+// Files built to cost time or memory out of all proportion, and one that
+// is no file, are reported as any other problem.
+void tst_QorvlogTool::checkBoundsHostileInput_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<QString>("expected");
+    QTest::addColumn<int>("status");
+    QTest::newRow("device") << "/dev/zero" << QByteArray()
+                            << "/dev/zero: error: Unable to open property file '/dev/zero' "
+                               "(LogEngine::PropertyConfigurator::CONFIGURATOR_OPENING_FILE_ERROR, 20): "
+                               "Not a regular file (5)\n"
+                            << 2;
+    const QByteArray longName = "a" + QByteArray(".a").repeated(600);
+    QTest::newRow("logger-name-too-long")
+        << "long.properties" << QByteArray("log4j.logger." + longName + "=INFO\n")
+        << QString(QStringLiteral("long.properties:1: error: Refused a logger name of 1801 characters from key "
+                                  "'log4j.logger.")
+               + QString::fromLatin1(longName.left(243))
+               + QStringLiteral("... (1214 characters)'; the limit is 1024 (LogEngine::PropertyConfigurator)\n"))
+        << 2;
+    QTest::newRow("backup-index-absurd")
+        << "backups.properties"
+        << QByteArray("log4j.rootLogger=INFO, R\n"
+                      "log4j.appender.R=org.apache.log4j.RollingFileAppender\n"
+                      "log4j.appender.R.File=r.log\n"
+                      "log4j.appender.R.MaxBackupIndex=2000000000\n"
+                      "log4j.appender.R.layout=org.apache.log4j.SimpleLayout\n")
+        << "backups.properties:4: warning: Appender 'R' keeps up to 2000000000 backups, more than 1000: "
+           "is that meant?\n"
+        << 1;
+    // Forty references to a kilobyte make 40960 characters: the value stops
+    // at 32768, and the level error quotes its beginning only.
+    QTest::newRow("value-beyond-its-ceiling")
+        << "wide.properties"
+        << QByteArray("kb=" + QByteArray(1024, 'x') + "\nlog4j.rootLogger=" + QByteArray("${kb}").repeated(40)
+               + "\nlog4j.appender.A=org.apache.log4j.varia.NullAppender\n")
+        << QString(QStringLiteral("wide.properties:2: error: Reference to key 'kb' at 160 expands beyond 32768 "
+                                  "characters. Invalid subsitution in value ")
+               + QStringLiteral("${kb}").repeated(40)
+               + QStringLiteral(" (LogEngine::OptionConverter::CONFIGURATOR_INVALID_SUBSTITUTION_ERROR, 22)\n"
+                                "wide.properties:2: error: Invalid option string '")
+               + QString(256, QLatin1Char('x'))
+               + QStringLiteral("... (32768 characters)' for a level "
+                                "(LogEngine::OptionConverter::CONFIGURATOR_INVALID_OPTION_ERROR, 23)\n"
+                                "wide.properties:3: warning: Appender 'A' is defined but no logger uses it\n"))
+        << 2;
+}
+
+void tst_QorvlogTool::checkBoundsHostileInput()
+{
+    QFETCH(QString, file);
+    QFETCH(QByteArray, content);
+    QFETCH(QString, expected);
+    QFETCH(int, status);
+    if (!content.isNull())
+        writeText(m_work->filePath(file), content);
+    const Run result = run({ QStringLiteral("check"), file });
+    QCOMPARE(result.out, expected);
+    QCOMPARE(result.err, QString());
+    QCOMPARE(result.status, status);
 }
 
 // The command line as a Unix tool takes it: a mistake in it exits with
