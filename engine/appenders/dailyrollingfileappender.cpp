@@ -240,7 +240,6 @@ void DailyRollingFileAppender::rollOver()
 QDebug DailyRollingFileAppender::debug(QDebug &debug) const
 {
     ScopedLock locker(&objectGuard());
-    QTextCodec *codec = encoding();
     debug.nospace() << "DailyRollingFileAppender(";
     debugName(debug);
     debug << " "
@@ -248,7 +247,7 @@ QDebug DailyRollingFileAppender::debug(QDebug &debug) const
           << "appendfile:" << appendFile() << " "
           << "bufferedio:" << bufferedIo() << " "
           << "datepattern:" << m_datePattern << " "
-          << "encoding:" << (codec ? QString::fromLatin1(codec->name()) : QString()) << " "
+          << "encoding:" << QtCompat::codecName(encoding()) << " "
           << "frequency:" << QString::fromLatin1(QMetaEnum::fromType<DatePattern>().valueToKey(m_frequency)) << " "
           << "file:" << file() << " ";
     debugFilter(debug);

@@ -58,7 +58,7 @@ void Properties::load(QIODevice *device)
         ++lineNumber;
         line = stripLeadingWhiteSpace(line);
         if (!line.isEmpty() && line.endsWith(QLatin1Char('\\'))) {
-            pending += line.leftRef(line.size() - 1);
+            pending += QStringView(line).left(line.size() - 1);
             continue;
         }
         pending += line;

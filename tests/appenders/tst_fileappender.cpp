@@ -305,7 +305,7 @@ void tst_FileAppender::debugDescription()
     LogObjectPtr<FileAppender> appender(namedAppender(named, QStringLiteral("app.log")));
     appender->setAppendFile(true);
     appender->setBufferedIo(false);
-    appender->setEncoding(QTextCodec::codecForName("ISO-8859-1"));
+    appender->setEncoding(TextCodec::codecForName("ISO-8859-1"));
     QString text;
     QDebug stream(&text);
     appender->debug(stream);

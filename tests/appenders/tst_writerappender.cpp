@@ -137,21 +137,21 @@ void tst_WriterAppender::encodingFollowsWriter()
 {
     MemoryStream stream;
     LogObjectPtr<WriterAppender> appender(new WriterAppender(new SimpleLayout));
-    QTextCodec *latin1 = QTextCodec::codecForName("ISO-8859-1");
-    QTextCodec *utf16 = QTextCodec::codecForName("UTF-16BE");
+    TextCodec *latin1 = TextCodec::codecForName("ISO-8859-1");
+    TextCodec *utf16 = TextCodec::codecForName("UTF-16BE");
     appender->setEncoding(latin1);
     appender->setWriter(&stream.stream);
-    QCOMPARE(stream.stream.codec(), latin1);
+    QCOMPARE(QtCompat::streamCodec(stream.stream), latin1);
     appender->activate();
     appender->handleEvent(eventAt(Level::INFO_INT, QString::fromUtf8("caf\xc3\xa9")));
     QCOMPARE(stream.text(), QByteArray("INFO - caf\xe9\r\n"));
     appender->setEncoding(utf16);
-    QCOMPARE(stream.stream.codec(), utf16);
-    stream.stream.setCodec(latin1);
+    QCOMPARE(QtCompat::streamCodec(stream.stream), utf16);
+    QtCompat::setStreamCodec(stream.stream, latin1);
     appender->setEncoding(utf16); // already set: the stream is left alone
-    QCOMPARE(stream.stream.codec(), latin1);
+    QCOMPARE(QtCompat::streamCodec(stream.stream), latin1);
     appender->setEncoding(nullptr);
-    QCOMPARE(stream.stream.codec(), QTextCodec::codecForLocale());
+    QCOMPARE(QtCompat::streamCodec(stream.stream), TextCodec::codecForLocale());
 }
 
 void tst_WriterAppender::immediateFlushOffKeepsTextBuffered()

@@ -82,6 +82,8 @@ int runTestMain(
     int failures = 0;
     bool found = false;
     for (QObject *test : tests) {
+        if (!test)
+            continue;
         if (!only || std::strcmp(test->metaObject()->className(), only) == 0) {
             found = true;
             failures += QTest::qExec(test, arguments.size(), arguments.data());

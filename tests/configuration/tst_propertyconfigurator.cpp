@@ -21,6 +21,7 @@
 
 #include <atomic>
 #include <thread>
+#include <utility>
 #include <vector>
 
 using namespace LogEngine;
@@ -328,7 +329,7 @@ void tst_PropertyConfigurator::messagesOfOneRun()
     QCOMPARE(found, messages);
     // The helper keeps exactly the run's errors.
     QStringList errors;
-    for (const QString &line : qAsConst(messages)) {
+    for (const QString &line : std::as_const(messages)) {
         if (line.startsWith(QLatin1String("ERROR ")))
             errors.append(line.section(QLatin1String(": "), 1, -1));
     }

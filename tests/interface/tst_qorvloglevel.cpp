@@ -1,3 +1,4 @@
+#include "engine/detail/qtcompat.h"
 #include "engine/level.h"
 #include "qorvloglevel.h"
 
@@ -148,7 +149,7 @@ void tst_QORVLogLevel::metaTypeDefaultIsInfo()
     void *created = QMetaType::create(id);
     QCOMPARE(static_cast<QORVLogLevel *>(created)->getLevel(), QORVLogLevel::InfoLevel);
     QMetaType::destroy(id, created);
-    QCOMPARE(QVariant(id, nullptr).value<QORVLogLevel>().getLevel(), QORVLogLevel::InfoLevel);
+    QCOMPARE(LogEngine::QtCompat::variantOfType(id).value<QORVLogLevel>().getLevel(), QORVLogLevel::InfoLevel);
 }
 
 QObject *newQORVLogLevelTest()
