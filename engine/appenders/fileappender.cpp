@@ -346,14 +346,7 @@ void FileAppender::reportOpenFailure(const LogError &cause)
 void FileAppender::reportFileError(const char *message, LogError::ErrorCode code, const char *symbol,
     const QList<QVariant> &args, const QFileDevice &file) const
 {
-    Logger *log = logger();
-    if (!log->isErrorEnabled())
-        return;
-    LogError error(message, code, symbol, metaObject()->className());
-    for (const QVariant &arg : args)
-        error.addArg(arg);
-    error.addCausingError(LogError(file.errorString(), file.error(), QString(), QString()));
-    log->error(error);
+    reportFileError(message, code, symbol, args, file.errorString(), int(file.error()));
 }
 
 void FileAppender::reportFileError(const char *message, LogError::ErrorCode code, const char *symbol,
