@@ -1,5 +1,5 @@
 #include "engine/hierarchy.h"
-#include "engine/classlogger.h"
+#include "engine/detail/classlogger.h"
 
 #include "engine/appenders/appenderskeleton.h"
 #include "engine/appenders/asyncappender.h"

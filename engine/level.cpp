@@ -1,5 +1,5 @@
 #include "engine/level.h"
-#include "engine/classlogger.h"
+#include "engine/detail/classlogger.h"
 
 #include "engine/logerror.h"
 #include "engine/logger.h"

@@ -4,7 +4,6 @@
 #include <QDataStream>
 #include <QDateTime>
 #include <QDebug>
-#include <QTextCodec>
 #include <QTimeZone>
 
 namespace LogEngine

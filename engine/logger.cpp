@@ -1,10 +1,10 @@
 #include "engine/logger.h"
-#include "engine/appenderarray.h"
-#include "engine/classlogger.h"
+#include "engine/detail/appenderarray.h"
+#include "engine/detail/classlogger.h"
 
 #include "engine/appenders/appender.h"
 #include "engine/appenders/listappender.h"
-#include "engine/droppedevents.h"
+#include "engine/detail/droppedevents.h"
 #include "engine/loggingevent.h"
 #include "engine/logmanager.h"
 

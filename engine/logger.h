@@ -1,10 +1,10 @@
 #ifndef LOGENGINE_LOGGER_H
 #define LOGENGINE_LOGGER_H
 
+#include "engine/detail/messageargument.h"
 #include "engine/level.h"
 #include "engine/logerror.h"
 #include "engine/logobjectptr.h"
-#include "engine/messageargument.h"
 #include "engine/sourcelocation.h"
 
 #include <QList>

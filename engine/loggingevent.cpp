@@ -1,5 +1,5 @@
 #include "engine/loggingevent.h"
-#include "engine/classlogger.h"
+#include "engine/detail/classlogger.h"
 
 #include "engine/logger.h"
 #include "engine/logmanager.h"

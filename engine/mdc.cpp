@@ -1,6 +1,6 @@
 #include "engine/mdc.h"
 
-#include "engine/threadstore.h"
+#include "engine/detail/threadstore.h"
 
 namespace LogEngine
 {

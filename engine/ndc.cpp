@@ -1,6 +1,6 @@
 #include "engine/ndc.h"
 
-#include "engine/threadstore.h"
+#include "engine/detail/threadstore.h"
 
 #include <QStack>
 

@@ -1,18 +1,20 @@
 #include "qorvlogenginelogmanager.h"
 
 #include "engine/appenders/fileappender.h"
-#include "engine/classlogger.h"
-#include "engine/droppedevents.h"
-#include "engine/initialisationhelper.h"
+#include "engine/detail/classlogger.h"
+#include "engine/detail/droppedevents.h"
+#include "engine/detail/initialisationhelper.h"
 #include "engine/layouts/ttcclayout.h"
 #include "engine/logger.h"
 #include "engine/loggerrepository.h"
 #include "engine/logmanager.h"
+#include "qorvlogmanagerregistry.h"
+#ifdef QORVLOG_WITH_WIDGETS
 #include "qorvlogenginelogwidgetappender.h"
 #include "qorvlogenginestatusbarappender.h"
-#include "qorvlogmanagerregistry.h"
 #include "qorvlogstatusbar.h"
 #include "qorvlogwidget.h"
+#endif
 
 #include <QCoreApplication>
 
@@ -105,6 +107,7 @@ void QORVLogEngineLogManager::setLevel(const QORVLogLevel &level, const QString 
     getLogger(loggerName)->setLevel(getLevel(loggerName).toLogEngineLevel());
 }
 
+#ifdef QORVLOG_WITH_WIDGETS
 void QORVLogEngineLogManager::addLogWidget(QORVLogWidget *logWidget, const QString &loggerName)
 {
     if (!logWidget)
@@ -138,6 +141,8 @@ void QORVLogEngineLogManager::removeStatusBar(QORVLogStatusBar *statusBar, const
     if (statusBar)
         getLogger(loggerName)->removeAppender(statusBar->objectName());
 }
+
+#endif
 
 void QORVLogEngineLogManager::addFile(const QString &fileName, const QString &loggerName)
 {

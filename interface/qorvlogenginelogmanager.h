@@ -40,10 +40,14 @@ public:
 
     QString name() const override;
     void setLevel(const QORVLogLevel &level, const QString &loggerName = QString()) override;
+#ifdef QORVLOG_WITH_WIDGETS
+    // Built without widgets, the base class's do nothing: no widget exists
+    // to be handed in.
     void addLogWidget(QORVLogWidget *logWidget, const QString &loggerName) override;
     void removeLogWidget(QORVLogWidget *logWidget, const QString &loggerName) override;
     void addStatusBar(QORVLogStatusBar *statusBar, const QString &loggerName) override;
     void removeStatusBar(QORVLogStatusBar *statusBar, const QString &loggerName) override;
+#endif
     void addFile(const QString &fileName, const QString &loggerName) override;
     void removeFile(const QString &fileName, const QString &loggerName) override;
     void trace(const QString &message, const QString &loggerName) const override;

@@ -1,8 +1,8 @@
 #include "qorvlogger.h"
 
+#include "engine/detail/messageargument.h"
 #include "engine/logger.h"
 #include "engine/logmanager.h"
-#include "engine/messageargument.h"
 
 #include <QHash>
 

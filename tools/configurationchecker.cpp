@@ -21,6 +21,7 @@
 #include <QRegularExpression>
 
 #include <algorithm>
+#include <utility>
 
 using namespace LogEngine;
 
@@ -168,7 +169,7 @@ void ConfigurationChecker::finish()
     // reported once; the rest keeps the order it was found in.
     QList<Pending> unique;
     QSet<QString> seen;
-    for (const Pending &pending : qAsConst(m_pending)) {
+    for (const Pending &pending : std::as_const(m_pending)) {
         const Finding &finding = pending.finding;
         const QString identity = QString::number(finding.line)
             + QLatin1Char(finding.severity == Finding::Error ? 'E' : 'W') + finding.message;
@@ -293,7 +294,7 @@ void ConfigurationChecker::collectNames()
     m_keys = m_properties.keys();
     m_keys.sort();
     static const QRegularExpression reference(QStringLiteral("\\$\\{([^}]*)\\}"));
-    for (const QString &key : qAsConst(m_keys)) {
+    for (const QString &key : std::as_const(m_keys)) {
         QRegularExpressionMatchIterator it = reference.globalMatch(m_properties.value(key));
         while (it.hasNext())
             m_variables.insert(it.next().captured(1));
@@ -304,12 +305,12 @@ void ConfigurationChecker::collectNames()
         loggerKeys.append(rootKeys.at(0));
     else if (m_properties.contains(rootKeys.at(1)))
         loggerKeys.append(rootKeys.at(1));
-    for (const QString &key : qAsConst(m_keys)) {
+    for (const QString &key : std::as_const(m_keys)) {
         if ((key.startsWith(loggerPrefix) && key.size() > loggerPrefix.size())
             || (key.startsWith(categoryPrefix) && key.size() > categoryPrefix.size()))
             loggerKeys.append(key);
     }
-    for (const QString &key : qAsConst(loggerKeys)) {
+    for (const QString &key : std::as_const(loggerKeys)) {
         const QStringList parts
             = OptionConverter::substituteVariables(m_properties, key, m_substitutionBudget).split(QLatin1Char(','));
         for (int i = 1; i < parts.size(); ++i) {
@@ -321,7 +322,7 @@ void ConfigurationChecker::collectNames()
     // An asynchronous appender a logger uses uses those it names in turn.
     for (bool grew = true; grew;) {
         grew = false;
-        for (const QString &key : qAsConst(m_keys)) {
+        for (const QString &key : std::as_const(m_keys)) {
             if (!key.startsWith(appenderPrefix) || !key.endsWith(attachedSuffix))
                 continue;
             const QString owner = key.mid(appenderPrefix.size()).chopped(attachedSuffix.size());
@@ -338,14 +339,14 @@ void ConfigurationChecker::collectNames()
         }
     }
     // A name with a full stop is an appender only when a logger names it.
-    for (const QString &key : qAsConst(m_keys)) {
+    for (const QString &key : std::as_const(m_keys)) {
         const QString name = key.mid(appenderPrefix.size());
         if (key.startsWith(appenderPrefix) && !name.isEmpty()
             && (!name.contains(QLatin1Char('.')) || m_referenced.contains(name)))
             m_defined.append(name);
     }
     m_definedSet = QSet<QString>(m_defined.cbegin(), m_defined.cend());
-    for (const QString &key : qAsConst(m_keys)) {
+    for (const QString &key : std::as_const(m_keys)) {
         if (key.startsWith(loggerPrefix))
             m_loggerNames.append(key.mid(loggerPrefix.size()));
         else if (key.startsWith(categoryPrefix))
@@ -368,7 +369,7 @@ void ConfigurationChecker::collectNames()
 
 void ConfigurationChecker::checkKeys()
 {
-    for (const QString &key : qAsConst(m_keys)) {
+    for (const QString &key : std::as_const(m_keys)) {
         if (plainKeys.contains(key)) {
             if (key == QLatin1String("log4j.configDebug") && m_properties.contains(QStringLiteral("log4j.Debug")))
                 ignored(key, QStringLiteral("'log4j.Debug' is given too"));
@@ -416,7 +417,7 @@ void ConfigurationChecker::checkKeys()
         ignored(key, QStringLiteral("it is no configuration key and no variable uses it"), knownKeyNear(key));
     }
 
-    for (const QString &name : qAsConst(m_defined)) {
+    for (const QString &name : std::as_const(m_defined)) {
         if (!m_referenced.contains(name))
             add(appenderPrefix + name, Finding::Warning,
                 QStringLiteral("Appender %1 is defined but no logger uses it").arg(quoted(name)));
@@ -506,7 +507,7 @@ void ConfigurationChecker::checkAppenders()
             { m_properties.lineOf(propertyKey(appenderPrefix + it.key(), QStringLiteral("file"))), it.key() });
     std::sort(byLine.begin(), byLine.end());
 
-    for (const auto &entry : qAsConst(byLine)) {
+    for (const auto &entry : std::as_const(byLine)) {
         const QString &name = entry.second;
         const Appender *appender = m_appenders.value(name);
         const QString prefix = appenderPrefix + name;
@@ -619,7 +620,7 @@ void ConfigurationChecker::checkDatePattern(const QString &pattern, const QStrin
 void ConfigurationChecker::checkVariables()
 {
     static const QRegularExpression reference(QStringLiteral("\\$\\{([^}]*)\\}"));
-    for (const QString &key : qAsConst(m_keys)) {
+    for (const QString &key : std::as_const(m_keys)) {
         if (!m_readKeys.contains(key))
             continue;
         QStringList reported;

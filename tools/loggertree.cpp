@@ -8,6 +8,7 @@
 
 #include <QMap>
 #include <QStringList>
+#include <utility>
 
 using namespace LogEngine;
 
@@ -50,7 +51,7 @@ void describeLogger(const Logger *logger, const QMultiMap<QString, const Logger 
     QMap<QString, const Logger *> sorted;
     for (const Logger *child : own)
         sorted.insert(child->name(), child);
-    for (const Logger *child : qAsConst(sorted))
+    for (const Logger *child : std::as_const(sorted))
         describeLogger(child, children, depth + 1, lines, appenders);
 }
 
@@ -70,7 +71,7 @@ QString LoggerTree::describe(const LoggerRepository *repository)
     QMap<QString, const Appender *> appenders;
     describeLogger(repository->rootLogger(), children, 0, lines, appenders);
 
-    for (const Appender *appender : qAsConst(appenders)) {
+    for (const Appender *appender : std::as_const(appenders)) {
         QString line = QLatin1String("appender ") + appender->name() + QLatin1String(": ") + className(appender);
         if (const auto *skeleton = qobject_cast<const AppenderSkeleton *>(appender))
             line += QLatin1String(", threshold ") + levelText(skeleton->threshold(), "none");

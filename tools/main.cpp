@@ -15,11 +15,15 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QStringList>
+#include <QTemporaryFile>
 #include <QTextStream>
+
+#include <qorvlog_version.h>
 
 #include <cerrno>
 #include <cstdlib>
@@ -34,6 +38,7 @@ namespace
 const char usage[] = "Usage: qorvlog check [--json] FILE...\n"
                      "       qorvlog show FILE\n"
                      "       qorvlog log -c FILE [-n LOGGER] [-l LEVEL]\n"
+                     "       qorvlog --version\n"
                      "\n"
                      "check  reports every problem of each configuration file as FILE:LINE: error|warning: message;\n"
                      "       exit status 0 when there is none, 1 for warnings only, 2 for errors\n"
@@ -41,9 +46,15 @@ const char usage[] = "Usage: qorvlog check [--json] FILE...\n"
                      "log    logs each line of standard input as one message through FILE's configuration\n"
                      "       (LOGGER as the file names it, the root logger by default; LEVEL INFO by default)\n"
                      "\n"
-                     "No command opens a log file but log, and none changes the configuration of any other program.\n";
+                     "A FILE of - is standard input (not for log, whose lines come from there); -- ends the options.\n"
+                     "No command opens a log file but log, and none changes the configuration of any other program.\n"
+                     "Exit status 64 for a command line that cannot be followed.\n";
 
-enum ExitStatus { Clean = 0, Warnings = 1, Errors = 2 };
+// Findings and failures; a usage error is EX_USAGE of sysexits.h, so that a
+// script can tell a mistyped command line from a file with errors.
+enum ExitStatus { Clean = 0, Warnings = 1, Errors = 2, UsageError = 64 };
+
+const QString standardInput = QStringLiteral("-");
 
 QTextStream &out()
 {
@@ -60,7 +71,7 @@ QTextStream &err()
 int usageError(const QString &message)
 {
     err() << "qorvlog: " << message << "\n" << usage;
-    return Errors;
+    return UsageError;
 }
 
 /*
@@ -104,16 +115,46 @@ QString oneLine(QString text)
         .replace(QLatin1Char('\t'), QLatin1String("\\t"));
 }
 
+/*
+ * The checker reads a file by name, and may read it more than once: standard
+ * input is copied to a temporary file first. Returns the name to read, empty
+ * (after saying why) when standard input cannot be copied.
+ */
+QString readableName(const QString &file, QTemporaryFile &copy)
+{
+    if (file != standardInput)
+        return file;
+    QFile input;
+    if (!input.open(stdin, QIODevice::ReadOnly) || !copy.open() || copy.write(input.readAll()) < 0 || !copy.flush()) {
+        err() << "qorvlog: cannot read standard input: " << input.errorString() << "\n";
+        return QString();
+    }
+    return copy.fileName();
+}
+
+// Findings on standard input name it as compilers do.
+QString shownName(const QString &file)
+{
+    return file == standardInput ? QStringLiteral("<stdin>") : file;
+}
+
 int check(const QStringList &files, bool json)
 {
     quietInternalLogging();
     int status = Clean;
     QJsonArray array;
     for (const QString &file : files) {
-        ConfigurationChecker checker(file);
+        QTemporaryFile copy;
+        const QString name = readableName(file, copy);
+        if (name.isEmpty()) {
+            status = Errors;
+            continue;
+        }
+        ConfigurationChecker checker(name);
         checker.run();
-        const QList<ConfigurationChecker::Finding> findings = checker.findings();
-        for (const ConfigurationChecker::Finding &finding : findings) {
+        QList<ConfigurationChecker::Finding> findings = checker.findings();
+        for (ConfigurationChecker::Finding &finding : findings) {
+            finding.file = shownName(file);
             const bool error = finding.severity == ConfigurationChecker::Finding::Error;
             status = std::max(status, int(error ? Errors : Warnings));
             if (json) {
@@ -143,7 +184,11 @@ int check(const QStringList &files, bool json)
 int show(const QString &file)
 {
     quietInternalLogging();
-    ConfigurationChecker checker(file);
+    QTemporaryFile copy;
+    const QString name = readableName(file, copy);
+    if (name.isEmpty())
+        return Errors;
+    ConfigurationChecker checker(name);
     if (!checker.run()) {
         err() << "qorvlog: " << oneLine(checker.findings().value(0).message) << "\n";
         return Errors;
@@ -165,7 +210,7 @@ int logLines(const QString &file, const QString &loggerName, const QString &leve
         if (!near.isEmpty())
             err() << "; did you mean '" << near << "'?";
         err() << "\n";
-        return Errors;
+        return UsageError;
     }
     const QString engineName = OptionConverter::classNameJavaToCpp(loggerName);
     if (engineName.size() > LoggerRepository::maxNameLength) {
@@ -238,6 +283,40 @@ int logLines(const QString &file, const QString &loggerName, const QString &leve
     return configured ? Clean : Warnings;
 }
 
+bool isHelp(const QString &argument)
+{
+    return argument == QLatin1String("--help") || argument == QLatin1String("-h");
+}
+
+/*
+ * Splits what follows the command into options and operands. Anything that
+ * begins with '-' is an option, never a file name, except "-" itself (standard
+ * input) and whatever follows "--". Options that take a value (`valued`) take
+ * the next argument. Returns an error message, empty when all went well.
+ */
+QString parseArguments(const QStringList &args, const QStringList &flags, const QStringList &valued,
+    QHash<QString, QString> *options, QStringList *operands)
+{
+    bool optionsEnd = false;
+    for (int i = 0; i < args.size(); ++i) {
+        const QString &argument = args.at(i);
+        if (optionsEnd || argument == standardInput || !argument.startsWith(QLatin1Char('-'))) {
+            operands->append(argument);
+        } else if (argument == QLatin1String("--")) {
+            optionsEnd = true;
+        } else if (flags.contains(argument)) {
+            options->insert(argument, QString());
+        } else if (valued.contains(argument)) {
+            if (i + 1 >= args.size())
+                return QStringLiteral("option '%1' needs a value").arg(argument);
+            options->insert(argument, args.at(++i));
+        } else {
+            return QStringLiteral("unknown option '%1'").arg(argument);
+        }
+    }
+    return QString();
+}
+
 int run(int argc, char **argv)
 {
     QStringList args;
@@ -246,44 +325,55 @@ int run(int argc, char **argv)
     if (args.isEmpty())
         return usageError(QStringLiteral("no command given"));
     const QString command = args.takeFirst();
-    if (command == QLatin1String("--help") || command == QLatin1String("-h") || command == QLatin1String("help")) {
+    if (isHelp(command) || command == QLatin1String("help")) {
+        out() << usage;
+        return Clean;
+    }
+    if (command == QLatin1String("--version")) {
+        out() << "qorvlog " << QORVLOG_VERSION_STR << " (Qt " << qVersion() << ")\n";
+        return Clean;
+    }
+    const QStringList known = { QStringLiteral("check"), QStringLiteral("show"), QStringLiteral("log") };
+    if (!known.contains(command))
+        return usageError(QStringLiteral("unknown command '%1'").arg(command));
+    if (args.contains(QLatin1String("--help")) || args.contains(QLatin1String("-h"))) {
         out() << usage;
         return Clean;
     }
 
+    QHash<QString, QString> options;
+    QStringList operands;
+    const QString problem = command == QLatin1String("check")
+        ? parseArguments(args, { QStringLiteral("--json") }, {}, &options, &operands)
+        : command == QLatin1String("show")
+        ? parseArguments(args, {}, {}, &options, &operands)
+        : parseArguments(
+            args, {}, { QStringLiteral("-c"), QStringLiteral("-n"), QStringLiteral("-l") }, &options, &operands);
+    if (!problem.isEmpty())
+        return usageError(problem);
+
     if (command == QLatin1String("check")) {
-        const bool json = args.removeAll(QStringLiteral("--json")) > 0;
-        if (args.isEmpty())
+        if (operands.isEmpty())
             return usageError(QStringLiteral("check needs at least one file"));
         runWithOwnEngineSettings(argv, false);
-        return check(args, json);
+        return check(operands, options.contains(QStringLiteral("--json")));
     }
     if (command == QLatin1String("show")) {
-        if (args.size() != 1)
+        if (operands.size() != 1)
             return usageError(QStringLiteral("show takes one file"));
         runWithOwnEngineSettings(argv, false);
-        return show(args.first());
+        return show(operands.first());
     }
-    if (command == QLatin1String("log")) {
-        QString file;
-        QString loggerName;
-        QString level = QStringLiteral("INFO");
-        for (int i = 0; i < args.size(); ++i) {
-            const QString &option = args.at(i);
-            QString *target = option == QLatin1String("-c") ? &file
-                : option == QLatin1String("-n")             ? &loggerName
-                : option == QLatin1String("-l")             ? &level
-                                                            : nullptr;
-            if (!target || i + 1 >= args.size())
-                return usageError(QStringLiteral("unexpected argument '%1'").arg(option));
-            *target = args.at(++i);
-        }
-        if (file.isEmpty())
-            return usageError(QStringLiteral("log needs a configuration file (-c FILE)"));
-        runWithOwnEngineSettings(argv, true);
-        return logLines(file, loggerName, level);
-    }
-    return usageError(QStringLiteral("unknown command '%1'").arg(command));
+    if (!operands.isEmpty())
+        return usageError(QStringLiteral("unexpected argument '%1'").arg(operands.first()));
+    const QString file = options.value(QStringLiteral("-c"));
+    if (file.isEmpty())
+        return usageError(QStringLiteral("log needs a configuration file (-c FILE)"));
+    if (file == standardInput)
+        return usageError(QStringLiteral("log reads its lines from standard input, not its configuration"));
+    runWithOwnEngineSettings(argv, true);
+    return logLines(
+        file, options.value(QStringLiteral("-n")), options.value(QStringLiteral("-l"), QStringLiteral("INFO")));
 }
 
 } // namespace

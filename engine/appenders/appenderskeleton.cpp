@@ -1,5 +1,5 @@
 #include "engine/appenders/appenderskeleton.h"
-#include "engine/scopedlock.h"
+#include "engine/detail/scopedlock.h"
 
 #include "engine/logger.h"
 #include "engine/loggingevent.h"

@@ -3,10 +3,10 @@
 
 #include "engine/appenders/appender.h"
 #include "engine/appenders/filter.h"
+#include "engine/detail/recursivemutex.h"
 #include "engine/level.h"
 #include "engine/logerror.h"
 #include "engine/logobjectptr.h"
-#include "engine/recursivemutex.h"
 
 #include <atomic>
 

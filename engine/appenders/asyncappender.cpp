@@ -1,7 +1,7 @@
 #include "engine/appenders/asyncappender.h"
-#include "engine/scopedlock.h"
+#include "engine/detail/scopedlock.h"
 
-#include "engine/eventqueue.h"
+#include "engine/detail/eventqueue.h"
 #include "engine/hierarchy.h"
 #include "engine/logger.h"
 #include "engine/loggingevent.h"

@@ -1,5 +1,5 @@
 #include "engine/appenders/consoleappender.h"
-#include "engine/scopedlock.h"
+#include "engine/detail/scopedlock.h"
 
 #include "engine/configuration/optionconverter.h"
 

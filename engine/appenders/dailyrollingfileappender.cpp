@@ -1,7 +1,7 @@
 #include "engine/appenders/dailyrollingfileappender.h"
-#include "engine/scopedlock.h"
+#include "engine/detail/scopedlock.h"
 
-#include "engine/clock.h"
+#include "engine/detail/clock.h"
 #include "engine/layouts/datetime.h"
 #include "engine/logger.h"
 
@@ -240,7 +240,6 @@ void DailyRollingFileAppender::rollOver()
 QDebug DailyRollingFileAppender::debug(QDebug &debug) const
 {
     ScopedLock locker(&objectGuard());
-    QTextCodec *codec = encoding();
     debug.nospace() << "DailyRollingFileAppender(";
     debugName(debug);
     debug << " "
@@ -248,7 +247,7 @@ QDebug DailyRollingFileAppender::debug(QDebug &debug) const
           << "appendfile:" << appendFile() << " "
           << "bufferedio:" << bufferedIo() << " "
           << "datepattern:" << m_datePattern << " "
-          << "encoding:" << (codec ? QString::fromLatin1(codec->name()) : QString()) << " "
+          << "encoding:" << QtCompat::codecName(encoding()) << " "
           << "frequency:" << QString::fromLatin1(QMetaEnum::fromType<DatePattern>().valueToKey(m_frequency)) << " "
           << "file:" << file() << " ";
     debugFilter(debug);

@@ -1,7 +1,7 @@
 #include "engine/appenders/fileappender.h"
-#include "engine/scopedlock.h"
+#include "engine/detail/scopedlock.h"
 
-#include "engine/clock.h"
+#include "engine/detail/clock.h"
 #include "engine/logger.h"
 
 #include <QDir>
@@ -21,7 +21,6 @@ constexpr size_t bufferLimit = 32 * 1024;
 // Bytes a buffered file keeps for a later write while writes fail.
 constexpr size_t maxKeptOnFailure = 64 * 1024;
 constexpr size_t noLine = size_t(-1);
-constexpr int utf8Mib = 106;
 
 } // namespace
 
@@ -124,11 +123,9 @@ void FileAppender::put(QStringView text, bool withLineEnd)
 
 void FileAppender::encode(QStringView text)
 {
-    QTextCodec *codec = encodingLocked();
-    if (codec && codec->mibEnum() != utf8Mib) {
-        // Whole lines, so no state carries over; no byte order mark.
-        QTextCodec::ConverterState state(QTextCodec::IgnoreHeader);
-        const QByteArray bytes = codec->fromUnicode(text.data(), int(text.size()), &state);
+    const TextCodec *codec = encodingLocked();
+    if (!QtCompat::isUtf8(codec)) {
+        const QByteArray bytes = QtCompat::encodeLine(*codec, text);
         m_buffer.append(bytes.constData(), size_t(bytes.size()));
         return;
     }
@@ -375,13 +372,12 @@ void FileAppender::reportFileError(const char *message, LogError::ErrorCode code
 QDebug FileAppender::debug(QDebug &debug) const
 {
     ScopedLock locker(&objectGuard());
-    QTextCodec *codec = encoding();
     debug.nospace() << "FileAppender(";
     debugName(debug);
     debug << " "
           << "appendfile:" << appendFile() << " "
           << "bufferedio:" << bufferedIo() << " "
-          << "encoding:" << (codec ? QString::fromLatin1(codec->name()) : QString()) << " "
+          << "encoding:" << QtCompat::codecName(encoding()) << " "
           << "file:" << m_fileName << " ";
     debugFilter(debug);
     debug << " "

@@ -1,5 +1,5 @@
 #include "engine/appenders/listappender.h"
-#include "engine/scopedlock.h"
+#include "engine/detail/scopedlock.h"
 
 #include "engine/logger.h"
 

@@ -1,8 +1,8 @@
 #include "engine/appenders/rollingfileappender.h"
-#include "engine/scopedlock.h"
+#include "engine/detail/scopedlock.h"
 
-#include "engine/clock.h"
 #include "engine/configuration/optionconverter.h"
+#include "engine/detail/clock.h"
 #include "engine/logger.h"
 
 #include <QDir>
@@ -164,13 +164,12 @@ bool RollingFileAppender::moveBackups(const QString &fileName)
 QDebug RollingFileAppender::debug(QDebug &debug) const
 {
     ScopedLock locker(&objectGuard());
-    QTextCodec *codec = encoding();
     debug.nospace() << "RollingFileAppender(";
     debugName(debug);
     debug << " "
           << "appendfile:" << appendFile() << " "
           << "bufferedio:" << bufferedIo() << " "
-          << "encoding:" << (codec ? QString::fromLatin1(codec->name()) : QString()) << " "
+          << "encoding:" << QtCompat::codecName(encoding()) << " "
           << "file:" << file() << " ";
     debugFilter(debug);
     debug << " "

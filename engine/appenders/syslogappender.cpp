@@ -1,7 +1,7 @@
 #include "engine/appenders/syslogappender.h"
-#include "engine/scopedlock.h"
+#include "engine/detail/scopedlock.h"
 
-#include "engine/clock.h"
+#include "engine/detail/clock.h"
 #include "engine/layouts/layout.h"
 #include "engine/logger.h"
 #include "engine/loggingevent.h"

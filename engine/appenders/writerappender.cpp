@@ -1,5 +1,5 @@
 #include "engine/appenders/writerappender.h"
-#include "engine/scopedlock.h"
+#include "engine/detail/scopedlock.h"
 
 #include "engine/layouts/layout.h"
 #include "engine/loggingevent.h"
@@ -139,20 +139,20 @@ void WriterAppender::handleEvent(const LoggingEvent &event)
         state.lines[depth] = QString();
 }
 
-QTextCodec *WriterAppender::encoding() const
+TextCodec *WriterAppender::encoding() const
 {
     ScopedLock locker(&objectGuard());
     return m_encoding;
 }
 
-void WriterAppender::setEncoding(QTextCodec *codec)
+void WriterAppender::setEncoding(TextCodec *codec)
 {
     ScopedLock locker(&objectGuard());
     if (codec == m_encoding)
         return;
     m_encoding = codec;
     if (writer())
-        writer()->setCodec(codec ? codec : QTextCodec::codecForLocale());
+        QtCompat::setStreamCodec(*writer(), codec ? codec : TextCodec::codecForLocale());
 }
 
 void WriterAppender::setWriter(QTextStream *writer)
@@ -162,7 +162,7 @@ void WriterAppender::setWriter(QTextStream *writer)
     m_writer.store(writer, std::memory_order_relaxed);
     m_written = 0;
     if (m_encoding && writer)
-        writer->setCodec(m_encoding);
+        QtCompat::setStreamCodec(*writer, m_encoding);
     writeHeader();
 }
 
@@ -274,11 +274,10 @@ void WriterAppender::closeWriter()
 
 QDebug WriterAppender::debug(QDebug &debug) const
 {
-    QTextCodec *codec = encoding();
     debug.nospace() << "WriterAppender(";
     debugName(debug);
     debug << " "
-          << "encoding:" << (codec ? QString::fromLatin1(codec->name()) : QString()) << " ";
+          << "encoding:" << QtCompat::codecName(encoding()) << " ";
     debugFilter(debug);
     debug << "immediateFlush:" << immediateFlush();
     debugFlags(debug, "");

@@ -3,7 +3,8 @@
 
 #include "engine/appenders/appenderskeleton.h"
 
-#include <QTextCodec>
+#include "engine/detail/qtcompat.h"
+
 #include <QTextStream>
 
 #include <mutex>
@@ -34,7 +35,7 @@ namespace LogEngine
 class WriterAppender : public AppenderSkeleton
 {
     Q_OBJECT
-    Q_PROPERTY(QTextCodec *encoding READ encoding WRITE setEncoding)
+    Q_PROPERTY(LOGENGINE_TEXT_CODEC *encoding READ encoding WRITE setEncoding)
     Q_PROPERTY(QTextStream *writer READ writer WRITE setWriter)
     Q_PROPERTY(bool immediateFlush READ immediateFlush WRITE setImmediateFlush)
 
@@ -49,8 +50,8 @@ public:
     void close() override;
     void handleEvent(const LoggingEvent &event) override;
 
-    QTextCodec *encoding() const;
-    void setEncoding(QTextCodec *codec);
+    TextCodec *encoding() const;
+    void setEncoding(TextCodec *codec);
     QTextStream *writer() const { return m_writer.load(std::memory_order_relaxed); }
     void setWriter(QTextStream *writer);
     bool immediateFlush() const { return m_immediateFlush.load(std::memory_order_relaxed); }
@@ -84,12 +85,12 @@ protected:
     /*! Lets go of the room of a huge line once it is written. */
     void trimLine();
     /*! The encoding without taking the lock: the caller holds it. */
-    QTextCodec *encodingLocked() const { return m_encoding; }
+    TextCodec *encodingLocked() const { return m_encoding; }
 
 private:
     void write(QStringView text);
 
-    QTextCodec *m_encoding = nullptr;
+    TextCodec *m_encoding = nullptr;
     // Changed under the lock; read without it by `writer` and before formatting.
     std::atomic<QTextStream *> m_writer { nullptr };
     std::atomic<bool> m_immediateFlush { true };
@@ -110,7 +111,7 @@ private:
 
 } // namespace LogEngine
 
-Q_DECLARE_METATYPE(QTextCodec *)
+Q_DECLARE_METATYPE(LOGENGINE_TEXT_CODEC *)
 Q_DECLARE_METATYPE(QTextStream *)
 
 #endif

@@ -1,7 +1,7 @@
 #include "engine/configuration/configuratorhelper.h"
-#include "engine/classlogger.h"
+#include "engine/detail/classlogger.h"
+#include "engine/detail/scopedlock.h"
 #include "engine/logger.h"
-#include "engine/scopedlock.h"
 
 #include <QAbstractEventDispatcher>
 #include <QFileInfo>

@@ -1,6 +1,6 @@
 #include "engine/configuration/factory.h"
-#include "engine/classlogger.h"
-#include "engine/scopedlock.h"
+#include "engine/detail/classlogger.h"
+#include "engine/detail/scopedlock.h"
 
 #include "engine/appenders/asyncappender.h"
 #include "engine/appenders/consoleappender.h"

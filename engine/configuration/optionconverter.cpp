@@ -1,5 +1,5 @@
 #include "engine/configuration/optionconverter.h"
-#include "engine/classlogger.h"
+#include "engine/detail/classlogger.h"
 
 #include "engine/configuration/properties.h"
 #include "engine/logerror.h"
@@ -102,7 +102,7 @@ QString substitute(const Properties &properties, const QString &key, OptionConve
                 break;
             }
         }
-        top.result += top.value.midRef(top.position, literalEnd - top.position);
+        top.result += QStringView(top.value).mid(top.position, literalEnd - top.position);
         if (begin >= 0 && end < 0) {
             LogError error("Missing closing bracket for opening bracket at %1. Invalid subsitution in value %2.",
                 LogError::CONFIGURATOR_INVALID_SUBSTITUTION_ERROR, "CONFIGURATOR_INVALID_SUBSTITUTION_ERROR",

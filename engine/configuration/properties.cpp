@@ -1,5 +1,5 @@
 #include "engine/configuration/properties.h"
-#include "engine/classlogger.h"
+#include "engine/detail/classlogger.h"
 
 #include "engine/logger.h"
 
@@ -58,7 +58,7 @@ void Properties::load(QIODevice *device)
         ++lineNumber;
         line = stripLeadingWhiteSpace(line);
         if (!line.isEmpty() && line.endsWith(QLatin1Char('\\'))) {
-            pending += line.leftRef(line.size() - 1);
+            pending += QStringView(line).left(line.size() - 1);
             continue;
         }
         pending += line;

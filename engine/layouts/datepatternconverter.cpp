@@ -1,10 +1,10 @@
 #include "engine/layouts/datepatternconverter.h"
 
-#include "engine/initialisationhelper.h"
+#include "engine/detail/initialisationhelper.h"
+#include "engine/detail/scopedlock.h"
 #include "engine/layouts/datetime.h"
 #include "engine/layouts/linetext.h"
 #include "engine/loggingevent.h"
-#include "engine/scopedlock.h"
 
 #include <limits>
 

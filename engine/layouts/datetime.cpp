@@ -1,6 +1,6 @@
 #include "engine/layouts/datetime.h"
 
-#include "engine/initialisationhelper.h"
+#include "engine/detail/initialisationhelper.h"
 #include "engine/layouts/datepattern.h"
 
 #include <limits>

@@ -1,8 +1,8 @@
 #include "engine/layouts/jsonlayout.h"
 
+#include "engine/detail/scopedlock.h"
 #include "engine/layouts/datetime.h"
 #include "engine/loggingevent.h"
-#include "engine/scopedlock.h"
 
 #include <QDateTime>
 #include <QDebug>

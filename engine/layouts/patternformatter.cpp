@@ -1,5 +1,5 @@
 #include "engine/layouts/patternformatter.h"
-#include "engine/classlogger.h"
+#include "engine/detail/classlogger.h"
 
 #include "engine/layouts/basicpatternconverter.h"
 #include "engine/layouts/datepatternconverter.h"
@@ -14,6 +14,7 @@
 #include "engine/loggingevent.h"
 
 #include <QDebug>
+#include <utility>
 
 namespace LogEngine
 {
@@ -39,7 +40,7 @@ PatternFormatter::PatternFormatter(const QString &pattern)
 {
     parse();
     m_steps.reserve(m_converters.size());
-    for (const PatternConverter *converter : qAsConst(m_converters)) {
+    for (const PatternConverter *converter : std::as_const(m_converters)) {
         const auto *literal = dynamic_cast<const LiteralPatternConverter *>(converter);
         const bool plain = converter->formatsPlainly();
         const bool located = dynamic_cast<const LocationPatternConverter *>(converter);
@@ -201,7 +202,7 @@ void PatternFormatter::parse()
         if (state == ESCAPE)
             literal += m_pattern.at(size - 1);
         else
-            literal += m_pattern.midRef(specifierStart);
+            literal += QStringView(m_pattern).mid(specifierStart);
     }
     flushLiteral();
 }

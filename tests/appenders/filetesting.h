@@ -1,11 +1,14 @@
 #ifndef QORVLOG_TESTS_FILETESTING_H
 #define QORVLOG_TESTS_FILETESTING_H
 
+#include "common/testfiles.h"
 #include "engine/layouts/simplelayout.h"
 #include "engine/loggingevent.h"
 
 #include <QDir>
 #include <QFile>
+#include <QScopedPointer>
+#include <QTemporaryDir>
 #include <QTest>
 
 // What the rolling file appenders' tests share.
@@ -25,19 +28,6 @@ inline LogEngine::LoggingEvent info(const QString &message)
     return LogEngine::LoggingEvent(nullptr, LogEngine::Level(LogEngine::Level::INFO_INT), message);
 }
 
-inline QByteArray contents(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
-
-inline void writeFile(const QString &path, const QByteArray &data)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(data);
-}
-
 // An error record as the capture shows it: "text (context::SYMBOL, code)" and the cause.
 inline QString errorText(
     const char *context, const char *text, const char *symbol, int code, const QString &cause = QString())
@@ -53,7 +43,7 @@ inline QStringList filesAndMessages(const QString &directory)
     QStringList result;
     for (const QString &name : QDir(directory).entryList(QDir::Files, QDir::Name)) {
         QStringList messages;
-        for (const QByteArray &line : contents(directory + QLatin1Char('/') + name).split('\n')) {
+        for (const QByteArray &line : readFile(directory + QLatin1Char('/') + name).split('\n')) {
             if (line.isEmpty())
                 continue;
             if (line.startsWith("INFO - ") && line.endsWith('\r'))
@@ -67,5 +57,27 @@ inline QStringList filesAndMessages(const QString &directory)
 }
 
 } // namespace FileTesting
+
+// The shape of every file appender test: a directory of its own for each
+// test function, gone after it.
+class FileTestCase : public QObject
+{
+    Q_OBJECT
+
+protected:
+    QString path(const QString &name) const { return m_dir->filePath(name); }
+    QString directory() const { return m_dir->path(); }
+
+private Q_SLOTS:
+    void init()
+    {
+        m_dir.reset(new TestFolder);
+        QVERIFY(m_dir->isValid());
+    }
+    void cleanup() { m_dir.reset(); }
+
+private:
+    QScopedPointer<TestFolder> m_dir;
+};
 
 #endif

@@ -1,7 +1,7 @@
 #ifndef QORVLOG_TESTS_MANUALCLOCK_H
 #define QORVLOG_TESTS_MANUALCLOCK_H
 
-#include "engine/clock.h"
+#include "engine/detail/clock.h"
 
 #include <QDateTime>
 

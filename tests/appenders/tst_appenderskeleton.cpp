@@ -1,5 +1,8 @@
 #include "common/capturingappender.h"
+#include "engine/appenders/debugappender.h"
+#include "engine/appenders/fileappender.h"
 #include "engine/appenders/listappender.h"
+#include "engine/appenders/nullappender.h"
 #include "engine/appenders/writerappender.h"
 #include "engine/layouts/simplelayout.h"
 #include "engine/logger.h"
@@ -96,11 +99,8 @@ class tst_AppenderSkeleton : public QObject
 
 private Q_SLOTS:
     void thresholdIsInclusive();
-    void entryChecksComeBeforeThreshold();
-    void everyRefusalIsLoggedOnce();
-    void closedAndReactivatedStates();
-    void activationNeedsLayout();
-    void startsActiveWithoutLayout();
+    void refusals_data();
+    void refusals();
     void filtersAskedInOrder_data();
     void filtersAskedInOrder();
     void nullFilterIsIgnored();
@@ -122,71 +122,89 @@ void tst_AppenderSkeleton::thresholdIsInclusive()
     QCOMPARE(appender.appended.last(), QStringLiteral("null"));
 }
 
-void tst_AppenderSkeleton::entryChecksComeBeforeThreshold()
+void tst_AppenderSkeleton::refusals_data()
 {
-    ProbeAppender appender(false, false);
-    appender.setThreshold(Level::ERROR_INT);
-    Capture errors(QStringLiteral("ProbeAppender"));
-    appender.handleEvent(eventAt(Level::DEBUG_INT));
-    QCOMPARE(errors->messages().size(), 1);
-    QCOMPARE(errors->messages().at(0).level, int(Level::ERROR_INT));
-    QCOMPARE(errors->messages().at(0).message,
-        QStringLiteral("Use of non activated appender 'P' (ProbeAppender::APPENDER_NOT_ACTIVATED_ERROR, 7)"));
+    QTest::addColumn<QString>("kind");
+    // a: activate, c: close, l: set a layout, e: an ERROR event, d: a DEBUG one (below the threshold)
+    QTest::addColumn<QString>("script");
+    QTest::addColumn<int>("accepted"); // by a probe appender; -1 for the others
+    QTest::addColumn<QStringList>("errors"); // %1 stands for the class logger's name
+    const QString notActive = QStringLiteral("Use of non activated appender 'P' (%1::APPENDER_NOT_ACTIVATED_ERROR, 7)");
+    const QString closed = QStringLiteral("Use of closed appender 'P' (%1::APPENDER_CLOSED_ERROR, 4)");
+    const QString useNoLayout = QStringLiteral("Use of appender 'P' that requires layout and has no layout set "
+                                               "(%1::APPENDER_USE_MISSING_LAYOUT_ERROR, 12)");
+    // The entry checks come before the threshold (ERROR here), and each refusal is reported.
+    QTest::newRow("inactive, below the threshold") << "probe"
+                                                   << "dd" << 0 << QStringList { notActive, notActive };
+    // A closed appender activated again is active, and still refuses as closed.
+    QTest::newRow("closed, then activated again") << "active probe"
+                                                  << "eceae" << 1 << QStringList { notActive, closed };
+    QTest::newRow("layout missing at activation")
+        << "probe needing a layout"
+        << "aelae" << 1
+        << QStringList { QStringLiteral("Activation of appender 'P' that requires layout and has no layout set "
+                                        "(%1::APPENDER_ACTIVATE_MISSING_LAYOUT_ERROR, 1)"),
+               notActive };
+    QTest::newRow("active from the start without a layout") << "active probe needing a layout"
+                                                            << "e" << 0 << QStringList { useNoLayout };
+    QTest::newRow("null appender") << "null"
+                                   << "eae" << -1 << QStringList { notActive };
+    QTest::newRow("debug appender without a layout") << "debug"
+                                                     << "e" << -1 << QStringList { useNoLayout };
+    QTest::newRow("writer appender without a writer")
+        << "writer"
+        << "ae" << -1
+        << QStringList { QStringLiteral("Activation of Appender 'P' that requires writer and has no writer set "
+                                        "(%1::APPENDER_ACTIVATE_MISSING_WRITER_ERROR, 2)"),
+               QStringLiteral("Use of appender 'P' without a writer set (%1::APPENDER_USE_MISSING_WRITER_ERROR, 13)") };
+    QTest::newRow("file appender without a file name")
+        << "file"
+        << "a" << -1
+        << QStringList { QStringLiteral("Activation of Appender 'P' that requires file and has no file set "
+                                        "(%1::APPENDER_ACTIVATE_MISSING_FILE_ERROR, 3)") };
 }
 
-void tst_AppenderSkeleton::everyRefusalIsLoggedOnce()
+// An appender refuses what it cannot take and reports each refusal once, as
+// an error of its class.
+void tst_AppenderSkeleton::refusals()
 {
-    ProbeAppender appender(false, false);
-    Capture errors(QStringLiteral("ProbeAppender"));
-    for (int i = 0; i < 3; ++i)
-        appender.handleEvent(eventAt(Level::INFO_INT));
-    QCOMPARE(errors->messages().size(), 3);
-    QVERIFY(appender.appended.isEmpty());
-}
-
-void tst_AppenderSkeleton::closedAndReactivatedStates()
-{
-    LogObjectPtr<ListAppender> list(new ListAppender);
-    list->setName(QStringLiteral("L"));
-    list->handleEvent(eventAt(Level::INFO_INT));
-    list->close();
-    QVERIFY(list->isClosed() && !list->isActive());
-    Capture errors(QStringLiteral("LogEngine::ListAppender"));
-    list->handleEvent(eventAt(Level::INFO_INT));
-    list->activate();
-    QVERIFY(list->isClosed() && list->isActive());
-    list->handleEvent(eventAt(Level::INFO_INT));
-    QCOMPARE(errors->texts(),
-        (QStringList { QStringLiteral("Use of non activated appender 'L' "
-                                      "(LogEngine::ListAppender::APPENDER_NOT_ACTIVATED_ERROR, 7)"),
-            QStringLiteral("Use of closed appender 'L' (LogEngine::ListAppender::APPENDER_CLOSED_ERROR, 4)") }));
-    QCOMPARE(list->list().size(), 1);
-}
-
-void tst_AppenderSkeleton::activationNeedsLayout()
-{
-    ProbeAppender appender(false, true);
-    Capture errors(QStringLiteral("ProbeAppender"));
-    appender.activate();
-    QVERIFY(!appender.isActive());
-    appender.handleEvent(eventAt(Level::INFO_INT));
-    QCOMPARE(errors->texts(),
-        (QStringList { QStringLiteral("Activation of appender 'P' that requires layout and has no layout set "
-                                      "(ProbeAppender::APPENDER_ACTIVATE_MISSING_LAYOUT_ERROR, 1)"),
-            QStringLiteral("Use of non activated appender 'P' (ProbeAppender::APPENDER_NOT_ACTIVATED_ERROR, 7)") }));
-    appender.setLayout(new SimpleLayout);
-    appender.activate();
-    QVERIFY(appender.isActive());
-}
-
-void tst_AppenderSkeleton::startsActiveWithoutLayout()
-{
-    ProbeAppender appender(true, true);
-    Capture errors(QStringLiteral("ProbeAppender"));
-    appender.handleEvent(eventAt(Level::INFO_INT));
-    QCOMPARE(errors->texts(),
-        QStringList { QStringLiteral("Use of appender 'P' that requires layout and has no layout set "
-                                     "(ProbeAppender::APPENDER_USE_MISSING_LAYOUT_ERROR, 12)") });
+    QFETCH(QString, kind);
+    QFETCH(QString, script);
+    QFETCH(int, accepted);
+    QFETCH(QStringList, errors);
+    ProbeAppender *probe = nullptr;
+    LogObjectPtr<AppenderSkeleton> appender;
+    if (kind.contains(QLatin1String("probe")))
+        appender = probe
+            = new ProbeAppender(kind.startsWith(QLatin1String("active")), kind.contains(QLatin1String("layout")));
+    else if (kind == QLatin1String("null"))
+        appender = new NullAppender;
+    else if (kind == QLatin1String("debug"))
+        appender = new DebugAppender;
+    else if (kind == QLatin1String("writer"))
+        appender = new WriterAppender;
+    else
+        appender = new FileAppender(new SimpleLayout, QString());
+    appender->setName(QStringLiteral("P"));
+    appender->setThreshold(Level::ERROR_INT);
+    const QString context = QString::fromLatin1(appender->metaObject()->className());
+    Capture log(context);
+    log.appender()->setThreshold(Level::ERROR_INT);
+    for (const QChar step : script) {
+        if (step == QLatin1Char('a'))
+            appender->activate();
+        else if (step == QLatin1Char('c'))
+            appender->close();
+        else if (step == QLatin1Char('l'))
+            appender->setLayout(new SimpleLayout);
+        else
+            appender->handleEvent(eventAt(step == QLatin1Char('e') ? Level::ERROR_INT : Level::DEBUG_INT));
+    }
+    for (QString &error : errors)
+        error = error.arg(context);
+    QCOMPARE(log->texts(), errors);
+    if (probe)
+        QCOMPARE(probe->appended.size(), accepted);
 }
 
 void tst_AppenderSkeleton::filtersAskedInOrder_data()

@@ -192,7 +192,7 @@ void tst_AsyncAppender::deliversEverythingBeforeItEnds()
         if (end == QLatin1String("stalled"))
             return; // the buffered file is held by the stalled thread
         QStringList lines;
-        for (const QString &line : QString::fromUtf8(contents(dir.filePath(QStringLiteral("exit.log"))))
+        for (const QString &line : QString::fromUtf8(readFile(dir.filePath(QStringLiteral("exit.log"))))
                                        .split(QStringLiteral("\r\n"), Qt::SkipEmptyParts))
             lines << line.mid(7); // "INFO - "
         const QString wrong = checkProduced(lines);

@@ -1,6 +1,6 @@
 #include "common/childprocess.h"
 #include "engine/appenders/consoleappender.h"
-#include "engine/droppedevents.h"
+#include "engine/detail/droppedevents.h"
 #include "engine/layouts/simplelayout.h"
 #include "engine/logger.h"
 #include "engine/logmanager.h"

@@ -53,90 +53,18 @@ int dailyWalkScenario()
     return reports->list().isEmpty() ? 0 : 1;
 }
 
-class tst_DailyRollingFileAppender : public QObject
+class tst_DailyRollingFileAppender : public FileTestCase
 {
     Q_OBJECT
 
 private Q_SLOTS:
-    void init();
-    void cleanup();
-    void periodOfEachFrequency_data();
-    void periodOfEachFrequency();
     void patternWithoutFrequency();
     void walksAcrossPeriods_data();
     void walksAcrossPeriods();
     void rollOverEndsTheFileAndReplacesAnOldOne();
     void failedRollOverLosesNothing();
     void debugDescription();
-
-private:
-    QString path(const QString &name) const { return m_dir->filePath(name); }
-
-    QTemporaryDir *m_dir = nullptr;
 };
-
-void tst_DailyRollingFileAppender::init()
-{
-    m_dir = new QTemporaryDir;
-    QVERIFY(m_dir->isValid());
-}
-
-void tst_DailyRollingFileAppender::cleanup()
-{
-    delete m_dir;
-    m_dir = nullptr;
-}
-
-void tst_DailyRollingFileAppender::periodOfEachFrequency_data()
-{
-    QTest::addColumn<QString>("pattern");
-    QTest::addColumn<QString>("now");
-    QTest::addColumn<QString>("frequency");
-    QTest::addColumn<QString>("start");
-    QTest::addColumn<QString>("end");
-    // The finest field the pattern prints gives the period; Thursday 15
-    // January 2026 in Berlin.
-    const QString now = QStringLiteral("2026-01-15T13:17:42.123");
-    QTest::newRow("minute") << QStringLiteral("'.'yyyy-MM-dd-HH-mm") << now << QStringLiteral("MINUTELY_ROLLOVER")
-                            << QStringLiteral("2026-01-15T13:17:00") << QStringLiteral("2026-01-15T13:18:00");
-    QTest::newRow("hour") << QStringLiteral("'.'yyyy-MM-dd-HH") << now << QStringLiteral("HOURLY_ROLLOVER")
-                          << QStringLiteral("2026-01-15T13:00:00") << QStringLiteral("2026-01-15T14:00:00");
-    QTest::newRow("afternoon") << QStringLiteral("'.'yyyy-MM-dd-a") << now << QStringLiteral("HALFDAILY_ROLLOVER")
-                               << QStringLiteral("2026-01-15T12:00:00") << QStringLiteral("2026-01-16T00:00:00");
-    QTest::newRow("morning") << QStringLiteral("'.'yyyy-MM-dd-a") << QStringLiteral("2026-01-15T11:59:59.999")
-                             << QStringLiteral("HALFDAILY_ROLLOVER") << QStringLiteral("2026-01-15T00:00:00")
-                             << QStringLiteral("2026-01-15T12:00:00");
-    QTest::newRow("day") << QStringLiteral("'.'yyyy-MM-dd") << now << QStringLiteral("DAILY_ROLLOVER")
-                         << QStringLiteral("2026-01-15T00:00:00") << QStringLiteral("2026-01-16T00:00:00");
-    QTest::newRow("week, from the last Sunday")
-        << QStringLiteral("'.'yyyy-'W'ww") << now << QStringLiteral("WEEKLY_ROLLOVER")
-        << QStringLiteral("2026-01-11T00:00:00") << QStringLiteral("2026-01-18T00:00:00");
-    QTest::newRow("week, on a Sunday") << QStringLiteral("'.'yyyy-'W'ww") << QStringLiteral("2026-01-18T00:00:00.000")
-                                       << QStringLiteral("WEEKLY_ROLLOVER") << QStringLiteral("2026-01-18T00:00:00")
-                                       << QStringLiteral("2026-01-25T00:00:00");
-    QTest::newRow("month") << QStringLiteral("'.'yyyy-MM") << now << QStringLiteral("MONTHLY_ROLLOVER")
-                           << QStringLiteral("2026-01-01T00:00:00") << QStringLiteral("2026-02-01T00:00:00");
-}
-
-void tst_DailyRollingFileAppender::periodOfEachFrequency()
-{
-    QFETCH(QString, pattern);
-    QFETCH(QString, now);
-    QFETCH(QString, frequency);
-    QFETCH(QString, start);
-    QFETCH(QString, end);
-    ManualClock clock;
-    clock.set(now);
-    LogObjectPtr<DailyRollingFileAppender> appender(
-        new DailyRollingFileAppender(layout(), path(QStringLiteral("app.log")), pattern));
-    appender->setClock(&clock);
-    Capture log(dailyLog);
-    appender->activate();
-    QCOMPARE(log->texts().mid(0, 2),
-        (QStringList { QStringLiteral("Frequency set to %1 using date pattern %2").arg(frequency, pattern),
-            QStringLiteral("Computing roll over time from %1: The interval start time is %2. The roll over time is %3")
-                .arg(now.left(19), start, end) }));
-}
 
 void tst_DailyRollingFileAppender::patternWithoutFrequency()
 {
@@ -171,7 +99,8 @@ void tst_DailyRollingFileAppender::walksAcrossPeriods_data()
     const QString daily = QStringLiteral("'.'yyyy-MM-dd");
 
     // One file per period that had events, named after the period it was
-    // begun in; the first moment of a period belongs to it.
+    // begun in; the last moment of a period and the first of the next, for
+    // each frequency a pattern can give.
     QTest::newRow("minute") << berlin << minutely
                             << QStringLiteral("a@2026-01-15T10:00:59.999 b@2026-01-15T10:01:00.000 "
                                               "c@2026-01-15T10:01:30.000 d@2026-01-15T10:03:00.000")
@@ -282,9 +211,9 @@ void tst_DailyRollingFileAppender::walksAcrossPeriods()
     environment.insert(QStringLiteral("TZ"), timeZone);
     environment.insert(QStringLiteral("WALK_PATTERN"), pattern);
     environment.insert(QStringLiteral("WALK_EVENTS"), events);
-    const ChildResult result = runChild(QStringLiteral("dailywalk"), environment, m_dir->path());
+    const ChildResult result = runChild(QStringLiteral("dailywalk"), environment, directory());
     QVERIFY2(result.exitCode == 0, result.err.constData());
-    QCOMPARE(filesAndMessages(m_dir->path()), files);
+    QCOMPARE(filesAndMessages(directory()), files);
 }
 
 // The file of the ended period ends with the footer; a file already under
@@ -304,8 +233,8 @@ void tst_DailyRollingFileAppender::rollOverEndsTheFileAndReplacesAnOldOne()
     clock.set(QStringLiteral("2015-07-01T00:00:00.000"));
     Capture log(dailyLog);
     appender->handleEvent(info(QStringLiteral("b")));
-    QCOMPARE(contents(file + QStringLiteral(".2015-06-30")), QByteArray("H\r\nINFO - a\r\nF\r\n"));
-    QCOMPARE(contents(file), QByteArray("H\r\nINFO - b\r\n"));
+    QCOMPARE(readFile(file + QStringLiteral(".2015-06-30")), QByteArray("H\r\nINFO - a\r\nF\r\n"));
+    QCOMPARE(readFile(file), QByteArray("H\r\nINFO - b\r\n"));
     QCOMPARE(log->texts(),
         (QStringList { QStringLiteral("Computing roll over time from 2015-07-01T00:00:00: The interval start time is "
                                       "2015-07-01T00:00:00. The roll over time is 2015-07-02T00:00:00"),
@@ -355,7 +284,7 @@ void tst_DailyRollingFileAppender::failedRollOverLosesNothing()
         QVERIFY2(errors->count(failure) == step.failures, qPrintable(errors->texts().join(QLatin1Char('\n'))));
     }
     QCOMPARE(errors->texts().size(), 2);
-    QCOMPARE(filesAndMessages(m_dir->path()),
+    QCOMPARE(filesAndMessages(directory()),
         (QStringList { QStringLiteral("app.log: g"), QStringLiteral("app.log.2026-01-15: a b c d e"),
             QStringLiteral("app.log.2026-01-16: f") }));
 }

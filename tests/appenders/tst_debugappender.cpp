@@ -27,7 +27,6 @@ class tst_DebugAppender : public QObject
 
 private Q_SLOTS:
     void writesEachEventToStandardError();
-    void needsLayout();
     void debugDescription();
 };
 
@@ -37,17 +36,6 @@ void tst_DebugAppender::writesEachEventToStandardError()
     QCOMPARE(result.exitCode, 0);
     QCOMPARE(result.err, QByteArray("WARN - 100% %s %n done\r\n"));
     QCOMPARE(result.out, QByteArray());
-}
-
-void tst_DebugAppender::needsLayout()
-{
-    LogObjectPtr<DebugAppender> appender(new DebugAppender);
-    appender->setName(QStringLiteral("D"));
-    Capture errors(QStringLiteral("LogEngine::DebugAppender"));
-    appender->handleEvent(LoggingEvent(nullptr, Level(Level::WARN_INT), QStringLiteral("x")));
-    QCOMPARE(errors->texts(),
-        QStringList { QStringLiteral("Use of appender 'D' that requires layout and has no layout set "
-                                     "(LogEngine::DebugAppender::APPENDER_USE_MISSING_LAYOUT_ERROR, 12)") });
 }
 
 void tst_DebugAppender::debugDescription()

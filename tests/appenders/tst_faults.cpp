@@ -112,13 +112,11 @@ int diskFullScenario()
     return 0;
 }
 
-class tst_Faults : public QObject
+class tst_Faults : public FileTestCase
 {
     Q_OBJECT
 
 private Q_SLOTS:
-    void init();
-    void cleanup();
     void diskFull_data();
     void diskFull();
     void openFailsUntilTheNameIsFree_data();
@@ -126,24 +124,7 @@ private Q_SLOTS:
     void retriesAreSpacedUpToAMinute();
     void removedWhileLogging_data();
     void removedWhileLogging();
-
-private:
-    QString path(const QString &name) const { return m_dir->filePath(name); }
-
-    QTemporaryDir *m_dir = nullptr;
 };
-
-void tst_Faults::init()
-{
-    m_dir = new QTemporaryDir;
-    QVERIFY(m_dir->isValid());
-}
-
-void tst_Faults::cleanup()
-{
-    delete m_dir;
-    m_dir = nullptr;
-}
 
 void tst_Faults::diskFull_data()
 {
@@ -187,7 +168,7 @@ void tst_Faults::diskFull()
     environment.insert(QStringLiteral("FAULT_KIND"), QString::number(kind));
     environment.insert(QStringLiteral("FAULT_BUFFERED"), QString::number(int(buffered)));
     environment.insert(QStringLiteral("FAULT_ROLL"), QString::number(int(roll)));
-    const ChildResult result = runChild(QStringLiteral("diskfull"), environment, m_dir->path());
+    const ChildResult result = runChild(QStringLiteral("diskfull"), environment, directory());
     QVERIFY2(result.exitCode == 0, result.err.constData());
     QStringList accepted;
     QStringList refused;
@@ -207,10 +188,10 @@ void tst_Faults::diskFull()
         !refused.isEmpty() && refused.first() == QLatin1String("during0"), qPrintable(refused.join(QLatin1Char(' '))));
     QVERIFY(accepted.filter(QStringLiteral("after")).size() == 5);
 
-    QDir directory(m_dir->path());
+    QDir folder(directory());
     QStringList sorted = files;
     sorted.sort();
-    QCOMPARE(directory.entryList(QDir::Files, QDir::Name), sorted);
+    QCOMPARE(folder.entryList(QDir::Files, QDir::Name), sorted);
     // The whole lines in order, and what lies between them; a line begun in
     // one file and ended in the next shows as two cut pieces.
     const QRegularExpression line(QStringLiteral("INFO - (\\w+)\r\n"));
@@ -218,7 +199,7 @@ void tst_Faults::diskFull()
     QStringList cut;
     QString text;
     for (const QString &file : files) {
-        const QString inFile = QString::fromLatin1(contents(directory.filePath(file)));
+        const QString inFile = QString::fromLatin1(readFile(folder.filePath(file)));
         text += file + QStringLiteral(":\n") + inFile;
         int end = 0;
         for (auto it = line.globalMatch(inFile); it.hasNext();) {
@@ -299,7 +280,7 @@ void tst_Faults::openFailsUntilTheNameIsFree()
         QCOMPARE(errors->texts(), reports);
     }
     QVERIFY(appender->isActive());
-    QCOMPARE(filesAndMessages(m_dir->path()), QStringList { QStringLiteral("app.log: e f") });
+    QCOMPARE(filesAndMessages(directory()), QStringList { QStringLiteral("app.log: e f") });
 }
 
 // One schedule spaces every retry (opens here, roll-overs likewise): the

@@ -5,6 +5,7 @@
 #include "engine/layouts/simplelayout.h"
 #include "engine/logger.h"
 #include "engine/logmanager.h"
+#include "filetesting.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -17,32 +18,12 @@
 #include <unistd.h>
 
 using namespace LogEngine;
+using namespace FileTesting;
 
 namespace
 {
 
 const QString fileErrors = QStringLiteral("LogEngine::FileAppender");
-
-// The hooks the rolling appenders build on. Without its own meta-object it
-// reports as the file appender.
-class HookedFileAppender : public FileAppender
-{
-public:
-    using FileAppender::closeFile;
-    using FileAppender::FileAppender;
-    using FileAppender::fileSize;
-    using FileAppender::openFile;
-    using FileAppender::removeFile;
-    using FileAppender::renameFile;
-};
-
-SimpleLayout *layout(const QString &header = QString(), const QString &footer = QString())
-{
-    auto *layout = new SimpleLayout;
-    layout->setHeader(header);
-    layout->setFooter(footer);
-    return layout;
-}
 
 FileAppender *namedAppender(Layout *layout, const QString &fileName)
 {
@@ -51,28 +32,9 @@ FileAppender *namedAppender(Layout *layout, const QString &fileName)
     return appender;
 }
 
-LoggingEvent info(const QString &message)
-{
-    return LoggingEvent(nullptr, Level(Level::INFO_INT), message);
-}
-
-QByteArray contents(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
-
-void writeFile(const QString &path, const QByteArray &data)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(data);
-}
-
 QString fileError(const char *text, const char *symbol, int code, const QString &cause)
 {
-    return QString::fromLatin1(text) + QStringLiteral(" (LogEngine::FileAppender::") + QLatin1String(symbol)
-        + QStringLiteral(", ") + QString::number(code) + QStringLiteral(")") + (cause.isEmpty() ? QString() : cause);
+    return errorText("LogEngine::FileAppender", text, symbol, code, cause);
 }
 
 long residentKilobytes()
@@ -128,13 +90,11 @@ int fileFaultScenario()
     return 0;
 }
 
-class tst_FileAppender : public QObject
+class tst_FileAppender : public FileTestCase
 {
     Q_OBJECT
 
 private Q_SLOTS:
-    void init();
-    void cleanup();
     void openModesAndReactivation_data();
     void openModesAndReactivation();
     void closeAfterReactivationReleasesTheFile_data();
@@ -143,31 +103,10 @@ private Q_SLOTS:
     void whatIsOnDiskAfterEachEvent();
     void openingTheFile_data();
     void openingTheFile();
-    void activationWithoutFileName();
-    void writeFailureIsReportedWithItsCause_data();
-    void writeFailureIsReportedWithItsCause();
     void writesAgainOnceTheFaultIsGone_data();
     void writesAgainOnceTheFaultIsGone();
-    void hooksForRollingAppenders();
     void debugDescription();
-
-private:
-    QString path(const QString &name) const { return m_dir->filePath(name); }
-
-    QTemporaryDir *m_dir = nullptr;
 };
-
-void tst_FileAppender::init()
-{
-    m_dir = new QTemporaryDir;
-    QVERIFY(m_dir->isValid());
-}
-
-void tst_FileAppender::cleanup()
-{
-    delete m_dir;
-    m_dir = nullptr;
-}
 
 void tst_FileAppender::openModesAndReactivation_data()
 {
@@ -192,7 +131,7 @@ void tst_FileAppender::openModesAndReactivation()
     appender->activate();
     appender->handleEvent(info(QStringLiteral("second")));
     appender->close();
-    QCOMPARE(contents(path(QStringLiteral("app.log"))), expected);
+    QCOMPARE(readFile(path(QStringLiteral("app.log"))), expected);
 }
 
 void tst_FileAppender::closeAfterReactivationReleasesTheFile_data()
@@ -224,7 +163,7 @@ void tst_FileAppender::closeAfterReactivationReleasesTheFile()
         appender->close();
         QCOMPARE(appender->writer(), nullptr);
     }
-    QCOMPARE(contents(file), QByteArray("H\r\nINFO - one\r\nF\r\nH\r\nF\r\n"));
+    QCOMPARE(readFile(file), QByteArray("H\r\nINFO - one\r\nF\r\nH\r\nF\r\n"));
 }
 
 void tst_FileAppender::whatIsOnDiskAfterEachEvent_data()
@@ -253,10 +192,10 @@ void tst_FileAppender::whatIsOnDiskAfterEachEvent()
     for (int i = 1; i <= 3; ++i) {
         appender->handleEvent(info(QStringLiteral("event %1").arg(i)));
         written += "INFO - event " + QByteArray::number(i) + "\r\n";
-        QCOMPARE(contents(file), onDiskAtOnce ? written : QByteArray());
+        QCOMPARE(readFile(file), onDiskAtOnce ? written : QByteArray());
     }
     appender->close();
-    QCOMPARE(contents(file), written);
+    QCOMPARE(readFile(file), written);
 }
 
 void tst_FileAppender::openingTheFile_data()
@@ -312,42 +251,7 @@ void tst_FileAppender::openingTheFile()
     const bool opened = messages.last().startsWith(QStringLiteral("Opened"));
     QCOMPARE(appender->isActive(), opened);
     if (opened)
-        QCOMPARE(contents(file), QByteArray("INFO - event\r\n"));
-}
-
-void tst_FileAppender::activationWithoutFileName()
-{
-    Capture log(fileErrors);
-    LogObjectPtr<FileAppender> appender(namedAppender(new SimpleLayout, QString()));
-    appender->activate();
-    QVERIFY(!appender->isActive());
-    QCOMPARE(log->texts(),
-        QStringList { fileError("Activation of Appender 'F' that requires file and has no file set",
-            "APPENDER_ACTIVATE_MISSING_FILE_ERROR", 3, QString()) });
-}
-
-void tst_FileAppender::writeFailureIsReportedWithItsCause_data()
-{
-    QTest::addColumn<bool>("bufferedIo");
-    QTest::newRow("buffered") << true;
-    QTest::newRow("unbuffered") << false;
-}
-
-// Every failed event is reported, and the appender stays active.
-void tst_FileAppender::writeFailureIsReportedWithItsCause()
-{
-    QFETCH(bool, bufferedIo);
-    LogObjectPtr<FileAppender> appender(namedAppender(new SimpleLayout, QStringLiteral("/dev/full")));
-    appender->setBufferedIo(bufferedIo);
-    appender->activate();
-    Capture errors(fileErrors);
-    errors.appender()->setThreshold(Level::ERROR_INT);
-    appender->handleEvent(info(QStringLiteral("lost")));
-    appender->handleEvent(info(QStringLiteral("lost too")));
-    const QString failed = fileError("Unable to write to file '/dev/full' for appender 'F'",
-        "APPENDER_WRITING_FILE_ERROR", 14, QStringLiteral(": No space left on device (4)"));
-    QCOMPARE(errors->texts(), (QStringList { failed, failed }));
-    QVERIFY(appender->isActive());
+        QCOMPARE(readFile(file), QByteArray("INFO - event\r\n"));
 }
 
 void tst_FileAppender::writesAgainOnceTheFaultIsGone_data()
@@ -378,7 +282,7 @@ void tst_FileAppender::writesAgainOnceTheFaultIsGone()
     environment.insert(QStringLiteral("ASAN_OPTIONS"),
         QStringList { environment.value(QStringLiteral("ASAN_OPTIONS")), QStringLiteral("quarantine_size_mb=0") }.join(
             QLatin1Char(':')));
-    const ChildResult result = runChild(QStringLiteral("filefault"), environment, m_dir->path());
+    const ChildResult result = runChild(QStringLiteral("filefault"), environment, directory());
     QVERIFY2(result.exitCode == 0, result.err.constData());
     QStringList lines = QString::fromUtf8(result.out).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     QVERIFY(!lines.isEmpty());
@@ -386,53 +290,12 @@ void tst_FileAppender::writesAgainOnceTheFaultIsGone()
     // 4000 lines of 5000 characters kept in a failed stream take 40 MB.
     QVERIFY2(growth < 8 * 1024, qPrintable(QStringLiteral("resident memory grew by %1 kB").arg(growth)));
     const QByteArray newLines("INFO - after 1\r\nINFO - after 2\r\n");
-    const QByteArray written = contents(path(QStringLiteral("fault.log")));
+    const QByteArray written = readFile(path(QStringLiteral("fault.log")));
     if (onlyNewLines)
         QCOMPARE(written, newLines);
     else
         QVERIFY2(written.endsWith(newLines), written.right(100).constData());
     QCOMPARE(lines, reports);
-}
-
-void tst_FileAppender::hooksForRollingAppenders()
-{
-    const QString file = path(QStringLiteral("app.log"));
-    writeFile(file, "old\r\n");
-    Capture log(fileErrors);
-    LogObjectPtr<HookedFileAppender> appender(
-        new HookedFileAppender(layout(QStringLiteral("H"), QStringLiteral("F")), file));
-    appender->setName(QStringLiteral("F"));
-    appender->activate();
-    appender->handleEvent(info(QStringLiteral("one")));
-    QCOMPARE(appender->fileSize(), QFileInfo(file).size());
-
-    // A roll-over whose rename fails goes on with the current file.
-    QVERIFY(QDir().mkpath(path(QStringLiteral("taken/inside"))));
-    appender->closeFile();
-    QFile current(file);
-    QVERIFY(!appender->renameFile(current, path(QStringLiteral("taken"))));
-    QVERIFY(appender->openFile(true));
-    appender->handleEvent(info(QStringLiteral("two")));
-    QCOMPARE(appender->fileSize(), QFileInfo(file).size());
-    QFile missing(path(QStringLiteral("missing.log")));
-    QVERIFY(!appender->removeFile(missing));
-    appender->closeFile();
-    QCOMPARE(contents(file), QByteArray("H\r\nINFO - one\r\nF\r\nH\r\nINFO - two\r\nF\r\n"));
-    QCOMPARE(appender->fileSize(), 0);
-
-    const QString opened = QStringLiteral("Opened file '%1' for appender 'F'").arg(file);
-    const QString closing = QStringLiteral("Closing file '%1' for appender 'F'").arg(file);
-    QCOMPARE(log->texts(),
-        (QStringList { opened, closing,
-            QStringLiteral("Renaming file '%1' to '%2'").arg(file, path(QStringLiteral("taken"))),
-            fileError("Unable to rename file '%1' to '%2' for appender 'F'", "APPENDER_RENAMING_FILE_ERROR", 9,
-                QStringLiteral(": Destination file exists (10)"))
-                .arg(file, path(QStringLiteral("taken"))),
-            opened,
-            fileError("Unable to remove file '%1' for appender 'F'", "APPENDER_REMOVE_FILE_ERROR", 10,
-                QStringLiteral(": No such file or directory (9)"))
-                .arg(missing.fileName()),
-            closing }));
 }
 
 void tst_FileAppender::debugDescription()
@@ -442,7 +305,7 @@ void tst_FileAppender::debugDescription()
     LogObjectPtr<FileAppender> appender(namedAppender(named, QStringLiteral("app.log")));
     appender->setAppendFile(true);
     appender->setBufferedIo(false);
-    appender->setEncoding(QTextCodec::codecForName("ISO-8859-1"));
+    appender->setEncoding(TextCodec::codecForName("ISO-8859-1"));
     QString text;
     QDebug stream(&text);
     appender->debug(stream);

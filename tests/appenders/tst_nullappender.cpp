@@ -10,24 +10,8 @@ class tst_NullAppender : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void acceptsOnlyOnceActivated();
     void debugDescription();
 };
-
-void tst_NullAppender::acceptsOnlyOnceActivated()
-{
-    LogObjectPtr<NullAppender> appender(new NullAppender);
-    appender->setName(QStringLiteral("N"));
-    Capture errors(QStringLiteral("LogEngine::NullAppender"));
-    const LoggingEvent event(nullptr, Level(Level::INFO_INT), QStringLiteral("x"));
-    appender->handleEvent(event);
-    appender->activate();
-    QVERIFY(appender->isActive());
-    appender->handleEvent(event);
-    QCOMPARE(errors->texts(),
-        QStringList { QStringLiteral(
-            "Use of non activated appender 'N' (LogEngine::NullAppender::APPENDER_NOT_ACTIVATED_ERROR, 7)") });
-}
 
 void tst_NullAppender::debugDescription()
 {

@@ -20,82 +20,13 @@ namespace
 
 const QString rollingLog = QStringLiteral("LogEngine::RollingFileAppender");
 
-// Reads "INFO - thread T event N\r" up to `end`, the line's line feed.
-bool parseLine(const char *text, const char *end, int &thread, int &number)
-{
-    const auto literal = [&text, end](const char *expected) {
-        const size_t length = std::strlen(expected);
-        if (size_t(end - text) < length || std::memcmp(text, expected, length) != 0)
-            return false;
-        text += length;
-        return true;
-    };
-    const auto decimal = [&text, end](int &value) {
-        const char *first = text;
-        for (value = 0; text < end && *text >= '0' && *text <= '9' && text - first < 9; ++text)
-            value = value * 10 + (*text - '0');
-        return text > first;
-    };
-    return literal("INFO - thread ") && decimal(thread) && literal(" event ") && decimal(number) && literal("\r")
-        && text == end;
-}
-
-// The load test's lines, "INFO - thread T event N", checked across every
-// file of the run from the oldest backup to the current file: each (thread,
-// number) once and in order, every line whole, and every file but the
-// current one just over the limit (without its last line it is not).
-QStringList checkLoad(const QString &fileName, int threads, int perThread, qint64 limit)
-{
-    QStringList problems;
-    QStringList files;
-    for (int index = 1; QFile::exists(fileName + QLatin1Char('.') + QString::number(index)); ++index)
-        files.prepend(fileName + QLatin1Char('.') + QString::number(index));
-    files.append(fileName);
-    std::vector<int> next(size_t(threads), 0);
-    for (const QString &name : files) {
-        const QByteArray data = contents(name);
-        const char *const end = data.constData() + data.size();
-        int lastLine = 0;
-        for (const char *line = data.constData(); line < end; line += lastLine) {
-            const char *newline = static_cast<const char *>(std::memchr(line, '\n', size_t(end - line)));
-            if (!newline) {
-                problems << QStringLiteral("%1: unfinished line at %2").arg(name).arg(line - data.constData());
-                break;
-            }
-            lastLine = int(newline - line) + 1;
-            int thread = -1;
-            int number = -1;
-            if (!parseLine(line, newline, thread, number) || thread >= threads || number >= perThread) {
-                problems << QStringLiteral("%1: torn line '%2'").arg(name, QString::fromLatin1(line, lastLine));
-                continue;
-            }
-            int &expected = next[size_t(thread)];
-            for (; expected < number; ++expected)
-                problems << QStringLiteral("missing thread %1 event %2").arg(thread).arg(expected);
-            if (expected > number)
-                problems << QStringLiteral("thread %1 event %2 again or out of order").arg(thread).arg(number);
-            else
-                ++expected;
-        }
-        if (name != fileName && (data.size() <= limit || data.size() - lastLine > limit))
-            problems << QStringLiteral("%1: %2 bytes for a limit of %3").arg(name).arg(data.size()).arg(limit);
-    }
-    for (int thread = 0; thread < threads; ++thread) {
-        for (int number = next[size_t(thread)]; number < perThread; ++number)
-            problems << QStringLiteral("missing thread %1 event %2").arg(thread).arg(number);
-    }
-    return problems;
-}
-
 } // namespace
 
-class tst_RollingFileAppender : public QObject
+class tst_RollingFileAppender : public FileTestCase
 {
     Q_OBJECT
 
 private Q_SLOTS:
-    void init();
-    void cleanup();
     void rollsOverAtExactSizeLimit_data();
     void rollsOverAtExactSizeLimit();
     void backupsMoveUp_data();
@@ -106,27 +37,11 @@ private Q_SLOTS:
     void maxFileSizeText();
     void failedRollOverLosesNothing_data();
     void failedRollOverLosesNothing();
-    void sixteenThreadsLoseNothing();
     void debugDescription();
 
 private:
-    QString path(const QString &name) const { return m_dir->filePath(name); }
     RollingFileAppender *appender(Layout *layout, qint64 limit, int maxBackupIndex = 1) const;
-
-    QTemporaryDir *m_dir = nullptr;
 };
-
-void tst_RollingFileAppender::init()
-{
-    m_dir = new QTemporaryDir;
-    QVERIFY(m_dir->isValid());
-}
-
-void tst_RollingFileAppender::cleanup()
-{
-    delete m_dir;
-    m_dir = nullptr;
-}
 
 RollingFileAppender *tst_RollingFileAppender::appender(Layout *layout, qint64 limit, int maxBackupIndex) const
 {
@@ -173,9 +88,9 @@ void tst_RollingFileAppender::rollsOverAtExactSizeLimit()
     rolling->activate();
     rolling->handleEvent(info(QStringLiteral("one")));
     rolling->handleEvent(info(QStringLiteral("two")));
-    QCOMPARE(contents(path(QStringLiteral("app.log.1"))), backup);
+    QCOMPARE(readFile(path(QStringLiteral("app.log.1"))), backup);
     rolling->close();
-    QCOMPARE(contents(path(QStringLiteral("app.log"))), current);
+    QCOMPARE(readFile(path(QStringLiteral("app.log"))), current);
 }
 
 // Missing numbers are skipped; the oldest backup is removed. Only the
@@ -206,10 +121,10 @@ void tst_RollingFileAppender::backupsMoveUp()
         const QString backup = path(QStringLiteral("app.log.%1").arg(index));
         QCOMPARE(QFile::exists(backup), index <= after.size() && !after.at(index - 1).isEmpty());
         if (QFile::exists(backup))
-            QCOMPARE(contents(backup), after.at(index - 1));
+            QCOMPARE(readFile(backup), after.at(index - 1));
     }
-    QCOMPARE(contents(path(QStringLiteral("app.log.03"))), QByteArray("no backup"));
-    QCOMPARE(contents(path(QStringLiteral("app.log"))), QByteArray());
+    QCOMPARE(readFile(path(QStringLiteral("app.log.03"))), QByteArray("no backup"));
+    QCOMPARE(readFile(path(QStringLiteral("app.log"))), QByteArray());
     const QString file = path(QStringLiteral("app.log"));
     QStringList expected { QStringLiteral("Rolling over with maxBackupIndex = %1").arg(maxBackupIndex),
         QStringLiteral("Closing file '%1' for appender 'R'").arg(file) };
@@ -249,8 +164,8 @@ void tst_RollingFileAppender::noBackupsKept()
     rolling->activate();
     for (const char *text : { "one", "two", "three" })
         rolling->handleEvent(info(QString::fromLatin1(text)));
-    QCOMPARE(contents(path(QStringLiteral("app.log"))), QByteArray("H\r\nINFO - three\r\n"));
-    QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files), QStringList { QStringLiteral("app.log") });
+    QCOMPARE(readFile(path(QStringLiteral("app.log"))), QByteArray("H\r\nINFO - three\r\n"));
+    QCOMPARE(QDir(directory()).entryList(QDir::Files), QStringList { QStringLiteral("app.log") });
     QCOMPARE(log->texts(), warnings);
 }
 
@@ -324,52 +239,12 @@ void tst_RollingFileAppender::failedRollOverLosesNothing()
         QVERIFY(rolling->isActive());
     }
     QCOMPARE(errors->texts().size(), 2);
-    QCOMPARE(contents(path(QStringLiteral("app.log.1"))), written);
-    QCOMPARE(contents(path(QStringLiteral("app.log"))), QByteArray());
+    QCOMPARE(readFile(path(QStringLiteral("app.log.1"))), written);
+    QCOMPARE(readFile(path(QStringLiteral("app.log"))), QByteArray());
     for (const QString &backup : backups) {
         const QString moved = backup.left(backup.size() - 1) + QString::number(backup.right(1).toInt() + 1);
-        QCOMPARE(contents(path(moved)), backup.toLatin1());
+        QCOMPARE(readFile(path(moved)), backup.toLatin1());
     }
-}
-
-// Threads hand numbered events (about 23 MB of lines) to one appender that
-// rolls over some 360 times; afterwards the files hold every event once, whole, in each
-// thread's order, and each backup ends with the line that crossed the limit.
-void tst_RollingFileAppender::sixteenThreadsLoseNothing()
-{
-    constexpr int threads = 16;
-    constexpr int perThread = 50000;
-    constexpr qint64 limit = 64 * 1024;
-    const QString fileName = path(QStringLiteral("load.log"));
-    LogObjectPtr<RollingFileAppender> rolling(new RollingFileAppender(new SimpleLayout, fileName));
-    rolling->setMaximumFileSize(limit);
-    rolling->setMaxBackupIndex(400);
-    rolling->activate();
-    std::vector<std::thread> workers;
-    for (int t = 0; t < threads; ++t) {
-        workers.emplace_back([&rolling, t] {
-            for (int i = 0; i < perThread; ++i)
-                rolling->handleEvent(info(QStringLiteral("thread %1 event %2").arg(t).arg(i)));
-        });
-    }
-    for (std::thread &worker : workers)
-        worker.join();
-    rolling->close();
-
-    const QStringList problems = checkLoad(fileName, threads, perThread, limit);
-    QVERIFY2(problems.isEmpty(), qPrintable(problems.mid(0, 10).join(QLatin1Char('\n'))));
-    QVERIFY(QFile::exists(fileName + QStringLiteral(".300")));
-
-    // The check finds a single event missing.
-    const QString backup = fileName + QStringLiteral(".100");
-    QByteArray data = contents(backup);
-    const int second = data.indexOf('\n') + 1;
-    const QByteArray dropped = data.mid(second, data.indexOf('\n', second) + 1 - second);
-    data.remove(second, dropped.size());
-    writeFile(backup, data);
-    const QString line = QString::fromLatin1(dropped).trimmed();
-    QVERIFY(checkLoad(fileName, threads, perThread, limit)
-                .contains(QStringLiteral("missing %1").arg(line.mid(line.indexOf(QLatin1String("thread"))))));
 }
 
 void tst_RollingFileAppender::debugDescription()

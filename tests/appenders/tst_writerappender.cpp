@@ -28,11 +28,12 @@ struct MemoryStream {
     }
 };
 
+// Set by name, as a configuration sets them.
 SimpleLayout *decoratedLayout(const QString &header, const QString &footer)
 {
     auto *layout = new SimpleLayout;
-    layout->setHeader(header);
-    layout->setFooter(footer);
+    layout->setProperty("header", header);
+    layout->setProperty("footer", footer);
     return layout;
 }
 
@@ -48,123 +49,109 @@ class tst_WriterAppender : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void headerOnAttachFooterOnLettingGo();
-    void emptyDecorationsWriteNothing();
-    void footerOnDestruction();
-    void reactivatedAfterCloseLetsGoOfWriter_data();
-    void reactivatedAfterCloseLetsGoOfWriter();
+    void headerAndFooterFrameEachWriter_data();
+    void headerAndFooterFrameEachWriter();
     void encodingFollowsWriter();
     void immediateFlushOffKeepsTextBuffered();
     void linesOfAnyLengthFollowEachOther();
-    void missingWriterIsReportedFirst();
     void consoleTargetConversion();
 };
 
-void tst_WriterAppender::headerOnAttachFooterOnLettingGo()
+void tst_WriterAppender::headerAndFooterFrameEachWriter_data()
 {
-    MemoryStream first;
-    MemoryStream second;
-    LogObjectPtr<WriterAppender> appender(
-        new WriterAppender(decoratedLayout(QStringLiteral("H"), QStringLiteral("F"))));
-    appender->setName(QStringLiteral("W"));
-    appender->setWriter(&first.stream);
-    QCOMPARE(first.text(), QByteArray("H\r\n"));
-    appender->activate();
-    appender->handleEvent(eventAt(Level::INFO_INT, QStringLiteral("Started")));
-    appender->setWriter(&second.stream);
-    QCOMPARE(first.text(), QByteArray("H\r\nINFO - Started\r\nF\r\n"));
-    appender->handleEvent(eventAt(Level::WARN_INT, QStringLiteral("Second")));
-    appender->close();
-    QCOMPARE(second.text(), QByteArray("H\r\nWARN - Second\r\nF\r\n"));
-
+    QTest::addColumn<QString>("header");
+    QTest::addColumn<QString>("footer");
+    // 1, 2: set the first or second writer, a: activate, c: close, x: destroy, i: an event
+    QTest::addColumn<QString>("script");
+    QTest::addColumn<QByteArray>("first");
+    QTest::addColumn<QByteArray>("second");
+    QTest::addColumn<QStringList>("errors");
+    const QString closed
+        = QStringLiteral("Use of closed appender 'W' (LogEngine::WriterAppender::APPENDER_CLOSED_ERROR, 4)");
+    QTest::newRow("header on attach, footer when let go")
+        << "H"
+        << "F"
+        << "1ai2ic" << QByteArray("H\r\nINFO - i\r\nF\r\n") << QByteArray("H\r\nINFO - i\r\nF\r\n") << QStringList();
+    QTest::newRow("attached, never activated") << "H"
+                                               << "F"
+                                               << "1c" << QByteArray("H\r\nF\r\n") << QByteArray() << QStringList();
     // Closing detached the writer, so that is what a closed appender reports.
-    Capture errors(QStringLiteral("LogEngine::WriterAppender"));
-    appender->handleEvent(eventAt(Level::INFO_INT, QStringLiteral("late")));
-    QCOMPARE(errors->texts(),
-        QStringList { QStringLiteral("Use of appender 'W' without a writer set "
-                                     "(LogEngine::WriterAppender::APPENDER_USE_MISSING_WRITER_ERROR, 13)") });
+    QTest::newRow("closed, then an event")
+        << "H"
+        << "F"
+        << "1aci" << QByteArray("H\r\nF\r\n") << QByteArray()
+        << QStringList { QStringLiteral("Use of appender 'W' without a writer set "
+                                        "(LogEngine::WriterAppender::APPENDER_USE_MISSING_WRITER_ERROR, 13)") };
+    QTest::newRow("empty decorations write nothing")
+        << ""
+        << ""
+        << "1aix" << QByteArray("INFO - i\r\n") << QByteArray() << QStringList();
+    QTest::newRow("footer on destruction") << ""
+                                           << "bye"
+                                           << "1x" << QByteArray("bye\r\n") << QByteArray() << QStringList();
+    // Activated after a close, an appender refuses events as closed, yet its
+    // next close, or its destruction, still ends the stream it was given.
+    QTest::newRow("reactivated after close, closed again")
+        << "H"
+        << "F"
+        << "1ac2aic" << QByteArray("H\r\nF\r\n") << QByteArray("H\r\nF\r\n") << QStringList { closed };
+    QTest::newRow("reactivated after close, destroyed")
+        << "H"
+        << "F"
+        << "1ac2aix" << QByteArray("H\r\nF\r\n") << QByteArray("H\r\nF\r\n") << QStringList { closed };
 }
 
-void tst_WriterAppender::emptyDecorationsWriteNothing()
+void tst_WriterAppender::headerAndFooterFrameEachWriter()
 {
-    MemoryStream stream;
-    {
-        LogObjectPtr<WriterAppender> appender(new WriterAppender(new SimpleLayout));
-        appender->setWriter(&stream.stream);
-        appender->activate();
-        appender->handleEvent(eventAt(Level::ERROR_INT, QString()));
-    }
-    QCOMPARE(stream.text(), QByteArray("ERROR - \r\n"));
-}
-
-void tst_WriterAppender::footerOnDestruction()
-{
-    MemoryStream stream;
-    {
-        LogObjectPtr<WriterAppender> appender(new WriterAppender(decoratedLayout(QString(), QStringLiteral("bye"))));
-        appender->setWriter(&stream.stream);
-    }
-    QCOMPARE(stream.text(), QByteArray("bye\r\n"));
-}
-
-// Activation after a close leaves an appender that refuses events as closed,
-// yet its next close, or its destruction, still ends the stream it was given.
-void tst_WriterAppender::reactivatedAfterCloseLetsGoOfWriter_data()
-{
-    QTest::addColumn<bool>("destroy");
-    QTest::newRow("closed-again") << false;
-    QTest::newRow("destroyed") << true;
-}
-
-void tst_WriterAppender::reactivatedAfterCloseLetsGoOfWriter()
-{
-    QFETCH(bool, destroy);
-    MemoryStream first;
-    MemoryStream second;
-    Capture errors(QStringLiteral("LogEngine::WriterAppender"));
-    {
-        LogObjectPtr<WriterAppender> appender(
-            new WriterAppender(decoratedLayout(QStringLiteral("H"), QStringLiteral("F"))));
-        appender->setName(QStringLiteral("W"));
-        appender->setWriter(&first.stream);
-        appender->activate();
-        appender->close();
-        appender->setWriter(&second.stream);
-        appender->activate();
-        QVERIFY(appender->isActive());
-        QVERIFY(appender->isClosed());
-        appender->handleEvent(eventAt(Level::INFO_INT, QStringLiteral("refused")));
-        if (!destroy) {
+    QFETCH(QString, header);
+    QFETCH(QString, footer);
+    QFETCH(QString, script);
+    QFETCH(QByteArray, first);
+    QFETCH(QByteArray, second);
+    QFETCH(QStringList, errors);
+    MemoryStream streams[2];
+    Capture log(QStringLiteral("LogEngine::WriterAppender"));
+    log.appender()->setThreshold(Level::ERROR_INT);
+    LogObjectPtr<WriterAppender> appender(new WriterAppender(decoratedLayout(header, footer)));
+    appender->setName(QStringLiteral("W"));
+    for (const QChar step : script) {
+        if (step == QLatin1Char('1') || step == QLatin1Char('2'))
+            appender->setWriter(&streams[step.digitValue() - 1].stream);
+        else if (step == QLatin1Char('a'))
+            appender->activate();
+        else if (step == QLatin1Char('c'))
             appender->close();
-            QVERIFY(!appender->writer());
-        }
+        else if (step == QLatin1Char('x'))
+            appender = nullptr;
+        else
+            appender->handleEvent(eventAt(Level::INFO_INT, QStringLiteral("i")));
     }
-    QCOMPARE(first.text(), QByteArray("H\r\nF\r\n"));
-    QCOMPARE(second.text(), QByteArray("H\r\nF\r\n"));
-    QCOMPARE(errors->texts(),
-        QStringList {
-            QStringLiteral("Use of closed appender 'W' (LogEngine::WriterAppender::APPENDER_CLOSED_ERROR, 4)") });
+    QCOMPARE(streams[0].text(), first);
+    QCOMPARE(streams[1].text(), second);
+    QCOMPARE(log->texts(), errors);
+    if (appender)
+        QVERIFY(!appender->writer());
 }
 
 void tst_WriterAppender::encodingFollowsWriter()
 {
     MemoryStream stream;
     LogObjectPtr<WriterAppender> appender(new WriterAppender(new SimpleLayout));
-    QTextCodec *latin1 = QTextCodec::codecForName("ISO-8859-1");
-    QTextCodec *utf16 = QTextCodec::codecForName("UTF-16BE");
+    TextCodec *latin1 = TextCodec::codecForName("ISO-8859-1");
+    TextCodec *utf16 = TextCodec::codecForName("UTF-16BE");
     appender->setEncoding(latin1);
     appender->setWriter(&stream.stream);
-    QCOMPARE(stream.stream.codec(), latin1);
+    QCOMPARE(QtCompat::streamCodec(stream.stream), latin1);
     appender->activate();
     appender->handleEvent(eventAt(Level::INFO_INT, QString::fromUtf8("caf\xc3\xa9")));
     QCOMPARE(stream.text(), QByteArray("INFO - caf\xe9\r\n"));
     appender->setEncoding(utf16);
-    QCOMPARE(stream.stream.codec(), utf16);
-    stream.stream.setCodec(latin1);
+    QCOMPARE(QtCompat::streamCodec(stream.stream), utf16);
+    QtCompat::setStreamCodec(stream.stream, latin1);
     appender->setEncoding(utf16); // already set: the stream is left alone
-    QCOMPARE(stream.stream.codec(), latin1);
+    QCOMPARE(QtCompat::streamCodec(stream.stream), latin1);
     appender->setEncoding(nullptr);
-    QCOMPARE(stream.stream.codec(), QTextCodec::codecForLocale());
+    QCOMPARE(QtCompat::streamCodec(stream.stream), TextCodec::codecForLocale());
 }
 
 void tst_WriterAppender::immediateFlushOffKeepsTextBuffered()
@@ -195,21 +182,6 @@ void tst_WriterAppender::linesOfAnyLengthFollowEachOther()
     for (const QString &text : { QStringLiteral("abcdef"), longText, QStringLiteral("a"), QString() })
         appender->handleEvent(eventAt(Level::INFO_INT, text));
     QCOMPARE(stream.text(), "abcdef|" + longText.toLatin1() + "|a  |   |");
-}
-
-void tst_WriterAppender::missingWriterIsReportedFirst()
-{
-    LogObjectPtr<WriterAppender> appender(new WriterAppender);
-    appender->setName(QStringLiteral("W"));
-    Capture errors(QStringLiteral("LogEngine::WriterAppender"));
-    appender->activate();
-    QVERIFY(!appender->isActive());
-    appender->handleEvent(eventAt(Level::INFO_INT, QStringLiteral("x")));
-    QCOMPARE(errors->texts(),
-        (QStringList { QStringLiteral("Activation of Appender 'W' that requires writer and has no writer set "
-                                      "(LogEngine::WriterAppender::APPENDER_ACTIVATE_MISSING_WRITER_ERROR, 2)"),
-            QStringLiteral("Use of appender 'W' without a writer set "
-                           "(LogEngine::WriterAppender::APPENDER_USE_MISSING_WRITER_ERROR, 13)") }));
 }
 
 void tst_WriterAppender::consoleTargetConversion()

@@ -1,4 +1,8 @@
-// Built against the public headers and the shared library only.
+// Built against the public headers and the shared library only (and the
+// child-process harness, which needs nothing of the engine).
+#include "common/childprocess.h"
+#include "common/testfiles.h"
+
 #include <qorvlogconfigurator.h>
 #include <qorvlogger.h>
 #include <qorvloglevel.h>
@@ -12,8 +16,6 @@
 #include <QFile>
 #include <QFileSystemWatcher>
 #include <QLoggingCategory>
-#include <QProcess>
-#include <QSaveFile>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -96,15 +98,9 @@ int atLoadScenario(int argc, char *argv[])
 void tst_Boundary::engineManagerIsThereAtLoad()
 {
     QTemporaryDir dir;
-    QProcess child;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("QORVLOG_BOUNDARY_CHILD"), QStringLiteral("at-load"));
-    child.setProcessEnvironment(environment);
-    child.setWorkingDirectory(dir.path());
-    child.start(QCoreApplication::applicationFilePath(), QStringList());
-    QVERIFY(child.waitForFinished(60000));
-    QCOMPARE(child.exitCode(), 0);
-    QCOMPARE(child.readAllStandardOutput(), QByteArray("LogEngine Log Manager|INFO through the interface\n"));
+    const ChildResult child = runChild(QStringLiteral("at-load"), QProcessEnvironment::systemEnvironment(), dir.path());
+    QCOMPARE(child.exitCode, 0);
+    QCOMPARE(child.out, QByteArray("LogEngine Log Manager|INFO through the interface\n"));
     QFile file(dir.filePath(QStringLiteral("boundary.log")));
     QVERIFY(file.open(QIODevice::ReadOnly));
     const QByteArray text = file.readAll();
@@ -141,23 +137,6 @@ void tst_Boundary::widgetsCanBeSubclassed()
     QVERIFY(QORVLogStatusBar::staticMetaObject.inherits(&QStatusBar::staticMetaObject));
 }
 
-namespace
-{
-
-bool writeFile(const QString &fileName, const QByteArray &text)
-{
-    QSaveFile file(fileName);
-    return file.open(QIODevice::WriteOnly) && file.write(text) == text.size() && file.commit();
-}
-
-QByteArray readFile(const QString &fileName)
-{
-    QFile file(fileName);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-} // namespace
-
 // The changed file routes Qt's own warnings to a log file: they reach it only
 // once the watch has applied the change.
 void tst_Boundary::watchedConfigurationIsApplied()
@@ -166,21 +145,21 @@ void tst_Boundary::watchedConfigurationIsApplied()
     QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("logs")));
     const QString configuration = dir.filePath(QStringLiteral("app.properties"));
     const QString log = dir.filePath(QStringLiteral("logs/qt.log"));
-    QVERIFY(writeFile(configuration, "log4j.handleQtMessages=true\nlog4j.logger.Qt=ERROR\n"));
+    writeFile(configuration, "log4j.handleQtMessages=true\nlog4j.logger.Qt=ERROR\n");
     QVERIFY(QORVLogConfigurator::configureAndWatch(configuration));
     qWarning("before");
 
     // The new file appender creates its file when the run activates it.
     QFileSystemWatcher logs({ dir.filePath(QStringLiteral("logs")) });
     QSignalSpy created(&logs, &QFileSystemWatcher::directoryChanged);
-    QVERIFY(writeFile(configuration,
+    writeFile(configuration,
         "log4j.handleQtMessages=true\nlog4j.logger.Qt=WARN, F\nlog4j.appender.F=org.apache.log4j.FileAppender\n"
         "log4j.appender.F.file="
-            + QFile::encodeName(log) + "\nlog4j.appender.F.layout=org.apache.log4j.SimpleLayout\n"));
+            + QFile::encodeName(log) + "\nlog4j.appender.F.layout=org.apache.log4j.SimpleLayout\n");
     QVERIFY(created.wait(30000));
     qWarning("after");
     QORVLogConfigurator::stopWatching();
-    QVERIFY(writeFile(configuration, "log4j.handleQtMessages=false\nlog4j.logger.Qt=ERROR\n"));
+    writeFile(configuration, "log4j.handleQtMessages=false\nlog4j.logger.Qt=ERROR\n");
     QVERIFY(QORVLogConfigurator::configure(configuration));
     QCOMPARE(readFile(log), QByteArray("WARN - after\r\n"));
 }
@@ -191,7 +170,8 @@ QString tst_Boundary::configureWithFile(const QByteArray &properties)
     QByteArray text = properties;
     text.replace("FILE", QFile::encodeName(file));
     const QString configuration = m_dir.filePath(QStringLiteral("front.properties"));
-    if (!writeFile(configuration, text) || !QORVLogConfigurator::configure(configuration))
+    writeFile(configuration, text);
+    if (!QORVLogConfigurator::configure(configuration))
         return QString();
     return file;
 }
@@ -336,22 +316,17 @@ void tst_Boundary::droppedEventsAreNoticed()
     QFETCH(QString, debug);
     QFETCH(int, managerWarnings);
     QTemporaryDir dir;
-    QProcess child;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     for (const QString &name : environment.keys()) {
         if (name.startsWith(QLatin1String("LOGENGINE_")))
             environment.remove(name);
     }
-    environment.insert(QStringLiteral("QORVLOG_BOUNDARY_CHILD"), QStringLiteral("dropped"));
     environment.insert(QStringLiteral("XDG_CONFIG_HOME"), dir.path());
     if (!debug.isEmpty())
         environment.insert(QStringLiteral("LOGENGINE_DEBUG"), debug);
-    child.setProcessEnvironment(environment);
-    child.setWorkingDirectory(dir.path());
-    child.start(QCoreApplication::applicationFilePath(), QStringList());
-    QVERIFY(child.waitForFinished(60000));
-    QCOMPARE(child.exitCode(), 0);
-    const QByteArray err = child.readAllStandardError();
+    const ChildResult child = runChild(QStringLiteral("dropped"), environment, dir.path());
+    QCOMPARE(child.exitCode, 0);
+    const QByteArray &err = child.err;
     QCOMPARE(err.count("LOGENGINE_CONFIGURATION"), 1);
     QVERIFY2(err.contains("logengine.properties") && err.contains("LOGENGINE_DEBUG"), err.constData());
     QCOMPARE(err.count("Events of logger 'nowhere' go nowhere"), managerWarnings);
@@ -360,9 +335,10 @@ void tst_Boundary::droppedEventsAreNoticed()
 
 int main(int argc, char *argv[])
 {
-    if (qEnvironmentVariable("QORVLOG_BOUNDARY_CHILD") == QLatin1String("at-load"))
+    // Its application object comes later than the shared main's would.
+    if (qEnvironmentVariable("QORVLOG_CHILD") == QLatin1String("at-load"))
         return atLoadScenario(argc, argv);
-    if (qEnvironmentVariable("QORVLOG_BOUNDARY_CHILD") == QLatin1String("dropped"))
+    if (qEnvironmentVariable("QORVLOG_CHILD") == QLatin1String("dropped"))
         return droppedScenario(argc, argv);
     QApplication app(argc, argv);
     tst_Boundary test;

@@ -1,32 +1,66 @@
 #include "childprocess.h"
 
 #include <QCoreApplication>
-#include <QProcess>
 #include <QTest>
 #include <QVector>
 
 #include <cstdio>
 #include <cstring>
 
-ChildResult runChild(const QString &scenario, const QProcessEnvironment &environment, const QString &workingDirectory)
+Child::~Child()
 {
-    QProcess process;
+    if (m_process->state() != QProcess::NotRunning) {
+        m_process->kill();
+        m_process->waitForFinished();
+    }
+}
+
+bool Child::start(const QString &scenario, const QProcessEnvironment &environment, const QString &workingDirectory)
+{
     QProcessEnvironment env = environment;
     env.insert(QStringLiteral("QORVLOG_CHILD"), scenario);
-    process.setProcessEnvironment(env);
+    return startProgram(QCoreApplication::applicationFilePath(), QStringList(), env, workingDirectory);
+}
+
+bool Child::startProgram(const QString &program, const QStringList &arguments, const QProcessEnvironment &environment,
+    const QString &workingDirectory)
+{
+    m_process->setProcessEnvironment(environment);
     if (!workingDirectory.isEmpty())
-        process.setWorkingDirectory(workingDirectory);
-    process.start(QCoreApplication::applicationFilePath(), QStringList());
+        m_process->setWorkingDirectory(workingDirectory);
+    m_process->start(program, arguments);
+    return m_process->waitForStarted();
+}
+
+ChildResult Child::finish()
+{
+    m_process->closeWriteChannel();
     ChildResult result;
-    if (!process.waitForFinished(60000)) {
-        process.kill();
-        process.waitForFinished();
+    if (!m_process->waitForFinished(60000)) {
+        m_process->kill();
+        m_process->waitForFinished();
         return result;
     }
-    result.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    result.out = process.readAllStandardOutput();
-    result.err = process.readAllStandardError();
+    result.exitCode = m_process->exitStatus() == QProcess::NormalExit ? m_process->exitCode() : -1;
+    result.out = m_process->readAllStandardOutput();
+    result.err = m_process->readAllStandardError();
     return result;
+}
+
+ChildResult runChild(const QString &scenario, const QProcessEnvironment &environment, const QString &workingDirectory)
+{
+    Child child;
+    return child.start(scenario, environment, workingDirectory) ? child.finish() : ChildResult();
+}
+
+ChildResult runProgram(const QString &program, const QStringList &arguments, const QString &workingDirectory,
+    const QByteArray &input, const QProcessEnvironment &environment)
+{
+    Child child;
+    if (!child.startProgram(program, arguments, environment, workingDirectory))
+        return ChildResult();
+    child.process().write(input);
+    return child.finish();
 }
 
 int runTestMain(
@@ -48,6 +82,8 @@ int runTestMain(
     int failures = 0;
     bool found = false;
     for (QObject *test : tests) {
+        if (!test)
+            continue;
         if (!only || std::strcmp(test->metaObject()->className(), only) == 0) {
             found = true;
             failures += QTest::qExec(test, arguments.size(), arguments.data());

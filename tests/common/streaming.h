@@ -3,6 +3,7 @@
 
 #include <QByteArray>
 #include <QDataStream>
+#include <QIODevice>
 
 // The data-stream form of `value` in a default stream.
 template <typename T> QByteArray streamed(const T &value)

@@ -1,4 +1,5 @@
 #include "common/capturingappender.h"
+#include "common/qt5names.h"
 #include "engine/appenders/fileappender.h"
 #include "engine/appenders/filter.h"
 #include "engine/appenders/listappender.h"
@@ -32,7 +33,8 @@ QStringList lines(const Capture &capture)
     QStringList result;
     for (const CapturedMessage &m : capture->messages())
         if (m.level >= Level::DEBUG_INT)
-            result.append(Level(m.level).toString() + QLatin1Char(' ') + m.logger + QLatin1String(": ") + m.message);
+            result.append(withQt5TypeNames(
+                Level(m.level).toString() + QLatin1Char(' ') + m.logger + QLatin1String(": ") + m.message));
     return result;
 }
 

@@ -1,7 +1,9 @@
+#include "common/testfiles.h"
 #include "engine/appenders/fileappender.h"
 #include "engine/appenders/listappender.h"
 #include "engine/appenders/rollingfileappender.h"
 #include "engine/configuration/propertyconfigurator.h"
+#include "engine/hierarchy.h"
 #include "engine/layouts/patternlayout.h"
 #include "engine/logger.h"
 #include "engine/logmanager.h"
@@ -41,6 +43,8 @@ constexpr int loggingThreads = 8;
 constexpr int eventsPerThread = 4000;
 constexpr int configureRuns = 40;
 constexpr int rewireRounds = 400;
+// Some seventy roll-overs.
+constexpr qint64 rollingLimit = 32 * 1024;
 
 // Reads "... INFO  load::tT - thread T event N\r" up to `end`.
 bool parseLine(const char *line, const char *end, int &thread, int &number)
@@ -62,11 +66,13 @@ bool parseLine(const char *line, const char *end, int &thread, int &number)
 // an appender of their own) and a tenth adds appenders to "load" and
 // removes them again. The rolling appender stays attached throughout, so
 // every event reaches it: each must be in its files once, whole, in the
-// order of its thread. Under the thread sanitizer this also proves the
+// order of its thread, and each backup must end with the line that took it
+// over the limit. A second hierarchy that shares the rolling appender
+// is reset all the while. Under the thread sanitizer this also proves the
 // locking; a deadlock ends in the test's timeout.
 void tst_Load::loggingWhileReconfiguredAndRewired()
 {
-    QTemporaryDir dir;
+    TestFolder dir;
     QVERIFY(dir.isValid());
     Logger *internal = LogManager::internalLogger();
     internal->removeAllAppenders();
@@ -81,12 +87,7 @@ void tst_Load::loggingWhileReconfiguredAndRewired()
         text += QByteArray("log4j.logger.load.t") + QByteArray::number(t) + (t % 2 ? "=DEBUG, N\n" : "=INFO, C, N\n");
         text += QByteArray("log4j.additivity.load.t") + QByteArray::number(t) + "=true\n";
     }
-    const QString configuration = dir.filePath(QStringLiteral("load.properties"));
-    {
-        QFile file(configuration);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(text.replace("@DIR@", QFile::encodeName(dir.path())));
-    }
+    const QString configuration = dir.write(QStringLiteral("load.properties"), text);
 
     const QString fileName = dir.filePath(QStringLiteral("load.log"));
     Logger *load = LogManager::logger(QStringLiteral("load"));
@@ -94,7 +95,7 @@ void tst_Load::loggingWhileReconfiguredAndRewired()
     LogObjectPtr<RollingFileAppender> rolling(
         new RollingFileAppender(new PatternLayout(QStringLiteral("%d{ISO8601} [%t] %-5p %c - %m%n")), fileName));
     rolling->setName(QStringLiteral("R"));
-    rolling->setMaximumFileSize(256 * 1024);
+    rolling->setMaximumFileSize(rollingLimit);
     rolling->setMaxBackupIndex(1000);
     rolling->activate();
     load->addAppender(rolling);
@@ -112,8 +113,13 @@ void tst_Load::loggingWhileReconfiguredAndRewired()
         for (int run = 0; run < configureRuns; ++run)
             failedRuns += PropertyConfigurator::configure(configuration) ? 0 : 1;
     });
-    threads.emplace_back([load, &dir] {
+    Hierarchy churned;
+    threads.emplace_back([load, &dir, &churned, &rolling] {
         for (int round = 0; round < rewireRounds; ++round) {
+            // A second hierarchy shares the appender and is reset under way.
+            Logger *other = churned.logger(QStringLiteral("other::%1").arg(round % 5));
+            other->addAppender(rolling);
+            other->setLevel(Level::OFF_INT);
             LogObjectPtr<ListAppender> list(new ListAppender);
             list->setName(QStringLiteral("list"));
             list->setMaxCount(16);
@@ -125,6 +131,7 @@ void tst_Load::loggingWhileReconfiguredAndRewired()
             load->addAppender(file);
             load->removeAppender(list);
             load->removeAppender(QStringLiteral("passing"));
+            churned.resetConfiguration();
         }
     });
     for (std::thread &thread : threads)
@@ -146,6 +153,7 @@ void tst_Load::loggingWhileReconfiguredAndRewired()
         QVERIFY(file.open(QIODevice::ReadOnly));
         const QByteArray data = file.readAll();
         const char *const end = data.constData() + data.size();
+        int lastLine = 0;
         for (const char *line = data.constData(); line < end;) {
             const char *newline = static_cast<const char *>(std::memchr(line, '\n', size_t(end - line)));
             if (!newline) {
@@ -164,8 +172,12 @@ void tst_Load::loggingWhileReconfiguredAndRewired()
             else
                 ++next[size_t(thread)];
             ++lines;
+            lastLine = int(newline - line) + 1;
             line = newline + 1;
         }
+        // Each backup ends with the line that took it over the limit.
+        if (name != fileName && (data.size() <= rollingLimit || data.size() - lastLine > rollingLimit))
+            problems << QStringLiteral("%1: %2 bytes for a limit of %3").arg(name).arg(data.size()).arg(rollingLimit);
     }
     for (int t = 0; t < loggingThreads; ++t) {
         if (next[size_t(t)] != eventsPerThread)

@@ -14,16 +14,8 @@ class tst_OptionConverter : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void booleans_data();
-    void booleans();
-    void fileSizes_data();
-    void fileSizes();
-    void integers_data();
-    void integers();
-    void levels_data();
-    void levels();
-    void targets_data();
-    void targets();
+    void conversions_data();
+    void conversions();
     void substitution_data();
     void substitution();
     void cyclicReferencesEnd_data();
@@ -56,133 +48,78 @@ QString invalid(const char *what, const QString &option)
 
 } // namespace
 
-void tst_OptionConverter::booleans_data()
+void tst_OptionConverter::conversions_data()
 {
-    QTest::addColumn<QString>("option");
-    QTest::addColumn<bool>("result");
-    QTest::addColumn<bool>("ok");
-    QTest::newRow("true-blanks") << "  TRUE " << true << true;
-    QTest::newRow("enabled") << "Enabled" << true << true;
-    QTest::newRow("one") << "1" << true << true;
-    QTest::newRow("disabled") << "disabled" << false << true;
-    QTest::newRow("zero") << "0" << false << true;
-    QTest::newRow("yes") << "yes" << false << false;
-    QTest::newRow("empty") << "" << false << false;
-}
-
-void tst_OptionConverter::booleans()
-{
-    QFETCH(QString, option);
-    QFETCH(bool, result);
-    QFETCH(bool, ok);
-    Capture capture(QStringLiteral("LogEngine::OptionConverter"));
-    bool converted = !ok;
-    QCOMPARE(OptionConverter::toBoolean(option, &converted), result);
-    QCOMPARE(converted, ok);
-    QCOMPARE(OptionConverter::toBoolean(option, true), ok ? result : true);
-    const QStringList expected
-        = ok ? QStringList() : QStringList { invalid("a boolean", option), invalid("a boolean", option) };
-    QCOMPARE(errorsOf(capture), expected);
-}
-
-void tst_OptionConverter::fileSizes_data()
-{
+    QTest::addColumn<QString>("kind"); // as the error record names it
     QTest::addColumn<QString>("option");
     QTest::addColumn<qint64>("result");
-    QTest::newRow("kb") << "10KB" << qint64(10240);
-    QTest::newRow("mb") << "10MB" << qint64(10485760);
-    QTest::newRow("gb") << " 1gb " << qint64(1073741824);
-    QTest::newRow("plain") << "100" << qint64(100);
-    QTest::newRow("trailing-text") << "10kbx" << qint64(0);
-    QTest::newRow("negative") << "-5kb" << qint64(0);
-    QTest::newRow("unit-only") << "kb" << qint64(0);
-    QTest::newRow("text") << "abc" << qint64(0);
-    QTest::newRow("blank-before-unit") << "10 MB" << qint64(10485760);
-    QTest::newRow("largest-gb") << "8589934591gb" << qint64(8589934591LL * 1073741824LL);
-    QTest::newRow("overflowing-gb") << "8589934592gb" << qint64(0);
-    QTest::newRow("overflowing-number") << "99999999999999999999" << qint64(0);
+    QTest::addColumn<bool>("ok");
+    const QString boolean = QStringLiteral("a boolean");
+    const QString size = QStringLiteral("a file size");
+    const QString integer = QStringLiteral("an integer");
+    const QString level = QStringLiteral("a level");
+    const QString target = QStringLiteral("a target");
+    QTest::newRow("true-blanks") << boolean << "  TRUE " << qint64(1) << true;
+    QTest::newRow("enabled") << boolean << "Enabled" << qint64(1) << true;
+    QTest::newRow("one") << boolean << "1" << qint64(1) << true;
+    QTest::newRow("disabled") << boolean << "disabled" << qint64(0) << true;
+    QTest::newRow("zero") << boolean << "0" << qint64(0) << true;
+    QTest::newRow("yes") << boolean << "yes" << qint64(0) << false;
+    QTest::newRow("empty") << boolean << "" << qint64(0) << false;
+    QTest::newRow("kb") << size << "10KB" << qint64(10240) << true;
+    QTest::newRow("mb") << size << "10MB" << qint64(10485760) << true;
+    QTest::newRow("gb") << size << " 1gb " << qint64(1073741824) << true;
+    QTest::newRow("plain") << size << "100" << qint64(100) << true;
+    QTest::newRow("trailing-text") << size << "10kbx" << qint64(0) << false;
+    QTest::newRow("negative") << size << "-5kb" << qint64(0) << false;
+    QTest::newRow("unit-only") << size << "kb" << qint64(0) << false;
+    QTest::newRow("text") << size << "abc" << qint64(0) << false;
+    QTest::newRow("blank-before-unit") << size << "10 MB" << qint64(10485760) << true;
+    QTest::newRow("largest-gb") << size << "8589934591gb" << qint64(8589934591LL * 1073741824LL) << true;
+    QTest::newRow("overflowing-gb") << size << "8589934592gb" << qint64(0) << false;
+    QTest::newRow("overflowing-number") << size << "99999999999999999999" << qint64(0) << false;
+    QTest::newRow("int-blanks") << integer << " 42 " << qint64(42) << true;
+    QTest::newRow("int-negative") << integer << "-7" << qint64(-7) << true;
+    QTest::newRow("int-fraction") << integer << "4.2" << qint64(0) << false;
+    QTest::newRow("int-too-large") << integer << "2147483648" << qint64(0) << false;
+    QTest::newRow("level-lower-case-blanks") << level << " warn " << qint64(Level::WARN_INT) << true;
+    QTest::newRow("level-null") << level << "null" << qint64(Level::NULL_INT) << true;
+    QTest::newRow("level-unknown") << level << "loud" << qint64(Level::NULL_INT) << false;
+    QTest::newRow("system-err") << target << "System.Err" << qint64(1) << true;
+    QTest::newRow("stderr-target") << target << " STDERR_TARGET" << qint64(1) << true;
+    QTest::newRow("system-out") << target << "system.out" << qint64(0) << true;
+    QTest::newRow("stdout") << target << "stdout" << qint64(0) << false;
 }
 
-void tst_OptionConverter::fileSizes()
+// Each conversion says whether it succeeded and reports a failure once;
+// booleans and levels also come with a default, returned on failure.
+void tst_OptionConverter::conversions()
 {
+    QFETCH(QString, kind);
     QFETCH(QString, option);
     QFETCH(qint64, result);
-    Capture capture(QStringLiteral("LogEngine::OptionConverter"));
-    bool ok = result == 0;
-    QCOMPARE(OptionConverter::toFileSize(option, &ok), result);
-    QCOMPARE(ok, result != 0);
-    QCOMPARE(errorsOf(capture), result ? QStringList() : QStringList { invalid("a file size", option) });
-}
-
-void tst_OptionConverter::integers_data()
-{
-    QTest::addColumn<QString>("option");
-    QTest::addColumn<int>("result");
-    QTest::addColumn<bool>("ok");
-    QTest::newRow("blanks") << " 42 " << 42 << true;
-    QTest::newRow("negative") << "-7" << -7 << true;
-    QTest::newRow("fraction") << "4.2" << 0 << false;
-    QTest::newRow("too-large") << "2147483648" << 0 << false;
-}
-
-void tst_OptionConverter::integers()
-{
-    QFETCH(QString, option);
-    QFETCH(int, result);
     QFETCH(bool, ok);
     Capture capture(QStringLiteral("LogEngine::OptionConverter"));
     bool converted = !ok;
-    QCOMPARE(OptionConverter::toInt(option, &converted), result);
+    QStringList errors = ok ? QStringList() : QStringList { invalid(qPrintable(kind), option) };
+    if (kind == QLatin1String("a boolean")) {
+        QCOMPARE(qint64(OptionConverter::toBoolean(option, &converted)), result);
+        QCOMPARE(OptionConverter::toBoolean(option, true), ok ? result != 0 : true);
+        errors += errors;
+    } else if (kind == QLatin1String("a file size")) {
+        QCOMPARE(OptionConverter::toFileSize(option, &converted), result);
+    } else if (kind == QLatin1String("an integer")) {
+        QCOMPARE(qint64(OptionConverter::toInt(option, &converted)), result);
+    } else if (kind == QLatin1String("a level")) {
+        QCOMPARE(qint64(OptionConverter::toLevel(option, &converted).toInt()), result);
+        QCOMPARE(qint64(OptionConverter::toLevel(option, Level(Level::DEBUG_INT)).toInt()),
+            ok ? result : qint64(Level::DEBUG_INT));
+        errors += errors;
+    } else {
+        QCOMPARE(qint64(OptionConverter::toTarget(option, &converted)), result);
+    }
     QCOMPARE(converted, ok);
-    QCOMPARE(errorsOf(capture), ok ? QStringList() : QStringList { invalid("an integer", option) });
-}
-
-void tst_OptionConverter::levels_data()
-{
-    QTest::addColumn<QString>("option");
-    QTest::addColumn<int>("result");
-    QTest::addColumn<bool>("ok");
-    QTest::newRow("lower-case-blanks") << " warn " << int(Level::WARN_INT) << true;
-    QTest::newRow("null") << "null" << int(Level::NULL_INT) << true;
-    QTest::newRow("unknown") << "loud" << int(Level::NULL_INT) << false;
-}
-
-void tst_OptionConverter::levels()
-{
-    QFETCH(QString, option);
-    QFETCH(int, result);
-    QFETCH(bool, ok);
-    Capture capture(QStringLiteral("LogEngine::OptionConverter"));
-    bool converted = !ok;
-    QCOMPARE(OptionConverter::toLevel(option, &converted).toInt(), result);
-    QCOMPARE(converted, ok);
-    QCOMPARE(OptionConverter::toLevel(option, Level(Level::DEBUG_INT)).toInt(), ok ? result : int(Level::DEBUG_INT));
-    QCOMPARE(errorsOf(capture).size(), ok ? 0 : 2);
-    if (!ok)
-        QCOMPARE(errorsOf(capture).first(), invalid("a level", option));
-}
-
-void tst_OptionConverter::targets_data()
-{
-    QTest::addColumn<QString>("option");
-    QTest::addColumn<int>("result");
-    QTest::addColumn<bool>("ok");
-    QTest::newRow("system-err") << "System.Err" << 1 << true;
-    QTest::newRow("stderr-target") << " STDERR_TARGET" << 1 << true;
-    QTest::newRow("system-out") << "system.out" << 0 << true;
-    QTest::newRow("stdout") << "stdout" << 0 << false;
-}
-
-void tst_OptionConverter::targets()
-{
-    QFETCH(QString, option);
-    QFETCH(int, result);
-    QFETCH(bool, ok);
-    Capture capture(QStringLiteral("LogEngine::OptionConverter"));
-    bool converted = !ok;
-    QCOMPARE(OptionConverter::toTarget(option, &converted), result);
-    QCOMPARE(converted, ok);
-    QCOMPARE(errorsOf(capture), ok ? QStringList() : QStringList { invalid("a target", option) });
+    QCOMPARE(errorsOf(capture), errors);
 }
 
 void tst_OptionConverter::substitution_data()

@@ -28,165 +28,121 @@ class tst_Properties : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void parsesOneProperty_data();
-    void parsesOneProperty();
-    void storesNothing_data();
-    void storesNothing();
-    void warnsWithStartLine_data();
-    void warnsWithStartLine();
-    void continuationJoinsLines();
-    void laterKeysOverwrite();
-    void remembersStartLines();
+    void reads_data();
+    void reads();
     void lookupAlongDefaults();
     void namesDefaultsFirst();
     void loadsSettingsGroupKeysOnly();
     void nullDeviceWarns();
 };
 
-void tst_Properties::parsesOneProperty_data()
+void tst_Properties::reads_data()
 {
     QTest::addColumn<QByteArray>("text");
-    QTest::addColumn<QString>("key");
-    QTest::addColumn<QString>("value");
+    QTest::addColumn<QStringList>("properties"); // "key: value@line of its start", sorted
+    QTest::addColumn<QStringList>("warnings");
+    const auto one = [](const QString &key, const QString &value) {
+        return QStringList { key + QLatin1String(": ") + value + QLatin1String("@1") };
+    };
     // separators
-    QTest::newRow("equals") << QByteArray("a=b") << "a"
-                            << "b";
-    QTest::newRow("blanks-around-equals") << QByteArray("a = b") << "a"
-                                          << "b";
-    QTest::newRow("colon") << QByteArray("a:b") << "a"
-                           << "b";
-    QTest::newRow("blank-only") << QByteArray("a b") << "a"
-                                << "b";
-    QTest::newRow("blanks-after-equals") << QByteArray("a=   b") << "a"
-                                         << "b";
-    QTest::newRow("trailing-blank-kept") << QByteArray("a=b ") << "a"
-                                         << "b ";
-    QTest::newRow("leading-blanks") << QByteArray("   \ta=b") << "a"
-                                    << "b";
-    QTest::newRow("empty-value") << QByteArray("a=") << "a"
-                                 << "";
-    QTest::newRow("separators-in-value") << QByteArray("a=b=c:d#e!f") << "a"
-                                         << "b=c:d#e!f";
+    QTest::newRow("equals") << QByteArray("a=b") << one(QStringLiteral("a"), QStringLiteral("b")) << QStringList();
+    QTest::newRow("blanks-around-equals")
+        << QByteArray("a = b") << one(QStringLiteral("a"), QStringLiteral("b")) << QStringList();
+    QTest::newRow("colon") << QByteArray("a:b") << one(QStringLiteral("a"), QStringLiteral("b")) << QStringList();
+    QTest::newRow("blank-only") << QByteArray("a b") << one(QStringLiteral("a"), QStringLiteral("b")) << QStringList();
+    QTest::newRow("blanks-after-equals") << QByteArray("a=   b") << one(QStringLiteral("a"), QStringLiteral("b"))
+                                         << QStringList();
+    QTest::newRow("trailing-blank-kept") << QByteArray("a=b ") << one(QStringLiteral("a"), QStringLiteral("b "))
+                                         << QStringList();
+    QTest::newRow("leading-blanks") << QByteArray("   \ta=b") << one(QStringLiteral("a"), QStringLiteral("b"))
+                                    << QStringList();
+    QTest::newRow("empty-value") << QByteArray("a=") << one(QStringLiteral("a"), QStringLiteral("")) << QStringList();
+    QTest::newRow("separators-in-value") << QByteArray("a=b=c:d#e!f")
+                                         << one(QStringLiteral("a"), QStringLiteral("b=c:d#e!f")) << QStringList();
     // escapes
-    QTest::newRow("tab-escape") << QByteArray("key=x\\ty") << "key"
-                                << "x\ty";
-    QTest::newRow("first-value-char-literal") << QByteArray("key=\\ty") << "key"
-                                              << "\\ty";
-    QTest::newRow("all-value-escapes") << QByteArray("k=.\\t\\n\\r\\\\\\\"\\'\\ .") << "k"
-                                       << ".\t\n\r\\\"' .";
-    QTest::newRow("escaped-equals-in-key") << QByteArray("a\\=b=c") << "a=b"
-                                           << "c";
-    QTest::newRow("escaped-blank-in-key") << QByteArray("a\\ b=c") << "a b"
-                                          << "c";
-    QTest::newRow("unicode") << QByteArray("key=a\\u0041") << "key"
-                             << "aA";
-    QTest::newRow("short-unicode") << QByteArray("key=a\\u41z") << "key"
-                                   << "aAz";
-    QTest::newRow("unicode-at-end") << QByteArray("key=a\\u4") << "key"
-                                    << "a\x04";
-    QTest::newRow("unicode-no-digit") << QByteArray("key=a\\u") << "key"
-                                      << "a";
-    QTest::newRow("unicode-five-digits") << QByteArray("key=x\\u00e9f") << "key"
-                                         << QString::fromUtf8("x\xc3\xa9"
-                                                              "f");
-    QTest::newRow("windows-path") << QByteArray("f=D:\\code\\a.log") << "f"
-                                  << "D:codea.log";
-}
-
-void tst_Properties::parsesOneProperty()
-{
-    QFETCH(QByteArray, text);
-    QFETCH(QString, key);
-    QFETCH(QString, value);
-    const Properties properties = load(text);
-    QCOMPARE(properties.size(), 1);
-    QCOMPARE(properties.value(key), value);
-}
-
-void tst_Properties::storesNothing_data()
-{
-    QTest::addColumn<QByteArray>("text");
-    QTest::newRow("empty") << QByteArray("");
-    QTest::newRow("blank-line") << QByteArray("   \n\t\n");
-    QTest::newRow("hash-comment") << QByteArray("#comment=1");
-    QTest::newRow("bang-comment") << QByteArray("  !comment");
-    QTest::newRow("hash-inside-key") << QByteArray("a#b=c");
-    QTest::newRow("comment-swallows-next-line") << QByteArray("# note \\\nkey=value");
-}
-
-void tst_Properties::storesNothing()
-{
-    QFETCH(QByteArray, text);
-    QVERIFY(load(text).isEmpty());
-}
-
-void tst_Properties::warnsWithStartLine_data()
-{
-    QTest::addColumn<QByteArray>("text");
-    QTest::addColumn<QString>("warning");
-    QTest::addColumn<QString>("key");
-    QTest::addColumn<QString>("value");
+    QTest::newRow("tab-escape") << QByteArray("key=x\\ty") << one(QStringLiteral("key"), QStringLiteral("x\ty"))
+                                << QStringList();
+    QTest::newRow("first-value-char-literal")
+        << QByteArray("key=\\ty") << one(QStringLiteral("key"), QStringLiteral("\\ty")) << QStringList();
+    QTest::newRow("all-value-escapes") << QByteArray("k=.\\t\\n\\r\\\\\\\"\\'\\ .")
+                                       << one(QStringLiteral("k"), QStringLiteral(".\t\n\r\\\"' .")) << QStringList();
+    QTest::newRow("escaped-equals-in-key")
+        << QByteArray("a\\=b=c") << one(QStringLiteral("a=b"), QStringLiteral("c")) << QStringList();
+    QTest::newRow("escaped-blank-in-key")
+        << QByteArray("a\\ b=c") << one(QStringLiteral("a b"), QStringLiteral("c")) << QStringList();
+    QTest::newRow("unicode") << QByteArray("key=a\\u0041") << one(QStringLiteral("key"), QStringLiteral("aA"))
+                             << QStringList();
+    QTest::newRow("short-unicode") << QByteArray("key=a\\u41z") << one(QStringLiteral("key"), QStringLiteral("aAz"))
+                                   << QStringList();
+    QTest::newRow("unicode-at-end") << QByteArray("key=a\\u4") << one(QStringLiteral("key"), QStringLiteral("a\x04"))
+                                    << QStringList();
+    QTest::newRow("unicode-no-digit") << QByteArray("key=a\\u") << one(QStringLiteral("key"), QStringLiteral("a"))
+                                      << QStringList();
+    QTest::newRow("unicode-five-digits") << QByteArray("key=x\\u00e9f")
+                                         << one(QStringLiteral("key"),
+                                                QString::fromUtf8("x\xc3\xa9"
+                                                                  "f"))
+                                         << QStringList();
+    QTest::newRow("windows-path")
+        << QByteArray("f=D:\\code\\a.log") << one(QStringLiteral("f"), QStringLiteral("D:codea.log"))
+        << QStringList { QStringLiteral("Unknown escape sequence '\\c' in value of property starting at line 1"),
+               QStringLiteral("Unknown escape sequence '\\a' in value of property starting at line 1") };
+    // nothing to store
+    QTest::newRow("empty") << QByteArray("") << QStringList() << QStringList();
+    QTest::newRow("blank-line") << QByteArray("   \n\t\n") << QStringList() << QStringList();
+    QTest::newRow("hash-comment") << QByteArray("#comment=1") << QStringList() << QStringList();
+    QTest::newRow("bang-comment") << QByteArray("  !comment") << QStringList() << QStringList();
+    QTest::newRow("hash-inside-key") << QByteArray("a#b=c") << QStringList() << QStringList();
+    QTest::newRow("comment-swallows-next-line") << QByteArray("# note \\\nkey=value") << QStringList() << QStringList();
+    // lines joined, repeated and counted: comments, blank lines and
+    // continuations count; a key given twice is at its last line
+    QTest::newRow("continuation-joins-lines") << QByteArray("pattern=%d \\\n    %m%n\nnext=1\nlast=open\\")
+                                              << QStringList { QStringLiteral("last: open@4"),
+                                                     QStringLiteral("next: 1@3"), QStringLiteral("pattern: %d %m%n@1") }
+                                              << QStringList();
+    QTest::newRow("later-keys-overwrite")
+        << QByteArray("# note\na=1\nb=x\\\n  y\n\nc=3\r\na=4")
+        << QStringList { QStringLiteral("a: 4@7"), QStringLiteral("b: xy@3"), QStringLiteral("c: 3@6") }
+        << QStringList();
+    // warnings name the line the property starts at
     QTest::newRow("key-escape") << QByteArray("x=1\na\\qb=c")
-                                << "Unknown escape sequence '\\q' in key of property starting at line 2"
-                                << "aqb"
-                                << "c";
-    QTest::newRow("value-escape") << QByteArray("\n\nk=a\\qb")
-                                  << "Unknown escape sequence '\\q' in value of property starting at line 3"
-                                  << "k"
-                                  << "aqb";
-    QTest::newRow("value-without-key") << QByteArray("=orphan")
-                                       << "Found value with no key in property starting at line 1"
-                                       << ""
-                                       << "orphan";
+                                << QStringList { QStringLiteral("aqb: c@2"), QStringLiteral("x: 1@1") }
+                                << QStringList { QStringLiteral(
+                                       "Unknown escape sequence '\\q' in key of property starting at line 2") };
+    QTest::newRow("value-escape") << QByteArray("\n\nk=a\\qb") << QStringList { QStringLiteral("k: aqb@3") }
+                                  << QStringList { QStringLiteral(
+                                         "Unknown escape sequence '\\q' in value of property starting at line 3") };
+    QTest::newRow("value-without-key") << QByteArray("=orphan") << QStringList { QStringLiteral(": orphan@1") }
+                                       << QStringList { QStringLiteral(
+                                              "Found value with no key in property starting at line 1") };
     QTest::newRow("continued-property-names-first-line")
-        << QByteArray("a=1\nb=x\\\n  \\q") << "Unknown escape sequence '\\q' in value of property starting at line 2"
-        << "b"
-        << "xq";
+        << QByteArray("a=1\nb=x\\\n  \\q") << QStringList { QStringLiteral("a: 1@1"), QStringLiteral("b: xq@2") }
+        << QStringList { QStringLiteral("Unknown escape sequence '\\q' in value of property starting at line 2") };
 }
 
-void tst_Properties::warnsWithStartLine()
+void tst_Properties::reads()
 {
     QFETCH(QByteArray, text);
-    QFETCH(QString, warning);
-    QFETCH(QString, key);
-    QFETCH(QString, value);
+    QFETCH(QStringList, properties);
+    QFETCH(QStringList, warnings);
     Capture capture(QStringLiteral("LogEngine::Properties"));
-    const Properties properties = load(text);
-    QStringList warnings;
+    const Properties read = load(text);
+    QStringList found;
+    for (const QString &key : read.keys())
+        found.append(
+            key + QLatin1String(": ") + read.value(key) + QLatin1Char('@') + QString::number(read.lineOf(key)));
+    found.sort();
+    QCOMPARE(found, properties);
+    QCOMPARE(read.lineOf(QStringLiteral("absent")), 0);
+    QStringList warned;
     for (const CapturedMessage &m : capture->messages()) {
         if (m.level == Level::WARN_INT)
-            warnings.append(m.message);
+            warned.append(m.message);
     }
-    QCOMPARE(warnings, QStringList { warning });
-    QCOMPARE(properties.value(key), value);
-    QCOMPARE(capture->count(QStringLiteral("Loaded property '%1' : '%2'").arg(key, value)), 1);
-}
-
-void tst_Properties::continuationJoinsLines()
-{
-    const Properties properties = load("pattern=%d \\\n    %m%n\nnext=1\nlast=open\\");
-    QCOMPARE(properties.value(QStringLiteral("pattern")), QStringLiteral("%d %m%n"));
-    QCOMPARE(properties.value(QStringLiteral("next")), QStringLiteral("1"));
-    QCOMPARE(properties.value(QStringLiteral("last")), QStringLiteral("open"));
-}
-
-void tst_Properties::laterKeysOverwrite()
-{
-    const Properties properties = load("a=1\r\nb=2\r\na=3\r\n");
-    QCOMPARE(properties.size(), 2);
-    QCOMPARE(properties.value(QStringLiteral("a")), QStringLiteral("3"));
-    QCOMPARE(properties.value(QStringLiteral("b")), QStringLiteral("2"));
-}
-
-// Comments, blank lines and continuations count; a key given twice is at
-// its last line, where the value that counts comes from.
-void tst_Properties::remembersStartLines()
-{
-    const Properties properties = load("# note\na=1\nb=x\\\n  y\n\nc=3\r\na=4");
-    QCOMPARE(properties.lineOf(QStringLiteral("a")), 7);
-    QCOMPARE(properties.lineOf(QStringLiteral("b")), 3);
-    QCOMPARE(properties.lineOf(QStringLiteral("c")), 6);
-    QCOMPARE(properties.lineOf(QStringLiteral("absent")), 0);
+    QCOMPARE(warned, warnings);
+    // Each stored value is traced once, as it is loaded.
+    for (const QString &key : read.keys())
+        QVERIFY(capture->count(QStringLiteral("Loaded property '%1' : '%2'").arg(key, read.value(key))) >= 1);
 }
 
 void tst_Properties::lookupAlongDefaults()

@@ -16,7 +16,6 @@ int internalStreamsScenario();
 int qtMessageScenario();
 int firstUseRaceScenario();
 int levelNamesFromWorkerScenario();
-int bufferedAtExitScenario();
 int qtWarningRaceScenario();
 int defaultInitScenario();
 int defaultInitAtLoadScenario();
@@ -33,7 +32,6 @@ int main(int argc, char *argv[])
             { QStringLiteral("qt-message"), qtMessageScenario },
             { QStringLiteral("first-use-race"), firstUseRaceScenario },
             { QStringLiteral("level-names-from-worker"), levelNamesFromWorkerScenario },
-            { QStringLiteral("buffered-at-exit"), bufferedAtExitScenario },
             { QStringLiteral("qt-warning-race"), qtWarningRaceScenario },
             { QStringLiteral("default-init"), defaultInitScenario },
             { QStringLiteral("default-init-at-load"), defaultInitAtLoadScenario },

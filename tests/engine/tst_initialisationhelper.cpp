@@ -86,61 +86,11 @@ class tst_InitialisationHelper : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void settingLookup_data();
-    void settingLookup();
     void startUp_data();
     void startUp();
     void startUpTimeInLocalTimeWithUtcOffset_data();
     void startUpTimeInLocalTimeWithUtcOffset();
 };
-
-void tst_InitialisationHelper::settingLookup_data()
-{
-    QTest::addColumn<QStringList>("variables");
-    QTest::addColumn<QString>("applicationDebug");
-    QTest::addColumn<QByteArray>("report");
-
-    QTest::newRow("nothing-set-gives-the-default")
-        << QStringList() << QString() << QByteArray("Debug=[ERROR] Configuration=[] environment=");
-    QTest::newRow("environment-beats-application-settings")
-        << QStringList { QStringLiteral("LOGENGINE_DEBUG=DEBUG") } << QStringLiteral("ERROR")
-        << QByteArray("Debug=[DEBUG] Configuration=[] environment=Debug:DEBUG");
-    QTest::newRow("application-settings-without-environment")
-        << QStringList() << QStringLiteral("WARN") << QByteArray("Debug=[WARN] Configuration=[] environment=");
-    QTest::newRow("other-letter-case-not-recognised")
-        << QStringList { QStringLiteral("logengine_debug=DEBUG"), QStringLiteral("LogEngine_Debug=DEBUG") } << QString()
-        << QByteArray("Debug=[ERROR] Configuration=[] environment=");
-    // Trimmed on both sides, and only at the ends.
-    QTest::newRow("environment-value-trimmed")
-        << QStringList { QStringLiteral("LOGENGINE_CONFIGURATION= \t my file.properties  ") } << QString()
-        << QByteArray("Debug=[ERROR] Configuration=[my file.properties] environment=Configuration:my file.properties");
-    QTest::newRow("application-settings-value-trimmed")
-        << QStringList() << QStringLiteral("  info  ") << QByteArray("Debug=[info] Configuration=[] environment=");
-    QTest::newRow("empty-environment-value-still-wins")
-        << QStringList { QStringLiteral("LOGENGINE_DEBUG=") } << QStringLiteral("WARN")
-        << QByteArray("Debug=[] Configuration=[] environment=Debug:");
-    QTest::newRow("all-four-variables-by-setting-name")
-        << QStringList { QStringLiteral("LOGENGINE_DEBUG=ERROR"), QStringLiteral("LOGENGINE_DEFAULTINITOVERRIDE=true"),
-               QStringLiteral("LOGENGINE_CONFIGURATION=a.properties"),
-               QStringLiteral("LOGENGINE_CONFIGURATORCLASS=Custom") }
-        << QString()
-        << QByteArray("Debug=[ERROR] Configuration=[a.properties] environment=Configuration:a.properties,"
-                      "ConfiguratorClass:Custom,Debug:ERROR,DefaultInitOverride:true");
-}
-
-void tst_InitialisationHelper::settingLookup()
-{
-    QFETCH(QStringList, variables);
-    QFETCH(QString, applicationDebug);
-    QFETCH(QByteArray, report);
-    QTemporaryDir configHome;
-    if (!applicationDebug.isNull())
-        writeChildSetting(configHome.path(), QStringLiteral("Debug"), applicationDebug);
-    const ChildResult result
-        = runChild(QStringLiteral("start-up"), startUpEnvironment(configHome.path(), variables), configHome.path());
-    QCOMPARE(result.exitCode, 0);
-    QCOMPARE(reportLine(result.out, "Debug="), report);
-}
 
 void tst_InitialisationHelper::startUp_data()
 {
@@ -185,9 +135,11 @@ void tst_InitialisationHelper::startUp_data()
         << atStart << QStringList { QStringLiteral("LOGENGINE_CONFIGURATION=other.properties") }
         << QStringList { QStringLiteral("Configuration=named.properties") } << QStringList { named, other }
         << QByteArray("root: INFO OTHER\n") << none;
-    QTest::newRow("lower-case-variable-not-recognised")
-        << atStart << QStringList { QStringLiteral("logengine_configuration=named.properties") } << QStringList()
-        << bothFiles << QByteArray("root: INFO DEFAULT\n") << none;
+    QTest::newRow("variable-in-other-letter-case-not-recognised")
+        << atStart
+        << QStringList { QStringLiteral("logengine_configuration=named.properties"),
+               QStringLiteral("LogEngine_Configuration=named.properties") }
+        << QStringList() << bothFiles << QByteArray("root: INFO DEFAULT\n") << none;
     QTest::newRow("environment-value-trimmed")
         << atStart << QStringList { QStringLiteral("LOGENGINE_CONFIGURATION=  named.properties\t") } << QStringList()
         << bothFiles << QByteArray("root: INFO NAMED\n") << none;
@@ -198,9 +150,10 @@ void tst_InitialisationHelper::startUp_data()
     QTest::newRow("override-False-stops-it")
         << atStart << QStringList { QStringLiteral("LOGENGINE_DEFAULTINITOVERRIDE=False") } << QStringList()
         << bothFiles << unconfigured << none;
+    // Set but empty in the environment still beats the application settings.
     QTest::newRow("override-empty-in-environment-stops-it")
-        << atStart << QStringList { QStringLiteral("LOGENGINE_DEFAULTINITOVERRIDE=") } << QStringList() << bothFiles
-        << unconfigured << none;
+        << atStart << QStringList { QStringLiteral("LOGENGINE_DEFAULTINITOVERRIDE=") }
+        << QStringList { QStringLiteral("DefaultInitOverride=false") } << bothFiles << unconfigured << none;
     QTest::newRow("override-in-application-settings-stops-it")
         << atStart << QStringList() << QStringList { QStringLiteral("DefaultInitOverride=true") } << bothFiles
         << unconfigured << none;

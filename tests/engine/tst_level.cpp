@@ -49,9 +49,6 @@ private Q_SLOTS:
     void namesOnlyTheNamedValues();
     void ordersByInteger();
     void streamsAsOneUnsignedByte();
-    void readsAnyByteZeroExtended();
-    void debugFormHasNoBlanks();
-    void debugFormKeepsTranslatedName();
     void namesFollowTranslators();
     void namesFirstAskedOnAnotherThread();
 };
@@ -133,10 +130,7 @@ void tst_Level::streamsAsOneUnsignedByte()
     QDataStream out(&bytes, QIODevice::WriteOnly);
     out << Level(Level::OFF_INT) << Level(Level::WARN_INT);
     QCOMPARE(bytes, QByteArray("\xff\x96", 2));
-}
-
-void tst_Level::readsAnyByteZeroExtended()
-{
+    // Any byte reads back zero-extended, unnamed ones too.
     QDataStream in(QByteArray("\x07\xfe", 2));
     Level first;
     Level second;
@@ -148,34 +142,23 @@ void tst_Level::readsAnyByteZeroExtended()
     QCOMPARE(in.status(), QDataStream::ReadPastEnd);
 }
 
-void tst_Level::debugFormHasNoBlanks()
-{
-    QString text;
-    QDebug(&text) << Level(Level::DEBUG_INT);
-    QCOMPARE(text.trimmed(), QStringLiteral("Level(DEBUG)"));
-}
-
-void tst_Level::debugFormKeepsTranslatedName()
-{
-    CyrillicLevels translator;
-    QCoreApplication::installTranslator(&translator);
-    QString text;
-    QDebug(&text) << Level(Level::WARN_INT);
-    QCoreApplication::removeTranslator(&translator);
-    QCOMPARE(
-        text.trimmed(), QString::fromUtf8("Level(\xd0\x92\xd0\x9d\xd0\x98\xd0\x9c\xd0\x90\xd0\x9d\xd0\x98\xd0\x95)"));
-}
-
+// The name, its debug form (without blanks) included, follows the translators.
 void tst_Level::namesFollowTranslators()
 {
     const Level warn(Level::WARN_INT);
-    QCOMPARE(warn.toString(), QStringLiteral("WARN"));
+    const auto debugForm = [&warn] {
+        QString text;
+        QDebug(&text) << warn;
+        return text.trimmed();
+    };
+    QCOMPARE(debugForm(), QStringLiteral("Level(WARN)"));
     {
         CyrillicLevels translator;
         QCoreApplication::installTranslator(&translator);
         QCOMPARE(warn.toString(), cyrillicWarn());
         QString storage;
         QCOMPARE(warn.name(storage), cyrillicWarn());
+        QCOMPARE(debugForm(), QLatin1String("Level(") + cyrillicWarn() + QLatin1Char(')'));
         QCoreApplication::removeTranslator(&translator);
     }
     QCOMPARE(warn.toString(), QStringLiteral("WARN"));

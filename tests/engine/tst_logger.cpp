@@ -82,16 +82,12 @@ private Q_SLOTS:
     void inheritsLevelFromAncestors();
     void repositoryThresholdWins();
     void additivityStopsDelivery();
-    void appenderOnChildAndParentGetsEventTwice();
     void messageForms();
     void substitutionMatchesQStringArg_data();
     void substitutionMatchesQStringArg();
     void numbersMatchQStringNumber();
     void disabledRequestFormatsNothing();
-    void duplicateAndNullAppendersWarn();
-    void removalWarnings();
-    void removeAllKeepsConfiguratorList();
-    void removedAppenderIsDestroyed();
+    void appenderBookkeeping();
     void removalsByNameRaceSafely();
     void deliveringThreadChangesAppenders_data();
     void deliveringThreadChangesAppenders();
@@ -143,19 +139,14 @@ void tst_Logger::additivityStopsDelivery()
     QCOMPARE(onChild->texts(), (QStringList { QStringLiteral("both"), QStringLiteral("child only") }));
     QCOMPARE(onParent->texts(), (QStringList { QStringLiteral("both"), QStringLiteral("parent only") }));
     child->setAdditivity(true);
-}
-
-void tst_Logger::appenderOnChildAndParentGetsEventTwice()
-{
-    Logger *parent = LogManager::logger(QStringLiteral("twice"));
-    Logger *child = LogManager::logger(QStringLiteral("twice::child"));
-    Capture capture(QStringLiteral("twice"));
-    child->addAppender(capture.appender());
+    // One appender attached to a logger and its parent gets the event twice.
+    child->addAppender(onParent.appender());
     child->error("once per attachment");
-    QCOMPARE(capture->count(QStringLiteral("once per attachment")), 2);
-    child->removeAppender(capture.appender());
+    QCOMPARE(onParent->count(QStringLiteral("once per attachment")), 2);
+    child->removeAppender(onParent.appender());
     QCOMPARE(parent->appenders().size(), 1);
 }
+
 
 void tst_Logger::messageForms()
 {
@@ -242,80 +233,55 @@ void tst_Logger::disabledRequestFormatsNothing()
     QCOMPARE(conversions, 1);
 }
 
-void tst_Logger::duplicateAndNullAppendersWarn()
+// Duplicates, null appenders and strangers are refused with a warning (a
+// name not attached silently); what a logger lets go of, by pointer, by
+// name or all at once, is released, and may be added again; removing all
+// keeps the configurator's list, which goes on collecting.
+void tst_Logger::appenderBookkeeping()
 {
-    Logger *logger = LogManager::logger(QStringLiteral("dup"));
+    Logger *logger = LogManager::logger(QStringLiteral("keep"));
     LogObjectPtr<ListAppender> list(new ListAppender);
     list->setName(QStringLiteral("L"));
-    Capture warnings(QStringLiteral("LogEngine::Logger"));
+    LogObjectPtr<ListAppender> stranger(new ListAppender);
+    stranger->setName(QStringLiteral("stranger"));
+    auto *configuratorList = new ListAppender;
+    configuratorList->setConfiguratorList(true);
+    QPointer<ListAppender> byName = new ListAppender;
+    byName->setName(QStringLiteral("gone"));
+    QPointer<ListAppender> byAll = new ListAppender;
+    Capture log(QStringLiteral("LogEngine::Logger"));
+
     logger->addAppender(list);
     logger->addAppender(list);
     logger->addAppender(nullptr);
-    QCOMPARE(logger->appenders().size(), 1);
-    QCOMPARE(warnings->texts(),
-        (QStringList { QStringLiteral("Adding of duplicate appender 'L' to logger 'dup'"),
-            QStringLiteral("Adding null Appender to Logger 'dup'") }));
-    QCOMPARE(warnings->messages().at(0).level, int(Level::WARN_INT));
     QCOMPARE(list->referenceCount(), 2);
-    // Once removed, by either way, it may be added again.
-    logger->removeAllAppenders();
-    logger->addAppender(list);
-    logger->removeAppender(list.data());
-    logger->addAppender(list);
-    QCOMPARE(logger->appenders(), QList<Appender *> { list.data() });
-    QCOMPARE(warnings->count(QStringLiteral("Adding of duplicate appender 'L' to logger 'dup'")), 1);
-    logger->removeAllAppenders();
-}
-
-void tst_Logger::removalWarnings()
-{
-    Logger *logger = LogManager::logger(QStringLiteral("removal"));
-    LogObjectPtr<ListAppender> list(new ListAppender);
-    list->setName(QStringLiteral("stranger"));
-    Capture warnings(QStringLiteral("LogEngine::Logger"));
     logger->removeAppender(QStringLiteral("not attached"));
-    QVERIFY(warnings->messages().isEmpty());
     logger->removeAppender(static_cast<Appender *>(nullptr));
+    logger->removeAppender(stranger.data());
     logger->removeAppender(list.data());
-    QCOMPARE(warnings->texts(),
-        (QStringList { QStringLiteral("Request to remove null Appender from Logger 'removal'"),
-            QStringLiteral(
-                "Request to remove Appender 'stranger', which is not part of Logger 'removal' appenders") }));
-}
-
-void tst_Logger::removeAllKeepsConfiguratorList()
-{
-    Logger *logger = LogManager::logger(QStringLiteral("keep"));
-    auto *configuratorList = new ListAppender;
-    configuratorList->setConfiguratorList(true);
-    auto *plainList = new ListAppender;
-    QPointer<ListAppender> plainWatch = plainList;
-    logger->addAppender(configuratorList);
-    logger->addAppender(plainList);
-    Capture trace(QStringLiteral("LogEngine::Logger"));
+    QCOMPARE(list->referenceCount(), 1);
+    for (Appender *appender : std::initializer_list<Appender *> { list.data(), configuratorList, byName, byAll })
+        logger->addAppender(appender);
+    QCOMPARE(logger->appender(QStringLiteral("gone")), byName.data());
+    logger->removeAppender(QStringLiteral("gone"));
+    QVERIFY(!byName && !logger->appender(QStringLiteral("gone")));
     logger->removeAllAppenders();
-    QCOMPARE(trace->texts(), QStringList { QStringLiteral("Removing all appenders from logger 'keep'") });
-    QCOMPARE(trace->messages().at(0).level, int(Level::TRACE_INT));
-    QVERIFY(!plainWatch);
+    QVERIFY(!byAll);
+    QCOMPARE(list->referenceCount(), 1);
     QCOMPARE(logger->appenders(), QList<Appender *> { configuratorList });
-    trace->clear();
     logger->addAppender(configuratorList);
-    QCOMPARE(trace->texts(), QStringList { QStringLiteral("Adding of duplicate appender '' to logger 'keep'") });
     logger->error("still collected");
     QCOMPARE(configuratorList->list().size(), 1);
+    QCOMPARE(log->texts(),
+        (QStringList { QStringLiteral("Adding of duplicate appender 'L' to logger 'keep'"),
+            QStringLiteral("Adding null Appender to Logger 'keep'"),
+            QStringLiteral("Request to remove null Appender from Logger 'keep'"),
+            QStringLiteral("Request to remove Appender 'stranger', which is not part of Logger 'keep' appenders"),
+            QStringLiteral("Removing all appenders from logger 'keep'"),
+            QStringLiteral("Adding of duplicate appender '' to logger 'keep'") }));
+    QCOMPARE(log->messages().at(0).level, int(Level::WARN_INT));
+    QCOMPARE(log->messages().at(4).level, int(Level::TRACE_INT));
     logger->removeAppender(configuratorList);
-}
-
-void tst_Logger::removedAppenderIsDestroyed()
-{
-    Logger *logger = LogManager::logger(QStringLiteral("destroy"));
-    QPointer<ListAppender> watch = new ListAppender;
-    watch->setName(QStringLiteral("gone"));
-    logger->addAppender(watch.data());
-    QCOMPARE(logger->appender(QStringLiteral("gone")), watch.data());
-    logger->removeAppender(QStringLiteral("gone"));
-    QVERIFY(!watch);
-    QVERIFY(!logger->appender(QStringLiteral("gone")));
 }
 
 // Two threads remove appenders of one name while a third keeps adding fresh

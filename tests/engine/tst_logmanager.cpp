@@ -4,7 +4,6 @@
 #include "engine/appenders/fileappender.h"
 #include "engine/appenders/levelrangefilter.h"
 #include "engine/appenders/listappender.h"
-#include "engine/initialisationhelper.h"
 #include "engine/layouts/simplelayout.h"
 #include "engine/logger.h"
 #include "engine/logmanager.h"
@@ -68,22 +67,13 @@ void recordingHandler(QtMsgType, const QMessageLogContext &, const QString &mess
 
 } // namespace
 
-// Child: reports how start-up equipped the internal logger and what the
-// settings lookup finds.
+// Child: reports how start-up equipped the internal logger.
 int startUpScenario()
 {
     setChildApplicationNames();
     const Logger *internal = LogManager::internalLogger();
-    QStringList environment;
-    const QHash<QString, QString> settings = InitialisationHelper::environmentSettings();
-    for (auto it = settings.cbegin(); it != settings.cend(); ++it)
-        environment.append(it.key() + QLatin1Char(':') + it.value());
-    environment.sort();
     const QString report = QLatin1String("level=") + internal->level().toString() + QLatin1String(" appenders=")
-        + appenderNames(internal).join(QLatin1Char(',')) + QLatin1String("\nDebug=[")
-        + InitialisationHelper::setting(QStringLiteral("Debug"), QStringLiteral("ERROR"))
-        + QLatin1String("] Configuration=[") + InitialisationHelper::setting(QStringLiteral("Configuration"))
-        + QLatin1String("] environment=") + environment.join(QLatin1Char(',')) + QLatin1Char('\n');
+        + appenderNames(internal).join(QLatin1Char(',')) + QLatin1Char('\n');
     std::fputs(report.toUtf8().constData(), stdout);
     return 0;
 }
@@ -110,8 +100,6 @@ int internalStreamsScenario()
     probe->fatal("fatal text");
     return 0;
 }
-
-constexpr int bufferedAtExitLines = 300;
 
 // Child: one Qt message, chosen by QORVLOG_QT_MESSAGE, with handling on.
 int qtMessageScenario()
@@ -176,23 +164,6 @@ int qtWarningRaceScenario()
     return 0;
 }
 
-// Child: a buffered file appender left open when main returns.
-int bufferedAtExitScenario()
-{
-    auto *layout = new SimpleLayout;
-    layout->setHeader(QStringLiteral("header"));
-    layout->setFooter(QStringLiteral("footer"));
-    auto *file = new FileAppender(layout, QStringLiteral("exit.log"));
-    file->setImmediateFlush(false);
-    file->setBufferedIo(true);
-    file->activate();
-    Logger *logger = LogManager::logger(QStringLiteral("exit"));
-    logger->addAppender(file);
-    for (int i = 0; i < bufferedAtExitLines; ++i)
-        logger->info(QStringLiteral("line %1").arg(i));
-    return 0;
-}
-
 // Child: several threads make the first call at once.
 int firstUseRaceScenario()
 {
@@ -230,7 +201,6 @@ private Q_SLOTS:
     void internalLoggerFromDebugSetting_data();
     void internalLoggerFromDebugSetting();
     void internalLinesSplitByLevelAndShutdownOnceAtExit();
-    void bufferedLinesReachTheFileAtExit();
     void fatalQtMessagesEndTheProcess_data();
     void fatalQtMessagesEndTheProcess();
     void qtMessageHandlingInstallsOnceAndRestores();
@@ -295,22 +265,6 @@ void tst_LogManager::internalLinesSplitByLevelAndShutdownOnceAtExit()
         QByteArray("T [] WARN  LogEngine::Probe - warn text\r\n"
                    "T [] ERROR LogEngine::Probe - error text\r\n"
                    "T [] FATAL LogEngine::Probe - fatal text\r\n"));
-}
-
-// Nothing closes the appender but the shutdown at exit, which must write out
-// what the buffers hold and end the file with the footer.
-void tst_LogManager::bufferedLinesReachTheFileAtExit()
-{
-    QTemporaryDir dir;
-    const ChildResult result = runChild(QStringLiteral("buffered-at-exit"), startUpEnvironment(dir.path()), dir.path());
-    QCOMPARE(result.exitCode, 0);
-    QByteArray expected = "header\r\n";
-    for (int i = 0; i < bufferedAtExitLines; ++i)
-        expected += "INFO - line " + QByteArray::number(i) + "\r\n";
-    expected += "footer\r\n";
-    QFile file(dir.filePath(QStringLiteral("exit.log")));
-    QVERIFY(file.open(QIODevice::ReadOnly));
-    QCOMPARE(file.readAll(), expected);
 }
 
 void tst_LogManager::fatalQtMessagesEndTheProcess_data()

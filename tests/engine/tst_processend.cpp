@@ -7,7 +7,6 @@
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QDir>
-#include <QProcess>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTest>
@@ -38,11 +37,13 @@ namespace
 // Long enough to span pages and the file's buffer unevenly.
 const QString filler(150, QLatin1Char('x'));
 
-Logger *fileLogger(const QString &name, const QString &fileName, bool immediateFlush)
+Logger *fileLogger(const QString &name, const QString &fileName, bool immediateFlush, const QString &footer = {})
 {
     Logger *logger = LogManager::logger(name);
     logger->setAdditivity(false);
-    LogObjectPtr<FileAppender> appender(new FileAppender(new SimpleLayout, fileName));
+    auto *layout = new SimpleLayout;
+    layout->setFooter(footer);
+    LogObjectPtr<FileAppender> appender(new FileAppender(layout, fileName));
     appender->setImmediateFlush(immediateFlush);
     appender->activate();
     logger->addAppender(appender);
@@ -54,31 +55,12 @@ QByteArray numberedLine(qint64 number)
     return QStringLiteral("INFO - line %1 %2\r\n").arg(number).arg(filler).toLatin1();
 }
 
-// A child started without waiting for it; several run at once. One left
-// running by a failed check is ended with the check.
-struct Child {
-    std::unique_ptr<QProcess> process = std::make_unique<QProcess>();
-    QString directory;
-
-    ~Child()
-    {
-        if (process->state() != QProcess::NotRunning) {
-            process->kill();
-            process->waitForFinished();
-        }
-    }
-};
-
-void start(Child &child, const QString &scenario, const QString &directory, const QProcessEnvironment &base)
+// Each child works in a directory of its own below `dir`.
+QString childDirectory(const QTemporaryDir &dir, int run)
 {
-    QProcessEnvironment environment = base;
-    environment.insert(QStringLiteral("QORVLOG_CHILD"), scenario);
-    child.directory = directory;
-    QVERIFY(QDir().mkpath(directory));
-    child.process->setProcessEnvironment(environment);
-    child.process->setWorkingDirectory(directory);
-    child.process->start(QCoreApplication::applicationFilePath(), QStringList());
-    QVERIFY(child.process->waitForStarted());
+    const QString directory = dir.filePath(QString::number(run));
+    QDir().mkpath(directory);
+    return directory;
 }
 
 // The exit handlers and destructors of the exit scenario, in the order the
@@ -133,7 +115,7 @@ int killedScenario()
 int exitScenario()
 {
     std::atexit(logFromEarlyExitHandler);
-    s_exitLogger = fileLogger(QStringLiteral("exit"), QStringLiteral("exit.log"), false);
+    s_exitLogger = fileLogger(QStringLiteral("exit"), QStringLiteral("exit.log"), false, QStringLiteral("footer"));
     std::atexit(logFromLateExitHandler);
     static LogsWhenDestroyed builtInMain { "static built in main" };
     std::mutex mutex;
@@ -217,9 +199,9 @@ void tst_ProcessEnd::killedAtAnyMoment()
         Child children[together];
         const int count = qMin(together, runs - first);
         for (int i = 0; i < count; ++i)
-            start(children[i], QStringLiteral("killed"), dir.filePath(QString::number(first + i)), environment);
+            QVERIFY(children[i].start(QStringLiteral("killed"), environment, childDirectory(dir, first + i)));
         for (int i = 0; i < count; ++i) {
-            QProcess &process = *children[i].process;
+            QProcess &process = children[i].process();
             const qint64 killAfter = random.bounded(1, 3000);
             process.write("g");
             qint64 reported = -1;
@@ -239,7 +221,7 @@ void tst_ProcessEnd::killedAtAnyMoment()
                     continue;
                 reported = line.toLongLong();
             }
-            QFile file(children[i].directory + QStringLiteral("/kill.log"));
+            QFile file(childDirectory(dir, first + i) + QStringLiteral("/kill.log"));
             QVERIFY(file.open(QIODevice::ReadOnly));
             const QByteArray text = file.readAll();
             qint64 number = 0;
@@ -286,26 +268,22 @@ void tst_ProcessEnd::everyWayOut()
         for (int i = 0; i < together; ++i) {
             QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
             environment.insert(QStringLiteral("EXIT_SHUTDOWN"), QString::number((first + i) % 2));
-            start(children[i], QStringLiteral("exit"), dir.filePath(QString::number(first + i)), environment);
+            QVERIFY(children[i].start(QStringLiteral("exit"), environment, childDirectory(dir, first + i)));
         }
         for (int i = 0; i < together; ++i) {
-            QProcess &process = *children[i].process;
             const QString run = QStringLiteral("run %1").arg(first + i);
-            if (!process.waitForFinished(30000)) {
-                process.kill();
-                process.waitForFinished();
-                QFAIL(qPrintable(run + QStringLiteral(": no exit within 30 s")));
-            }
-            // Nothing on standard error either: Qt complains there when a
-            // thread still uses the application object it is destroying.
-            const QByteArray err = process.readAllStandardError();
-            QVERIFY2(process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0 && err.isEmpty(),
-                qPrintable(run + QStringLiteral(": ") + QString::fromLocal8Bit(err)));
-            QFile file(children[i].directory + QStringLiteral("/exit.log"));
+            // A hang or a crash shows as -1. Nothing on standard error
+            // either: Qt complains there when a thread still uses the
+            // application object it is destroying.
+            const ChildResult result = children[i].finish();
+            QVERIFY2(result.exitCode == 0 && result.err.isEmpty(),
+                qPrintable(run + QStringLiteral(": ") + QString::fromLocal8Bit(result.err)));
+            QFile file(childDirectory(dir, first + i) + QStringLiteral("/exit.log"));
             QVERIFY(file.open(QIODevice::ReadOnly));
             const QByteArray text = file.readAll();
             const QString shown = run + QStringLiteral(": ") + QString::fromLatin1(text.right(300));
-            QVERIFY2(text.contains("INFO - main returns\r\n") && text.endsWith("\r\n"), qPrintable(shown));
+            // Buffered lines are written and the file is ended with its footer.
+            QVERIFY2(text.contains("INFO - main returns\r\n") && text.endsWith("\r\nfooter\r\n"), qPrintable(shown));
             const int fromStatic = text.indexOf("INFO - static built in main\r\n");
             const int fromHandler = text.indexOf("INFO - exit handler registered after the engine\r\n");
             // The engine's handler shuts the repository down, the file with
@@ -340,7 +318,9 @@ void tst_ProcessEnd::exitGoesOnPastAStuckWrite()
     Child child;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("QORVLOG_FIFO"), QFile::decodeName(fifo));
-    start(child, QStringLiteral("blocked-at-exit"), dir.filePath(QStringLiteral("work")), environment);
+    const QString work = dir.filePath(QStringLiteral("work"));
+    QVERIFY(QDir().mkpath(work));
+    QVERIFY(child.start(QStringLiteral("blocked-at-exit"), environment, work));
     // Full once no further line fits: the thread's next write waits.
     const int line = int(numberedLine(0).size());
     int queued = 0;
@@ -348,12 +328,12 @@ void tst_ProcessEnd::exitGoesOnPastAStuckWrite()
     while (::ioctl(reader, FIONREAD, &queued) == 0 && queued + line <= capacity && !patience.hasExpired())
         QThread::yieldCurrentThread();
     QVERIFY2(queued + line > capacity, "the pipe did not fill");
-    child.process->write("x", 1);
-    const bool ended = child.process->waitForFinished(60000);
+    child.process().write("x", 1);
+    const ChildResult result = child.finish();
     ::close(reader);
-    QVERIFY2(ended, "no exit within a minute");
-    QCOMPARE(child.process->exitCode(), 0);
-    const QByteArray err = child.process->readAllStandardError();
+    // -1: no exit within a minute, or a crash.
+    QCOMPARE(result.exitCode, 0);
+    const QByteArray &err = result.err;
     QVERIFY2(err.contains("ERROR LogEngine::LoggerRepository - Shutdown goes on without closing appender 'stuck', "
                           "still writing after 3 s"),
         err.constData());

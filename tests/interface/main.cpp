@@ -1,12 +1,25 @@
 #include "common/childprocess.h"
 
+#ifdef QORVLOG_WITH_WIDGETS
 #include <QApplication>
+using TestApplication = QApplication;
+#else
+#include <QCoreApplication>
+using TestApplication = QCoreApplication;
+#endif
 
 QObject *newQORVLogLevelTest();
 QObject *newQORVLogManagerTest();
 QObject *newQORVLogEngineLogManagerTest();
 QObject *newQORVLoggerTest();
+#ifdef QORVLOG_WITH_WIDGETS
 QObject *newWidgetsTest();
+#else
+QObject *newWidgetsTest()
+{
+    return nullptr; // a library without widgets has none to test
+}
+#endif
 int instanceDefaultScenario();
 int instanceRegisteredScenario();
 int managerAtLoadScenario();
@@ -14,7 +27,7 @@ int managerAtLoadScenario();
 int main(int argc, char *argv[])
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
+    TestApplication app(argc, argv);
     return runTestMain(argc, argv,
         { { QStringLiteral("instance-default"), instanceDefaultScenario },
             { QStringLiteral("instance-registered"), instanceRegisteredScenario },

@@ -1,3 +1,4 @@
+#include "engine/detail/qtcompat.h"
 #include "engine/level.h"
 #include "qorvloglevel.h"
 
@@ -15,10 +16,8 @@ private Q_SLOTS:
     void conversions_data();
     void conversions();
     void hostSeveritiesOutsideTheEnumeration();
-    void displayNames_data();
-    void displayNames();
-    void loggedSeverities_data();
-    void loggedSeverities();
+    void namesRead_data();
+    void namesRead();
     void engineLevelsComeBackWithoutHostSeverities_data();
     void engineLevelsComeBackWithoutHostSeverities();
     void metaTypeDefaultIsInfo();
@@ -85,55 +84,43 @@ void tst_QORVLogLevel::hostSeveritiesOutsideTheEnumeration()
     QCOMPARE(QORVLogLevel::fromORVMsgLevel(static_cast<ORV_MsgLevel>(-1)).getLevel(), QORVLogLevel::NullLevel);
 }
 
-void tst_QORVLogLevel::displayNames_data()
+void tst_QORVLogLevel::namesRead_data()
 {
+    QTest::addColumn<bool>("logged"); // the token a log line shows, or the name shown to users
     QTest::addColumn<QString>("text");
     QTest::addColumn<QORVLogLevel::Level>("level");
     QTest::addColumn<bool>("ok");
-    QTest::newRow("status-report") << "STATUS REPORT" << QORVLogLevel::StatusLevel << true;
-    QTest::newRow("statistic") << "STATISTIC" << QORVLogLevel::StatLevel << true;
-    QTest::newRow("null") << "NULL" << QORVLogLevel::NullLevel << true;
-    QTest::newRow("off") << "OFF" << QORVLogLevel::OffLevel << true;
-    QTest::newRow("mixed-case") << "Status Report" << QORVLogLevel::NullLevel << false;
-    QTest::newRow("logged-token") << "STATRP" << QORVLogLevel::NullLevel << false;
+    // display names, read back as printed, exactly
+    QTest::newRow("status-report") << false << "STATUS REPORT" << QORVLogLevel::StatusLevel << true;
+    QTest::newRow("statistic") << false << "STATISTIC" << QORVLogLevel::StatLevel << true;
+    QTest::newRow("null") << false << "NULL" << QORVLogLevel::NullLevel << true;
+    QTest::newRow("off") << false << "OFF" << QORVLogLevel::OffLevel << true;
+    QTest::newRow("mixed-case") << false << "Status Report" << QORVLogLevel::NullLevel << false;
+    QTest::newRow("logged-token-is-no-name") << false << "STATRP" << QORVLogLevel::NullLevel << false;
+    // logged tokens
+    QTest::newRow("inform") << true << "INFORM" << QORVLogLevel::InfoLevel << true;
+    QTest::newRow("statrp") << true << "STATRP" << QORVLogLevel::StatusLevel << true;
+    QTest::newRow("stats") << true << "STATS" << QORVLogLevel::StatLevel << true;
+    QTest::newRow("fatal") << true << "FATAL" << QORVLogLevel::FatalLevel << true;
+    QTest::newRow("unknwn-is-valid") << true << "UNKNWN" << QORVLogLevel::NullLevel << true;
+    QTest::newRow("info-is-no-token") << true << "INFO" << QORVLogLevel::NullLevel << false;
+    QTest::newRow("debug") << true << "DEBUG" << QORVLogLevel::NullLevel << false;
+    QTest::newRow("lower-case") << true << "warn" << QORVLogLevel::NullLevel << false;
 }
 
-void tst_QORVLogLevel::displayNames()
+void tst_QORVLogLevel::namesRead()
 {
+    QFETCH(bool, logged);
     QFETCH(QString, text);
     QFETCH(QORVLogLevel::Level, level);
     QFETCH(bool, ok);
     bool parsed = !ok;
-    const QORVLogLevel value = QORVLogLevel::fromString(text, &parsed);
+    const QORVLogLevel value
+        = logged ? QORVLogLevel::fromLoggedSeverity(text, &parsed) : QORVLogLevel::fromString(text, &parsed);
     QCOMPARE(value.getLevel(), level);
     QCOMPARE(parsed, ok);
-    if (ok)
+    if (ok && !logged)
         QCOMPARE(value.toString(), text);
-}
-
-void tst_QORVLogLevel::loggedSeverities_data()
-{
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<QORVLogLevel::Level>("level");
-    QTest::addColumn<bool>("ok");
-    QTest::newRow("inform") << "INFORM" << QORVLogLevel::InfoLevel << true;
-    QTest::newRow("statrp") << "STATRP" << QORVLogLevel::StatusLevel << true;
-    QTest::newRow("stats") << "STATS" << QORVLogLevel::StatLevel << true;
-    QTest::newRow("fatal") << "FATAL" << QORVLogLevel::FatalLevel << true;
-    QTest::newRow("unknwn-is-valid") << "UNKNWN" << QORVLogLevel::NullLevel << true;
-    QTest::newRow("info-is-no-token") << "INFO" << QORVLogLevel::NullLevel << false;
-    QTest::newRow("debug") << "DEBUG" << QORVLogLevel::NullLevel << false;
-    QTest::newRow("lower-case") << "warn" << QORVLogLevel::NullLevel << false;
-}
-
-void tst_QORVLogLevel::loggedSeverities()
-{
-    QFETCH(QString, text);
-    QFETCH(QORVLogLevel::Level, level);
-    QFETCH(bool, ok);
-    bool parsed = !ok;
-    QCOMPARE(QORVLogLevel::fromLoggedSeverity(text, &parsed).getLevel(), level);
-    QCOMPARE(parsed, ok);
 }
 
 void tst_QORVLogLevel::engineLevelsComeBackWithoutHostSeverities_data()
@@ -162,7 +149,7 @@ void tst_QORVLogLevel::metaTypeDefaultIsInfo()
     void *created = QMetaType::create(id);
     QCOMPARE(static_cast<QORVLogLevel *>(created)->getLevel(), QORVLogLevel::InfoLevel);
     QMetaType::destroy(id, created);
-    QCOMPARE(QVariant(id, nullptr).value<QORVLogLevel>().getLevel(), QORVLogLevel::InfoLevel);
+    QCOMPARE(LogEngine::QtCompat::variantOfType(id).value<QORVLogLevel>().getLevel(), QORVLogLevel::InfoLevel);
 }
 
 QObject *newQORVLogLevelTest()

@@ -18,7 +18,6 @@ private Q_SLOTS:
     void logWidgetGetsRawMessageAndLevel();
     void statusBarGetsFiveSeconds();
     void deletedWidgetStopsReceiving();
-    void thresholdFiltersWhatReachesWidget();
     void appendersStartInactive();
 };
 
@@ -33,11 +32,15 @@ void tst_Widgets::logWidgetGetsRawMessageAndLevel()
     logger->warn("Disk %1% full", 91);
     logger->log(Level(100), "odd level");
     logger->info("info");
+    logger->error("error");
+    logger->fatal("fatal");
     logger->removeAppender(appender.data());
-    QCOMPARE(widget.received.size(), 3);
+    QCOMPARE(widget.received.size(), 5);
     QCOMPARE(widget.received.at(0), qMakePair(QStringLiteral("Disk 91% full"), QORVLogLevel::WarnLevel));
     QCOMPARE(widget.received.at(1).second, QORVLogLevel::NullLevel);
     QCOMPARE(widget.received.at(2).second, QORVLogLevel::InfoLevel);
+    QCOMPARE(widget.received.at(3).second, QORVLogLevel::ErrorLevel);
+    QCOMPARE(widget.received.at(4).second, QORVLogLevel::FatalLevel);
 }
 
 void tst_Widgets::statusBarGetsFiveSeconds()
@@ -75,18 +78,6 @@ void tst_Widgets::deletedWidgetStopsReceiving()
     QVERIFY(!widgetAppender);
 }
 
-void tst_Widgets::thresholdFiltersWhatReachesWidget()
-{
-    RecordingLogWidget widget;
-    LogObjectPtr<QORVLogEngineLogWidgetAppender> appender(new QORVLogEngineLogWidgetAppender(&widget));
-    appender->setThreshold(Level::ERROR_INT);
-    appender->activate();
-    for (int level : { Level::DEBUG_INT, Level::WARN_INT, Level::ERROR_INT, Level::FATAL_INT })
-        appender->handleEvent(LoggingEvent(nullptr, Level(level), QStringLiteral("m")));
-    QCOMPARE(widget.received.size(), 2);
-    QCOMPARE(widget.received.at(0).second, QORVLogLevel::ErrorLevel);
-    QCOMPARE(widget.received.at(1).second, QORVLogLevel::FatalLevel);
-}
 
 void tst_Widgets::appendersStartInactive()
 {

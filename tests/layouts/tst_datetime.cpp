@@ -1,4 +1,4 @@
-#include "engine/initialisationhelper.h"
+#include "engine/detail/initialisationhelper.h"
 #include "engine/layouts/datepatternconverter.h"
 #include "engine/layouts/datetime.h"
 #include "eventbuilder.h"

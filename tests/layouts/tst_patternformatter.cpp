@@ -1,5 +1,5 @@
 #include "common/capturingappender.h"
-#include "engine/initialisationhelper.h"
+#include "engine/detail/initialisationhelper.h"
 #include "engine/layouts/patternformatter.h"
 #include "engine/layouts/patternlayout.h"
 #include "eventbuilder.h"

@@ -15,7 +15,6 @@ private Q_SLOTS:
     void formatsLevelSeparatorMessage_data();
     void formatsLevelSeparatorMessage();
     void contentTypePropertyKeepsItsName();
-    void headerAndFooterAreProperties();
     void debugDescription();
 };
 
@@ -56,14 +55,6 @@ void tst_SimpleLayout::contentTypePropertyKeepsItsName()
     QCOMPARE(layout.contentType(), QStringLiteral("text/plain"));
 }
 
-void tst_SimpleLayout::headerAndFooterAreProperties()
-{
-    SimpleLayout layout;
-    QVERIFY(layout.setProperty("header", QStringLiteral("top")));
-    QVERIFY(layout.setProperty("footer", QStringLiteral("bottom")));
-    QCOMPARE(layout.header(), QStringLiteral("top"));
-    QCOMPARE(layout.footer(), QStringLiteral("bottom"));
-}
 
 void tst_SimpleLayout::debugDescription()
 {

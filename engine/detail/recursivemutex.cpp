@@ -1,4 +1,4 @@
-#include "engine/recursivemutex.h"
+#include "engine/detail/recursivemutex.h"
 
 #include <thread>
 

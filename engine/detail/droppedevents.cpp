@@ -1,5 +1,5 @@
-#include "engine/droppedevents.h"
-#include "engine/classlogger.h"
+#include "engine/detail/droppedevents.h"
+#include "engine/detail/classlogger.h"
 
 #include "engine/logger.h"
 

@@ -1,4 +1,4 @@
-#include "engine/clock.h"
+#include "engine/detail/clock.h"
 
 #include <QDateTime>
 

@@ -1,4 +1,4 @@
-#include "engine/eventqueue.h"
+#include "engine/detail/eventqueue.h"
 
 namespace LogEngine
 {

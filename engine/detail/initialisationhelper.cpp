@@ -1,4 +1,5 @@
-#include "engine/initialisationhelper.h"
+#include "engine/detail/initialisationhelper.h"
+#include "engine/detail/qtcompat.h"
 
 #include "engine/level.h"
 #include "engine/logerror.h"
@@ -26,12 +27,9 @@ std::atomic<InitialisationHelper *> s_instance { nullptr };
 InitialisationHelper::InitialisationHelper()
     : m_startTime(QDateTime::currentMSecsSinceEpoch())
 {
-    qRegisterMetaType<LogError>("LogEngine::LogError");
-    qRegisterMetaType<Level>("LogEngine::Level");
-    qRegisterMetaType<LoggingEvent>("LogEngine::LoggingEvent");
-    qRegisterMetaTypeStreamOperators<LogError>("LogEngine::LogError");
-    qRegisterMetaTypeStreamOperators<Level>("LogEngine::Level");
-    qRegisterMetaTypeStreamOperators<LoggingEvent>("LogEngine::LoggingEvent");
+    QtCompat::registerStreamableType<LogError>("LogEngine::LogError");
+    QtCompat::registerStreamableType<Level>("LogEngine::Level");
+    QtCompat::registerStreamableType<LoggingEvent>("LogEngine::LoggingEvent");
     readEnvironment();
 }
 

@@ -1,7 +1,7 @@
 #ifndef LOGENGINE_SCOPEDLOCK_H
 #define LOGENGINE_SCOPEDLOCK_H
 
-#include "engine/recursivemutex.h"
+#include "engine/detail/recursivemutex.h"
 
 #include <QMutex>
 

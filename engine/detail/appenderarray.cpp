@@ -1,4 +1,4 @@
-#include "engine/appenderarray.h"
+#include "engine/detail/appenderarray.h"
 
 #include "engine/appenders/appender.h"
 

@@ -1,4 +1,4 @@
-#include "engine/messageargument.h"
+#include "engine/detail/messageargument.h"
 
 #include <algorithm>
 #include <climits>

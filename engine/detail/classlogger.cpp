@@ -1,4 +1,4 @@
-#include "engine/classlogger.h"
+#include "engine/detail/classlogger.h"
 
 #include "engine/logmanager.h"
 

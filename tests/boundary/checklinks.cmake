@@ -1,0 +1,21 @@
+# Fails when the shared library needs a Qt library it must not: the Qt of
+# the other major version, or QtWidgets in a build without widgets. Reads
+# the library's DT_NEEDED entries.
+execute_process(COMMAND readelf -d ${LIBRARY} OUTPUT_VARIABLE dynamic RESULT_VARIABLE result)
+if(NOT result EQUAL 0)
+    message(FATAL_ERROR "readelf failed on ${LIBRARY}")
+endif()
+string(REGEX MATCHALL "\\(NEEDED\\)[^\n]*\\[libQt[^]]*\\]" needed "${dynamic}")
+string(REGEX REPLACE "\\(NEEDED\\)[^[]*\\[([^]]*)\\]" "\\1" needed "${needed}")
+message(STATUS "Qt libraries needed: ${needed}")
+if(NOT needed MATCHES "libQt${QT_VERSION}Core\\.so")
+    message(FATAL_ERROR "${LIBRARY} does not need Qt ${QT_VERSION} Core")
+endif()
+foreach(library ${needed})
+    if(NOT library MATCHES "^libQt${QT_VERSION}")
+        message(FATAL_ERROR "${LIBRARY} built with Qt ${QT_VERSION} needs ${library}")
+    endif()
+    if(NOT WIDGETS AND library MATCHES "Widgets|Gui")
+        message(FATAL_ERROR "${LIBRARY} built without widgets needs ${library}")
+    endif()
+endforeach()
