@@ -11,6 +11,7 @@
 #include <QThread>
 
 #include <atomic>
+#include <shared_mutex>
 
 namespace LogEngine
 {
@@ -96,6 +97,48 @@ public:
     }
 };
 
+/*
+ * Threads that log are not the application's: main may return, and destroy
+ * the application object, while they go on. QCoreApplication::instance()
+ * read on one of them may be that object in the middle of its destruction,
+ * and neither translate nor any other use of it may follow. The gate opens
+ * for an application object in its constructor and closes at the start of
+ * its destructor, both on its own thread and while instance() gives that
+ * object; every use of the object off the fast path happens inside the
+ * gate, which the destructor waits for. Never destroyed: threads may log
+ * until the process has ended.
+ */
+std::shared_mutex &applicationGate()
+{
+    static std::shared_mutex *const gate = new std::shared_mutex;
+    return *gate;
+}
+const QCoreApplication *s_openApplication = nullptr;
+
+void closeApplication()
+{
+    const std::unique_lock<std::shared_mutex> locker(applicationGate());
+    s_openApplication = nullptr;
+}
+
+// A startup function: called by each application object's constructor, or
+// at once when one exists already.
+void openApplication()
+{
+    const std::unique_lock<std::shared_mutex> locker(applicationGate());
+    s_openApplication = QCoreApplication::instance();
+    // Qt forgets its post routines once they have run: registered for each
+    // application object.
+    qAddPostRoutine(closeApplication);
+}
+
+} // namespace
+
+Q_COREAPP_STARTUP_FUNCTION(openApplication)
+
+namespace
+{
+
 // On the application's thread only: an event filter must live in the thread
 // of the object it filters, and the object's filter list is not guarded.
 void watchLanguage(QCoreApplication *application)
@@ -107,15 +150,21 @@ void watchLanguage(QCoreApplication *application)
     s_watchedApplication.store(application, std::memory_order_release);
 }
 
-// The current names, or null while they cannot be kept: the application's
-// thread has yet to install the filter.
-const TranslatedNames *translatedNames()
+// The current names for `application`, or null.
+const TranslatedNames *currentNames(const QCoreApplication *application)
 {
     const TranslatedNames *names = s_translatedNames.load(std::memory_order_acquire);
-    QCoreApplication *application = QCoreApplication::instance();
     if (Q_LIKELY(names && names->application == application
             && names->generation == s_languageGeneration.load(std::memory_order_acquire)))
         return names;
+    return nullptr;
+}
+
+// Called inside the gate, with the application object open or none at all:
+// without one, the names are those of no language.
+const TranslatedNames *makeTranslatedNames(QCoreApplication *application)
+{
+    const TranslatedNames *names = s_translatedNames.load(std::memory_order_acquire);
     if (application && s_watchedApplication.load(std::memory_order_acquire) != application) {
         if (QThread::currentThread() == application->thread()) {
             watchLanguage(application);
@@ -127,15 +176,38 @@ const TranslatedNames *translatedNames()
         }
     }
     // Read before translating: a change that comes in between makes the
-    // names stale at once. No lock is held while translators run; threads
-    // that translate at the same time each publish a valid set.
+    // names stale at once. Only the gate is held while translators run, and
+    // shared; threads that translate at the same time each publish a valid
+    // set.
     const int generation = s_languageGeneration.load(std::memory_order_acquire);
     auto *made = new TranslatedNames { application, generation, {}, names };
-    for (int i = 0; i < nameCount; ++i)
-        made->names[i] = QCoreApplication::translate("Level", levelNames[i].name);
+    for (int i = 0; i < nameCount; ++i) {
+        made->names[i] = application ? QCoreApplication::translate("Level", levelNames[i].name)
+                                     : QString(QLatin1String(levelNames[i].name));
+    }
     while (!s_translatedNames.compare_exchange_weak(made->previous, made, std::memory_order_acq_rel))
         ;
     return made;
+}
+
+// The name at `index` in the current language: one of the current names,
+// or else made in `storage`. The fast path only compares the application
+// object's address; anything more happens inside the gate, and an
+// application object that is being destroyed is left alone.
+const QString &translatedName(int index, QString &storage)
+{
+    if (const TranslatedNames *names = currentNames(QCoreApplication::instance()))
+        return names->names[index];
+    const std::shared_lock<std::shared_mutex> locker(applicationGate());
+    QCoreApplication *application = QCoreApplication::instance();
+    if (application && application != s_openApplication) {
+        storage = QLatin1String(levelNames[index].name);
+        return storage;
+    }
+    if (const TranslatedNames *names = makeTranslatedNames(application))
+        return names->names[index];
+    storage = QCoreApplication::translate("Level", levelNames[index].name);
+    return storage;
 }
 
 const ClassLogger levelLogger("LogEngine::Level");
@@ -144,19 +216,13 @@ const ClassLogger levelLogger("LogEngine::Level");
 
 QString Level::toString() const
 {
-    const int index = nameIndex(m_value);
-    if (const TranslatedNames *names = translatedNames())
-        return names->names[index];
-    return QCoreApplication::translate("Level", levelNames[index].name);
+    QString storage;
+    return translatedName(nameIndex(m_value), storage);
 }
 
 QStringView Level::name(QString &storage) const
 {
-    const int index = nameIndex(m_value);
-    if (const TranslatedNames *names = translatedNames())
-        return names->names[index];
-    storage = QCoreApplication::translate("Level", levelNames[index].name);
-    return storage;
+    return translatedName(nameIndex(m_value), storage);
 }
 
 Level Level::fromString(const QString &text, bool *ok)
@@ -164,7 +230,8 @@ Level Level::fromString(const QString &text, bool *ok)
     if (ok)
         *ok = true;
     for (const LevelName &entry : levelNames) {
-        if (text == QLatin1String(entry.name) || text == QCoreApplication::translate("Level", entry.name))
+        QString storage;
+        if (text == QLatin1String(entry.name) || text == translatedName(nameIndex(entry.value), storage))
             return Level(entry.value);
     }
     levelLogger()->warn(QStringLiteral("Use of invalid level string '%1'. Using 'Level::NULL_INT' instead.")
