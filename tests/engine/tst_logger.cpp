@@ -147,7 +147,6 @@ void tst_Logger::additivityStopsDelivery()
     QCOMPARE(parent->appenders().size(), 1);
 }
 
-
 void tst_Logger::messageForms()
 {
     Logger *logger = LogManager::logger(QStringLiteral("forms"));

@@ -78,7 +78,6 @@ void tst_Widgets::deletedWidgetStopsReceiving()
     QVERIFY(!widgetAppender);
 }
 
-
 void tst_Widgets::appendersStartInactive()
 {
     RecordingLogWidget widget;

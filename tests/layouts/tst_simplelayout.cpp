@@ -55,7 +55,6 @@ void tst_SimpleLayout::contentTypePropertyKeepsItsName()
     QCOMPARE(layout.contentType(), QStringLiteral("text/plain"));
 }
 
-
 void tst_SimpleLayout::debugDescription()
 {
     LogObjectPtr<SimpleLayout> layout(new SimpleLayout);

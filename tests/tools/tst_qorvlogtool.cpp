@@ -1,6 +1,6 @@
 #include "common/childprocess.h"
-#include "common/testfiles.h"
 #include "common/qt5names.h"
+#include "common/testfiles.h"
 
 #include <QDir>
 #include <QFile>
