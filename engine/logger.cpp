@@ -5,6 +5,7 @@
 #include "engine/appenders/appender.h"
 #include "engine/appenders/listappender.h"
 #include "engine/detail/droppedevents.h"
+#include "engine/detail/qtcompat.h"
 #include "engine/loggingevent.h"
 #include "engine/logmanager.h"
 
@@ -75,14 +76,50 @@ void Logger::logUnchecked(const Level &level, const SourceLocation &location, co
         logUnchecked(level, MessageArgument::arg(format, arguments, count), location);
 }
 
+namespace
+{
+
+// The message of the thread's last request, whose room the next one reuses
+// once the event made of it is gone: a heap allocation and its release per
+// request are a fair share of formatting one. An event that outlives its
+// request (an appender that keeps or queues it, a request made while one is
+// delivered) shares the text, so the next message goes into a new string
+// instead. The flag outlives the string: code logging from another
+// thread-local object's destructor at thread exit must not touch the string
+// once it is gone.
+struct MessageText {
+    QString text;
+    ~MessageText();
+};
+thread_local bool t_messageTextGone = false;
+thread_local MessageText t_messageText;
+
+MessageText::~MessageText()
+{
+    t_messageTextGone = true;
+}
+
+// The room of a huge message is not worth keeping.
+constexpr int maxKeptMessage = 4096;
+
+} // namespace
+
 // Written in one pass into a string of the message's own size.
 bool Logger::logSubstituted(const Level &level, const char *message, const MessageArgument *arguments, int count,
     const SourceLocation &location) const
 {
-    QString text;
+    QString fresh;
+    QString &text = Q_UNLIKELY(t_messageTextGone) ? fresh : t_messageText.text;
     if (!MessageArgument::substitute(message, arguments, count, text))
         return false;
+    // The event shares the text; nothing below reads `text` again, which a
+    // request made during delivery may replace.
     logUnchecked(level, text, location);
+    // Kept only if this thread alone holds it now. Acquire order: threads
+    // that held the text released it after their last read, and those reads
+    // must come before this thread writes the next message into it.
+    if (QtCompat::shareCountAcquire(text) != 1 || text.capacity() > maxKeptMessage)
+        text = QString();
     return true;
 }
 

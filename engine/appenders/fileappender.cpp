@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include <algorithm>
 #include <cerrno>
 #include <unistd.h>
 
@@ -129,24 +130,30 @@ void FileAppender::encode(QStringView text)
         m_buffer.append(bytes.constData(), size_t(bytes.size()));
         return;
     }
-    // Log lines are mostly ASCII: such a line is narrowed, in two plain
-    // loops the compiler vectorises; any other goes through the full
-    // conversion.
+    // Log lines are mostly ASCII: such a line is narrowed in one plain loop
+    // the compiler vectorises, through a chunk on the stack (growing the
+    // buffer in place would fill it with zeros first); any other goes
+    // through the full conversion.
     const char16_t *in = reinterpret_cast<const char16_t *>(text.data());
     const size_t size = size_t(text.size());
-    char16_t any = 0;
-    for (size_t i = 0; i < size; ++i)
-        any |= in[i];
-    if (any >= 0x80) {
-        const QByteArray bytes = text.toUtf8();
-        m_buffer.append(bytes.constData(), size_t(bytes.size()));
-        return;
-    }
     const size_t start = m_buffer.size();
-    m_buffer.resize(start + size);
-    char *out = &m_buffer[start];
-    for (size_t i = 0; i < size; ++i)
-        out[i] = char(in[i]);
+    char chunk[512];
+    for (size_t done = 0; done < size;) {
+        const size_t count = std::min(size - done, sizeof chunk);
+        char16_t any = 0;
+        for (size_t i = 0; i < count; ++i) {
+            any |= in[done + i];
+            chunk[i] = char(in[done + i]);
+        }
+        if (any >= 0x80) {
+            m_buffer.resize(start);
+            const QByteArray bytes = text.toUtf8();
+            m_buffer.append(bytes.constData(), size_t(bytes.size()));
+            return;
+        }
+        m_buffer.append(chunk, count);
+        done += count;
+    }
 }
 
 // Hands the whole buffer to the system: one write, more only when the

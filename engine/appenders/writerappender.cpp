@@ -4,9 +4,7 @@
 #include "engine/layouts/layout.h"
 #include "engine/loggingevent.h"
 
-#include <deque>
 #include <thread>
-#include <vector>
 
 namespace LogEngine
 {
@@ -20,10 +18,12 @@ constexpr int maxKeptLine = 16384;
 // nest on one thread (an appender reports an error through a logger whose
 // appenders format in turn), so there is one string per depth, and the
 // appenders in progress are kept to drop an event that comes back to one
-// of them.
+// of them. Deeper nesting than this is rare enough to format under the lock.
+constexpr int maxPreformattingDepth = 8;
 struct FormattingState {
-    std::deque<QString> lines; // grown at the end, which moves none of them
-    std::vector<const WriterAppender *> inProgress;
+    QString lines[maxPreformattingDepth];
+    const WriterAppender *inProgress[maxPreformattingDepth];
+    int depth = 0;
     ~FormattingState();
 };
 // Set once the thread's state is gone: code that logs from another
@@ -103,14 +103,16 @@ void WriterAppender::handleEvent(const LoggingEvent &event)
         return;
     }
     FormattingState &state = t_formatting;
-    for (const WriterAppender *appender : state.inProgress) {
-        if (appender == this)
+    for (int i = 0; i < state.depth; ++i) {
+        if (state.inProgress[i] == this)
             return; // the thread came back here while it formats or writes
     }
-    const size_t depth = state.inProgress.size();
-    if (state.lines.size() <= depth)
-        state.lines.resize(depth + 1);
-    state.inProgress.push_back(this);
+    if (state.depth == maxPreformattingDepth) {
+        AppenderSkeleton::handleEvent(event);
+        return;
+    }
+    const int depth = state.depth++;
+    state.inProgress[depth] = this;
     QString &line = state.lines[depth];
     line.resize(0);
 
@@ -134,9 +136,9 @@ void WriterAppender::handleEvent(const LoggingEvent &event)
     t_preformatted = { current ? this : nullptr, &line, generation };
     AppenderSkeleton::handleEvent(event);
     t_preformatted = outer;
-    state.inProgress.pop_back();
-    if (state.lines[depth].capacity() > maxKeptLine)
-        state.lines[depth] = QString();
+    --state.depth;
+    if (line.capacity() > maxKeptLine)
+        line = QString();
 }
 
 TextCodec *WriterAppender::encoding() const

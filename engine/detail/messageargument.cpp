@@ -1,5 +1,7 @@
 #include "engine/detail/messageargument.h"
 
+#include <QtAlgorithms>
+
 #include <algorithm>
 #include <climits>
 #include <cstring>
@@ -18,16 +20,18 @@ struct Placeholder {
     int number; // 1 to 9
 };
 
-// Decimal digits of `value`, by comparisons rather than divisions.
+// Decimal digits of `value`. A value of `bits` bits has `guess` or
+// `guess + 1` digits (1233/4096 is just above log10(2)), and one comparison
+// with 10^guess tells which; the first power is 0 so that 0 has one digit.
 int digitCount(qulonglong value)
 {
-    int count = 1;
-    for (qulonglong bound = 10; value >= bound; bound *= 10) {
-        ++count;
-        if (count == 20)
-            break; // 10^20 does not fit; every larger value has 20 digits
-    }
-    return count;
+    static constexpr qulonglong powers[] = { 0ULL, 10ULL, 100ULL, 1000ULL, 10000ULL, 100000ULL, 1000000ULL, 10000000ULL,
+        100000000ULL, 1000000000ULL, 10000000000ULL, 100000000000ULL, 1000000000000ULL, 10000000000000ULL,
+        100000000000000ULL, 1000000000000000ULL, 10000000000000000ULL, 100000000000000000ULL, 1000000000000000000ULL,
+        10000000000000000000ULL };
+    const int bits = 64 - int(qCountLeadingZeroBits(quint64(value | 1)));
+    const int guess = (bits * 1233) >> 12;
+    return guess + (value >= powers[guess] ? 1 : 0);
 }
 
 // Whether the text has only 7-bit characters, eight bytes at a time.
