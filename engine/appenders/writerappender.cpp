@@ -45,6 +45,10 @@ struct Preformatted {
 };
 thread_local Preformatted t_preformatted { nullptr, nullptr, 0 };
 
+// Which of an appender's formatter counts the thread uses: threads in turn.
+std::atomic<unsigned> s_nextFormatterShard { 0 };
+thread_local const unsigned t_formatterShard = s_nextFormatterShard.fetch_add(1, std::memory_order_relaxed);
+
 // The bytes `text` takes in UTF-8, the stream's usual encoding, without
 // encoding it a second time.
 qint64 utf8Size(QStringView text)
@@ -91,8 +95,10 @@ void WriterAppender::setLayout(Layout *layout)
         replaced = m_layoutGeneration.fetch_add(1);
     }
     // Formatting threads hold no lock; the wait is short (one line).
-    while (m_formatters[replaced & 1].load() != 0)
-        std::this_thread::yield();
+    for (const FormatterCount &count : m_formatters[replaced & 1]) {
+        while (count.value.load() != 0)
+            std::this_thread::yield();
+    }
 }
 
 void WriterAppender::handleEvent(const LoggingEvent &event)
@@ -118,18 +124,19 @@ void WriterAppender::handleEvent(const LoggingEvent &event)
 
     // Sequentially consistent: a thread that counts itself in after
     // `setLayout` looked at the count reads the new layout.
+    const int shard = t_formatterShard % formatterShards;
     unsigned generation;
     for (;;) {
         generation = m_layoutGeneration.load();
-        m_formatters[generation & 1].fetch_add(1);
+        m_formatters[generation & 1][shard].value.fetch_add(1);
         if (m_layoutGeneration.load() == generation)
             break;
-        m_formatters[generation & 1].fetch_sub(1);
+        m_formatters[generation & 1][shard].value.fetch_sub(1);
     }
     Layout *current = m_formattingLayout.load();
     if (current)
         current->appendFormatted(line, event);
-    m_formatters[generation & 1].fetch_sub(1);
+    m_formatters[generation & 1][shard].value.fetch_sub(1);
 
     const Preformatted outer = t_preformatted;
     // Without a layout the line is left to the lock, which reports it.

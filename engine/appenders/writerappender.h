@@ -7,6 +7,7 @@
 
 #include <QTextStream>
 
+#include <atomic>
 #include <mutex>
 
 namespace LogEngine
@@ -101,11 +102,17 @@ private:
     QString m_line;
     // The layout for formatting without the lock, and a count of the
     // threads formatting with it per parity of the generation they read:
-    // `setLayout` waits for the old generation's count to drain before it
-    // lets the old layout go. The generation counts layout changes.
+    // `setLayout` waits for the old generation's counts to drain before it
+    // lets the old layout go. The generation counts layout changes. Each
+    // count is spread over cache lines of their own, one per group of
+    // threads, so that threads formatting at once do not contend for one.
+    static constexpr int formatterShards = 8;
+    struct alignas(64) FormatterCount {
+        std::atomic<int> value { 0 };
+    };
     std::atomic<Layout *> m_formattingLayout { nullptr };
     std::atomic<unsigned> m_layoutGeneration { 0 };
-    std::atomic<int> m_formatters[2] = { { 0 }, { 0 } };
+    FormatterCount m_formatters[2][formatterShards];
     std::mutex m_layoutChange;
 };
 
