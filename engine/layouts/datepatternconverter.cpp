@@ -6,21 +6,11 @@
 #include "engine/layouts/linetext.h"
 #include "engine/loggingevent.h"
 
-#include <limits>
-
 namespace LogEngine
 {
 
 namespace
 {
-
-constexpr qint64 noSecond = std::numeric_limits<qint64>::min();
-
-qint64 floorDiv(qint64 value, qint64 divisor)
-{
-    const qint64 quotient = value / divisor;
-    return (value % divisor != 0 && value < 0) ? quotient - 1 : quotient;
-}
 
 // The millisecond within its second, 0 to 999 also before the epoch.
 int millisecondOf(qint64 milliSeconds)
@@ -38,7 +28,7 @@ DatePatternConverter::DatePatternConverter(const FormattingInfo &info, const QSt
               : format == QLatin1String("RELATIVE")              ? Relative
                                                                  : Pattern)
     , m_pattern(DateTime::patternFor(format))
-    , m_cachedSecond(noSecond)
+    , m_cachedSecond(DateTime::noSecond)
 {
 }
 
@@ -86,7 +76,7 @@ void DatePatternConverter::append(LineText &out, qint64 milliSeconds) const
     }
     if (milliSeconds < -DateTime::maxMilliSeconds || milliSeconds > DateTime::maxMilliSeconds)
         return;
-    const qint64 second = floorDiv(milliSeconds, 1000);
+    const qint64 second = DateTime::secondOf(milliSeconds);
     if (m_cacheGuard.tryLock()) {
         ScopedLock::acquired(&m_cacheGuard);
         if (!m_hasCachedText || milliSeconds != m_cachedMilliSecond) {

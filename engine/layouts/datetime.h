@@ -3,6 +3,8 @@
 
 #include <QDateTime>
 
+#include <limits>
+
 namespace LogEngine
 {
 
@@ -42,6 +44,18 @@ public:
      * stream may carry any stamp.
      */
     static constexpr qint64 maxMilliSeconds = Q_INT64_C(8640000000000000);
+
+    /*!
+     * The second after the epoch that `milliSeconds` falls in, rounded
+     * down also before the epoch: what per-second caches of a converted
+     * time are keyed by. `noSecond` is no time stamp's second.
+     */
+    static constexpr qint64 secondOf(qint64 milliSeconds)
+    {
+        const qint64 quotient = milliSeconds / 1000;
+        return milliSeconds % 1000 != 0 && milliSeconds < 0 ? quotient - 1 : quotient;
+    }
+    static constexpr qint64 noSecond = std::numeric_limits<qint64>::min();
 
     /*!
      * The pattern a format text stands for: the named formats' patterns, an

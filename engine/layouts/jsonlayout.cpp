@@ -8,21 +8,12 @@
 #include <QDebug>
 
 #include <algorithm>
-#include <limits>
 
 namespace LogEngine
 {
 
 namespace
 {
-
-constexpr qint64 noSecond = std::numeric_limits<qint64>::min();
-
-qint64 floorDiv(qint64 value, qint64 divisor)
-{
-    const qint64 quotient = value / divisor;
-    return (value % divisor != 0 && value < 0) ? quotient - 1 : quotient;
-}
 
 void appendDigits(QString &out, int value, int width)
 {
@@ -72,7 +63,7 @@ void appendMember(QString &out, const char *name, QStringView value)
 
 JSONLayout::JSONLayout(QObject *parent)
     : Layout(parent)
-    , m_cachedSecond(noSecond)
+    , m_cachedSecond(DateTime::noSecond)
 {
 }
 
@@ -190,7 +181,7 @@ QString JSONLayout::timestampText(qint64 milliSeconds) const
 {
     if (milliSeconds < -DateTime::maxMilliSeconds || milliSeconds > DateTime::maxMilliSeconds)
         return QString();
-    const qint64 second = floorDiv(milliSeconds, 1000);
+    const qint64 second = DateTime::secondOf(milliSeconds);
     const int millisecond = int(milliSeconds - second * 1000);
     QString dateTime;
     QString offset;
@@ -204,7 +195,7 @@ QString JSONLayout::timestampText(qint64 milliSeconds) const
             if (secondText(second, m_cachedDateTime, m_cachedOffset))
                 m_cachedSecond = second;
             else
-                m_cachedSecond = noSecond;
+                m_cachedSecond = DateTime::noSecond;
         }
         known = m_cachedSecond == second;
         if (known) {
