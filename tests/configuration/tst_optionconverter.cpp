@@ -20,7 +20,6 @@ private Q_SLOTS:
     void substitution();
     void expansionBoundsWorkNotDepth_data();
     void expansionBoundsWorkNotDepth();
-    void javaNamesBecomeEngineNames();
 };
 
 namespace
@@ -265,13 +264,6 @@ void tst_OptionConverter::expansionBoundsWorkNotDepth()
     QVERIFY2(errors.first().contains(error), qPrintable(errors.first()));
     QVERIFY(errors.first().endsWith(
         QStringLiteral("(LogEngine::OptionConverter::CONFIGURATOR_INVALID_SUBSTITUTION_ERROR, 22)")));
-}
-
-void tst_OptionConverter::javaNamesBecomeEngineNames()
-{
-    QCOMPARE(OptionConverter::classNameJavaToCpp(QStringLiteral("org.apache.log4j.ConsoleAppender")),
-        QStringLiteral("org::apache::log4j::ConsoleAppender"));
-    QCOMPARE(OptionConverter::classNameJavaToCpp(QStringLiteral("plain")), QStringLiteral("plain"));
 }
 
 QObject *newOptionConverterTest()
