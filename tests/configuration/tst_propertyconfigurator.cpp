@@ -475,21 +475,16 @@ void tst_PropertyConfigurator::appendKeyKeepsEarlierOutput()
     QCOMPARE(readFile(log), QByteArray("old\r\nnew\r\n"));
 }
 
-// The reset drops every appender but the run's own capture list, which goes
-// on collecting the errors after it.
+// The key resets the configuration (what a reset does, the engine's tests
+// show); the run's own capture list survives it and goes on collecting the
+// errors after it.
 void tst_PropertyConfigurator::resetInTheMiddleOfTheRunKeepsCapturing()
 {
     Logger *other = LogManager::logger(QStringLiteral("other"));
     LogObjectPtr<ListAppender> earlier(new ListAppender);
     other->addAppender(earlier);
-    other->setAdditivity(false);
-    LogManager::setHandleQtMessages(true);
     QVERIFY(!configure("log4j.reset=true\nlog4j.rootLogger=INFO, MISSING\n"));
     QVERIFY(other->appenders().isEmpty());
-    QVERIFY(other->additivity());
-    QVERIFY(!LogManager::handleQtMessages());
-    QCOMPARE(appenderNames(LogManager::internalLogger()),
-        QStringList({ QStringLiteral("LogLog stdout"), QStringLiteral("LogLog stderr") }));
     const QList<LoggingEvent> errors = ConfiguratorHelper::configurationErrors();
     QCOMPARE(errors.size(), 1);
     QCOMPARE(errors.first().message(),
