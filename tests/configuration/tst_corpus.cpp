@@ -123,26 +123,6 @@ QString outcomeOf(const Properties &properties)
     return (lines + errors).join(QLatin1Char('\n'));
 }
 
-} // namespace
-
-void tst_Corpus::cleanup()
-{
-    LogManager::resetConfiguration();
-    LogManager::loggerRepository()->setThreshold(Level(Level::NULL_INT));
-}
-
-// What each file configures is in data/configured, under the file's name:
-// filters given by key, custom appender classes and a misspelt level give
-// exactly their errors; everything else in the file is configured.
-void tst_Corpus::everyFileConfigures_data()
-{
-    QTest::addColumn<QString>("file");
-    const QStringList files = QDir(QStringLiteral(QORVLOG_CORPUS_DIR)).entryList({ QStringLiteral("*.properties") });
-    QCOMPARE(files.size(), 21);
-    for (const QString &file : files)
-        QTest::newRow(qPrintable(file)) << file;
-}
-
 // A copy of the corpus file whose absolute log file names (/var/log/...,
 // or /server.log where a variable is undefined) lie under `root` instead,
 // with the directories above the one the appender creates itself in place,
@@ -174,33 +154,70 @@ QString confinedCopy(const QString &name, const QString &root)
     return copy;
 }
 
-// Each file configures what the engine has, in a working directory of its
-// own (where its file appenders write), and reports exactly the rest.
+// A run of a corpus file in a working directory of its own (where its file
+// appenders write), with a home, a directory for temporary files and a user
+// of the test's own; the engine's own console output stays out of the test
+// log. The absolute log file names of the file lie under root().
+class CorpusRun
+{
+public:
+    explicit CorpusRun(const QString &file)
+        : m_previous(QDir::currentPath())
+        , m_environment { { "HOME", QFile::encodeName(m_work.filePath(QStringLiteral("home"))) },
+            { "TMPDIR", QFile::encodeName(m_work.filePath(QStringLiteral("tmp"))) }, { "USER", "tester" } }
+    {
+        if (!QDir::setCurrent(m_work.path()) || !QDir().mkpath(m_work.filePath(QStringLiteral("tmp"))))
+            qFatal("cannot set up %s", qPrintable(m_work.path()));
+        LogManager::internalLogger()->removeAllAppenders();
+        LogManager::internalLogger()->setAdditivity(false);
+        configured = PropertyConfigurator::configure(confinedCopy(file, root()));
+    }
+    ~CorpusRun() { QDir::setCurrent(m_previous); }
+    QString path() const { return m_work.path(); }
+    QString root() const { return m_work.filePath(QStringLiteral("root")); }
+
+    bool configured = false;
+
+private:
+    QTemporaryDir m_work;
+    QString m_previous;
+    EnvironmentVariables m_environment;
+};
+
+} // namespace
+
+void tst_Corpus::cleanup()
+{
+    LogManager::resetConfiguration();
+    LogManager::loggerRepository()->setThreshold(Level(Level::NULL_INT));
+}
+
+// What each file configures is in data/configured, under the file's name:
+// filters given by key, custom appender classes and a misspelt level give
+// exactly their errors; everything else in the file is configured.
+void tst_Corpus::everyFileConfigures_data()
+{
+    QTest::addColumn<QString>("file");
+    const QStringList files = QDir(QStringLiteral(QORVLOG_CORPUS_DIR)).entryList({ QStringLiteral("*.properties") });
+    QCOMPARE(files.size(), 21);
+    for (const QString &file : files)
+        QTest::newRow(qPrintable(file)) << file;
+}
+
+// Each file configures what the engine has and reports exactly the rest.
 void tst_Corpus::everyFileConfigures()
 {
     QFETCH(QString, file);
-    QTemporaryDir work;
-    const QString root = work.path() + QLatin1String("/root");
-    const QString previous = QDir::currentPath();
-    QVERIFY(QDir::setCurrent(work.path()));
-    // A home, a directory for temporary files and a user of the test's own.
-    QVERIFY(QDir().mkpath(work.filePath(QStringLiteral("tmp"))));
-    const EnvironmentVariables environment { { "HOME", QFile::encodeName(work.filePath(QStringLiteral("home"))) },
-        { "TMPDIR", QFile::encodeName(work.filePath(QStringLiteral("tmp"))) }, { "USER", "tester" } };
-    // The engine's own console output stays out of the test log.
-    LogManager::internalLogger()->removeAllAppenders();
-    LogManager::internalLogger()->setAdditivity(false);
-    const QString copy = confinedCopy(file, root);
-    const bool configured = PropertyConfigurator::configure(copy);
-    const QString found = withQt5TypeNames(
-        outcomeOf(loadCorpusFile(file)).replace(root, QString()).replace(work.path(), QLatin1String("${user.dir}")));
-    QDir::setCurrent(previous);
+    const CorpusRun run(file);
+    const QString found = withQt5TypeNames(outcomeOf(loadCorpusFile(file))
+                                               .replace(run.root(), QString())
+                                               .replace(run.path(), QLatin1String("${user.dir}")));
     QFile expected(QStringLiteral(QORVLOG_TEST_DATA "/configured/") + file.section(QLatin1Char('.'), 0, -2)
         + QLatin1String(".expected"));
     QVERIFY(expected.open(QIODevice::ReadOnly));
     QCOMPARE(found + QLatin1Char('\n'), QString::fromUtf8(expected.readAll()));
     // A run says whether it stored errors.
-    QCOMPARE(configured, ConfiguratorHelper::configurationErrors().isEmpty());
+    QCOMPARE(run.configured, ConfiguratorHelper::configurationErrors().isEmpty());
 }
 
 void tst_Corpus::filesWriteWhatTheyMean_data()
@@ -211,52 +228,38 @@ void tst_Corpus::filesWriteWhatTheyMean_data()
     QTest::addColumn<int>("level");
     QTest::addColumn<QString>("message");
     QTest::addColumn<QString>("written"); // a pattern for all of the file
+    const auto row = [](const char *tag, const char *file, const char *appender, const char *logger, int level,
+                         const char *message, const QString &written) {
+        QTest::newRow(tag) << file << appender << logger << level << message << written;
+    };
     const int info = Level::INFO_INT;
     const QString date = QStringLiteral("\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d");
-    QTest::newRow("milliseconds") << "16-service-millisecond-dates.properties"
-                                  << "service"
-                                  << "com::example::service" << info << "Started"
-                                  << date + QStringLiteral(",\\d{3} INFO  com::example::service - Started\r\n");
-    QTest::newRow("DATE-format") << "16-service-millisecond-dates.properties"
-                                 << "audit"
-                                 << "com::example::audit" << info << "login"
-                                 << "\\d\\d \\w{3} \\d{4} \\d\\d:\\d\\d:\\d\\d\\.\\d{3} INFO  login\r\n";
-    QTest::newRow("TTCC-milliseconds") << "16-service-millisecond-dates.properties"
-                                       << "access"
-                                       << "com::example::access" << info << "GET /"
-                                       << date + QStringLiteral("\\.\\d{3} INFO  com::example::access  - GET /\r\n");
-    QTest::newRow("three-levels-created") << "17-nested-log-directories.properties"
-                                          << "app" << QString() << info << "up"
-                                          << "\\d{4}-.* INFO  \\[.*\\] root - up\r\n";
-    QTest::newRow("user-home") << "18-user-home-tmpdir-variables.properties"
-                               << "home" << QString() << info << "m"
-                               << "\\d{4}-.* INFO  root - m\r\n";
-    QTest::newRow("tmpdir-and-user-name") << "18-user-home-tmpdir-variables.properties"
-                                          << "scratch" << QString() << info << "m"
-                                          << "INFO - m\r\n";
-    QTest::newRow("range-passes-warn") << "19-levelrange-stringmatch-filters.properties"
-                                       << "info"
-                                       << "app" << int(Level::WARN_INT) << "disk full"
-                                       << "WARN  app - disk full\r\n";
-    QTest::newRow("health-checks-dropped") << "19-levelrange-stringmatch-filters.properties"
-                                           << "info"
-                                           << "app" << info << "health check ok"
-                                           << "";
-    QTest::newRow("error-in-error") << "19-levelrange-stringmatch-filters.properties"
-                                    << "error"
-                                    << "app" << int(Level::ERROR_INT) << "failed"
-                                    << "ERROR app - failed\r\n";
-    QTest::newRow("json-line")
-        << "21-json-log-shipping.properties"
-        << "json"
-        << "app" << info << "Started \"now\""
-        << "\\{\"timestamp\":\"\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\d\\.\\d{3}[+-]\\d\\d:\\d\\d\","
-           "\"level\":\"INFO\",\"logger\":\"app\",\"thread\":\"[^\"]*\","
-           "\"message\":\"Started \\\\\"now\\\\\"\"\\}\r\n";
+    const char *dates = "16-service-millisecond-dates.properties";
+    const char *variables = "18-user-home-tmpdir-variables.properties";
+    const char *filters = "19-levelrange-stringmatch-filters.properties";
+    row("milliseconds", dates, "service", "com::example::service", info, "Started",
+        date + QStringLiteral(",\\d{3} INFO  com::example::service - Started\r\n"));
+    row("DATE-format", dates, "audit", "com::example::audit", info, "login",
+        QStringLiteral("\\d\\d \\w{3} \\d{4} \\d\\d:\\d\\d:\\d\\d\\.\\d{3} INFO  login\r\n"));
+    row("TTCC-milliseconds", dates, "access", "com::example::access", info, "GET /",
+        date + QStringLiteral("\\.\\d{3} INFO  com::example::access  - GET /\r\n"));
+    row("three-levels-created", "17-nested-log-directories.properties", "app", "", info, "up",
+        QStringLiteral("\\d{4}-.* INFO  \\[.*\\] root - up\r\n"));
+    row("user-home", variables, "home", "", info, "m", QStringLiteral("\\d{4}-.* INFO  root - m\r\n"));
+    row("tmpdir-and-user-name", variables, "scratch", "", info, "m", QStringLiteral("INFO - m\r\n"));
+    row("range-passes-warn", filters, "info", "app", Level::WARN_INT, "disk full",
+        QStringLiteral("WARN  app - disk full\r\n"));
+    row("health-checks-dropped", filters, "info", "app", info, "health check ok", QString());
+    row("error-in-error", filters, "error", "app", Level::ERROR_INT, "failed",
+        QStringLiteral("ERROR app - failed\r\n"));
+    row("json-line", "21-json-log-shipping.properties", "json", "app", info, "Started \"now\"",
+        QStringLiteral("\\{\"timestamp\":\"\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\d\\.\\d{3}[+-]\\d\\d:\\d\\d\","
+                       "\"level\":\"INFO\",\"logger\":\"app\",\"thread\":\"[^\"]*\","
+                       "\"message\":\"Started \\\\\"now\\\\\"\"\\}\r\n"));
 }
 
-// One event through a file's configuration, in a working directory of its
-// own: the file of the appender holds exactly what the file means.
+// One event through a file's configuration: the file of the appender holds
+// exactly what the file means.
 void tst_Corpus::filesWriteWhatTheyMean()
 {
     QFETCH(QString, file);
@@ -265,15 +268,8 @@ void tst_Corpus::filesWriteWhatTheyMean()
     QFETCH(int, level);
     QFETCH(QString, message);
     QFETCH(QString, written);
-    QTemporaryDir work;
-    const QString previous = QDir::currentPath();
-    QVERIFY(QDir::setCurrent(work.path()));
-    QVERIFY(QDir().mkpath(work.filePath(QStringLiteral("tmp"))));
-    const EnvironmentVariables environment { { "HOME", QFile::encodeName(work.filePath(QStringLiteral("home"))) },
-        { "TMPDIR", QFile::encodeName(work.filePath(QStringLiteral("tmp"))) }, { "USER", "tester" } };
-    LogManager::internalLogger()->removeAllAppenders();
-    LogManager::internalLogger()->setAdditivity(false);
-    const bool configured = PropertyConfigurator::configure(confinedCopy(file, work.filePath(QStringLiteral("root"))));
+    const CorpusRun run(file);
+    QVERIFY(run.configured);
     QString path;
     const QList<Logger *> loggers = LogManager::loggerRepository()->loggers();
     for (const Logger *candidate : loggers + QList<Logger *> { LogManager::loggerRepository()->rootLogger() }) {
@@ -286,11 +282,8 @@ void tst_Corpus::filesWriteWhatTheyMean()
     target->log(Level(level), message);
     LogManager::resetConfiguration();
     QFile output(path);
-    const bool opened = output.open(QIODevice::ReadOnly);
+    QVERIFY2(output.open(QIODevice::ReadOnly), qPrintable(path));
     const QString text = QString::fromUtf8(output.readAll());
-    QDir::setCurrent(previous);
-    QVERIFY(configured);
-    QVERIFY2(opened, qPrintable(path));
     QVERIFY2(QRegularExpression(QRegularExpression::anchoredPattern(written)).match(text).hasMatch(), qPrintable(text));
 }
 

@@ -16,10 +16,8 @@ class tst_Factory : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void createsByEitherClassName_data();
-    void createsByEitherClassName();
-    void unknownClassNames_data();
-    void unknownClassNames();
+    void createsRegisteredClassesOnly_data();
+    void createsRegisteredClassesOnly();
     void setObjectProperty_data();
     void setObjectProperty();
 };
@@ -47,11 +45,11 @@ QString propertyText(const QVariant &value)
 
 } // namespace
 
-void tst_Factory::createsByEitherClassName_data()
+void tst_Factory::createsRegisteredClassesOnly_data()
 {
     QTest::addColumn<QString>("kind");
-    QTest::addColumn<QString>("log4jName");
-    QTest::addColumn<QString>("className");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("className"); // empty where none is registered
 
     const char *const rows[][3] = {
         { "appender", "org.apache.log4j.ConsoleAppender", "LogEngine::ConsoleAppender" },
@@ -68,73 +66,50 @@ void tst_Factory::createsByEitherClassName_data()
         { "layout", "org.apache.log4j.PatternLayout", "LogEngine::PatternLayout" },
         { "layout", "org.apache.log4j.SimpleLayout", "LogEngine::SimpleLayout" },
         { "layout", "org.apache.log4j.TTCCLayout", "LogEngine::TTCCLayout" },
+        // Names are matched exactly, and the tables are separate.
+        { "appender", "logengine::consoleappender", "" },
+        { "appender", "org.apache.log4j.ConsoleAppender ", "" },
+        { "layout", "org.apache.log4j.ConsoleAppender", "" },
+        { "layout", "LogEngine::DenyAllFilter", "" },
+        { "filter", "", "" },
     };
     for (const auto &row : rows)
-        QTest::newRow(row[2]) << row[0] << row[1] << row[2];
+        QTest::addRow("%s '%s'", row[0], row[1]) << row[0] << row[1] << row[2];
 }
 
-void tst_Factory::createsByEitherClassName()
+// A registered class by its log4j name and by its own; anything else is
+// refused with a warning.
+void tst_Factory::createsRegisteredClassesOnly()
 {
     QFETCH(QString, kind);
-    QFETCH(QString, log4jName);
+    QFETCH(QString, name);
     QFETCH(QString, className);
     Capture capture;
-    for (const QString &name : { log4jName, className }) {
-        LogObjectPtr<LogObject> object;
+    const auto create = [&kind](const QString &name) -> LogObject * {
         if (kind == QLatin1String("appender"))
-            object = Factory::createAppender(name);
-        else if (kind == QLatin1String("filter"))
-            object = Factory::createFilter(name);
-        else
-            object = Factory::createLayout(name);
-        QVERIFY2(object, qPrintable(name));
+            return Factory::createAppender(name);
+        if (kind == QLatin1String("filter"))
+            return Factory::createFilter(name);
+        return Factory::createLayout(name);
+    };
+    if (className.isEmpty()) {
+        QVERIFY(!create(name));
+        QCOMPARE(lines(capture),
+            QStringList { QStringLiteral("WARN LogEngine::Factory: Request for the creation of %1 with class '%2', "
+                                         "which is not registered")
+                              .arg(kind.at(0).toUpper() + kind.mid(1), name) });
+        return;
+    }
+    for (const QString &each : { name, className }) {
+        LogObjectPtr<LogObject> object;
+        object = create(each);
+        QVERIFY2(object, qPrintable(each));
         QCOMPARE(QString::fromLatin1(object->metaObject()->className()), className);
         QVERIFY(!object->parent());
         // A fresh object each time, owned by its first holder.
         QCOMPARE(object->referenceCount(), 1);
     }
     QCOMPARE(lines(capture), QStringList());
-}
-
-void tst_Factory::unknownClassNames_data()
-{
-    QTest::addColumn<QString>("kind");
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QString>("warning");
-
-    // Names are matched exactly, and the tables are separate.
-    QTest::newRow("lower-case-engine-name") << "appender"
-                                            << "logengine::consoleappender"
-                                            << "Request for the creation of Appender with class "
-                                               "'logengine::consoleappender', which is not registered";
-    QTest::newRow("trailing-blank") << "appender"
-                                    << "org.apache.log4j.ConsoleAppender "
-                                    << "Request for the creation of Appender with class "
-                                       "'org.apache.log4j.ConsoleAppender ', which is not registered";
-    QTest::newRow("appender-name-as-layout") << "layout"
-                                             << "org.apache.log4j.ConsoleAppender"
-                                             << "Request for the creation of Layout with class "
-                                                "'org.apache.log4j.ConsoleAppender', which is not registered";
-    QTest::newRow("filter-name-as-layout") << "layout"
-                                           << "LogEngine::DenyAllFilter"
-                                           << "Request for the creation of Layout with class "
-                                              "'LogEngine::DenyAllFilter', which is not registered";
-    QTest::newRow("empty-filter-name") << "filter"
-                                       << ""
-                                       << "Request for the creation of Filter with class '', which is not registered";
-}
-
-void tst_Factory::unknownClassNames()
-{
-    QFETCH(QString, kind);
-    QFETCH(QString, name);
-    QFETCH(QString, warning);
-    Capture capture;
-    const void *object = kind == QLatin1String("appender") ? static_cast<void *>(Factory::createAppender(name))
-        : kind == QLatin1String("filter")                  ? static_cast<void *>(Factory::createFilter(name))
-                                                           : static_cast<void *>(Factory::createLayout(name));
-    QVERIFY(!object);
-    QCOMPARE(lines(capture), QStringList { QLatin1String("WARN LogEngine::Factory: ") + warning });
 }
 
 void tst_Factory::setObjectProperty_data()
@@ -146,6 +121,10 @@ void tst_Factory::setObjectProperty_data()
     QTest::addColumn<QString>("expected");
     QTest::addColumn<QStringList>("messages");
 
+    const auto row = [](const char *tag, const char *className, const char *name, const char *value,
+                         const char *property, const char *expected, const QStringList &messages) {
+        QTest::newRow(tag) << className << name << value << property << expected << messages;
+    };
     const auto setting = [](const char *property, const char *className, const char *value) {
         return QStringLiteral("DEBUG LogEngine::Factory: Setting property '%1' on object of class '%2' to value '%3'")
             .arg(QLatin1String(property), QLatin1String(className), QLatin1String(value));
@@ -155,103 +134,49 @@ void tst_Factory::setObjectProperty_data()
                              "(LogEngine::Factory::CONFIGURATOR_PROPERTY_ERROR, 28): ")
             + QLatin1String(cause) + QLatin1String(" (LogEngine::Factory)");
     };
+    const auto invalid = [](const char *value, const char *what) {
+        return QStringLiteral("ERROR LogEngine::OptionConverter: Invalid option string '%1' for %2 "
+                              "(LogEngine::OptionConverter::CONFIGURATOR_INVALID_OPTION_ERROR, 23)")
+            .arg(QLatin1String(value), QLatin1String(what));
+    };
     const char *file = "LogEngine::FileAppender";
+    const char *list = "LogEngine::ListAppender";
 
     // The name as given, then with its first character lowered.
-    QTest::newRow("log4j-form-File") << file << "File"
-                                     << "app.log"
-                                     << "file"
-                                     << "app.log" << QStringList { setting("file", file, "app.log") };
-    QTest::newRow("other-case-differences-fail")
-        << file << "FILE"
-        << "app.log"
-        << "file"
-        << "" << QStringList { propertyError("Property 'fILE' does not exist in class 'LogEngine::FileAppender'") };
-    QTest::newRow("dotted-name-fails-whole")
-        << file << "filter.1"
-        << "x"
-        << "file"
-        << "" << QStringList { propertyError("Property 'filter.1' does not exist in class 'LogEngine::FileAppender'") };
-    QTest::newRow("read-only") << file << "IsActive"
-                               << "true"
-                               << "isActive"
-                               << "false"
-                               << QStringList { propertyError(
-                                      "Property 'isActive' is not writable in class 'LogEngine::FileAppender'") };
-    QTest::newRow("empty-name") << file << ""
-                                << "x"
-                                << "file"
-                                << "" << QStringList { propertyError("Invalid empty property name") };
-    QTest::newRow("null-object") << ""
-                                 << "File"
-                                 << "x"
-                                 << ""
-                                 << "" << QStringList { propertyError("Invalid null object pointer") };
+    row("log4j-form-File", file, "File", "app.log", "file", "app.log", { setting("file", file, "app.log") });
+    row("other-case-differences-fail", file, "FILE", "app.log", "file", "",
+        { propertyError("Property 'fILE' does not exist in class 'LogEngine::FileAppender'") });
+    row("dotted-name-fails-whole", file, "filter.1", "x", "file", "",
+        { propertyError("Property 'filter.1' does not exist in class 'LogEngine::FileAppender'") });
+    row("read-only", file, "IsActive", "true", "isActive", "false",
+        { propertyError("Property 'isActive' is not writable in class 'LogEngine::FileAppender'") });
+    row("empty-name", file, "", "x", "file", "", { propertyError("Invalid empty property name") });
+    row("null-object", "", "File", "x", "", "", { propertyError("Invalid null object pointer") });
 
     // Conversion by the property's type.
-    QTest::newRow("level") << file << "Threshold"
-                           << "warn"
-                           << "threshold"
-                           << "WARN" << QStringList { setting("threshold", file, "warn") };
-    QTest::newRow("level-rejected")
-        << file << "Threshold"
-        << "loud"
-        << "threshold"
-        << "NULL"
-        << QStringList { setting("threshold", file, "loud"),
-               QStringLiteral(
-                   "WARN LogEngine::Level: Use of invalid level string 'LOUD'. Using 'Level::NULL_INT' instead."),
-               QStringLiteral("ERROR LogEngine::OptionConverter: Invalid option string 'loud' for a level "
-                              "(LogEngine::OptionConverter::CONFIGURATOR_INVALID_OPTION_ERROR, 23)") };
-    QTest::newRow("bool") << file << "ImmediateFlush"
-                          << "false"
-                          << "immediateFlush"
-                          << "false" << QStringList { setting("immediateFlush", file, "false") };
-    QTest::newRow("bool-rejected-without-write-warning")
-        << file << "ImmediateFlush"
-        << "maybe"
-        << "immediateFlush"
-        << "true"
-        << QStringList { setting("immediateFlush", file, "maybe"),
-               QStringLiteral("ERROR LogEngine::OptionConverter: Invalid option string 'maybe' for a boolean "
-                              "(LogEngine::OptionConverter::CONFIGURATOR_INVALID_OPTION_ERROR, 23)") };
-    QTest::newRow("int") << "LogEngine::ListAppender"
-                         << "MaxCount"
-                         << " 7 "
-                         << "maxCount"
-                         << "7" << QStringList { setting("maxCount", "LogEngine::ListAppender", " 7 ") };
-    QTest::newRow("int-rejected")
-        << "LogEngine::ListAppender"
-        << "MaxCount"
-        << "7x"
-        << "maxCount"
-        << "0"
-        << QStringList { setting("maxCount", "LogEngine::ListAppender", "7x"),
-               QStringLiteral("ERROR LogEngine::OptionConverter: Invalid option string '7x' for an integer "
-                              "(LogEngine::OptionConverter::CONFIGURATOR_INVALID_OPTION_ERROR, 23)") };
-    QTest::newRow("string-unchanged") << "LogEngine::PatternLayout"
-                                      << "ConversionPattern"
-                                      << " %m%n "
-                                      << "conversionPattern"
-                                      << " %m%n "
-                                      << QStringList { setting(
-                                             "conversionPattern", "LogEngine::PatternLayout", " %m%n ") };
-    QTest::newRow("codec-not-convertible")
-        << file << "Encoding"
-        << "UTF-8"
-        << "encoding"
-        << ""
-        << QStringList { setting("encoding", file, "UTF-8"),
-               QStringLiteral(
-                   "ERROR LogEngine::Factory: Cannot convert to type 'QTextCodec*' for property 'encoding' on object "
-                   "of "
-                   "class 'LogEngine::FileAppender' (LogEngine::Factory::CONFIGURATOR_UNKNOWN_TYPE_ERROR, 29)") };
+    row("level", file, "Threshold", "warn", "threshold", "WARN", { setting("threshold", file, "warn") });
+    row("level-rejected", file, "Threshold", "loud", "threshold", "NULL",
+        { setting("threshold", file, "loud"),
+            QStringLiteral(
+                "WARN LogEngine::Level: Use of invalid level string 'LOUD'. Using 'Level::NULL_INT' instead."),
+            invalid("loud", "a level") });
+    row("bool", file, "ImmediateFlush", "false", "immediateFlush", "false",
+        { setting("immediateFlush", file, "false") });
+    row("bool-rejected-without-write-warning", file, "ImmediateFlush", "maybe", "immediateFlush", "true",
+        { setting("immediateFlush", file, "maybe"), invalid("maybe", "a boolean") });
+    row("int", list, "MaxCount", " 7 ", "maxCount", "7", { setting("maxCount", list, " 7 ") });
+    row("int-rejected", list, "MaxCount", "7x", "maxCount", "0",
+        { setting("maxCount", list, "7x"), invalid("7x", "an integer") });
+    row("string-unchanged", "LogEngine::PatternLayout", "ConversionPattern", " %m%n ", "conversionPattern", " %m%n ",
+        { setting("conversionPattern", "LogEngine::PatternLayout", " %m%n ") });
+    row("codec-not-convertible", file, "Encoding", "UTF-8", "encoding", "",
+        { setting("encoding", file, "UTF-8"),
+            QStringLiteral("ERROR LogEngine::Factory: Cannot convert to type 'QTextCodec*' for property 'encoding' on "
+                           "object of class 'LogEngine::FileAppender' "
+                           "(LogEngine::Factory::CONFIGURATOR_UNKNOWN_TYPE_ERROR, 29)") });
 
     // The log4j key of the file appenders' append mode reaches the same setting.
-    QTest::newRow("Append-sets-appendFile") << file << "Append"
-                                            << "true"
-                                            << "appendFile"
-                                            << "true" << QStringList { setting("append", file, "true") };
+    row("Append-sets-appendFile", file, "Append", "true", "appendFile", "true", { setting("append", file, "true") });
 }
 
 void tst_Factory::setObjectProperty()

@@ -18,11 +18,8 @@ private Q_SLOTS:
     void conversions();
     void substitution_data();
     void substitution();
-    void cyclicReferencesEnd_data();
-    void cyclicReferencesEnd();
     void expansionBoundsWorkNotDepth_data();
     void expansionBoundsWorkNotDepth();
-    void javaNamesBecomeEngineNames();
 };
 
 namespace
@@ -127,50 +124,37 @@ void tst_OptionConverter::substitution_data()
     QTest::addColumn<QString>("key");
     QTest::addColumn<QString>("result");
     QTest::addColumn<QString>("error");
-    QTest::newRow("nested") << "c"
-                            << "xyx"
-                            << "";
-    QTest::newRow("missing-reference") << "d"
-                                       << "z"
-                                       << "";
-    QTest::newRow("unclosed") << "e"
-                              << "ab"
-                              << "Missing closing bracket for opening bracket at 2. Invalid subsitution in value ab${c "
-                                 "(LogEngine::OptionConverter::CONFIGURATOR_INVALID_SUBSTITUTION_ERROR, 22)";
-    QTest::newRow("braces-kept") << "p"
-                                 << "%d{ABSOLUTE} x %m"
-                                 << "";
-    QTest::newRow("empty-reference") << "q"
-                                     << "<empty-key>"
-                                     << "";
-    QTest::newRow("lone-closing-brace") << "r"
-                                        << "a}b"
-                                        << "";
-    QTest::newRow("from-defaults") << "s"
-                                   << "x-base"
-                                   << "";
-    QTest::newRow("absent-key-is-null") << "absent" << QString() << "";
     // Beyond the file: the environment variable of that name, then the
     // standard names of the Java world; still unknown is still nothing.
-    QTest::newRow("environment") << "t"
-                                 << "/from/environment/app.log"
-                                 << "";
-    QTest::newRow("file-key-before-environment") << "u"
-                                                 << "x"
-                                                 << "";
-    QTest::newRow("user-home") << "v"
-                               << "/home/tester/logs"
-                               << "";
-    QTest::newRow("user-name") << "w"
-                               << "audit-tester.log"
-                               << "";
-    QTest::newRow("user-dir") << "y" << QDir::currentPath() + QLatin1String("/log/app.log") << "";
-    QTest::newRow("java-io-tmpdir") << "z"
-                                    << "@TMPDIR@/app.log"
-                                    << "";
-    QTest::newRow("dotted-environment-name") << "n"
-                                             << "/home/elsewhere"
-                                             << "";
+    // A cycle ends at the key seen again; a diamond is no cycle.
+    const char *const rows[][4] = {
+        { "nested", "c", "xyx", "" },
+        { "missing-reference", "d", "z", "" },
+        { "unclosed", "e", "ab",
+            "Missing closing bracket for opening bracket at 2. Invalid subsitution in value ab${c "
+            "(LogEngine::OptionConverter::CONFIGURATOR_INVALID_SUBSTITUTION_ERROR, 22)" },
+        { "braces-kept", "p", "%d{ABSOLUTE} x %m", "" },
+        { "empty-reference", "q", "<empty-key>", "" },
+        { "lone-closing-brace", "r", "a}b", "" },
+        { "from-defaults", "s", "x-base", "" },
+        { "absent-key-is-null", "absent", nullptr, "" },
+        { "environment", "t", "/from/environment/app.log", "" },
+        { "file-key-before-environment", "u", "x", "" },
+        { "user-home", "v", "/home/tester/logs", "" },
+        { "user-name", "w", "audit-tester.log", "" },
+        { "user-dir", "y", "@CWD@/log/app.log", "" },
+        { "java-io-tmpdir", "z", "@TMPDIR@/app.log", "" },
+        { "dotted-environment-name", "n", "/home/elsewhere", "" },
+        { "cycle-of-one", "self", "<>",
+            "Cyclic reference to key 'self' at 1. Invalid subsitution in value <${self}> "
+            "(LogEngine::OptionConverter::CONFIGURATOR_INVALID_SUBSTITUTION_ERROR, 22)" },
+        { "cycle-through-others", "one", "1(2(3()))",
+            "Cyclic reference to key 'one' at 2. Invalid subsitution in value 3(${one}) "
+            "(LogEngine::OptionConverter::CONFIGURATOR_INVALID_SUBSTITUTION_ERROR, 22)" },
+        { "diamond-is-no-cycle", "top", "LL", "" },
+    };
+    for (const auto &row : rows)
+        QTest::newRow(row[0]) << QString::fromUtf8(row[1]) << QString::fromUtf8(row[2]) << QString::fromUtf8(row[3]);
 }
 
 void tst_OptionConverter::substitution()
@@ -199,6 +183,14 @@ void tst_OptionConverter::substitution()
         { QStringLiteral("y"), QStringLiteral("${user.dir}/log/app.log") },
         { QStringLiteral("z"), QStringLiteral("${java.io.tmpdir}/app.log") },
         { QStringLiteral("n"), QStringLiteral("${java.home}") },
+        { QStringLiteral("self"), QStringLiteral("<${self}>") },
+        { QStringLiteral("one"), QStringLiteral("1(${two})") },
+        { QStringLiteral("two"), QStringLiteral("2(${three})") },
+        { QStringLiteral("three"), QStringLiteral("3(${one})") },
+        { QStringLiteral("top"), QStringLiteral("${left}${right}") },
+        { QStringLiteral("left"), QStringLiteral("${leaf}") },
+        { QStringLiteral("right"), QStringLiteral("${leaf}") },
+        { QStringLiteral("leaf"), QStringLiteral("L") },
     };
     // Qt names only an existing directory for temporary files.
     const QTemporaryDir temporary;
@@ -206,7 +198,7 @@ void tst_OptionConverter::substitution()
     const EnvironmentVariables environment { { "QORVLOG_TEST_DIRECTORY", "/from/environment" }, { "a", "environment" },
         { "HOME", "/home/tester" }, { "USER", "tester" }, { "TMPDIR", temporaryPath },
         { "java.home", "/home/elsewhere" } };
-    result.replace(QLatin1String("@TMPDIR@"), temporary.path());
+    result.replace(QLatin1String("@TMPDIR@"), temporary.path()).replace(QLatin1String("@CWD@"), QDir::currentPath());
     for (const auto &entry : entries)
         properties.insert(entry.first, entry.second);
     Capture capture(QStringLiteral("LogEngine::OptionConverter"));
@@ -214,50 +206,6 @@ void tst_OptionConverter::substitution()
     QCOMPARE(substituted, result);
     QCOMPARE(substituted.isNull(), result.isNull());
     QCOMPARE(errorsOf(capture), error.isEmpty() ? QStringList() : QStringList { error });
-}
-
-void tst_OptionConverter::cyclicReferencesEnd_data()
-{
-    QTest::addColumn<QString>("key");
-    QTest::addColumn<QString>("result");
-    QTest::addColumn<QString>("cycleKey");
-    QTest::newRow("self") << "self"
-                          << "<>"
-                          << "self";
-    QTest::newRow("through-others") << "one"
-                                    << "1(2(3()))"
-                                    << "one";
-    QTest::newRow("diamond-is-no-cycle") << "top"
-                                         << "LL"
-                                         << "";
-}
-
-void tst_OptionConverter::cyclicReferencesEnd()
-{
-    QFETCH(QString, key);
-    QFETCH(QString, result);
-    QFETCH(QString, cycleKey);
-    Properties properties;
-    properties.insert(QStringLiteral("self"), QStringLiteral("<${self}>"));
-    properties.insert(QStringLiteral("one"), QStringLiteral("1(${two})"));
-    properties.insert(QStringLiteral("two"), QStringLiteral("2(${three})"));
-    properties.insert(QStringLiteral("three"), QStringLiteral("3(${one})"));
-    properties.insert(QStringLiteral("top"), QStringLiteral("${left}${right}"));
-    properties.insert(QStringLiteral("left"), QStringLiteral("${leaf}"));
-    properties.insert(QStringLiteral("right"), QStringLiteral("${leaf}"));
-    properties.insert(QStringLiteral("leaf"), QStringLiteral("L"));
-    Capture capture(QStringLiteral("LogEngine::OptionConverter"));
-    QCOMPARE(OptionConverter::substituteVariables(properties, key), result);
-    const QStringList errors = errorsOf(capture);
-    if (cycleKey.isEmpty()) {
-        QVERIFY(errors.isEmpty());
-    } else {
-        QCOMPARE(errors.size(), 1);
-        QVERIFY2(errors.first().startsWith(QStringLiteral("Cyclic reference to key '%1'").arg(cycleKey)),
-            qPrintable(errors.first()));
-        QVERIFY(errors.first().endsWith(
-            QStringLiteral("(LogEngine::OptionConverter::CONFIGURATOR_INVALID_SUBSTITUTION_ERROR, 22)")));
-    }
 }
 
 // Hostile files can double their text at every level, or fan a few kilobytes
@@ -316,13 +264,6 @@ void tst_OptionConverter::expansionBoundsWorkNotDepth()
     QVERIFY2(errors.first().contains(error), qPrintable(errors.first()));
     QVERIFY(errors.first().endsWith(
         QStringLiteral("(LogEngine::OptionConverter::CONFIGURATOR_INVALID_SUBSTITUTION_ERROR, 22)")));
-}
-
-void tst_OptionConverter::javaNamesBecomeEngineNames()
-{
-    QCOMPARE(OptionConverter::classNameJavaToCpp(QStringLiteral("org.apache.log4j.ConsoleAppender")),
-        QStringLiteral("org::apache::log4j::ConsoleAppender"));
-    QCOMPARE(OptionConverter::classNameJavaToCpp(QStringLiteral("plain")), QStringLiteral("plain"));
 }
 
 QObject *newOptionConverterTest()

@@ -30,8 +30,7 @@ class tst_Properties : public QObject
 private Q_SLOTS:
     void reads_data();
     void reads();
-    void lookupAlongDefaults();
-    void namesDefaultsFirst();
+    void defaultsAnswerWhatIsNotOwn();
     void loadsSettingsGroupKeysOnly();
     void nullDeviceWarns();
 };
@@ -41,69 +40,53 @@ void tst_Properties::reads_data()
     QTest::addColumn<QByteArray>("text");
     QTest::addColumn<QStringList>("properties"); // "key: value@line of its start", sorted
     QTest::addColumn<QStringList>("warnings");
-    const auto one = [](const QString &key, const QString &value) {
-        return QStringList { key + QLatin1String(": ") + value + QLatin1String("@1") };
+    const auto one = [](const char *key, const char *value) {
+        return QStringList { QString::fromUtf8(key) + QLatin1String(": ") + QString::fromUtf8(value)
+            + QLatin1String("@1") };
     };
+    const QStringList none;
     // separators
-    QTest::newRow("equals") << QByteArray("a=b") << one(QStringLiteral("a"), QStringLiteral("b")) << QStringList();
-    QTest::newRow("blanks-around-equals")
-        << QByteArray("a = b") << one(QStringLiteral("a"), QStringLiteral("b")) << QStringList();
-    QTest::newRow("colon") << QByteArray("a:b") << one(QStringLiteral("a"), QStringLiteral("b")) << QStringList();
-    QTest::newRow("blank-only") << QByteArray("a b") << one(QStringLiteral("a"), QStringLiteral("b")) << QStringList();
-    QTest::newRow("blanks-after-equals") << QByteArray("a=   b") << one(QStringLiteral("a"), QStringLiteral("b"))
-                                         << QStringList();
-    QTest::newRow("trailing-blank-kept") << QByteArray("a=b ") << one(QStringLiteral("a"), QStringLiteral("b "))
-                                         << QStringList();
-    QTest::newRow("leading-blanks") << QByteArray("   \ta=b") << one(QStringLiteral("a"), QStringLiteral("b"))
-                                    << QStringList();
-    QTest::newRow("empty-value") << QByteArray("a=") << one(QStringLiteral("a"), QStringLiteral("")) << QStringList();
-    QTest::newRow("separators-in-value") << QByteArray("a=b=c:d#e!f")
-                                         << one(QStringLiteral("a"), QStringLiteral("b=c:d#e!f")) << QStringList();
+    QTest::newRow("equals") << QByteArray("a=b") << one("a", "b") << none;
+    QTest::newRow("blanks-around-equals") << QByteArray("a = b") << one("a", "b") << none;
+    QTest::newRow("colon") << QByteArray("a:b") << one("a", "b") << none;
+    QTest::newRow("blank-only") << QByteArray("a b") << one("a", "b") << none;
+    QTest::newRow("blanks-after-equals") << QByteArray("a=   b") << one("a", "b") << none;
+    QTest::newRow("trailing-blank-kept") << QByteArray("a=b ") << one("a", "b ") << none;
+    QTest::newRow("leading-blanks") << QByteArray("   \ta=b") << one("a", "b") << none;
+    QTest::newRow("empty-value") << QByteArray("a=") << one("a", "") << none;
+    QTest::newRow("separators-in-value") << QByteArray("a=b=c:d#e!f") << one("a", "b=c:d#e!f") << none;
     // escapes
-    QTest::newRow("tab-escape") << QByteArray("key=x\\ty") << one(QStringLiteral("key"), QStringLiteral("x\ty"))
-                                << QStringList();
-    QTest::newRow("first-value-char-literal")
-        << QByteArray("key=\\ty") << one(QStringLiteral("key"), QStringLiteral("\\ty")) << QStringList();
-    QTest::newRow("all-value-escapes") << QByteArray("k=.\\t\\n\\r\\\\\\\"\\'\\ .")
-                                       << one(QStringLiteral("k"), QStringLiteral(".\t\n\r\\\"' .")) << QStringList();
-    QTest::newRow("escaped-equals-in-key")
-        << QByteArray("a\\=b=c") << one(QStringLiteral("a=b"), QStringLiteral("c")) << QStringList();
-    QTest::newRow("escaped-blank-in-key")
-        << QByteArray("a\\ b=c") << one(QStringLiteral("a b"), QStringLiteral("c")) << QStringList();
-    QTest::newRow("unicode") << QByteArray("key=a\\u0041") << one(QStringLiteral("key"), QStringLiteral("aA"))
-                             << QStringList();
-    QTest::newRow("short-unicode") << QByteArray("key=a\\u41z") << one(QStringLiteral("key"), QStringLiteral("aAz"))
-                                   << QStringList();
-    QTest::newRow("unicode-at-end") << QByteArray("key=a\\u4") << one(QStringLiteral("key"), QStringLiteral("a\x04"))
-                                    << QStringList();
-    QTest::newRow("unicode-no-digit") << QByteArray("key=a\\u") << one(QStringLiteral("key"), QStringLiteral("a"))
-                                      << QStringList();
-    QTest::newRow("unicode-five-digits") << QByteArray("key=x\\u00e9f")
-                                         << one(QStringLiteral("key"),
-                                                QString::fromUtf8("x\xc3\xa9"
-                                                                  "f"))
-                                         << QStringList();
+    QTest::newRow("tab-escape") << QByteArray("key=x\\ty") << one("key", "x\ty") << none;
+    QTest::newRow("first-value-char-literal") << QByteArray("key=\\ty") << one("key", "\\ty") << none;
+    QTest::newRow("all-value-escapes") << QByteArray("k=.\\t\\n\\r\\\\\\\"\\'\\ .") << one("k", ".\t\n\r\\\"' .")
+                                       << none;
+    QTest::newRow("escaped-equals-in-key") << QByteArray("a\\=b=c") << one("a=b", "c") << none;
+    QTest::newRow("escaped-blank-in-key") << QByteArray("a\\ b=c") << one("a b", "c") << none;
+    QTest::newRow("unicode") << QByteArray("key=a\\u0041") << one("key", "aA") << none;
+    QTest::newRow("short-unicode") << QByteArray("key=a\\u41z") << one("key", "aAz") << none;
+    QTest::newRow("unicode-at-end") << QByteArray("key=a\\u4") << one("key", "a\x04") << none;
+    QTest::newRow("unicode-no-digit") << QByteArray("key=a\\u") << one("key", "a") << none;
+    QTest::newRow("unicode-five-digits") << QByteArray("key=x\\u00e9f") << one("key", "x\u00e9f") << none;
     QTest::newRow("windows-path")
-        << QByteArray("f=D:\\code\\a.log") << one(QStringLiteral("f"), QStringLiteral("D:codea.log"))
+        << QByteArray("f=D:\\code\\a.log") << one("f", "D:codea.log")
         << QStringList { QStringLiteral("Unknown escape sequence '\\c' in value of property starting at line 1"),
                QStringLiteral("Unknown escape sequence '\\a' in value of property starting at line 1") };
     // nothing to store
-    QTest::newRow("empty") << QByteArray("") << QStringList() << QStringList();
-    QTest::newRow("blank-line") << QByteArray("   \n\t\n") << QStringList() << QStringList();
-    QTest::newRow("hash-comment") << QByteArray("#comment=1") << QStringList() << QStringList();
-    QTest::newRow("bang-comment") << QByteArray("  !comment") << QStringList() << QStringList();
-    QTest::newRow("hash-inside-key") << QByteArray("a#b=c") << QStringList() << QStringList();
-    QTest::newRow("comment-swallows-next-line") << QByteArray("# note \\\nkey=value") << QStringList() << QStringList();
+    QTest::newRow("empty") << QByteArray("") << none << none;
+    QTest::newRow("blank-line") << QByteArray("   \n\t\n") << none << none;
+    QTest::newRow("hash-comment") << QByteArray("#comment=1") << none << none;
+    QTest::newRow("bang-comment") << QByteArray("  !comment") << none << none;
+    QTest::newRow("hash-inside-key") << QByteArray("a#b=c") << none << none;
+    QTest::newRow("comment-swallows-next-line") << QByteArray("# note \\\nkey=value") << none << none;
     // lines joined, repeated and counted: comments, blank lines and
     // continuations count; a key given twice is at its last line
     QTest::newRow("continuation-joins-lines") << QByteArray("pattern=%d \\\n    %m%n\nnext=1\nlast=open\\")
                                               << QStringList { QStringLiteral("last: open@4"),
                                                      QStringLiteral("next: 1@3"), QStringLiteral("pattern: %d %m%n@1") }
-                                              << QStringList();
+                                              << none;
     QTest::newRow("later-keys-overwrite")
         << QByteArray("# note\na=1\nb=x\\\n  y\n\nc=3\r\na=4")
-        << QStringList { QStringLiteral("a: 4@7"), QStringLiteral("b: xy@3"), QStringLiteral("c: 3@6") }
-        << QStringList();
+        << QStringList { QStringLiteral("a: 4@7"), QStringLiteral("b: xy@3"), QStringLiteral("c: 3@6") } << none;
     // warnings name the line the property starts at
     QTest::newRow("key-escape") << QByteArray("x=1\na\\qb=c")
                                 << QStringList { QStringLiteral("aqb: c@2"), QStringLiteral("x: 1@1") }
@@ -145,7 +128,9 @@ void tst_Properties::reads()
         QVERIFY(capture->count(QStringLiteral("Loaded property '%1' : '%2'").arg(key, read.value(key))) >= 1);
 }
 
-void tst_Properties::lookupAlongDefaults()
+// Each level of defaults answers for the keys the levels above it lack, and
+// its names come first, each name once.
+void tst_Properties::defaultsAnswerWhatIsNotOwn()
 {
     Properties grand;
     grand.insert(QStringLiteral("deep"), QStringLiteral("g"));
@@ -159,17 +144,8 @@ void tst_Properties::lookupAlongDefaults()
     const QString empty = properties.property(QStringLiteral("empty"));
     QVERIFY(empty.isEmpty() && !empty.isNull());
     QVERIFY(properties.property(QStringLiteral("absent")).isNull());
-}
-
-void tst_Properties::namesDefaultsFirst()
-{
-    Properties defaults;
-    defaults.insert(QStringLiteral("d1"), QStringLiteral("1"));
-    Properties properties(&defaults);
-    properties.insert(QStringLiteral("own"), QStringLiteral("2"));
-    properties.insert(QStringLiteral("d1"), QStringLiteral("3"));
-    const QStringList names = properties.propertyNames();
-    QCOMPARE(names, (QStringList { QStringLiteral("d1"), QStringLiteral("own") }));
+    QCOMPARE(properties.propertyNames(),
+        (QStringList { QStringLiteral("deep"), QStringLiteral("shared"), QStringLiteral("empty") }));
 }
 
 void tst_Properties::loadsSettingsGroupKeysOnly()
