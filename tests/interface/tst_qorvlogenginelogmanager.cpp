@@ -36,10 +36,8 @@ class tst_QORVLogEngineLogManager : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void registeredAtLoad();
     void operationsLogAtTheirEngineLevel_data();
     void operationsLogAtTheirEngineLevel();
-    void firstRequestPreparesTheLogger();
     void everyLoggerIsPreparedOnce_data();
     void everyLoggerIsPreparedOnce();
     void overlongNameLogsOnAnAncestor();
@@ -57,15 +55,6 @@ int managerAtLoadScenario()
               << (QORVLogManagerRegistry::instance()->getLogManager(QStringLiteral("LOGENGINE")) == manager) << '|'
               << root->level().toInt() << '|' << root->additivity() << std::endl;
     return 0;
-}
-
-void tst_QORVLogEngineLogManager::registeredAtLoad()
-{
-    QTemporaryDir empty;
-    const ChildResult result
-        = runChild(QStringLiteral("manager-at-load"), QProcessEnvironment::systemEnvironment(), empty.path());
-    QCOMPARE(result.exitCode, 0);
-    QCOMPARE(result.out, QByteArray("LogEngine Log Manager|1|1|128|0\n"));
 }
 
 void tst_QORVLogEngineLogManager::operationsLogAtTheirEngineLevel_data()
@@ -99,30 +88,6 @@ void tst_QORVLogEngineLogManager::operationsLogAtTheirEngineLevel()
     LogManager::logger(name)->removeAllAppenders();
 }
 
-void tst_QORVLogEngineLogManager::firstRequestPreparesTheLogger()
-{
-    QORVLogEngineLogManager manager;
-    const QString name = QStringLiteral("prepared::child");
-    manager.debug(QStringLiteral("dropped"), name);
-    Logger *logger = LogManager::logger(name);
-    QCOMPARE(logger->level().toInt(), int(Level::INFO_INT));
-    QVERIFY(!logger->additivity());
-
-    const auto own = attachCapture(logger);
-    const auto parent = attachCapture(logger->parentLogger());
-    manager.debug(QStringLiteral("dropped again"), name);
-    manager.info(QStringLiteral("passes"), name);
-    QVERIFY(!manager.isDebugEnabled(name));
-    manager.setLevel(QORVLogLevel::DebugLevel, name);
-    QVERIFY(manager.isDebugEnabled(name));
-    QCOMPARE(logger->level().toInt(), int(Level::DEBUG_INT));
-    manager.debug(QStringLiteral("passes now"), name);
-    QCOMPARE(own->texts(), (QStringList { QStringLiteral("passes"), QStringLiteral("passes now") }));
-    QVERIFY(parent->texts().isEmpty());
-    logger->removeAllAppenders();
-    logger->parentLogger()->removeAllAppenders();
-}
-
 void tst_QORVLogEngineLogManager::everyLoggerIsPreparedOnce_data()
 {
     QTest::addColumn<QString>("name");
@@ -132,23 +97,32 @@ void tst_QORVLogEngineLogManager::everyLoggerIsPreparedOnce_data()
     QTest::newRow("outside-the-basic-plane") << QStringLiteral("once::\U0001F600");
 }
 
-// Configuration changes a logger after the manager reached it first; later
-// requests must not undo that.
+// The first request gives a logger the manager's level and no additivity.
+// Configuration may change it after that; later requests must not undo it.
 void tst_QORVLogEngineLogManager::everyLoggerIsPreparedOnce()
 {
     QFETCH(QString, name);
     QORVLogEngineLogManager manager;
-    manager.info(QStringLiteral("first"), name);
+    manager.debug(QStringLiteral("dropped"), name);
     Logger *logger = LogManager::logger(name);
+    QCOMPARE(logger->level().toInt(), int(Level::INFO_INT));
     QVERIFY(!logger->additivity());
-    logger->setLevel(Level::DEBUG_INT);
-    logger->setAdditivity(true);
-    const auto capture = attachCapture(logger);
-    manager.debug(QStringLiteral("second"), name);
-    QCOMPARE(capture->texts(), QStringList { QStringLiteral("second") });
+
+    const auto own = attachCapture(logger);
+    const auto parent = attachCapture(logger->parentLogger());
+    manager.info(QStringLiteral("passes"), name);
+    QVERIFY(!manager.isDebugEnabled(name));
+    manager.setLevel(QORVLogLevel::DebugLevel, name);
+    QVERIFY(manager.isDebugEnabled(name));
     QCOMPARE(logger->level().toInt(), int(Level::DEBUG_INT));
-    QVERIFY(logger->additivity());
+    logger->setLevel(Level::TRACE_INT);
+    logger->setAdditivity(true);
+    manager.trace(QStringLiteral("passes now"), name);
+    QCOMPARE(own->texts(), (QStringList { QStringLiteral("passes"), QStringLiteral("passes now") }));
+    QCOMPARE(parent->texts(), QStringList { QStringLiteral("passes now") });
+    QCOMPARE(logger->level().toInt(), int(Level::TRACE_INT));
     logger->removeAllAppenders();
+    logger->parentLogger()->removeAllAppenders();
 }
 
 // Each level of a name is a logger that lives for good with its own copy of

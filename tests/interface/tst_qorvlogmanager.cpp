@@ -2,6 +2,7 @@
 #include "qorvlogmanagerregistry.h"
 #include "testmanager.h"
 
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <iostream>
@@ -18,8 +19,8 @@ private Q_SLOTS:
     void debugVariantsNeedDebugEnabled();
     void propertiesMapToTheRootName();
     void registryBookkeeping();
-    void instanceFallsBackAndKeepsTheDefault();
-    void instanceFindsRegisteredManager();
+    void instanceInAFreshProcess_data();
+    void instanceInAFreshProcess();
 };
 
 void tst_QORVLogManager::emptyTableMeansInfo()
@@ -148,18 +149,25 @@ int instanceRegisteredScenario()
     return 0;
 }
 
-void tst_QORVLogManager::instanceFallsBackAndKeepsTheDefault()
+// What instance() hands out in a child, in a folder without a configuration.
+void tst_QORVLogManager::instanceInAFreshProcess_data()
 {
-    const ChildResult result = runChild(QStringLiteral("instance-default"));
-    QCOMPARE(result.exitCode, 0);
-    QCOMPARE(result.out, QByteArray("Default Log Manager|1|0\n"));
+    QTest::addColumn<QString>("scenario");
+    QTest::addColumn<QByteArray>("out");
+    QTest::newRow("engine-manager-registered-at-load")
+        << "manager-at-load" << QByteArray("LogEngine Log Manager|1|1|128|0\n");
+    QTest::newRow("default-kept") << "instance-default" << QByteArray("Default Log Manager|1|0\n");
+    QTest::newRow("registered-found") << "instance-registered" << QByteArray("1|Default Log Manager\n");
 }
 
-void tst_QORVLogManager::instanceFindsRegisteredManager()
+void tst_QORVLogManager::instanceInAFreshProcess()
 {
-    const ChildResult result = runChild(QStringLiteral("instance-registered"));
+    QFETCH(QString, scenario);
+    QFETCH(QByteArray, out);
+    QTemporaryDir empty;
+    const ChildResult result = runChild(scenario, QProcessEnvironment::systemEnvironment(), empty.path());
     QCOMPARE(result.exitCode, 0);
-    QCOMPARE(result.out, QByteArray("1|Default Log Manager\n"));
+    QCOMPARE(result.out, out);
 }
 
 QObject *newQORVLogManagerTest()

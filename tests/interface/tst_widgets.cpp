@@ -16,7 +16,6 @@ class tst_Widgets : public QObject
 
 private Q_SLOTS:
     void logWidgetGetsRawMessageAndLevel();
-    void statusBarGetsFiveSeconds();
     void deletedWidgetStopsReceiving();
     void appendersStartInactive();
 };
@@ -41,17 +40,6 @@ void tst_Widgets::logWidgetGetsRawMessageAndLevel()
     QCOMPARE(widget.received.at(2).second, QORVLogLevel::InfoLevel);
     QCOMPARE(widget.received.at(3).second, QORVLogLevel::ErrorLevel);
     QCOMPARE(widget.received.at(4).second, QORVLogLevel::FatalLevel);
-}
-
-void tst_Widgets::statusBarGetsFiveSeconds()
-{
-    RecordingStatusBar bar;
-    LogObjectPtr<QORVLogEngineStatusBarAppender> appender(new QORVLogEngineStatusBarAppender(&bar));
-    appender->activate();
-    appender->handleEvent(LoggingEvent(nullptr, Level::ERROR_INT, QStringLiteral("one")));
-    appender->handleEvent(LoggingEvent(nullptr, Level::DEBUG_INT, QStringLiteral("two")));
-    QCOMPARE(bar.received,
-        (QList<QPair<QString, int>> { { QStringLiteral("one"), 5000 }, { QStringLiteral("two"), 5000 } }));
 }
 
 void tst_Widgets::deletedWidgetStopsReceiving()
