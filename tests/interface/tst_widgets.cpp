@@ -30,16 +30,10 @@ void tst_Widgets::logWidgetGetsRawMessageAndLevel()
     logger->addAppender(appender);
     logger->warn("Disk %1% full", 91);
     logger->log(Level(100), "odd level");
-    logger->info("info");
-    logger->error("error");
-    logger->fatal("fatal");
     logger->removeAppender(appender.data());
-    QCOMPARE(widget.received.size(), 5);
-    QCOMPARE(widget.received.at(0), qMakePair(QStringLiteral("Disk 91% full"), QORVLogLevel::WarnLevel));
-    QCOMPARE(widget.received.at(1).second, QORVLogLevel::NullLevel);
-    QCOMPARE(widget.received.at(2).second, QORVLogLevel::InfoLevel);
-    QCOMPARE(widget.received.at(3).second, QORVLogLevel::ErrorLevel);
-    QCOMPARE(widget.received.at(4).second, QORVLogLevel::FatalLevel);
+    QCOMPARE(widget.received,
+        (QList<QPair<QString, QORVLogLevel::Level>> { { QStringLiteral("Disk 91% full"), QORVLogLevel::WarnLevel },
+            { QStringLiteral("odd level"), QORVLogLevel::NullLevel } }));
 }
 
 void tst_Widgets::deletedWidgetStopsReceiving()
