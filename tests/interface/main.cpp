@@ -11,7 +11,6 @@ using TestApplication = QCoreApplication;
 QObject *newQORVLogLevelTest();
 QObject *newQORVLogManagerTest();
 QObject *newQORVLogEngineLogManagerTest();
-QObject *newQORVLoggerTest();
 #ifdef QORVLOG_WITH_WIDGETS
 QObject *newWidgetsTest();
 #else
@@ -32,6 +31,5 @@ int main(int argc, char *argv[])
         { { QStringLiteral("instance-default"), instanceDefaultScenario },
             { QStringLiteral("instance-registered"), instanceRegisteredScenario },
             { QStringLiteral("manager-at-load"), managerAtLoadScenario } },
-        { newQORVLogLevelTest(), newQORVLogManagerTest(), newQORVLogEngineLogManagerTest(), newQORVLoggerTest(),
-            newWidgetsTest() });
+        { newQORVLogLevelTest(), newQORVLogManagerTest(), newQORVLogEngineLogManagerTest(), newWidgetsTest() });
 }

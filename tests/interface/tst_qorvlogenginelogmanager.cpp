@@ -4,6 +4,7 @@
 #include "engine/loggerrepository.h"
 #include "engine/logmanager.h"
 #include "qorvlogenginelogmanager.h"
+#include "qorvlogger.h"
 #include "qorvlogmanagerregistry.h"
 #include "recordingwidgets.h"
 
@@ -13,6 +14,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <atomic>
 #include <iostream>
 #include <thread>
 
@@ -215,31 +217,51 @@ void tst_QORVLogEngineLogManager::widgetsAttachByObjectName()
 }
 
 // An application's settings dialog gives levels to new names while its
-// workers log and ask for levels: the table grows, and rehashes, under them.
+// workers log through the manager and through handles, and while the level
+// of the handles' parent and the threshold change: the manager's table grows,
+// and rehashes, under them. Once the changes end, every handle answers what
+// its engine logger lets through, though each kept an answer made under an
+// older level.
 void tst_QORVLogEngineLogManager::levelsChangeWhileOthersLog()
 {
     QORVLogEngineLogManager manager;
     constexpr int names = 500;
     auto name = [](int i) { return QStringLiteral("race::n%1").arg(i); };
     auto levelOf = [](int i) { return i % 2 ? QORVLogLevel::DebugLevel : QORVLogLevel::WarnLevel; };
-    std::thread setter([&] {
-        for (int i = 0; i < names; ++i)
-            manager.setLevel(levelOf(i), name(i));
-    });
+    Logger *parent = LogManager::logger(QStringLiteral("race::handles"));
+    parent->setLevel(Level::WARN_INT);
+    const QORVLogger handle("race::handles::child");
+    QVERIFY(!handle.isInfoEnabled());
+    std::atomic<bool> done { false };
     auto work = [&] {
-        for (int i = 0; i < names; ++i) {
+        const QORVLogger copy = handle;
+        for (int i = 0; !done.load(); i = (i + 1) % names) {
             if (manager.isDebugEnabled(name(i)))
                 manager.debug(QStringLiteral("enabled"), name(i));
             manager.info(QStringLiteral("info"), name(names - 1 - i));
+            QORVLOG_INFO(copy, "%1", 1);
+            QORVLOG_DEBUG(QORVLogger("race::handles::child"), "%1", 2);
         }
     };
     std::thread first(work);
     std::thread second(work);
-    setter.join();
+    constexpr int levels[] = { Level::TRACE_INT, Level::DEBUG_INT, Level::INFO_INT, Level::ERROR_INT };
+    for (int i = 0; i < names; ++i) {
+        manager.setLevel(levelOf(i), name(i));
+        parent->setLevel(levels[i % 4]);
+        LogManager::loggerRepository()->setThreshold(Level(i % 3 ? Level::NULL_INT : Level::INFO_INT));
+    }
+    parent->setLevel(Level::DEBUG_INT);
+    LogManager::loggerRepository()->setThreshold(Level(Level::NULL_INT));
+    done.store(true);
     first.join();
     second.join();
     for (int i = 0; i < names; ++i)
         QCOMPARE(manager.getLevel(name(i)).getLevel(), levelOf(i));
+    QVERIFY(handle.isDebugEnabled() && !handle.isTraceEnabled());
+    parent->setLevel(Level::OFF_INT);
+    QVERIFY(!handle.isFatalEnabled());
+    parent->setLevel(Level::NULL_INT);
 }
 
 QObject *newQORVLogEngineLogManagerTest()
