@@ -208,10 +208,8 @@ void tst_QORVLogEngineLogManager::widgetsAttachByObjectName()
     manager.warn(QStringLiteral("second only"), name);
 
     const QPair<QString, QORVLogLevel::Level> both(QStringLiteral("both"), QORVLogLevel::InfoLevel);
-    QCOMPARE(first.received, (QList<QPair<QString, QORVLogLevel::Level>> { both }));
-    QCOMPARE(second.received,
-        (QList<QPair<QString, QORVLogLevel::Level>> {
-            both, { QStringLiteral("second only"), QORVLogLevel::WarnLevel } }));
+    QCOMPARE(first.received, (ReceivedMessages { both }));
+    QCOMPARE(second.received, (ReceivedMessages { both, { QStringLiteral("second only"), QORVLogLevel::WarnLevel } }));
     QCOMPARE(bar.received, (QList<QPair<QString, int>> { { QStringLiteral("both"), 5000 } }));
     logger->removeAllAppenders();
 }

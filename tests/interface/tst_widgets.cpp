@@ -32,7 +32,7 @@ void tst_Widgets::logWidgetGetsRawMessageAndLevel()
     logger->log(Level(100), "odd level");
     logger->removeAppender(appender.data());
     QCOMPARE(widget.received,
-        (QList<QPair<QString, QORVLogLevel::Level>> { { QStringLiteral("Disk 91% full"), QORVLogLevel::WarnLevel },
+        (ReceivedMessages { { QStringLiteral("Disk 91% full"), QORVLogLevel::WarnLevel },
             { QStringLiteral("odd level"), QORVLogLevel::NullLevel } }));
 }
 

@@ -37,7 +37,8 @@ private:
         QString out;
         QString err;
     };
-    Run run(const QStringList &arguments, const QByteArray &input = QByteArray(),
+    // Runs the tool on `commandLine`, split at blanks.
+    Run run(const QString &commandLine, const QByteArray &input = QByteArray(),
         const QProcessEnvironment &environment = QProcessEnvironment::systemEnvironment());
     void copyIn(const QString &sourceDirectory, const QStringList &names);
 
@@ -58,9 +59,10 @@ const QString corpusData = QStringLiteral(QORVLOG_TEST_DATA "/corpus");
 } // namespace
 
 tst_QorvlogTool::Run tst_QorvlogTool::run(
-    const QStringList &arguments, const QByteArray &input, const QProcessEnvironment &environment)
+    const QString &commandLine, const QByteArray &input, const QProcessEnvironment &environment)
 {
-    const ChildResult result = runProgram(QStringLiteral(QORVLOG_TOOL), arguments, m_work->path(), input, environment);
+    const ChildResult result = runProgram(QStringLiteral(QORVLOG_TOOL),
+        commandLine.split(QLatin1Char(' '), Qt::SkipEmptyParts), m_work->path(), input, environment);
     return { result.exitCode, QString::fromUtf8(result.out), QString::fromUtf8(result.err) };
 }
 
@@ -162,7 +164,7 @@ void tst_QorvlogTool::checkReportsEachProblem()
         m_work->write(file, content);
     else if (!directory.isEmpty())
         copyIn(directory, { file });
-    const Run result = run({ QStringLiteral("check"), file });
+    const Run result = run(QLatin1String("check ") + file);
     QCOMPARE(withQt5TypeNames(result.out), expected);
     QCOMPARE(result.err, QString());
     QCOMPARE(result.status, status);
@@ -175,8 +177,8 @@ void tst_QorvlogTool::jsonHoldsTheSameFindings()
     const QStringList files = { QStringLiteral("syntax.properties"), QStringLiteral("absent.properties"),
         QStringLiteral("clean.properties") };
     copyIn(checkData, { files.at(0), files.at(2) });
-    const Run text = run(QStringList { QStringLiteral("check") } + files);
-    const Run json = run(QStringList { QStringLiteral("check"), QStringLiteral("--json") } + files);
+    const Run text = run(QLatin1String("check ") + files.join(QLatin1Char(' ')));
+    const Run json = run(QLatin1String("check --json ") + files.join(QLatin1Char(' ')));
     QCOMPARE(text.status, 2);
     QCOMPARE(json.status, 2);
     QCOMPARE(text.out,
@@ -227,12 +229,11 @@ void tst_QorvlogTool::checkAndShowTouchNoLogFile()
     environment.insert(QStringLiteral("LOGENGINE_DEFAULTINITOVERRIDE"), QStringLiteral("false"));
     environment.insert(QStringLiteral("LOGENGINE_DEBUG"), QStringLiteral("TRACE"));
 
-    const Run check
-        = run({ QStringLiteral("check"), QStringLiteral("logengine.properties") }, QByteArray(), environment);
+    const Run check = run(QStringLiteral("check logengine.properties"), QByteArray(), environment);
     QCOMPARE(check.out, QString());
     QCOMPARE(check.err, QString());
     QCOMPARE(check.status, 0);
-    const Run show = run({ QStringLiteral("show"), QStringLiteral("logengine.properties") }, QByteArray(), environment);
+    const Run show = run(QStringLiteral("show logengine.properties"), QByteArray(), environment);
     QCOMPARE(show.status, 0);
     QVERIFY(
         show.out.startsWith(QLatin1String("root: level INFO, effective INFO, additive, appenders kept, created\n")));
@@ -245,7 +246,7 @@ void tst_QorvlogTool::checkAndShowTouchNoLogFile()
 void tst_QorvlogTool::showPrintsTheTree()
 {
     copyIn(checkData, { QStringLiteral("clean.properties") });
-    const Run result = run({ QStringLiteral("show"), QStringLiteral("clean.properties") });
+    const Run result = run(QStringLiteral("show clean.properties"));
     QCOMPARE(result.out,
         QStringLiteral("root: level INFO, effective INFO, additive, appenders console, file\n"
                        "  app: level inherited, effective INFO, additive\n"
@@ -275,10 +276,8 @@ void tst_QorvlogTool::logWritesEveryLine()
         "log4j.appender.other.layout=org.apache.log4j.SimpleLayout\n");
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("LOGENGINE_CONFIGURATION"), m_work->filePath(QStringLiteral("other.properties")));
-    const Run result
-        = run({ QStringLiteral("log"), QStringLiteral("-c"), QStringLiteral("script.properties"), QStringLiteral("-n"),
-                  QStringLiteral("app.net"), QStringLiteral("-l"), QStringLiteral("debug") },
-            "first\nsecond\n\nlast, unterminated", environment);
+    const Run result = run(QStringLiteral("log -c script.properties -n app.net -l debug"),
+        "first\nsecond\n\nlast, unterminated", environment);
     QCOMPARE(result.err, QString());
     QCOMPARE(result.status, 0);
     QCOMPARE(readText(m_work->filePath(QStringLiteral("out/script.log"))),
@@ -362,7 +361,7 @@ void tst_QorvlogTool::commandLine()
     QFETCH(QString, firstOut);
     QFETCH(QString, firstErr);
     QFETCH(int, status);
-    const Run result = run(arguments.split(QLatin1Char(' '), Qt::SkipEmptyParts), input);
+    const Run result = run(arguments, input);
     QCOMPARE(result.out.section(QLatin1Char('\n'), 0, 0), firstOut);
     QCOMPARE(result.err.section(QLatin1Char('\n'), 0, 0), firstErr);
     QCOMPARE(result.status, status);
