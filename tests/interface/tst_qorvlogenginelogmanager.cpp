@@ -1,5 +1,6 @@
 #include "common/capturingappender.h"
 #include "common/childprocess.h"
+#include "common/testfiles.h"
 #include "engine/logger.h"
 #include "engine/loggerrepository.h"
 #include "engine/logmanager.h"
@@ -8,10 +9,8 @@
 #include "qorvlogmanagerregistry.h"
 #include "recordingwidgets.h"
 
-#include <QFile>
 #include <QPointer>
 #include <QRegularExpression>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include <atomic>
@@ -156,13 +155,9 @@ void tst_QORVLogEngineLogManager::overlongNameLogsOnAnAncestor()
 void tst_QORVLogEngineLogManager::filesGetTheTimeLevelAndMessage()
 {
     QORVLogEngineLogManager manager;
-    QTemporaryDir dir;
-    const QString fileName = dir.filePath(QStringLiteral("app.log"));
+    const TestFolder dir;
+    const QString fileName = dir.write(QStringLiteral("app.log"), "left from an earlier run\n");
     const QString name = QStringLiteral("files::app");
-    QFile file(fileName);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write("left from an earlier run\n");
-    file.close();
 
     manager.addFile(fileName, name);
     QPointer<Appender> appender = LogManager::logger(name)->appender(fileName);
@@ -174,8 +169,7 @@ void tst_QORVLogEngineLogManager::filesGetTheTimeLevelAndMessage()
     QVERIFY(!appender);
     manager.warn(QStringLiteral("after removal"), name);
 
-    QVERIFY(file.open(QIODevice::ReadOnly));
-    const QString text = QString::fromUtf8(file.readAll());
+    const QString text = QString::fromUtf8(dir.read(QStringLiteral("app.log")));
     const QString stamp = QStringLiteral("\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d\\.\\d{3}");
     const QRegularExpression expected(
         QStringLiteral("\\A%1 INFO  - first line\r\n%1 INFO  - statistics\r\n\\z").arg(stamp));
