@@ -34,7 +34,6 @@ LoggingEvent sampleEvent(qint64 timeStamp)
 void tst_TTCCLayout::defaultLine()
 {
     TTCCLayout layout;
-    QCOMPARE(layout.pattern(), QStringLiteral("%d{RELATIVE} [%t] %-5p %c %x - %m%n"));
     QCOMPARE(layout.format(sampleEvent(InitialisationHelper::startTime() + 1234)),
         QStringLiteral("1234 [main] INFO  app.Net  - text\r\n"));
     QString text;

@@ -332,10 +332,9 @@ void tst_QorvlogTool::commandLine_data()
         << "qorvlog: no level WARNING to log at (TRACE, DEBUG, INFO, WARN, ERROR, FATAL); did you mean 'WARN'?" << 64;
     QTest::newRow("log-unreadable-file") << "log -c absent.properties" << QByteArray() << none
                                          << "qorvlog: cannot read absent.properties: No such file or directory" << 2;
-    QTest::newRow("version") << "--version" << QByteArray()
-                             << QLatin1String("qorvlog " QORVLOG_VERSION_STR " (Qt ") + QLatin1String(qVersion())
-            + QLatin1Char(')')
-                             << none << 0;
+    const QString version
+        = QLatin1String("qorvlog " QORVLOG_VERSION_STR " (Qt ") + QLatin1String(qVersion()) + QLatin1Char(')');
+    QTest::newRow("version") << "--version" << QByteArray() << version << none << 0;
     QTest::newRow("command-help") << "show --help" << QByteArray() << "Usage: qorvlog check [--json] FILE..." << none
                                   << 0;
     QTest::newRow("check-standard-input")
