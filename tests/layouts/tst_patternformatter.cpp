@@ -53,7 +53,6 @@ void tst_PatternFormatter::formats_data()
                                  << "a::b" << info << "a::b";
     QTest::newRow("no-logger") << "[%c]" << none << info << "[]";
     // dates
-    QTest::newRow("absolute") << "%d{ABSOLUTE}" << none << info << "09:05:02.045";
     QTest::newRow("d-then-char") << "%d " << none << info << "2015-03-07 09:05:02.045 ";
     QTest::newRow("d-empty-option") << "%d{}" << none << info << "2015-03-07 09:05:02.045";
     // literal text and escapes
