@@ -55,13 +55,9 @@ class tst_Boundary : public QObject
 
 private Q_SLOTS:
     void engineManagerIsThereAtLoad();
-    void levelsConvert();
-    void managerAndRegistryWork();
-    void widgetsCanBeSubclassed();
+    void registryTakesApplicationManagers();
     void watchedConfigurationIsApplied();
     void macrosPrintTheirLocation();
-    void disabledRequestsEvaluateNothing();
-    void requestsBelowTheActiveLevelAreRemoved();
     void loggersFollowTheTree();
     void qtCategoriesBecomeLoggers();
     void droppedEventsAreNoticed_data();
@@ -78,7 +74,7 @@ private:
 
 // Child, run before its application object exists: the manager that the
 // library registered while it was loaded, and a message through it to a
-// file and a widget.
+// widget of the application's.
 int atLoadScenario(int argc, char *argv[])
 {
     QORVLogManager *manager = QORVLogManager::instance();
@@ -86,10 +82,8 @@ int atLoadScenario(int argc, char *argv[])
     QApplication app(argc, argv);
     ApplicationWidget widget;
     const QString logger = QStringLiteral("boundary");
-    manager->addFile(QStringLiteral("boundary.log"), logger);
     manager->addLogWidget(&widget, logger);
     manager->info(QStringLiteral("through the interface"), logger);
-    manager->removeFile(QStringLiteral("boundary.log"), logger);
     manager->removeLogWidget(&widget, logger);
     std::cout << qPrintable(name) << '|' << qPrintable(widget.received.join(QLatin1Char(','))) << std::endl;
     return 0;
@@ -101,40 +95,16 @@ void tst_Boundary::engineManagerIsThereAtLoad()
     const ChildResult child = runChild(QStringLiteral("at-load"), QProcessEnvironment::systemEnvironment(), dir.path());
     QCOMPARE(child.exitCode, 0);
     QCOMPARE(child.out, QByteArray("LogEngine Log Manager|INFO through the interface\n"));
-    QFile file(dir.filePath(QStringLiteral("boundary.log")));
-    QVERIFY(file.open(QIODevice::ReadOnly));
-    const QByteArray text = file.readAll();
-    QVERIFY2(text.endsWith(" INFO  - through the interface\r\n") && text.count('\n') == 1, text.constData());
 }
 
-void tst_Boundary::levelsConvert()
+// The registry the library consults is the one the application reaches.
+void tst_Boundary::registryTakesApplicationManagers()
 {
-    QCOMPARE(QORVLogLevel(MsgStatusReport).toString(), QStringLiteral("STATUS REPORT"));
-    bool ok = false;
-    QCOMPARE(QORVLogLevel::fromLoggedSeverity(QStringLiteral("STATS"), &ok).getLevel(), QORVLogLevel::StatLevel);
-    QVERIFY(ok);
-}
-
-void tst_Boundary::managerAndRegistryWork()
-{
-    QORVLogManager *manager = QORVLogManager::instance();
-    QVERIFY(manager);
-    QCOMPARE(QORVLogManager::instance(), manager);
-    manager->setLevel(QORVLogLevel::DebugLevel, QStringLiteral("app"));
-    QVERIFY(manager->isDebugEnabled(QStringLiteral("app")));
-    manager->info(QStringLiteral("hello"), QStringLiteral("app"));
     ApplicationManager own;
     QORVLogManagerRegistry::instance()->registerLogManager(QStringLiteral("app"), &own);
     QCOMPARE(QORVLogManagerRegistry::instance()->getLogManager(QStringLiteral("app"))->name(),
         QStringLiteral("Application Manager"));
     QORVLogManagerRegistry::instance()->unregisterLogManager(QStringLiteral("app"));
-}
-
-void tst_Boundary::widgetsCanBeSubclassed()
-{
-    ApplicationWidget widget;
-    QVERIFY(widget.inherits("QORVLogWidget"));
-    QVERIFY(QORVLogStatusBar::staticMetaObject.inherits(&QStatusBar::staticMetaObject));
 }
 
 // The changed file routes Qt's own warnings to a log file: they reach it only
@@ -196,67 +166,51 @@ void tst_Boundary::macrosPrintTheirLocation()
     QCOMPARE(QString::fromUtf8(readFile(file)), where + QStringLiteral("1 text utf8 \u00e4 2.5 c\r\n"));
 }
 
-void tst_Boundary::disabledRequestsEvaluateNothing()
-{
-    QVERIFY(!configureWithFile("log4j.logger.front\\:\\:quiet=WARN\n").isEmpty());
-    int handles = 0;
-    int evaluated = 0;
-    const auto handle = [&handles] {
-        ++handles;
-        return QORVLogger("front::quiet");
-    };
-    QORVLOG_DEBUG(handle(), "%1", ++evaluated);
-    QORVLOG_INFO(handle(), "%1", ++evaluated);
-    QCOMPARE(evaluated, 0);
-    QORVLOG_WARN(handle(), "%1", ++evaluated);
-    QCOMPARE(evaluated, 1);
-    QCOMPARE(handles, 3);
-    // A handle answers what its logger lets through, also after a change.
-    const QORVLogger quiet("front::quiet");
-    QVERIFY(!quiet.isInfoEnabled() && quiet.isWarnEnabled());
-    QVERIFY(!configureWithFile("log4j.logger.front\\:\\:quiet=DEBUG\n").isEmpty());
-    QVERIFY(!quiet.isTraceEnabled() && quiet.isDebugEnabled());
-    QVERIFY(!configureWithFile("log4j.threshold=ERROR\n").isEmpty());
-    QVERIFY(!quiet.isWarnEnabled() && quiet.isErrorEnabled());
-    QVERIFY(!configureWithFile("log4j.threshold=ALL\n").isEmpty());
-    QVERIFY(quiet.isDebugEnabled());
-}
-
-void tst_Boundary::requestsBelowTheActiveLevelAreRemoved()
-{
-    const QString file = configureWithFile("log4j.logger.front\\:\\:removed=ALL, R\n"
-                                           "log4j.additivity.front\\:\\:removed=false\n"
-                                           "log4j.appender.R=org.apache.log4j.FileAppender\n"
-                                           "log4j.appender.R.file=FILE\n"
-                                           "log4j.appender.R.layout=org.apache.log4j.SimpleLayout\n");
-    QVERIFY(!file.isEmpty());
-    const QORVLogger log("front::removed");
-    QVERIFY(log.isTraceEnabled());
-    int evaluated = 0;
-    logAtEveryLevel(log, evaluated);
-    QCOMPARE(evaluated, 2);
-    QCOMPARE(readFile(file), QByteArray("WARN - warn 1\r\nERROR - error 2\r\n"));
-}
-
 // A child of a configured logger takes its level, and it and a logger that
-// nothing names reach the root logger's appenders.
+// nothing names reach the root logger's appenders. A request that its
+// logger's level drops evaluates nothing but its handle, and requests below
+// the active level of their file are removed.
 void tst_Boundary::loggersFollowTheTree()
 {
     const QString file = configureWithFile("log4j.rootLogger=INFO, R\n"
                                            "log4j.logger.front\\:\\:parent=ERROR\n"
+                                           "log4j.logger.front\\:\\:removed=ALL\n"
                                            "log4j.appender.R=org.apache.log4j.FileAppender\n"
                                            "log4j.appender.R.file=FILE\n"
                                            "log4j.appender.R.layout=org.apache.log4j.PatternLayout\n"
                                            "log4j.appender.R.layout.conversionPattern=%c %p %m%n\n");
     QVERIFY(!file.isEmpty());
-    const QORVLogger child("front::parent::child");
-    QORVLOG_WARN(child, "dropped");
-    QORVLOG_ERROR(child, "kept");
+    int handles = 0;
+    int evaluated = 0;
+    const auto child = [&handles] {
+        ++handles;
+        return QORVLogger("front::parent::child");
+    };
+    QORVLOG_DEBUG(child(), "%1", ++evaluated);
+    QORVLOG_WARN(child(), "dropped %1", ++evaluated);
+    QCOMPARE(evaluated, 0);
+    QORVLOG_ERROR(child(), "kept %1", ++evaluated);
+    QCOMPARE(handles, 3);
     QORVLOG_INFO(QORVLogger("front::unnamed"), "reached");
     QORVLOG_INFO(QORVLogger(), "at the root");
+    const QORVLogger removed("front::removed");
+    QVERIFY(removed.isTraceEnabled());
+    logAtEveryLevel(removed, evaluated);
+    QCOMPARE(evaluated, 3);
     QVERIFY(!configureWithFile("log4j.rootLogger=INFO\n").isEmpty());
     QCOMPARE(readFile(file),
-        QByteArray("front::parent::child ERROR kept\r\nfront::unnamed INFO reached\r\nroot INFO at the root\r\n"));
+        QByteArray("front::parent::child ERROR kept 1\r\nfront::unnamed INFO reached\r\nroot INFO at the root\r\n"
+                   "front::removed WARN warn 2\r\nfront::removed ERROR error 3\r\n"));
+
+    // A handle answers what its logger lets through, also after a change.
+    const QORVLogger handle("front::parent::child");
+    QVERIFY(!handle.isWarnEnabled() && handle.isErrorEnabled());
+    QVERIFY(!configureWithFile("log4j.logger.front\\:\\:parent=DEBUG\n").isEmpty());
+    QVERIFY(!handle.isTraceEnabled() && handle.isDebugEnabled());
+    QVERIFY(!configureWithFile("log4j.threshold=ERROR\n").isEmpty());
+    QVERIFY(!handle.isWarnEnabled() && handle.isErrorEnabled());
+    QVERIFY(!configureWithFile("log4j.threshold=ALL\n").isEmpty());
+    QVERIFY(handle.isDebugEnabled());
 }
 
 Q_LOGGING_CATEGORY(tunedCategory, "front.tuned")

@@ -11,7 +11,6 @@ using TestApplication = QCoreApplication;
 QObject *newQORVLogLevelTest();
 QObject *newQORVLogManagerTest();
 QObject *newQORVLogEngineLogManagerTest();
-QObject *newQORVLoggerTest();
 #ifdef QORVLOG_WITH_WIDGETS
 QObject *newWidgetsTest();
 #else
@@ -20,8 +19,7 @@ QObject *newWidgetsTest()
     return nullptr; // a library without widgets has none to test
 }
 #endif
-int instanceDefaultScenario();
-int instanceRegisteredScenario();
+int instanceScenario();
 int managerAtLoadScenario();
 
 int main(int argc, char *argv[])
@@ -29,9 +27,7 @@ int main(int argc, char *argv[])
     qputenv("QT_QPA_PLATFORM", "offscreen");
     TestApplication app(argc, argv);
     return runTestMain(argc, argv,
-        { { QStringLiteral("instance-default"), instanceDefaultScenario },
-            { QStringLiteral("instance-registered"), instanceRegisteredScenario },
+        { { QStringLiteral("instance"), instanceScenario },
             { QStringLiteral("manager-at-load"), managerAtLoadScenario } },
-        { newQORVLogLevelTest(), newQORVLogManagerTest(), newQORVLogEngineLogManagerTest(), newQORVLoggerTest(),
-            newWidgetsTest() });
+        { newQORVLogLevelTest(), newQORVLogManagerTest(), newQORVLogEngineLogManagerTest(), newWidgetsTest() });
 }

@@ -8,12 +8,14 @@
 #include <QPair>
 
 // Application widgets that note what the library hands them.
+using ReceivedMessages = QList<QPair<QString, QORVLogLevel::Level>>;
+
 class RecordingLogWidget : public QORVLogWidget
 {
     Q_OBJECT
 
 public:
-    QList<QPair<QString, QORVLogLevel::Level>> received;
+    ReceivedMessages received;
     void addLogMessage(const QString &message, const QORVLogLevel &level) override
     {
         received.append({ message, level.getLevel() });

@@ -11,9 +11,6 @@ class TestManager : public QORVLogManager
     Q_OBJECT
 
 public:
-    TestManager() = default;
-    ~TestManager() override = default;
-
     mutable QStringList calls;
 
     void trace(const QString &m, const QString &l) const override { note("trace", m, l); }

@@ -1,18 +1,19 @@
 #include "common/capturingappender.h"
 #include "common/childprocess.h"
+#include "common/testfiles.h"
 #include "engine/logger.h"
 #include "engine/loggerrepository.h"
 #include "engine/logmanager.h"
 #include "qorvlogenginelogmanager.h"
+#include "qorvlogger.h"
 #include "qorvlogmanagerregistry.h"
 #include "recordingwidgets.h"
 
-#include <QFile>
 #include <QPointer>
 #include <QRegularExpression>
-#include <QTemporaryDir>
 #include <QTest>
 
+#include <atomic>
 #include <iostream>
 #include <thread>
 
@@ -36,10 +37,8 @@ class tst_QORVLogEngineLogManager : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void registeredAtLoad();
     void operationsLogAtTheirEngineLevel_data();
     void operationsLogAtTheirEngineLevel();
-    void firstRequestPreparesTheLogger();
     void everyLoggerIsPreparedOnce_data();
     void everyLoggerIsPreparedOnce();
     void overlongNameLogsOnAnAncestor();
@@ -57,15 +56,6 @@ int managerAtLoadScenario()
               << (QORVLogManagerRegistry::instance()->getLogManager(QStringLiteral("LOGENGINE")) == manager) << '|'
               << root->level().toInt() << '|' << root->additivity() << std::endl;
     return 0;
-}
-
-void tst_QORVLogEngineLogManager::registeredAtLoad()
-{
-    QTemporaryDir empty;
-    const ChildResult result
-        = runChild(QStringLiteral("manager-at-load"), QProcessEnvironment::systemEnvironment(), empty.path());
-    QCOMPARE(result.exitCode, 0);
-    QCOMPARE(result.out, QByteArray("LogEngine Log Manager|1|1|128|0\n"));
 }
 
 void tst_QORVLogEngineLogManager::operationsLogAtTheirEngineLevel_data()
@@ -99,30 +89,6 @@ void tst_QORVLogEngineLogManager::operationsLogAtTheirEngineLevel()
     LogManager::logger(name)->removeAllAppenders();
 }
 
-void tst_QORVLogEngineLogManager::firstRequestPreparesTheLogger()
-{
-    QORVLogEngineLogManager manager;
-    const QString name = QStringLiteral("prepared::child");
-    manager.debug(QStringLiteral("dropped"), name);
-    Logger *logger = LogManager::logger(name);
-    QCOMPARE(logger->level().toInt(), int(Level::INFO_INT));
-    QVERIFY(!logger->additivity());
-
-    const auto own = attachCapture(logger);
-    const auto parent = attachCapture(logger->parentLogger());
-    manager.debug(QStringLiteral("dropped again"), name);
-    manager.info(QStringLiteral("passes"), name);
-    QVERIFY(!manager.isDebugEnabled(name));
-    manager.setLevel(QORVLogLevel::DebugLevel, name);
-    QVERIFY(manager.isDebugEnabled(name));
-    QCOMPARE(logger->level().toInt(), int(Level::DEBUG_INT));
-    manager.debug(QStringLiteral("passes now"), name);
-    QCOMPARE(own->texts(), (QStringList { QStringLiteral("passes"), QStringLiteral("passes now") }));
-    QVERIFY(parent->texts().isEmpty());
-    logger->removeAllAppenders();
-    logger->parentLogger()->removeAllAppenders();
-}
-
 void tst_QORVLogEngineLogManager::everyLoggerIsPreparedOnce_data()
 {
     QTest::addColumn<QString>("name");
@@ -132,23 +98,32 @@ void tst_QORVLogEngineLogManager::everyLoggerIsPreparedOnce_data()
     QTest::newRow("outside-the-basic-plane") << QStringLiteral("once::\U0001F600");
 }
 
-// Configuration changes a logger after the manager reached it first; later
-// requests must not undo that.
+// The first request gives a logger the manager's level and no additivity.
+// Configuration may change it after that; later requests must not undo it.
 void tst_QORVLogEngineLogManager::everyLoggerIsPreparedOnce()
 {
     QFETCH(QString, name);
     QORVLogEngineLogManager manager;
-    manager.info(QStringLiteral("first"), name);
+    manager.debug(QStringLiteral("dropped"), name);
     Logger *logger = LogManager::logger(name);
+    QCOMPARE(logger->level().toInt(), int(Level::INFO_INT));
     QVERIFY(!logger->additivity());
-    logger->setLevel(Level::DEBUG_INT);
-    logger->setAdditivity(true);
-    const auto capture = attachCapture(logger);
-    manager.debug(QStringLiteral("second"), name);
-    QCOMPARE(capture->texts(), QStringList { QStringLiteral("second") });
+
+    const auto own = attachCapture(logger);
+    const auto parent = attachCapture(logger->parentLogger());
+    manager.info(QStringLiteral("passes"), name);
+    QVERIFY(!manager.isDebugEnabled(name));
+    manager.setLevel(QORVLogLevel::DebugLevel, name);
+    QVERIFY(manager.isDebugEnabled(name));
     QCOMPARE(logger->level().toInt(), int(Level::DEBUG_INT));
-    QVERIFY(logger->additivity());
+    logger->setLevel(Level::TRACE_INT);
+    logger->setAdditivity(true);
+    manager.trace(QStringLiteral("passes now"), name);
+    QCOMPARE(own->texts(), (QStringList { QStringLiteral("passes"), QStringLiteral("passes now") }));
+    QCOMPARE(parent->texts(), QStringList { QStringLiteral("passes now") });
+    QCOMPARE(logger->level().toInt(), int(Level::TRACE_INT));
     logger->removeAllAppenders();
+    logger->parentLogger()->removeAllAppenders();
 }
 
 // Each level of a name is a logger that lives for good with its own copy of
@@ -180,13 +155,9 @@ void tst_QORVLogEngineLogManager::overlongNameLogsOnAnAncestor()
 void tst_QORVLogEngineLogManager::filesGetTheTimeLevelAndMessage()
 {
     QORVLogEngineLogManager manager;
-    QTemporaryDir dir;
-    const QString fileName = dir.filePath(QStringLiteral("app.log"));
+    const TestFolder dir;
+    const QString fileName = dir.write(QStringLiteral("app.log"), "left from an earlier run\n");
     const QString name = QStringLiteral("files::app");
-    QFile file(fileName);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write("left from an earlier run\n");
-    file.close();
 
     manager.addFile(fileName, name);
     QPointer<Appender> appender = LogManager::logger(name)->appender(fileName);
@@ -198,8 +169,7 @@ void tst_QORVLogEngineLogManager::filesGetTheTimeLevelAndMessage()
     QVERIFY(!appender);
     manager.warn(QStringLiteral("after removal"), name);
 
-    QVERIFY(file.open(QIODevice::ReadOnly));
-    const QString text = QString::fromUtf8(file.readAll());
+    const QString text = QString::fromUtf8(dir.read(QStringLiteral("app.log")));
     const QString stamp = QStringLiteral("\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d\\.\\d{3}");
     const QRegularExpression expected(
         QStringLiteral("\\A%1 INFO  - first line\r\n%1 INFO  - statistics\r\n\\z").arg(stamp));
@@ -232,40 +202,58 @@ void tst_QORVLogEngineLogManager::widgetsAttachByObjectName()
     manager.warn(QStringLiteral("second only"), name);
 
     const QPair<QString, QORVLogLevel::Level> both(QStringLiteral("both"), QORVLogLevel::InfoLevel);
-    QCOMPARE(first.received, (QList<QPair<QString, QORVLogLevel::Level>> { both }));
-    QCOMPARE(second.received,
-        (QList<QPair<QString, QORVLogLevel::Level>> {
-            both, { QStringLiteral("second only"), QORVLogLevel::WarnLevel } }));
+    QCOMPARE(first.received, (ReceivedMessages { both }));
+    QCOMPARE(second.received, (ReceivedMessages { both, { QStringLiteral("second only"), QORVLogLevel::WarnLevel } }));
     QCOMPARE(bar.received, (QList<QPair<QString, int>> { { QStringLiteral("both"), 5000 } }));
     logger->removeAllAppenders();
 }
 
 // An application's settings dialog gives levels to new names while its
-// workers log and ask for levels: the table grows, and rehashes, under them.
+// workers log through the manager and through handles, and while the level
+// of the handles' parent and the threshold change: the manager's table grows,
+// and rehashes, under them. Once the changes end, every handle answers what
+// its engine logger lets through, though each kept an answer made under an
+// older level.
 void tst_QORVLogEngineLogManager::levelsChangeWhileOthersLog()
 {
     QORVLogEngineLogManager manager;
     constexpr int names = 500;
     auto name = [](int i) { return QStringLiteral("race::n%1").arg(i); };
     auto levelOf = [](int i) { return i % 2 ? QORVLogLevel::DebugLevel : QORVLogLevel::WarnLevel; };
-    std::thread setter([&] {
-        for (int i = 0; i < names; ++i)
-            manager.setLevel(levelOf(i), name(i));
-    });
+    Logger *parent = LogManager::logger(QStringLiteral("race::handles"));
+    parent->setLevel(Level::WARN_INT);
+    const QORVLogger handle("race::handles::child");
+    QVERIFY(!handle.isInfoEnabled());
+    std::atomic<bool> done { false };
     auto work = [&] {
-        for (int i = 0; i < names; ++i) {
+        const QORVLogger copy = handle;
+        for (int i = 0; !done.load(); i = (i + 1) % names) {
             if (manager.isDebugEnabled(name(i)))
                 manager.debug(QStringLiteral("enabled"), name(i));
             manager.info(QStringLiteral("info"), name(names - 1 - i));
+            QORVLOG_INFO(copy, "%1", 1);
+            QORVLOG_DEBUG(QORVLogger("race::handles::child"), "%1", 2);
         }
     };
     std::thread first(work);
     std::thread second(work);
-    setter.join();
+    constexpr int levels[] = { Level::TRACE_INT, Level::DEBUG_INT, Level::INFO_INT, Level::ERROR_INT };
+    for (int i = 0; i < names; ++i) {
+        manager.setLevel(levelOf(i), name(i));
+        parent->setLevel(levels[i % 4]);
+        LogManager::loggerRepository()->setThreshold(Level(i % 3 ? Level::NULL_INT : Level::INFO_INT));
+    }
+    parent->setLevel(Level::DEBUG_INT);
+    LogManager::loggerRepository()->setThreshold(Level(Level::NULL_INT));
+    done.store(true);
     first.join();
     second.join();
     for (int i = 0; i < names; ++i)
         QCOMPARE(manager.getLevel(name(i)).getLevel(), levelOf(i));
+    QVERIFY(handle.isDebugEnabled() && !handle.isTraceEnabled());
+    parent->setLevel(Level::OFF_INT);
+    QVERIFY(!handle.isFatalEnabled());
+    parent->setLevel(Level::NULL_INT);
 }
 
 QObject *newQORVLogEngineLogManagerTest()

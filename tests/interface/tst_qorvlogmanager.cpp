@@ -2,6 +2,7 @@
 #include "qorvlogmanagerregistry.h"
 #include "testmanager.h"
 
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <iostream>
@@ -11,21 +12,20 @@ class tst_QORVLogManager : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void emptyTableMeansInfo();
     void levelsArePerExactName();
     void logDispatchesOnLevel_data();
     void logDispatchesOnLevel();
     void debugVariantsNeedDebugEnabled();
     void propertiesMapToTheRootName();
     void registryBookkeeping();
-    void instanceFallsBackAndKeepsTheDefault();
-    void instanceFindsRegisteredManager();
+    void instanceInAFreshProcess_data();
+    void instanceInAFreshProcess();
 };
 
-void tst_QORVLogManager::emptyTableMeansInfo()
+// A name's level is its own entry in the table, or INFO.
+void tst_QORVLogManager::levelsArePerExactName()
 {
     TestManager manager;
-    QCOMPARE(manager.name(), QStringLiteral("Default Log Manager"));
     QCOMPARE(manager.getLevel(QStringLiteral("any")).getLevel(), QORVLogLevel::InfoLevel);
     QVERIFY(manager.isInfoEnabled(QString()));
     QVERIFY(manager.isWarnEnabled(QString()));
@@ -33,12 +33,6 @@ void tst_QORVLogManager::emptyTableMeansInfo()
     QVERIFY(manager.isStatusEnabled(QString()));
     QVERIFY(!manager.isTraceEnabled(QString()));
     QVERIFY(!manager.isDebugEnabled(QString()));
-    QCOMPARE(manager.getIndentation(), QStringLiteral("    "));
-}
-
-void tst_QORVLogManager::levelsArePerExactName()
-{
-    TestManager manager;
     manager.setLevel(QORVLogLevel::StatLevel, QStringLiteral("x"));
     QVERIFY(!manager.isFatalEnabled(QStringLiteral("x")));
     QVERIFY(manager.isStatEnabled(QStringLiteral("x")));
@@ -95,6 +89,7 @@ void tst_QORVLogManager::propertiesMapToTheRootName()
     QCOMPARE(manager.getLevel().getLevel(), QORVLogLevel::ErrorLevel);
     manager.setLevel(QORVLogLevel::TraceLevel);
     QCOMPARE(manager.property("level").value<QORVLogLevel>().getLevel(), QORVLogLevel::TraceLevel);
+    QCOMPARE(manager.getIndentation(), QStringLiteral("    "));
     QVERIFY(manager.setProperty("indentation", QStringLiteral("\t")));
     QCOMPARE(manager.getIndentation(), QStringLiteral("\t"));
 }
@@ -102,7 +97,6 @@ void tst_QORVLogManager::propertiesMapToTheRootName()
 void tst_QORVLogManager::registryBookkeeping()
 {
     QORVLogManagerRegistry *registry = QORVLogManagerRegistry::instance();
-    QCOMPARE(QORVLogManagerRegistry::instance(), registry);
     QVERIFY(!registry->getLogManager(QStringLiteral("never")));
     QVERIFY(!registry->unregisterLogManager(QStringLiteral("never")));
     TestManager first;
@@ -120,46 +114,45 @@ void tst_QORVLogManager::registryBookkeeping()
     registry->unregisterLogManager(QStringLiteral("null"));
 }
 
-// Child: nothing is registered at the first call, so the default manager is
-// taken and kept even after a manager is registered as "LOGENGINE".
-int instanceDefaultScenario()
+// Child: a manager registered before the first call is the one handed out.
+// Once it is destroyed the registry is asked again: with nothing registered
+// the default manager is taken, and kept even after a manager is registered.
+int instanceScenario()
 {
-    QORVLogManagerRegistry::instance()->unregisterLogManager(QStringLiteral("LOGENGINE"));
-    QORVLogManager *first = QORVLogManager::instance();
-    static TestManager registered;
-    QORVLogManagerRegistry::instance()->registerLogManager(QStringLiteral("LOGENGINE"), &registered);
-    QORVLogManager *second = QORVLogManager::instance();
-    first->info(QStringLiteral("nothing happens"), QString());
-    std::cout << qPrintable(first->name()) << '|' << (first == second) << '|' << (second == &registered) << std::endl;
-    QORVLogManagerRegistry::instance()->unregisterLogManager(QStringLiteral("LOGENGINE"));
-    return 0;
-}
-
-// Child: a manager registered before the first call is the one handed out;
-// once it is destroyed, the registry is asked again.
-int instanceRegisteredScenario()
-{
+    QORVLogManagerRegistry *registry = QORVLogManagerRegistry::instance();
     auto *registered = new TestManager;
-    QORVLogManagerRegistry::instance()->registerLogManager(QStringLiteral("LOGENGINE"), registered);
+    registry->registerLogManager(QStringLiteral("LOGENGINE"), registered);
     const bool found = QORVLogManager::instance() == registered;
-    QORVLogManagerRegistry::instance()->unregisterLogManager(QStringLiteral("LOGENGINE"));
+    registry->unregisterLogManager(QStringLiteral("LOGENGINE"));
     delete registered;
-    std::cout << found << '|' << qPrintable(QORVLogManager::instance()->name()) << std::endl;
+    QORVLogManager *fallback = QORVLogManager::instance();
+    static TestManager later;
+    registry->registerLogManager(QStringLiteral("LOGENGINE"), &later);
+    fallback->info(QStringLiteral("nothing happens"), QString());
+    std::cout << found << '|' << qPrintable(fallback->name()) << '|' << (QORVLogManager::instance() == fallback)
+              << std::endl;
+    registry->unregisterLogManager(QStringLiteral("LOGENGINE"));
     return 0;
 }
 
-void tst_QORVLogManager::instanceFallsBackAndKeepsTheDefault()
+// What instance() hands out in a child, in a folder without a configuration.
+void tst_QORVLogManager::instanceInAFreshProcess_data()
 {
-    const ChildResult result = runChild(QStringLiteral("instance-default"));
-    QCOMPARE(result.exitCode, 0);
-    QCOMPARE(result.out, QByteArray("Default Log Manager|1|0\n"));
+    QTest::addColumn<QString>("scenario");
+    QTest::addColumn<QByteArray>("out");
+    QTest::newRow("engine-manager-registered-at-load")
+        << "manager-at-load" << QByteArray("LogEngine Log Manager|1|1|128|0\n");
+    QTest::newRow("registered-found-then-default-kept") << "instance" << QByteArray("1|Default Log Manager|1\n");
 }
 
-void tst_QORVLogManager::instanceFindsRegisteredManager()
+void tst_QORVLogManager::instanceInAFreshProcess()
 {
-    const ChildResult result = runChild(QStringLiteral("instance-registered"));
+    QFETCH(QString, scenario);
+    QFETCH(QByteArray, out);
+    QTemporaryDir empty;
+    const ChildResult result = runChild(scenario, QProcessEnvironment::systemEnvironment(), empty.path());
     QCOMPARE(result.exitCode, 0);
-    QCOMPARE(result.out, QByteArray("1|Default Log Manager\n"));
+    QCOMPARE(result.out, out);
 }
 
 QObject *newQORVLogManagerTest()

@@ -14,9 +14,8 @@ private Q_SLOTS:
     void defaultLine();
     void patterns_data();
     void patterns();
-    void noneDateStartsWithBlank();
-    void closingBraceInDateFormatEndsOption();
-    void dateFormatPropertyTakesEffect();
+    void formats_data();
+    void formats();
 };
 
 namespace
@@ -35,9 +34,14 @@ LoggingEvent sampleEvent(qint64 timeStamp)
 void tst_TTCCLayout::defaultLine()
 {
     TTCCLayout layout;
-    QCOMPARE(layout.pattern(), QStringLiteral("%d{RELATIVE} [%t] %-5p %c %x - %m%n"));
     QCOMPARE(layout.format(sampleEvent(InitialisationHelper::startTime() + 1234)),
         QStringLiteral("1234 [main] INFO  app.Net  - text\r\n"));
+    QString text;
+    QDebug stream(&text);
+    layout.debug(stream);
+    QCOMPARE(text.trimmed(),
+        QStringLiteral("TTCCLayout(name:\"\" categoryprefixing:true contextprinting:true "
+                       "dateformat:\"RELATIVE\" referencecount:0 threadprinting:true)"));
 }
 
 void tst_TTCCLayout::patterns_data()
@@ -53,6 +57,8 @@ void tst_TTCCLayout::patterns_data()
                                     << "%d{ISO8601} [%t] %-5p %c - %m%n";
     QTest::newRow("absolute") << int(TTCCLayout::DATEFORMAT_ABSOLUTE) << false << true << false
                               << "%d{ABSOLUTE} %-5p %c - %m%n";
+    QTest::newRow("none") << int(TTCCLayout::DATEFORMAT_NONE) << true << true << true
+                          << "%d{NONE} [%t] %-5p %c %x - %m%n";
     QTest::newRow("date") << int(TTCCLayout::DATEFORMAT_DATE) << false << false << true << "%d{DATE} %-5p %x - %m%n";
     QTest::newRow("out-of-range") << 17 << false << false << false << "%d{} %-5p - %m%n";
 }
@@ -71,43 +77,29 @@ void tst_TTCCLayout::patterns()
     QCOMPARE(layout.pattern(), pattern);
 }
 
-void tst_TTCCLayout::noneDateStartsWithBlank()
+// The date format and switches as a configuration file sets them.
+void tst_TTCCLayout::formats_data()
 {
-    TTCCLayout layout(TTCCLayout::DATEFORMAT_NONE);
-    QCOMPARE(layout.format(sampleEvent(0)), QStringLiteral(" [main] INFO  app.Net  - text\r\n"));
-    // An empty date format prints the ISO 8601 form.
-    layout.setDateFormat(QString());
-    layout.setThreadPrinting(false);
-    layout.setCategoryPrefixing(false);
-    layout.setContextPrinting(false);
-    const qint64 stamp = QDateTime(QDate(2015, 3, 7), QTime(9, 5, 2, 45)).toMSecsSinceEpoch();
-    QCOMPARE(layout.format(sampleEvent(stamp)), QStringLiteral("2015-03-07 09:05:02.045 INFO  - text\r\n"));
+    QTest::addColumn<QString>("dateFormat");
+    QTest::addColumn<bool>("printing"); // thread, category and context
+    QTest::addColumn<QString>("text");
+    QTest::newRow("none-starts-with-blank") << "NONE" << true << " [main] INFO  app.Net  - text\r\n";
+    QTest::newRow("empty-prints-iso8601") << "" << false << "2015-03-07 09:05:02.045 INFO  - text\r\n";
+    QTest::newRow("closing-brace-ends-option") << "HH}%m" << false << "09text} INFO  - text\r\n";
+    QTest::newRow("pattern") << "HH:mm:ss" << true << "09:05:02 [main] INFO  app.Net  - text\r\n";
 }
 
-void tst_TTCCLayout::closingBraceInDateFormatEndsOption()
+void tst_TTCCLayout::formats()
 {
+    QFETCH(QString, dateFormat);
+    QFETCH(bool, printing);
+    QFETCH(QString, text);
     TTCCLayout layout;
-    layout.setDateFormat(QStringLiteral("HH}%m"));
-    layout.setThreadPrinting(false);
-    layout.setCategoryPrefixing(false);
-    layout.setContextPrinting(false);
+    QVERIFY(layout.setProperty("dateFormat", dateFormat));
+    for (const char *name : { "threadPrinting", "categoryPrefixing", "contextPrinting" })
+        QVERIFY(layout.setProperty(name, printing));
     const qint64 stamp = QDateTime(QDate(2015, 3, 7), QTime(9, 5, 2, 45)).toMSecsSinceEpoch();
-    QCOMPARE(layout.format(sampleEvent(stamp)), QStringLiteral("09text} INFO  - text\r\n"));
-}
-
-void tst_TTCCLayout::dateFormatPropertyTakesEffect()
-{
-    TTCCLayout layout;
-    QVERIFY(layout.setProperty("dateFormat", QStringLiteral("HH:mm:ss")));
-    QVERIFY(layout.setProperty("contextPrinting", false));
-    const qint64 stamp = QDateTime(QDate(2015, 3, 7), QTime(9, 5, 2, 45)).toMSecsSinceEpoch();
-    QCOMPARE(layout.format(sampleEvent(stamp)), QStringLiteral("09:05:02 [main] INFO  app.Net - text\r\n"));
-    QString text;
-    QDebug stream(&text);
-    layout.debug(stream);
-    QCOMPARE(text.trimmed(),
-        QStringLiteral("TTCCLayout(name:\"\" categoryprefixing:true contextprinting:false "
-                       "dateformat:\"HH:mm:ss\" referencecount:0 threadprinting:true)"));
+    QCOMPARE(layout.format(sampleEvent(stamp)), text);
 }
 
 QObject *newTTCCLayoutTest()
