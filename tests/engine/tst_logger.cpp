@@ -80,7 +80,6 @@ class tst_Logger : public QObject
 
 private Q_SLOTS:
     void inheritsLevelFromAncestors();
-    void repositoryThresholdWins();
     void additivityStopsDelivery();
     void messageForms();
     void substitutionMatchesQStringArg_data();
@@ -91,8 +90,6 @@ private Q_SLOTS:
     void removalsByNameRaceSafely();
     void deliveringThreadChangesAppenders_data();
     void deliveringThreadChangesAppenders();
-    void rootLevelNeverNull();
-    void debugDescription();
 };
 
 void tst_Logger::inheritsLevelFromAncestors()
@@ -107,17 +104,6 @@ void tst_Logger::inheritsLevelFromAncestors()
     child->info("dropped");
     child->warn("passes");
     QCOMPARE(capture->texts(), QStringList { QStringLiteral("passes") });
-}
-
-void tst_Logger::repositoryThresholdWins()
-{
-    Hierarchy hierarchy;
-    Logger *logger = hierarchy.logger(QStringLiteral("t"));
-    logger->setLevel(Level::TRACE_INT);
-    hierarchy.setThreshold(Level(Level::ERROR_INT));
-    QVERIFY(!logger->isWarnEnabled());
-    QVERIFY(!hierarchy.rootLogger()->isWarnEnabled());
-    QVERIFY(logger->isErrorEnabled());
 }
 
 void tst_Logger::additivityStopsDelivery()
@@ -359,28 +345,6 @@ void tst_Logger::deliveringThreadChangesAppenders()
     QCOMPARE(extra->list().size(), 0);
     child->removeAllAppenders();
     child->parentLogger()->removeAllAppenders();
-}
-
-void tst_Logger::rootLevelNeverNull()
-{
-    Hierarchy hierarchy;
-    Capture warnings(QStringLiteral("LogEngine::Logger"));
-    hierarchy.rootLogger()->setLevel(Level::NULL_INT);
-    QCOMPARE(hierarchy.rootLogger()->level().toInt(), int(Level::DEBUG_INT));
-    hierarchy.logger(QStringLiteral("child"))->setLevel(Level::NULL_INT);
-    QCOMPARE(warnings->texts(),
-        QStringList { QStringLiteral("Invalid root logger level NULL_INT. Using DEBUG_INT instead") });
-}
-
-void tst_Logger::debugDescription()
-{
-    Logger *logger = LogManager::logger(QStringLiteral("describe::me"));
-    logger->setLevel(Level::WARN_INT);
-    QString text;
-    QDebug(&text) << *logger;
-    QCOMPARE(text.trimmed(),
-        QStringLiteral(
-            "Logger(name:\"describe::me\" appenders:0 additivity:true Level(WARN) parentLogger:\"describe\")"));
 }
 
 QObject *newLoggerTest()
