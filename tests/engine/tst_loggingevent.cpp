@@ -26,29 +26,25 @@ private Q_SLOTS:
     void capturesRequestAndTime();
     void sequenceNumbersAreUniqueAcrossThreads();
     void threadNameIsQThreadObjectName();
-    void contextsAreEmptyWhenNothingWasPut();
     void roundTripRecreatesLogger();
     void locationTravelsAfterTheOldFields();
-    void emptyLoggerNameReadsAsNoLogger();
     void readerBoundsLoggerNames_data();
     void readerBoundsLoggerNames();
 };
 
+// An event takes its time when it is made, and the thread's contexts, of
+// which there are none here.
 void tst_LoggingEvent::capturesRequestAndTime()
 {
     Logger *logger = LogManager::logger(QStringLiteral("event::capture"));
     const qint64 before = QDateTime::currentMSecsSinceEpoch();
     const LoggingEvent event(logger, Level::WARN_INT, QStringLiteral("text"));
     const qint64 after = QDateTime::currentMSecsSinceEpoch();
-    QCOMPARE(event.logger(), logger);
     QCOMPARE(event.loggerName(), QStringLiteral("event::capture"));
-    QCOMPARE(event.level().toInt(), int(Level::WARN_INT));
-    QCOMPARE(event.message(), QStringLiteral("text"));
     QVERIFY(event.timeStamp() >= before && event.timeStamp() <= after);
-    const LoggingEvent next;
-    QVERIFY(next.sequenceNumber() > event.sequenceNumber());
-    QCOMPARE(next.level().toInt(), int(Level::NULL_INT));
-    QVERIFY(!next.logger());
+    QVERIFY(NDC::peek().isEmpty() && MDC::context().isEmpty());
+    QCOMPARE(event.ndc(), QString());
+    QVERIFY(event.properties().isEmpty());
 }
 
 void tst_LoggingEvent::sequenceNumbersAreUniqueAcrossThreads()
@@ -93,15 +89,6 @@ void tst_LoggingEvent::threadNameIsQThreadObjectName()
     QCOMPARE(named, QStringLiteral("worker-1"));
 }
 
-void tst_LoggingEvent::contextsAreEmptyWhenNothingWasPut()
-{
-    QCOMPARE(NDC::peek(), QString());
-    QVERIFY(MDC::context().isEmpty());
-    const LoggingEvent event;
-    QCOMPARE(event.ndc(), QString());
-    QVERIFY(event.properties().isEmpty());
-}
-
 // The stream form is a byte array holding a version, then the fields in
 // Qt's default forms; the writer writes exactly that, the reader reads any
 // version the same way.
@@ -135,6 +122,12 @@ void tst_LoggingEvent::roundTripRecreatesLogger()
     LoggingEvent later;
     readFrom(form(5), later);
     QCOMPARE(streamed(later), bytes);
+    // An event without a logger reads as one without a logger.
+    const LoggingEvent loggerless;
+    readFrom(streamed(loggerless), event);
+    QVERIFY(!event.logger());
+    QCOMPARE(event.loggerName(), QString());
+    QCOMPARE(event.sequenceNumber(), loggerless.sequenceNumber());
 }
 
 // A reader that knows only version 0 ignores the version and stops after the
@@ -161,17 +154,6 @@ void tst_LoggingEvent::locationTravelsAfterTheOldFields()
     QCOMPARE(read.location().line(), 42);
     QCOMPARE(read.location().function(), QStringLiteral("void Client::run()"));
     QCOMPARE(streamed(read), bytes);
-}
-
-void tst_LoggingEvent::emptyLoggerNameReadsAsNoLogger()
-{
-    LoggingEvent original;
-    const QByteArray bytes = streamed(original);
-    LoggingEvent read(LogManager::logger(QStringLiteral("x")), Level::INFO_INT, QStringLiteral("m"));
-    readFrom(bytes, read);
-    QVERIFY(!read.logger());
-    QCOMPARE(read.loggerName(), QString());
-    QCOMPARE(read.sequenceNumber(), original.sequenceNumber());
 }
 
 // Each "::" in a name read off a stream creates one logger for good, holding
