@@ -1,5 +1,6 @@
+#include "common/capturingappender.h"
 #include "common/childprocess.h"
-#include "engine/appenders/appender.h"
+#include "common/testfiles.h"
 #include "engine/logger.h"
 #include "engine/loggerrepository.h"
 #include "engine/logmanager.h"
@@ -26,12 +27,8 @@ int printRootLogger()
 {
     const Logger *root = LogManager::loggerRepository()->rootLogger();
     LogManager::internalLogger()->setLevel(Level::OFF_INT);
-    QStringList names;
-    const QList<Appender *> appenders = root->appenders();
-    for (const Appender *appender : appenders)
-        names.append(appender->name());
     const QString line = QLatin1String("root: ") + root->level().toString() + QLatin1Char(' ')
-        + names.join(QLatin1Char(',')) + QLatin1Char('\n');
+        + appenderNames(root).join(QLatin1Char(',')) + QLatin1Char('\n');
     std::fputs(line.toUtf8().constData(), stdout);
     return 0;
 }
@@ -39,14 +36,11 @@ int printRootLogger()
 // A configuration whose root appender is named after its source.
 void writeConfiguration(const QString &path, const QString &appender)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        qFatal("cannot write %s", qPrintable(path));
-    if (appender == QLatin1String("MISSING"))
-        file.write("log4j.rootLogger=WARN, MISSING\n");
-    else
-        file.write("log4j.rootLogger=INFO, " + appender.toLatin1() + "\nlog4j.appender." + appender.toLatin1()
-            + "=org.apache.log4j.varia.NullAppender\n");
+    const QByteArray name = appender.toLatin1();
+    writeFile(path,
+        name == "MISSING"
+            ? QByteArray("log4j.rootLogger=WARN, MISSING\n")
+            : "log4j.rootLogger=INFO, " + name + "\nlog4j.appender." + name + "=org.apache.log4j.varia.NullAppender\n");
 }
 
 // The start time's text, which varies.
@@ -115,11 +109,6 @@ void tst_InitialisationHelper::startUp_data()
     // The sources in their order: override, named file, settings group, default file.
     QTest::newRow("no-source-leaves-it-unconfigured")
         << atStart << QStringList() << QStringList() << QStringList() << unconfigured << none;
-    QTest::newRow("default-file") << atStart << QStringList() << QStringList() << QStringList { defaultFile }
-                                  << QByteArray("root: INFO DEFAULT\n") << none;
-    QTest::newRow("named-file-beats-default-file")
-        << atStart << QStringList { QStringLiteral("LOGENGINE_CONFIGURATION=named.properties") } << QStringList()
-        << bothFiles << QByteArray("root: INFO NAMED\n") << none;
     QTest::newRow("named-file-beats-settings-group")
         << atStart << QStringList { QStringLiteral("LOGENGINE_CONFIGURATION=named.properties") } << settingsGroup
         << bothFiles << QByteArray("root: INFO NAMED\n") << none;
@@ -195,13 +184,20 @@ void tst_InitialisationHelper::startUp_data()
     const QByteArray leftUnconfigured(
         "T [] DEBUG LogEngine::LogManager - Default initialisation leaves package unconfigured\r\n");
     const QString oneHourEast = QStringLiteral("TZ=<+01>-1");
-    QTest::newRow("report-at-INFO") << atStart << QStringList { QStringLiteral("LOGENGINE_DEBUG=INFO") }
-                                    << QStringList() << QStringList() << initialising + unconfigured << none;
-    QTest::newRow("report-at-DEBUG") << atStart << QStringList { QStringLiteral("LOGENGINE_DEBUG=DEBUG"), oneHourEast }
-                                     << QStringList() << QStringList()
-                                     << initialising + startTime
-            + "T [] DEBUG LogEngine::LogManager - Internal logging uses the level DEBUG\r\n" + leftUnconfigured
-            + unconfigured << none;
+    QTest::newRow("report-at-INFO-from-application-settings")
+        << atStart << QStringList() << QStringList { QStringLiteral("Debug=INFO") } << QStringList()
+        << initialising + unconfigured << none;
+    // Text that is no level gives DEBUG; the conversion's reports reach
+    // standard error, as the level is set once the appenders are attached.
+    QTest::newRow("report-at-DEBUG-for-text-that-is-no-level")
+        << atStart << QStringList { QStringLiteral("LOGENGINE_DEBUG=verbose"), oneHourEast } << QStringList()
+        << QStringList()
+        << initialising + startTime + "T [] DEBUG LogEngine::LogManager - Internal logging uses the level DEBUG\r\n"
+            + leftUnconfigured + unconfigured
+        << QByteArray("T [] WARN  LogEngine::Level - Use of invalid level string 'VERBOSE'. Using 'Level::NULL_INT' "
+                      "instead.\r\n"
+                      "T [] ERROR LogEngine::OptionConverter - Invalid option string 'verbose' for a level "
+                      "(LogEngine::OptionConverter::CONFIGURATOR_INVALID_OPTION_ERROR, 23)\r\n");
     QTest::newRow("report-at-TRACE") << atStart << QStringList { QStringLiteral("LOGENGINE_DEBUG=TRACE"), oneHourEast }
                                      << QStringList { QStringLiteral("Debug=ERROR"),
                                             QStringLiteral("Configuration=absent.properties"),

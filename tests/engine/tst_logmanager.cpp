@@ -2,7 +2,6 @@
 #include "common/childprocess.h"
 #include "engine/appenders/consoleappender.h"
 #include "engine/appenders/fileappender.h"
-#include "engine/appenders/levelrangefilter.h"
 #include "engine/appenders/listappender.h"
 #include "engine/layouts/simplelayout.h"
 #include "engine/logger.h"
@@ -66,17 +65,6 @@ void recordingHandler(QtMsgType, const QMessageLogContext &, const QString &mess
 }
 
 } // namespace
-
-// Child: reports how start-up equipped the internal logger.
-int startUpScenario()
-{
-    setChildApplicationNames();
-    const Logger *internal = LogManager::internalLogger();
-    const QString report = QLatin1String("level=") + internal->level().toString() + QLatin1String(" appenders=")
-        + appenderNames(internal).join(QLatin1Char(',')) + QLatin1Char('\n');
-    std::fputs(report.toUtf8().constData(), stdout);
-    return 0;
-}
 
 // In this child the engine comes up while the executable loads, before the
 // application object exists, as it does when the library loads.
@@ -198,8 +186,6 @@ class tst_LogManager : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void internalLoggerFromDebugSetting_data();
-    void internalLoggerFromDebugSetting();
     void internalLinesSplitByLevelAndShutdownOnceAtExit();
     void fatalQtMessagesEndTheProcess_data();
     void fatalQtMessagesEndTheProcess();
@@ -209,44 +195,6 @@ private Q_SLOTS:
     void concurrentFirstUseSharesOneManager();
     void resetReequipsTheInternalLogger();
 };
-
-void tst_LogManager::internalLoggerFromDebugSetting_data()
-{
-    QTest::addColumn<QStringList>("variables");
-    QTest::addColumn<QString>("applicationDebug");
-    QTest::addColumn<QByteArray>("level");
-    QTest::addColumn<QByteArray>("err");
-
-    QTest::newRow("no-setting-gives-ERROR") << QStringList() << QString() << QByteArray("ERROR") << QByteArray();
-    QTest::newRow("environment-WARN") << QStringList { QStringLiteral("LOGENGINE_DEBUG=WARN") } << QString()
-                                      << QByteArray("WARN") << QByteArray();
-    QTest::newRow("application-settings-INFO")
-        << QStringList() << QStringLiteral("INFO") << QByteArray("INFO") << QByteArray();
-    // The conversion's reports must reach standard error: the level is set
-    // only once the console appenders are attached.
-    QTest::newRow("unrecognised-text-gives-DEBUG")
-        << QStringList { QStringLiteral("LOGENGINE_DEBUG=verbose") } << QString() << QByteArray("DEBUG")
-        << QByteArray("T [] WARN  LogEngine::Level - Use of invalid level string 'VERBOSE'. Using 'Level::NULL_INT' "
-                      "instead.\r\n"
-                      "T [] ERROR LogEngine::OptionConverter - Invalid option string 'verbose' for a level "
-                      "(LogEngine::OptionConverter::CONFIGURATOR_INVALID_OPTION_ERROR, 23)\r\n");
-}
-
-void tst_LogManager::internalLoggerFromDebugSetting()
-{
-    QFETCH(QStringList, variables);
-    QFETCH(QString, applicationDebug);
-    QFETCH(QByteArray, level);
-    QFETCH(QByteArray, err);
-    QTemporaryDir configHome;
-    if (!applicationDebug.isNull())
-        writeChildSetting(configHome.path(), QStringLiteral("Debug"), applicationDebug);
-    const ChildResult result
-        = runChild(QStringLiteral("start-up"), startUpEnvironment(configHome.path(), variables), configHome.path());
-    QCOMPARE(result.exitCode, 0);
-    QCOMPARE(reportLine(result.out, "level="), "level=" + level + " appenders=LogLog stdout,LogLog stderr");
-    QCOMPARE(maskTimeStamps(result.err), err);
-}
 
 // Up to INFO on standard output, from WARN on standard error, each once, in
 // the TTCC form without context; at exit, the repository shuts down once.
@@ -369,37 +317,21 @@ void tst_LogManager::concurrentFirstUseSharesOneManager()
     QCOMPARE(result.err, QByteArray());
 }
 
+// The internal logger is equipped as at start-up (whose lines show how
+// they are split between the streams), without a "Debug" setting here.
 void tst_LogManager::resetReequipsTheInternalLogger()
 {
     Logger *internal = LogManager::internalLogger();
-    Logger *other = LogManager::logger(QStringLiteral("reset::other"));
-    LogObjectPtr<ListAppender> plain(new ListAppender);
-    LogObjectPtr<ListAppender> kept(new ListAppender);
-    kept->setConfiguratorList(true);
-    other->addAppender(plain);
-    other->addAppender(kept);
     internal->setLevel(Level::OFF_INT);
+    internal->addAppender(new ListAppender);
     LogManager::setHandleQtMessages(true);
 
     LogManager::resetConfiguration();
 
     QVERIFY(!LogManager::handleQtMessages());
-    QCOMPARE(other->appenders(), QList<Appender *>({ kept.data() }));
     QCOMPARE(internal->level().toInt(), int(Level::ERROR_INT));
     QCOMPARE(
         appenderNames(internal), QStringList({ QStringLiteral("LogLog stdout"), QStringLiteral("LogLog stderr") }));
-    // One layout and one closing deny-all filter serve both appenders.
-    const QList<Appender *> appenders = internal->appenders();
-    QCOMPARE(appenders.at(0)->layout(), appenders.at(1)->layout());
-    QCOMPARE(appenders.at(0)->layout()->objectName(), QStringLiteral("LogLog TTCC"));
-    const auto *outRange = qobject_cast<LevelRangeFilter *>(appenders.at(0)->filter());
-    const auto *errRange = qobject_cast<LevelRangeFilter *>(appenders.at(1)->filter());
-    QVERIFY(outRange && errRange);
-    QCOMPARE(outRange->levelMax().toInt(), int(Level::INFO_INT));
-    QCOMPARE(errRange->levelMin().toInt(), int(Level::WARN_INT));
-    QCOMPARE(outRange->next()->metaObject()->className(), "LogEngine::DenyAllFilter");
-    QCOMPARE(outRange->next(), errRange->next());
-    other->removeAppender(kept.data());
 }
 
 QObject *newLogManagerTest()
