@@ -48,11 +48,11 @@ void tst_LogObject::pointersShareOwnership()
         QVERIFY(second.isNull());
         {
             LogObjectPtr<Counted> first(watch.data());
-            second = first;
-            QCOMPARE(watch->referenceCount(), 2);
             first = first;
+            first = watch.data();
+            QVERIFY(watch);
+            second = first;
             first = second;
-            second = watch.data();
             QCOMPARE(watch->referenceCount(), 2);
         }
         QVERIFY(watch);
