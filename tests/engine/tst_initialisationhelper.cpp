@@ -7,7 +7,6 @@
 #include "startupchild.h"
 
 #include <QDateTime>
-#include <QDir>
 #include <QFile>
 #include <QRegularExpression>
 #include <QTemporaryDir>

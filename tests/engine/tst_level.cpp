@@ -2,7 +2,6 @@
 #include "common/childprocess.h"
 #include "engine/level.h"
 
-#include <QBuffer>
 #include <QCoreApplication>
 #include <QDataStream>
 #include <QDebug>

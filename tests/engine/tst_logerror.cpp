@@ -1,6 +1,5 @@
 #include "engine/logerror.h"
 
-#include <QBuffer>
 #include <QDataStream>
 #include <QTest>
 

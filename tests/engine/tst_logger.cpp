@@ -9,10 +9,8 @@
 #include <QTest>
 
 #include <atomic>
-#include <condition_variable>
 #include <functional>
 #include <limits>
-#include <mutex>
 #include <thread>
 
 using namespace LogEngine;
@@ -48,28 +46,6 @@ protected:
 
 private:
     std::function<void(const LoggingEvent &)> m_action;
-};
-
-// A one-shot signal between threads, visible to the thread sanitizer.
-class Latch
-{
-public:
-    void open()
-    {
-        std::lock_guard<std::mutex> locker(m_mutex);
-        m_open = true;
-        m_changed.notify_all();
-    }
-    void wait()
-    {
-        std::unique_lock<std::mutex> locker(m_mutex);
-        m_changed.wait(locker, [this] { return m_open; });
-    }
-
-private:
-    std::mutex m_mutex;
-    std::condition_variable m_changed;
-    bool m_open = false;
 };
 
 } // namespace

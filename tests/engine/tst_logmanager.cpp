@@ -8,7 +8,6 @@
 #include "engine/logmanager.h"
 #include "startupchild.h"
 
-#include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 
