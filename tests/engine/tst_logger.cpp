@@ -55,7 +55,6 @@ class tst_Logger : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void inheritsLevelFromAncestors();
     void additivityStopsDelivery();
     void messageForms();
     void substitutionMatchesQStringArg_data();
@@ -67,20 +66,6 @@ private Q_SLOTS:
     void deliveringThreadChangesAppenders_data();
     void deliveringThreadChangesAppenders();
 };
-
-void tst_Logger::inheritsLevelFromAncestors()
-{
-    Logger *parent = LogManager::logger(QStringLiteral("inherit"));
-    Logger *child = LogManager::logger(QStringLiteral("inherit::child"));
-    parent->setLevel(Level::WARN_INT);
-    QCOMPARE(child->level().toInt(), int(Level::NULL_INT));
-    QCOMPARE(child->effectiveLevel().toInt(), int(Level::WARN_INT));
-    Capture capture(QStringLiteral("inherit::child"));
-    child->setLevel(Level::NULL_INT); // Capture opened it up; back to inheriting
-    child->info("dropped");
-    child->warn("passes");
-    QCOMPARE(capture->texts(), QStringList { QStringLiteral("passes") });
-}
 
 void tst_Logger::additivityStopsDelivery()
 {

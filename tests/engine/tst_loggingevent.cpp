@@ -27,7 +27,6 @@ private Q_SLOTS:
     void sequenceNumbersAreUniqueAcrossThreads();
     void threadNameIsQThreadObjectName();
     void roundTripRecreatesLogger();
-    void locationTravelsAfterTheOldFields();
     void readerBoundsLoggerNames_data();
     void readerBoundsLoggerNames();
 };
@@ -90,21 +89,23 @@ void tst_LoggingEvent::threadNameIsQThreadObjectName()
 }
 
 // The stream form is a byte array holding a version, then the fields in
-// Qt's default forms; the writer writes exactly that, the reader reads any
-// version the same way.
+// Qt's default forms, the location last; the writer writes exactly that,
+// the reader reads any version the same way, and recreates the logger.
 void tst_LoggingEvent::roundTripRecreatesLogger()
 {
     QVERIFY(!LogManager::exists("stream::made::here"));
     QHash<QString, QString> properties;
     properties.insert(QStringLiteral("user"), QStringLiteral("alice"));
-    const auto form = [&](quint16 version) {
+    const auto form = [&](quint16 version, bool located) {
         QByteArray payload;
         QDataStream fields(&payload, QIODevice::WriteOnly);
         fields << version << quint8(150) << QStringLiteral("stream::made::here") << QStringLiteral("hello")
                << QStringLiteral("ctx") << properties << qint64(77) << QStringLiteral("t1") << qint64(1500);
+        if (located)
+            fields << QByteArray("src/client.cpp") << qint32(42) << QByteArray("void Client::run()");
         return streamed(payload);
     };
-    const QByteArray bytes = form(0);
+    const QByteArray bytes = form(0, false);
 
     LoggingEvent event;
     readFrom(bytes, event);
@@ -117,43 +118,24 @@ void tst_LoggingEvent::roundTripRecreatesLogger()
     QCOMPARE(event.sequenceNumber(), qint64(77));
     QCOMPARE(event.threadName(), QStringLiteral("t1"));
     QCOMPARE(event.timeStamp(), qint64(1500));
-
+    QVERIFY(!event.hasLocation());
     QCOMPARE(streamed(event), bytes);
-    LoggingEvent later;
-    readFrom(form(5), later);
-    QCOMPARE(streamed(later), bytes);
+    readFrom(form(5, false), event);
+    QCOMPARE(streamed(event), bytes);
+
+    readFrom(form(1, true), event);
+    QVERIFY(event.hasLocation());
+    QCOMPARE(event.location().filePath(), QStringLiteral("src/client.cpp"));
+    QCOMPARE(event.location().line(), 42);
+    QCOMPARE(event.location().function(), QStringLiteral("void Client::run()"));
+    QCOMPARE(streamed(event), form(1, true));
+
     // An event without a logger reads as one without a logger.
     const LoggingEvent loggerless;
     readFrom(streamed(loggerless), event);
     QVERIFY(!event.logger());
     QCOMPARE(event.loggerName(), QString());
     QCOMPARE(event.sequenceNumber(), loggerless.sequenceNumber());
-}
-
-// A reader that knows only version 0 ignores the version and stops after the
-// time stamp: it reads a located event, without its location.
-void tst_LoggingEvent::locationTravelsAfterTheOldFields()
-{
-    const LoggingEvent event(LogManager::logger(QStringLiteral("a::b")), Level::INFO_INT, QStringLiteral("m"),
-        SourceLocation("src/client.cpp", 42, "void Client::run()"));
-    const QByteArray bytes = streamed(event);
-    QDataStream outer(bytes);
-    QByteArray payload;
-    outer >> payload;
-    QByteArray expected;
-    QDataStream fields(&expected, QIODevice::WriteOnly);
-    fields << quint16(1) << quint8(128) << QStringLiteral("a::b") << QStringLiteral("m") << QString()
-           << QHash<QString, QString>() << event.sequenceNumber() << event.threadName() << event.timeStamp()
-           << QByteArray("src/client.cpp") << qint32(42) << QByteArray("void Client::run()");
-    QCOMPARE(payload, expected);
-
-    LoggingEvent read;
-    readFrom(bytes, read);
-    QVERIFY(read.hasLocation());
-    QCOMPARE(read.location().filePath(), QStringLiteral("src/client.cpp"));
-    QCOMPARE(read.location().line(), 42);
-    QCOMPARE(read.location().function(), QStringLiteral("void Client::run()"));
-    QCOMPARE(streamed(read), bytes);
 }
 
 // Each "::" in a name read off a stream creates one logger for good, holding
