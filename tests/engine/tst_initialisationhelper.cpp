@@ -103,58 +103,50 @@ void tst_InitialisationHelper::startUp_data()
     const QString defaultFile = QStringLiteral("logengine.properties=DEFAULT");
     const QStringList bothFiles { named, defaultFile };
     const QByteArray none;
+    const QStringList no;
+    const auto one = [](const char *entry) { return QStringList { QString::fromUtf8(entry) }; };
+    const QByteArray byNamed("root: INFO NAMED\n");
+    const QByteArray byDefault("root: INFO DEFAULT\n");
     const QByteArray unconfigured("root: DEBUG \n");
 
     // The sources in their order: override, named file, settings group, default file.
-    QTest::newRow("no-source-leaves-it-unconfigured")
-        << atStart << QStringList() << QStringList() << QStringList() << unconfigured << none;
+    QTest::newRow("no-source-leaves-it-unconfigured") << atStart << no << no << no << unconfigured << none;
     QTest::newRow("named-file-beats-settings-group")
-        << atStart << QStringList { QStringLiteral("LOGENGINE_CONFIGURATION=named.properties") } << settingsGroup
-        << bothFiles << QByteArray("root: INFO NAMED\n") << none;
+        << atStart << one("LOGENGINE_CONFIGURATION=named.properties") << settingsGroup << bothFiles << byNamed << none;
     QTest::newRow("settings-group-beats-default-file")
-        << atStart << QStringList() << settingsGroup << bothFiles << QByteArray("root: INFO SETTINGS\n") << none;
+        << atStart << no << settingsGroup << bothFiles << QByteArray("root: INFO SETTINGS\n") << none;
     QTest::newRow("missing-named-file-passed-over-silently")
-        << atStart << QStringList { QStringLiteral("LOGENGINE_CONFIGURATION=absent.properties") } << QStringList()
-        << bothFiles << QByteArray("root: INFO DEFAULT\n") << none;
+        << atStart << one("LOGENGINE_CONFIGURATION=absent.properties") << no << bothFiles << byDefault << none;
     QTest::newRow("named-file-from-application-settings")
-        << atStart << QStringList() << QStringList { QStringLiteral("Configuration=named.properties") } << bothFiles
-        << QByteArray("root: INFO NAMED\n") << none;
+        << atStart << no << one("Configuration=named.properties") << bothFiles << byNamed << none;
     QTest::newRow("environment-beats-application-settings")
-        << atStart << QStringList { QStringLiteral("LOGENGINE_CONFIGURATION=other.properties") }
-        << QStringList { QStringLiteral("Configuration=named.properties") } << QStringList { named, other }
-        << QByteArray("root: INFO OTHER\n") << none;
+        << atStart << one("LOGENGINE_CONFIGURATION=other.properties") << one("Configuration=named.properties")
+        << QStringList { named, other } << QByteArray("root: INFO OTHER\n") << none;
     QTest::newRow("variable-in-other-letter-case-not-recognised")
         << atStart
         << QStringList { QStringLiteral("logengine_configuration=named.properties"),
                QStringLiteral("LogEngine_Configuration=named.properties") }
-        << QStringList() << bothFiles << QByteArray("root: INFO DEFAULT\n") << none;
+        << no << bothFiles << byDefault << none;
     QTest::newRow("environment-value-trimmed")
-        << atStart << QStringList { QStringLiteral("LOGENGINE_CONFIGURATION=  named.properties\t") } << QStringList()
-        << bothFiles << QByteArray("root: INFO NAMED\n") << none;
+        << atStart << one("LOGENGINE_CONFIGURATION=  named.properties\t") << no << bothFiles << byNamed << none;
     // Only the exact text "false" lets the default initialisation run.
     QTest::newRow("override-false-runs-it")
-        << atStart << QStringList { QStringLiteral("LOGENGINE_DEFAULTINITOVERRIDE=false") } << QStringList()
-        << bothFiles << QByteArray("root: INFO DEFAULT\n") << none;
+        << atStart << one("LOGENGINE_DEFAULTINITOVERRIDE=false") << no << bothFiles << byDefault << none;
     QTest::newRow("override-False-stops-it")
-        << atStart << QStringList { QStringLiteral("LOGENGINE_DEFAULTINITOVERRIDE=False") } << QStringList()
-        << bothFiles << unconfigured << none;
+        << atStart << one("LOGENGINE_DEFAULTINITOVERRIDE=False") << no << bothFiles << unconfigured << none;
     // Set but empty in the environment still beats the application settings.
     QTest::newRow("override-empty-in-environment-stops-it")
-        << atStart << QStringList { QStringLiteral("LOGENGINE_DEFAULTINITOVERRIDE=") }
-        << QStringList { QStringLiteral("DefaultInitOverride=false") } << bothFiles << unconfigured << none;
-    QTest::newRow("override-in-application-settings-stops-it")
-        << atStart << QStringList() << QStringList { QStringLiteral("DefaultInitOverride=true") } << bothFiles
+        << atStart << one("LOGENGINE_DEFAULTINITOVERRIDE=") << one("DefaultInitOverride=false") << bothFiles
         << unconfigured << none;
+    QTest::newRow("override-in-application-settings-stops-it")
+        << atStart << no << one("DefaultInitOverride=true") << bothFiles << unconfigured << none;
     QTest::newRow("override-trimmed-in-application-settings-runs-it")
-        << atStart << QStringList() << QStringList { QStringLiteral("DefaultInitOverride= false ") } << bothFiles
-        << QByteArray("root: INFO DEFAULT\n") << none;
+        << atStart << no << one("DefaultInitOverride= false ") << bothFiles << byDefault << none;
     // At library load there is no application object, so no application settings.
-    QTest::newRow("at-load-settings-group-not-seen")
-        << atLoad << QStringList() << settingsGroup << bothFiles << QByteArray("root: INFO DEFAULT\n") << none;
+    QTest::newRow("at-load-settings-group-not-seen") << atLoad << no << settingsGroup << bothFiles << byDefault << none;
     // Errors of the run are shown, and start-up goes on.
     QTest::newRow("errors-of-the-run-reported")
-        << atStart << QStringList() << QStringList() << QStringList { QStringLiteral("logengine.properties=MISSING") }
-        << QByteArray("root: WARN \n")
+        << atStart << no << no << one("logengine.properties=MISSING") << QByteArray("root: WARN \n")
         << QByteArray("T [] ERROR LogEngine::PropertyConfigurator - Missing appender definition for appender named "
                       "'MISSING' (LogEngine::PropertyConfigurator::CONFIGURATOR_MISSING_APPENDER_ERROR, 24)\r\n");
 
@@ -166,16 +158,14 @@ void tst_InitialisationHelper::startUp_data()
             + "' (LogEngine::PropertyConfigurator::CONFIGURATOR_OPENING_FILE_ERROR, 20): " + reason + " (5)\r\n";
     };
     QTest::newRow("named-device-refused")
-        << atLoad << QStringList { QStringLiteral("LOGENGINE_CONFIGURATION=/dev/zero") } << QStringList()
-        << QStringList { defaultFile } << unconfigured << refused("/dev/zero", "Not a regular file");
-    QTest::newRow("named-pipe-refused") << atLoad
-                                        << QStringList { QStringLiteral("LOGENGINE_CONFIGURATION=pipe.properties") }
-                                        << QStringList() << QStringList { QStringLiteral("pipe.properties=PIPE") }
-                                        << unconfigured << refused("pipe.properties", "Not a regular file");
+        << atLoad << one("LOGENGINE_CONFIGURATION=/dev/zero") << no << QStringList { defaultFile } << unconfigured
+        << refused("/dev/zero", "Not a regular file");
+    QTest::newRow("named-pipe-refused") << atLoad << one("LOGENGINE_CONFIGURATION=pipe.properties") << no
+                                        << one("pipe.properties=PIPE") << unconfigured
+                                        << refused("pipe.properties", "Not a regular file");
     QTest::newRow("named-file-too-large-refused")
-        << atStart << QStringList { QStringLiteral("LOGENGINE_CONFIGURATION=huge.properties") } << QStringList()
-        << QStringList { QStringLiteral("huge.properties=HUGE") } << unconfigured
-        << refused("huge.properties", "Larger than 16777216 bytes");
+        << atStart << one("LOGENGINE_CONFIGURATION=huge.properties") << no << one("huge.properties=HUGE")
+        << unconfigured << refused("huge.properties", "Larger than 16777216 bytes");
 
     // The start-up report, at each internal level.
     const QByteArray initialising("T [] INFO  LogEngine::LogManager - Initialising LogEngine 0.3.0\r\n");
@@ -184,13 +174,11 @@ void tst_InitialisationHelper::startUp_data()
         "T [] DEBUG LogEngine::LogManager - Default initialisation leaves package unconfigured\r\n");
     const QString oneHourEast = QStringLiteral("TZ=<+01>-1");
     QTest::newRow("report-at-INFO-from-application-settings")
-        << atStart << QStringList() << QStringList { QStringLiteral("Debug=INFO") } << QStringList()
-        << initialising + unconfigured << none;
+        << atStart << no << one("Debug=INFO") << no << initialising + unconfigured << none;
     // Text that is no level gives DEBUG; the conversion's reports reach
     // standard error, as the level is set once the appenders are attached.
     QTest::newRow("report-at-DEBUG-for-text-that-is-no-level")
-        << atStart << QStringList { QStringLiteral("LOGENGINE_DEBUG=verbose"), oneHourEast } << QStringList()
-        << QStringList()
+        << atStart << QStringList { QStringLiteral("LOGENGINE_DEBUG=verbose"), oneHourEast } << no << no
         << initialising + startTime + "T [] DEBUG LogEngine::LogManager - Internal logging uses the level DEBUG\r\n"
             + leftUnconfigured + unconfigured
         << QByteArray("T [] WARN  LogEngine::Level - Use of invalid level string 'VERBOSE'. Using 'Level::NULL_INT' "
@@ -201,7 +189,7 @@ void tst_InitialisationHelper::startUp_data()
                                      << QStringList { QStringLiteral("Debug=ERROR"),
                                             QStringLiteral("Configuration=absent.properties"),
                                             QStringLiteral("Properties/log4j.threshold=ALL") }
-                                     << QStringList()
+                                     << no
                                      << initialising + startTime
             + "T [] DEBUG LogEngine::LogManager - Internal logging uses the level TRACE\r\n"
             + "T [] TRACE LogEngine::LogManager - Settings from the system environment:\r\n"
@@ -219,8 +207,7 @@ void tst_InitialisationHelper::startUp_data()
               "correct?\r\n"
             + unconfigured << none;
     QTest::newRow("report-at-TRACE-at-load")
-        << atLoad << QStringList { QStringLiteral("LOGENGINE_DEBUG=TRACE"), oneHourEast } << QStringList()
-        << QStringList()
+        << atLoad << QStringList { QStringLiteral("LOGENGINE_DEBUG=TRACE"), oneHourEast } << no << no
         << initialising + startTime + "T [] DEBUG LogEngine::LogManager - Internal logging uses the level TRACE\r\n"
             + "T [] TRACE LogEngine::LogManager - Settings from the system environment:\r\n"
               "T [] TRACE LogEngine::LogManager -     Debug: 'TRACE'\r\n"
@@ -230,7 +217,7 @@ void tst_InitialisationHelper::startUp_data()
         << none;
     // The whole of one initialisation from a file, which runs once.
     QTest::newRow("debug-shows-the-source-and-the-run")
-        << atStart << QStringList { QStringLiteral("LOGENGINE_DEBUG=DEBUG"), oneHourEast } << QStringList() << bothFiles
+        << atStart << QStringList { QStringLiteral("LOGENGINE_DEBUG=DEBUG"), oneHourEast } << no << bothFiles
         << initialising + startTime + "T [] DEBUG LogEngine::LogManager - Internal logging uses the level DEBUG\r\n"
             + "T [] DEBUG LogEngine::LogManager - Default initialisation configures from default file "
               "'logengine.properties'\r\n"
