@@ -14,8 +14,7 @@ class tst_LogError : public QObject
 private Q_SLOTS:
     void constructedForms_data();
     void constructedForms();
-    void argumentsFillLowestPlaceholderFirst();
-    void causesAppearInline();
+    void argumentsAndCausesInTheText();
     void streamRoundTripKeepsEverything();
     void streamLayoutIsVersionedByteArray();
     void readerSurvivesHostileNestingAndCounts();
@@ -68,21 +67,19 @@ void tst_LogError::constructedForms()
     QCOMPARE(LogError(message.toLatin1().constData()).message(), wide.message());
 }
 
-void tst_LogError::argumentsFillLowestPlaceholderFirst()
+// Arguments fill the lowest placeholder left, surplus ones are dropped;
+// causes follow inline, nested ones after a colon.
+void tst_LogError::argumentsAndCausesInTheText()
 {
     LogError error("Use of closed appender '%1' in %2, %3", 4, "APPENDER_CLOSED_ERROR", "LogEngine::ConsoleAppender");
     error << QStringLiteral("A1") << 42;
     QCOMPARE(error.messageWithArgs(), QStringLiteral("Use of closed appender 'A1' in 42, %3"));
     error << 1.5 << QStringLiteral("surplus");
     QCOMPARE(error.messageWithArgs(), QStringLiteral("Use of closed appender 'A1' in 42, 1.5"));
-}
 
-void tst_LogError::causesAppearInline()
-{
     LogError outer(QStringLiteral("Outer"), 21, QStringLiteral("S"), QStringLiteral("C"));
     LogError first(QStringLiteral("First"), 0, QString(), QString());
-    LogError nested(QStringLiteral("Nested"), 2, QString(), QString());
-    first.addCausingError(nested);
+    first.addCausingError(LogError(QStringLiteral("Nested"), 2, QString(), QString()));
     outer.addCausingError(first);
     outer.addCausingError(LogError(QStringLiteral("Second"), 3, QString(), QString()));
     QCOMPARE(outer.toString(), QStringLiteral("Outer (C::S, 21): First: Nested (2), Second (3)"));

@@ -216,33 +216,35 @@ void tst_LogManager::internalLinesSplitByLevelAndShutdownOnceAtExit()
 
 void tst_LogManager::fatalQtMessagesEndTheProcess_data()
 {
-    QTest::addColumn<QStringList>("variables");
+    QTest::addColumn<QString>("message"); // what the child raises
+    QTest::addColumn<QString>("fatalWarnings"); // QT_FATAL_WARNINGS, unset when null
     QTest::addColumn<int>("exitCode");
     QTest::addColumn<QByteArray>("out");
-
-    QTest::newRow("qFatal") << QStringList { QStringLiteral("QORVLOG_QT_MESSAGE=fatal") } << 1
-                            << QByteArray("FATAL - boom 1\r\n");
-    QTest::newRow("qWarning-with-QT_FATAL_WARNINGS") << QStringList { QStringLiteral("QORVLOG_QT_MESSAGE=warning"),
-        QStringLiteral("QT_FATAL_WARNINGS=1") } << 1 << QByteArray("WARN - boom 1\r\n");
+    const QString unset;
+    const QString defined = QStringLiteral("1");
+    const QString empty(QLatin1String(""));
+    QTest::newRow("qFatal") << "fatal" << unset << 1 << QByteArray("FATAL - boom 1\r\n");
+    QTest::newRow("qWarning-with-QT_FATAL_WARNINGS") << "warning" << defined << 1 << QByteArray("WARN - boom 1\r\n");
     // Defined is enough, where Qt itself would ignore the empty value.
     QTest::newRow("qWarning-with-empty-QT_FATAL_WARNINGS")
-        << QStringList { QStringLiteral("QORVLOG_QT_MESSAGE=warning"), QStringLiteral("QT_FATAL_WARNINGS=") } << 1
-        << QByteArray("WARN - boom 1\r\n");
+        << "warning" << empty << 1 << QByteArray("WARN - boom 1\r\n");
     // The exit must not wait for the locks its own thread holds.
-    QTest::newRow("qWarning-while-delivering-with-QT_FATAL_WARNINGS") << QStringList {
-        QStringLiteral("QORVLOG_QT_MESSAGE=warning-in-delivery"), QStringLiteral("QT_FATAL_WARNINGS=1")
-    } << 1 << QByteArray("WARN - boom 1\r\n");
-    QTest::newRow("qWarning-alone-returns") << QStringList { QStringLiteral("QORVLOG_QT_MESSAGE=warning") } << 0
-                                            << QByteArray("WARN - boom 1\r\nreturned\n");
-    QTest::newRow("qDebug-with-QT_FATAL_WARNINGS-returns") << QStringList { QStringLiteral("QORVLOG_QT_MESSAGE=debug"),
-        QStringLiteral("QT_FATAL_WARNINGS=1") } << 0 << QByteArray("DEBUG - boom 1\r\nreturned\n");
+    QTest::newRow("qWarning-while-delivering-with-QT_FATAL_WARNINGS")
+        << "warning-in-delivery" << defined << 1 << QByteArray("WARN - boom 1\r\n");
+    QTest::newRow("qWarning-alone-returns") << "warning" << unset << 0 << QByteArray("WARN - boom 1\r\nreturned\n");
+    QTest::newRow("qDebug-with-QT_FATAL_WARNINGS-returns")
+        << "debug" << defined << 0 << QByteArray("DEBUG - boom 1\r\nreturned\n");
 }
 
 void tst_LogManager::fatalQtMessagesEndTheProcess()
 {
-    QFETCH(QStringList, variables);
+    QFETCH(QString, message);
+    QFETCH(QString, fatalWarnings);
     QFETCH(int, exitCode);
     QFETCH(QByteArray, out);
+    QStringList variables { QStringLiteral("QORVLOG_QT_MESSAGE=") + message };
+    if (!fatalWarnings.isNull())
+        variables << QStringLiteral("QT_FATAL_WARNINGS=") + fatalWarnings;
     QTemporaryDir configHome;
     const ChildResult result
         = runChild(QStringLiteral("qt-message"), startUpEnvironment(configHome.path(), variables), configHome.path());
