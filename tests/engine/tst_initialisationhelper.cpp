@@ -172,30 +172,35 @@ void tst_InitialisationHelper::startUp_data()
     const QByteArray startTime("T [] DEBUG LogEngine::LogManager - Program startup time is DATE (UTC+01:00)\r\n");
     const QByteArray leftUnconfigured(
         "T [] DEBUG LogEngine::LogManager - Default initialisation leaves package unconfigured\r\n");
-    const QString oneHourEast = QStringLiteral("TZ=<+01>-1");
+    // The internal level from the environment, in a zone one hour east.
+    const auto debugAt = [](const QString &level) {
+        return QStringList { QLatin1String("LOGENGINE_DEBUG=") + level, QStringLiteral("TZ=<+01>-1") };
+    };
+    const auto reportAt = [&](const QByteArray &level) -> QByteArray {
+        return initialising + startTime + "T [] DEBUG LogEngine::LogManager - Internal logging uses the level " + level
+            + "\r\n";
+    };
+    const QByteArray traceSettings("T [] TRACE LogEngine::LogManager - Settings from the system environment:\r\n"
+                                   "T [] TRACE LogEngine::LogManager -     Debug: 'TRACE'\r\n"
+                                   "T [] TRACE LogEngine::LogManager - Settings from the application settings:\r\n");
     QTest::newRow("report-at-INFO-from-application-settings")
         << atStart << no << one("Debug=INFO") << no << initialising + unconfigured << none;
     // Text that is no level gives DEBUG; the conversion's reports reach
     // standard error, as the level is set once the appenders are attached.
     QTest::newRow("report-at-DEBUG-for-text-that-is-no-level")
-        << atStart << QStringList { QStringLiteral("LOGENGINE_DEBUG=verbose"), oneHourEast } << no << no
-        << initialising + startTime + "T [] DEBUG LogEngine::LogManager - Internal logging uses the level DEBUG\r\n"
-            + leftUnconfigured + unconfigured
+        << atStart << debugAt(QStringLiteral("verbose")) << no << no
+        << reportAt("DEBUG") + leftUnconfigured + unconfigured
         << QByteArray("T [] WARN  LogEngine::Level - Use of invalid level string 'VERBOSE'. Using 'Level::NULL_INT' "
                       "instead.\r\n"
                       "T [] ERROR LogEngine::OptionConverter - Invalid option string 'verbose' for a level "
                       "(LogEngine::OptionConverter::CONFIGURATOR_INVALID_OPTION_ERROR, 23)\r\n");
-    QTest::newRow("report-at-TRACE") << atStart << QStringList { QStringLiteral("LOGENGINE_DEBUG=TRACE"), oneHourEast }
+    QTest::newRow("report-at-TRACE") << atStart << debugAt(QStringLiteral("TRACE"))
                                      << QStringList { QStringLiteral("Debug=ERROR"),
                                             QStringLiteral("Configuration=absent.properties"),
                                             QStringLiteral("Properties/log4j.threshold=ALL") }
                                      << no
-                                     << initialising + startTime
-            + "T [] DEBUG LogEngine::LogManager - Internal logging uses the level TRACE\r\n"
-            + "T [] TRACE LogEngine::LogManager - Settings from the system environment:\r\n"
-              "T [] TRACE LogEngine::LogManager -     Debug: 'TRACE'\r\n"
-              "T [] TRACE LogEngine::LogManager - Settings from the application settings:\r\n"
-              "T [] TRACE LogEngine::LogManager -     LogEngine:\r\n"
+                                     << reportAt("TRACE") + traceSettings
+            + "T [] TRACE LogEngine::LogManager -     LogEngine:\r\n"
               "T [] TRACE LogEngine::LogManager -         Configuration: 'absent.properties'\r\n"
               "T [] TRACE LogEngine::LogManager -         Debug: 'ERROR'\r\n"
               "T [] TRACE LogEngine::LogManager -     LogEngine/Properties:\r\n"
@@ -206,19 +211,14 @@ void tst_InitialisationHelper::startUp_data()
               "T [] DEBUG LogEngine::PropertyConfigurator - Could not find root logger information. Is this "
               "correct?\r\n"
             + unconfigured << none;
-    QTest::newRow("report-at-TRACE-at-load")
-        << atLoad << QStringList { QStringLiteral("LOGENGINE_DEBUG=TRACE"), oneHourEast } << no << no
-        << initialising + startTime + "T [] DEBUG LogEngine::LogManager - Internal logging uses the level TRACE\r\n"
-            + "T [] TRACE LogEngine::LogManager - Settings from the system environment:\r\n"
-              "T [] TRACE LogEngine::LogManager -     Debug: 'TRACE'\r\n"
-              "T [] TRACE LogEngine::LogManager - Settings from the application settings:\r\n"
-              "T [] TRACE LogEngine::LogManager -     QCoreApplication::instance() is not available\r\n"
-            + leftUnconfigured + unconfigured
-        << none;
+    QTest::newRow("report-at-TRACE-at-load") << atLoad << debugAt(QStringLiteral("TRACE")) << no << no
+                                             << reportAt("TRACE") + traceSettings
+            + "T [] TRACE LogEngine::LogManager -     QCoreApplication::instance() is not available\r\n"
+            + leftUnconfigured + unconfigured << none;
     // The whole of one initialisation from a file, which runs once.
-    QTest::newRow("debug-shows-the-source-and-the-run")
-        << atStart << QStringList { QStringLiteral("LOGENGINE_DEBUG=DEBUG"), oneHourEast } << no << bothFiles
-        << initialising + startTime + "T [] DEBUG LogEngine::LogManager - Internal logging uses the level DEBUG\r\n"
+    QTest::newRow("debug-shows-the-source-and-the-run") << atStart << debugAt(QStringLiteral("DEBUG")) << no
+                                                        << bothFiles
+                                                        << reportAt("DEBUG")
             + "T [] DEBUG LogEngine::LogManager - Default initialisation configures from default file "
               "'logengine.properties'\r\n"
               "T [] DEBUG LogEngine::PropertyConfigurator - Parsing logger: key 'log4j.rootLogger', value "
@@ -227,8 +227,7 @@ void tst_InitialisationHelper::startUp_data()
               "T [] DEBUG LogEngine::PropertyConfigurator - Parsing appender named 'DEFAULT'\r\n"
               "T [] DEBUG LogEngine::PropertyConfigurator - Setting properties for object of class "
               "'LogEngine::NullAppender' from keys starting with 'log4j.appender.DEFAULT.'\r\n"
-              "root: INFO DEFAULT\n"
-        << none;
+              "root: INFO DEFAULT\n" << none;
 }
 
 void tst_InitialisationHelper::startUp()
