@@ -1,4 +1,3 @@
-#include "engine/logger.h"
 #include "engine/logobject.h"
 #include "engine/logobjectptr.h"
 
@@ -30,7 +29,6 @@ class tst_LogObject : public QObject
 
 private Q_SLOTS:
     void pointersShareOwnership();
-    void classLoggerIsNamedAfterMostDerivedClass();
     void concurrentCopiesKeepCountExact();
 };
 
@@ -60,14 +58,6 @@ void tst_LogObject::pointersShareOwnership()
     }
     QVERIFY(!watch);
     QVERIFY(parent.children().isEmpty());
-}
-
-void tst_LogObject::classLoggerIsNamedAfterMostDerivedClass()
-{
-    Counted object;
-    LogEngine::Logger *logger = object.logger();
-    QCOMPARE(logger->name(), QStringLiteral("Counted"));
-    QCOMPARE(object.logger(), logger);
 }
 
 void tst_LogObject::concurrentCopiesKeepCountExact()

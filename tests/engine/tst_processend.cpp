@@ -229,12 +229,8 @@ void tst_ProcessEnd::killedAtAnyMoment()
                 at += expected.size();
             }
             const QByteArray rest = text.mid(at);
-            const QString where = QStringLiteral("seed %1, run %2: %3 lines whole, %4 reported, then '%5'")
-                                      .arg(seed)
-                                      .arg(first + i)
-                                      .arg(number)
-                                      .arg(reported + 1)
-                                      .arg(QString::fromLatin1(rest.left(40)));
+            const QString where = QString::asprintf("seed %u, run %d: %lld lines whole, %lld reported, then '%s'", seed,
+                first + i, number, reported + 1, rest.left(40).constData());
             QVERIFY2(numberedLine(number).startsWith(rest), qPrintable(where));
             if (immediateFlush)
                 QVERIFY2(number > reported, qPrintable(where));
