@@ -185,72 +185,72 @@ class tst_LogManager : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void internalLinesSplitByLevelAndShutdownOnceAtExit();
-    void fatalQtMessagesEndTheProcess_data();
-    void fatalQtMessagesEndTheProcess();
+    void wholeProcesses_data();
+    void wholeProcesses();
     void qtMessageHandlingInstallsOnceAndRestores();
     void shutdownAndExitRaceAWarningFromADelivery_data();
     void shutdownAndExitRaceAWarningFromADelivery();
-    void concurrentFirstUseSharesOneManager();
     void resetReequipsTheInternalLogger();
 };
 
-// Up to INFO on standard output, from WARN on standard error, each once, in
-// the TTCC form without context; at exit, the repository shuts down once.
-void tst_LogManager::internalLinesSplitByLevelAndShutdownOnceAtExit()
+// What only a whole process shows: its standard streams and how it ends.
+void tst_LogManager::wholeProcesses_data()
 {
-    QTemporaryDir configHome;
-    const ChildResult result
-        = runChild(QStringLiteral("internal-streams"), startUpEnvironment(configHome.path()), configHome.path());
-    QCOMPARE(result.exitCode, 0);
-    QCOMPARE(maskTimeStamps(result.out),
-        QByteArray("T [] DEBUG LogEngine::Probe - debug text\r\n"
-                   "T [] INFO  LogEngine::Probe - info text\r\n"
-                   "echo: Shutting down Hierarchy\n"
-                   "T [] DEBUG LogEngine::LoggerRepository - Shutting down Hierarchy\r\n"));
-    QCOMPARE(maskTimeStamps(result.err),
-        QByteArray("T [] WARN  LogEngine::Probe - warn text\r\n"
-                   "T [] ERROR LogEngine::Probe - error text\r\n"
-                   "T [] FATAL LogEngine::Probe - fatal text\r\n"));
-}
-
-void tst_LogManager::fatalQtMessagesEndTheProcess_data()
-{
-    QTest::addColumn<QString>("message"); // what the child raises
-    QTest::addColumn<QString>("fatalWarnings"); // QT_FATAL_WARNINGS, unset when null
+    QTest::addColumn<QString>("scenario");
+    QTest::addColumn<QStringList>("variables");
     QTest::addColumn<int>("exitCode");
     QTest::addColumn<QByteArray>("out");
-    const QString unset;
-    const QString defined = QStringLiteral("1");
-    const QString empty(QLatin1String(""));
-    QTest::newRow("qFatal") << "fatal" << unset << 1 << QByteArray("FATAL - boom 1\r\n");
-    QTest::newRow("qWarning-with-QT_FATAL_WARNINGS") << "warning" << defined << 1 << QByteArray("WARN - boom 1\r\n");
+    QTest::addColumn<QByteArray>("err");
+    const QByteArray none;
+    // Up to INFO on standard output, from WARN on standard error, each once,
+    // in the TTCC form without context; at exit, the repository shuts down once.
+    QTest::newRow("internal-lines-split-by-level-and-shutdown-once-at-exit")
+        << "internal-streams" << QStringList() << 0
+        << QByteArray("T [] DEBUG LogEngine::Probe - debug text\r\n"
+                      "T [] INFO  LogEngine::Probe - info text\r\n"
+                      "echo: Shutting down Hierarchy\n"
+                      "T [] DEBUG LogEngine::LoggerRepository - Shutting down Hierarchy\r\n")
+        << QByteArray("T [] WARN  LogEngine::Probe - warn text\r\n"
+                      "T [] ERROR LogEngine::Probe - error text\r\n"
+                      "T [] FATAL LogEngine::Probe - fatal text\r\n");
+    QTest::newRow("concurrent-first-use-shares-one-manager") << "first-use-race" << QStringList() << 0 << none << none;
+
+    // Fatal Qt messages end the process; the child raises QORVLOG_QT_MESSAGE,
+    // with QT_FATAL_WARNINGS as given.
+    const auto raise = [](const char *message, const char *fatalWarnings = nullptr) {
+        QStringList variables { QLatin1String("QORVLOG_QT_MESSAGE=") + QLatin1String(message) };
+        if (fatalWarnings)
+            variables << QLatin1String("QT_FATAL_WARNINGS=") + QLatin1String(fatalWarnings);
+        return variables;
+    };
+    const QString qtMessage = QStringLiteral("qt-message");
+    QTest::newRow("qFatal") << qtMessage << raise("fatal") << 1 << QByteArray("FATAL - boom 1\r\n") << none;
+    QTest::newRow("qWarning-with-QT_FATAL_WARNINGS")
+        << qtMessage << raise("warning", "1") << 1 << QByteArray("WARN - boom 1\r\n") << none;
     // Defined is enough, where Qt itself would ignore the empty value.
     QTest::newRow("qWarning-with-empty-QT_FATAL_WARNINGS")
-        << "warning" << empty << 1 << QByteArray("WARN - boom 1\r\n");
+        << qtMessage << raise("warning", "") << 1 << QByteArray("WARN - boom 1\r\n") << none;
     // The exit must not wait for the locks its own thread holds.
     QTest::newRow("qWarning-while-delivering-with-QT_FATAL_WARNINGS")
-        << "warning-in-delivery" << defined << 1 << QByteArray("WARN - boom 1\r\n");
-    QTest::newRow("qWarning-alone-returns") << "warning" << unset << 0 << QByteArray("WARN - boom 1\r\nreturned\n");
+        << qtMessage << raise("warning-in-delivery", "1") << 1 << QByteArray("WARN - boom 1\r\n") << none;
+    QTest::newRow("qWarning-alone-returns")
+        << qtMessage << raise("warning") << 0 << QByteArray("WARN - boom 1\r\nreturned\n") << none;
     QTest::newRow("qDebug-with-QT_FATAL_WARNINGS-returns")
-        << "debug" << defined << 0 << QByteArray("DEBUG - boom 1\r\nreturned\n");
+        << qtMessage << raise("debug", "1") << 0 << QByteArray("DEBUG - boom 1\r\nreturned\n") << none;
 }
 
-void tst_LogManager::fatalQtMessagesEndTheProcess()
+void tst_LogManager::wholeProcesses()
 {
-    QFETCH(QString, message);
-    QFETCH(QString, fatalWarnings);
+    QFETCH(QString, scenario);
+    QFETCH(QStringList, variables);
     QFETCH(int, exitCode);
     QFETCH(QByteArray, out);
-    QStringList variables { QStringLiteral("QORVLOG_QT_MESSAGE=") + message };
-    if (!fatalWarnings.isNull())
-        variables << QStringLiteral("QT_FATAL_WARNINGS=") + fatalWarnings;
+    QFETCH(QByteArray, err);
     QTemporaryDir configHome;
-    const ChildResult result
-        = runChild(QStringLiteral("qt-message"), startUpEnvironment(configHome.path(), variables), configHome.path());
+    const ChildResult result = runChild(scenario, startUpEnvironment(configHome.path(), variables), configHome.path());
     QCOMPARE(result.exitCode, exitCode);
-    QCOMPARE(result.out, out);
-    QCOMPARE(result.err, QByteArray());
+    QCOMPARE(maskTimeStamps(result.out), out);
+    QCOMPARE(maskTimeStamps(result.err), err);
 }
 
 void tst_LogManager::qtMessageHandlingInstallsOnceAndRestores()
@@ -307,15 +307,6 @@ void tst_LogManager::shutdownAndExitRaceAWarningFromADelivery()
         QVERIFY2(
             result.exitCode == 0, qPrintable(QStringLiteral("run %1: exit code %2").arg(run).arg(result.exitCode)));
     }
-}
-
-void tst_LogManager::concurrentFirstUseSharesOneManager()
-{
-    QTemporaryDir configHome;
-    const ChildResult result
-        = runChild(QStringLiteral("first-use-race"), startUpEnvironment(configHome.path()), configHome.path());
-    QCOMPARE(result.exitCode, 0);
-    QCOMPARE(result.err, QByteArray());
 }
 
 // The internal logger is equipped as at start-up (whose lines show how
