@@ -11,7 +11,6 @@ QObject *newHierarchyTest();
 QObject *newInitialisationHelperTest();
 QObject *newLogManagerTest();
 QObject *newProcessEndTest();
-int startUpScenario();
 int internalStreamsScenario();
 int qtMessageScenario();
 int firstUseRaceScenario();
@@ -27,8 +26,7 @@ int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
     return runTestMain(argc, argv,
-        { { QStringLiteral("start-up"), startUpScenario },
-            { QStringLiteral("internal-streams"), internalStreamsScenario },
+        { { QStringLiteral("internal-streams"), internalStreamsScenario },
             { QStringLiteral("qt-message"), qtMessageScenario },
             { QStringLiteral("first-use-race"), firstUseRaceScenario },
             { QStringLiteral("level-names-from-worker"), levelNamesFromWorkerScenario },

@@ -48,15 +48,4 @@ inline QByteArray maskTimeStamps(const QByteArray &text)
     return QString::fromUtf8(text).replace(stamp, QStringLiteral("T ")).toUtf8();
 }
 
-// The child's report line: later start-up output may surround it.
-inline QByteArray reportLine(const QByteArray &out, const QByteArray &prefix)
-{
-    const QList<QByteArray> lines = out.split('\n');
-    for (const QByteArray &line : lines) {
-        if (line.startsWith(prefix))
-            return line;
-    }
-    return QByteArray();
-}
-
 #endif

@@ -15,17 +15,17 @@ class tst_Hierarchy : public QObject
 
 private Q_SLOTS:
     void rootIsStoredUnderEmptyName();
+    void createsAncestorsAlongDoubleColons_data();
     void createsAncestorsAlongDoubleColons();
     void deepNameNeedsNoStackPerSegment();
-    void parentNames_data();
-    void parentNames();
     void thresholdDisables_data();
     void thresholdDisables();
-    void invalidThresholdTextSetsNull();
     void resetRestoresDefaults();
-    void debugDescription();
+    void debugDescriptions();
 };
 
+// The root is the logger of the empty name, not of "root"; its level is
+// never NULL.
 void tst_Hierarchy::rootIsStoredUnderEmptyName()
 {
     Hierarchy hierarchy;
@@ -34,28 +34,49 @@ void tst_Hierarchy::rootIsStoredUnderEmptyName()
     Logger *root = hierarchy.logger(QString());
     QCOMPARE(root, hierarchy.rootLogger());
     QCOMPARE(root->name(), QStringLiteral("root"));
-    QCOMPARE(root->level().toInt(), int(Level::DEBUG_INT));
     Logger *named = hierarchy.logger(QStringLiteral("root"));
     QVERIFY(named != root);
     QCOMPARE(named->parentLogger(), root);
+    Capture warnings(QStringLiteral("LogEngine::Logger"));
+    root->setLevel(Level::FATAL_INT);
+    root->setLevel(Level::NULL_INT);
+    QCOMPARE(root->level().toInt(), int(Level::DEBUG_INT));
+    named->setLevel(Level::NULL_INT);
+    QCOMPARE(warnings->texts(),
+        QStringList { QStringLiteral("Invalid root logger level NULL_INT. Using DEBUG_INT instead") });
+}
+
+void tst_Hierarchy::createsAncestorsAlongDoubleColons_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("parent");
+    QTest::addColumn<int>("loggers");
+    QTest::newRow("two-levels-down") << QStringLiteral("a::b::c") << QStringLiteral("a::b") << 4;
+    QTest::newRow("dotted-is-one-child") << QStringLiteral("x.y.z") << QStringLiteral("root") << 2;
+    QTest::newRow("leading-separator") << QStringLiteral("::a") << QStringLiteral("root") << 2;
+    QTest::newRow("trailing-separator") << QStringLiteral("a::") << QStringLiteral("a") << 3;
+    QTest::newRow("triple-colon") << QStringLiteral("a:::b") << QStringLiteral("a:") << 3;
 }
 
 void tst_Hierarchy::createsAncestorsAlongDoubleColons()
 {
+    QFETCH(QString, name);
+    QFETCH(QString, parent);
+    QFETCH(int, loggers);
     Hierarchy hierarchy;
-    QVERIFY(!hierarchy.exists(QStringLiteral("a::b")));
-    QVERIFY(!hierarchy.existingLogger(QStringLiteral("a::b::c")));
-    Logger *leaf = hierarchy.logger(QStringLiteral("a::b::c"));
-    QVERIFY(hierarchy.exists(QStringLiteral("a::b")));
-    QCOMPARE(hierarchy.existingLogger(QStringLiteral("a::b::c")), leaf);
-    QCOMPARE(hierarchy.existingLogger(QStringLiteral("a")), leaf->parentLogger()->parentLogger());
-    QCOMPARE(hierarchy.loggers().size(), 4);
-    QCOMPARE(leaf->parentLogger()->name(), QStringLiteral("a::b"));
-    QCOMPARE(leaf->parentLogger()->parentLogger()->name(), QStringLiteral("a"));
-    QCOMPARE(leaf->parentLogger()->parentLogger()->parentLogger(), hierarchy.rootLogger());
-    QCOMPARE(leaf->level().toInt(), int(Level::NULL_INT));
-    QVERIFY(leaf->additivity());
-    QCOMPARE(hierarchy.logger(QStringLiteral("a::b::c")), leaf);
+    QVERIFY(!hierarchy.existingLogger(name));
+    Logger *leaf = hierarchy.logger(name);
+    QCOMPARE(leaf->parentLogger()->name(), parent);
+    QCOMPARE(hierarchy.loggers().size(), loggers);
+    QCOMPARE(hierarchy.existingLogger(name), leaf);
+    QCOMPARE(hierarchy.logger(name), leaf);
+    // Each ancestor up to the root is found under its own name.
+    int steps = 1;
+    for (Logger *logger = leaf->parentLogger(); logger != hierarchy.rootLogger(); logger = logger->parentLogger()) {
+        QCOMPARE(hierarchy.existingLogger(logger->name()), logger);
+        ++steps;
+    }
+    QCOMPARE(steps, loggers - 1);
 }
 
 // A thread with a small stack asks for a name of thousands of (empty)
@@ -78,62 +99,37 @@ void tst_Hierarchy::deepNameNeedsNoStackPerSegment()
     QCOMPARE(steps, depth);
 }
 
-void tst_Hierarchy::parentNames_data()
-{
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QString>("parent");
-    QTest::addColumn<int>("loggers");
-    QTest::newRow("dotted-is-one-child") << "x.y.z"
-                                         << "root" << 2;
-    QTest::newRow("leading-separator") << "::a"
-                                       << "root" << 2;
-    QTest::newRow("trailing-separator") << "a::"
-                                        << "a" << 3;
-    QTest::newRow("triple-colon") << "a:::b"
-                                  << "a:" << 3;
-}
-
-void tst_Hierarchy::parentNames()
-{
-    QFETCH(QString, name);
-    QFETCH(QString, parent);
-    QFETCH(int, loggers);
-    Hierarchy hierarchy;
-    QCOMPARE(hierarchy.logger(name)->parentLogger()->name(), parent);
-    QCOMPARE(hierarchy.loggers().size(), loggers);
-}
-
+// The threshold, given as text, replaces the one before (text that is no
+// level gives NULL, with a warning), and wins over the loggers' own levels.
 void tst_Hierarchy::thresholdDisables_data()
 {
-    QTest::addColumn<int>("threshold");
+    QTest::addColumn<QString>("threshold");
     QTest::addColumn<int>("level");
     QTest::addColumn<bool>("disabled");
-    QTest::newRow("info-below-warn") << int(Level::WARN_INT) << int(Level::INFO_INT) << true;
-    QTest::newRow("warn-at-warn") << int(Level::WARN_INT) << int(Level::WARN_INT) << false;
-    QTest::newRow("error-above-warn") << int(Level::WARN_INT) << int(Level::ERROR_INT) << false;
-    QTest::newRow("null-threshold-all") << int(Level::NULL_INT) << int(Level::ALL_INT) << false;
-    QTest::newRow("null-threshold-null") << int(Level::NULL_INT) << int(Level::NULL_INT) << false;
+    QTest::newRow("info-below-warn") << "WARN" << int(Level::INFO_INT) << true;
+    QTest::newRow("warn-at-warn") << "WARN" << int(Level::WARN_INT) << false;
+    QTest::newRow("error-above-warn") << "WARN" << int(Level::ERROR_INT) << false;
+    QTest::newRow("null-threshold-all") << "NULL" << int(Level::ALL_INT) << false;
+    QTest::newRow("null-threshold-null") << "NULL" << int(Level::NULL_INT) << false;
+    QTest::newRow("invalid-text-is-null") << "loud" << int(Level::ALL_INT) << false;
 }
 
 void tst_Hierarchy::thresholdDisables()
 {
-    QFETCH(int, threshold);
+    QFETCH(QString, threshold);
     QFETCH(int, level);
     QFETCH(bool, disabled);
     Hierarchy hierarchy;
-    hierarchy.setThreshold(Level(threshold));
-    QCOMPARE(hierarchy.isDisabled(Level(level)), disabled);
-}
-
-void tst_Hierarchy::invalidThresholdTextSetsNull()
-{
-    Hierarchy hierarchy;
-    hierarchy.setThreshold(QStringLiteral("ERROR"));
-    QCOMPARE(hierarchy.threshold().toInt(), int(Level::ERROR_INT));
+    Logger *logger = hierarchy.logger(QStringLiteral("t"));
+    logger->setLevel(Level::ALL_INT);
+    hierarchy.setThreshold(Level(Level::OFF_INT));
+    QVERIFY(!logger->isFatalEnabled());
     Capture warnings(QStringLiteral("LogEngine::Level"));
-    hierarchy.setThreshold(QStringLiteral("loud"));
-    QCOMPARE(hierarchy.threshold().toInt(), int(Level::NULL_INT));
-    QCOMPARE(warnings->messages().size(), 1);
+    hierarchy.setThreshold(threshold);
+    QCOMPARE(hierarchy.isDisabled(Level(level)), disabled);
+    if (level != Level::NULL_INT)
+        QCOMPARE(logger->isEnabledFor(Level(level)), !disabled);
+    QCOMPARE(warnings->messages().size(), threshold == QLatin1String("loud") ? 1 : 0);
 }
 
 void tst_Hierarchy::resetRestoresDefaults()
@@ -168,16 +164,19 @@ void tst_Hierarchy::resetRestoresDefaults()
     b->removeAppender(kept);
 }
 
-void tst_Hierarchy::debugDescription()
+void tst_Hierarchy::debugDescriptions()
 {
     Hierarchy hierarchy;
-    hierarchy.logger(QStringLiteral("a::b"));
+    Logger *logger = hierarchy.logger(QStringLiteral("describe::me"));
+    logger->setLevel(Level::WARN_INT);
     hierarchy.setThreshold(Level(Level::INFO_INT));
     QString text;
     QDebug stream(&text);
-    hierarchy.debug(stream);
+    hierarchy.debug(stream) << *logger;
     QCOMPARE(text.trimmed(),
-        QStringLiteral("Hierarchy(loggers:3 threshold:\"INFO\" root-level:\"DEBUG\" root-appenders:0)"));
+        QStringLiteral(
+            "Hierarchy(loggers:3 threshold:\"INFO\" root-level:\"DEBUG\" root-appenders:0) "
+            "Logger(name:\"describe::me\" appenders:0 additivity:true Level(WARN) parentLogger:\"describe\")"));
 }
 
 QObject *newHierarchyTest()

@@ -2,14 +2,12 @@
 #include "common/childprocess.h"
 #include "engine/appenders/consoleappender.h"
 #include "engine/appenders/fileappender.h"
-#include "engine/appenders/levelrangefilter.h"
 #include "engine/appenders/listappender.h"
 #include "engine/layouts/simplelayout.h"
 #include "engine/logger.h"
 #include "engine/logmanager.h"
 #include "startupchild.h"
 
-#include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -66,17 +64,6 @@ void recordingHandler(QtMsgType, const QMessageLogContext &, const QString &mess
 }
 
 } // namespace
-
-// Child: reports how start-up equipped the internal logger.
-int startUpScenario()
-{
-    setChildApplicationNames();
-    const Logger *internal = LogManager::internalLogger();
-    const QString report = QLatin1String("level=") + internal->level().toString() + QLatin1String(" appenders=")
-        + appenderNames(internal).join(QLatin1Char(',')) + QLatin1Char('\n');
-    std::fputs(report.toUtf8().constData(), stdout);
-    return 0;
-}
 
 // In this child the engine comes up while the executable loads, before the
 // application object exists, as it does when the library loads.
@@ -198,110 +185,72 @@ class tst_LogManager : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void internalLoggerFromDebugSetting_data();
-    void internalLoggerFromDebugSetting();
-    void internalLinesSplitByLevelAndShutdownOnceAtExit();
-    void fatalQtMessagesEndTheProcess_data();
-    void fatalQtMessagesEndTheProcess();
+    void wholeProcesses_data();
+    void wholeProcesses();
     void qtMessageHandlingInstallsOnceAndRestores();
     void shutdownAndExitRaceAWarningFromADelivery_data();
     void shutdownAndExitRaceAWarningFromADelivery();
-    void concurrentFirstUseSharesOneManager();
     void resetReequipsTheInternalLogger();
 };
 
-void tst_LogManager::internalLoggerFromDebugSetting_data()
+// What only a whole process shows: its standard streams and how it ends.
+void tst_LogManager::wholeProcesses_data()
 {
-    QTest::addColumn<QStringList>("variables");
-    QTest::addColumn<QString>("applicationDebug");
-    QTest::addColumn<QByteArray>("level");
-    QTest::addColumn<QByteArray>("err");
-
-    QTest::newRow("no-setting-gives-ERROR") << QStringList() << QString() << QByteArray("ERROR") << QByteArray();
-    QTest::newRow("environment-WARN") << QStringList { QStringLiteral("LOGENGINE_DEBUG=WARN") } << QString()
-                                      << QByteArray("WARN") << QByteArray();
-    QTest::newRow("application-settings-INFO")
-        << QStringList() << QStringLiteral("INFO") << QByteArray("INFO") << QByteArray();
-    // The conversion's reports must reach standard error: the level is set
-    // only once the console appenders are attached.
-    QTest::newRow("unrecognised-text-gives-DEBUG")
-        << QStringList { QStringLiteral("LOGENGINE_DEBUG=verbose") } << QString() << QByteArray("DEBUG")
-        << QByteArray("T [] WARN  LogEngine::Level - Use of invalid level string 'VERBOSE'. Using 'Level::NULL_INT' "
-                      "instead.\r\n"
-                      "T [] ERROR LogEngine::OptionConverter - Invalid option string 'verbose' for a level "
-                      "(LogEngine::OptionConverter::CONFIGURATOR_INVALID_OPTION_ERROR, 23)\r\n");
-}
-
-void tst_LogManager::internalLoggerFromDebugSetting()
-{
-    QFETCH(QStringList, variables);
-    QFETCH(QString, applicationDebug);
-    QFETCH(QByteArray, level);
-    QFETCH(QByteArray, err);
-    QTemporaryDir configHome;
-    if (!applicationDebug.isNull())
-        writeChildSetting(configHome.path(), QStringLiteral("Debug"), applicationDebug);
-    const ChildResult result
-        = runChild(QStringLiteral("start-up"), startUpEnvironment(configHome.path(), variables), configHome.path());
-    QCOMPARE(result.exitCode, 0);
-    QCOMPARE(reportLine(result.out, "level="), "level=" + level + " appenders=LogLog stdout,LogLog stderr");
-    QCOMPARE(maskTimeStamps(result.err), err);
-}
-
-// Up to INFO on standard output, from WARN on standard error, each once, in
-// the TTCC form without context; at exit, the repository shuts down once.
-void tst_LogManager::internalLinesSplitByLevelAndShutdownOnceAtExit()
-{
-    QTemporaryDir configHome;
-    const ChildResult result
-        = runChild(QStringLiteral("internal-streams"), startUpEnvironment(configHome.path()), configHome.path());
-    QCOMPARE(result.exitCode, 0);
-    QCOMPARE(maskTimeStamps(result.out),
-        QByteArray("T [] DEBUG LogEngine::Probe - debug text\r\n"
-                   "T [] INFO  LogEngine::Probe - info text\r\n"
-                   "echo: Shutting down Hierarchy\n"
-                   "T [] DEBUG LogEngine::LoggerRepository - Shutting down Hierarchy\r\n"));
-    QCOMPARE(maskTimeStamps(result.err),
-        QByteArray("T [] WARN  LogEngine::Probe - warn text\r\n"
-                   "T [] ERROR LogEngine::Probe - error text\r\n"
-                   "T [] FATAL LogEngine::Probe - fatal text\r\n"));
-}
-
-void tst_LogManager::fatalQtMessagesEndTheProcess_data()
-{
+    QTest::addColumn<QString>("scenario");
     QTest::addColumn<QStringList>("variables");
     QTest::addColumn<int>("exitCode");
     QTest::addColumn<QByteArray>("out");
+    QTest::addColumn<QByteArray>("err");
+    const QByteArray none;
+    // Up to INFO on standard output, from WARN on standard error, each once,
+    // in the TTCC form without context; at exit, the repository shuts down once.
+    QTest::newRow("internal-lines-split-by-level-and-shutdown-once-at-exit")
+        << "internal-streams" << QStringList() << 0
+        << QByteArray("T [] DEBUG LogEngine::Probe - debug text\r\n"
+                      "T [] INFO  LogEngine::Probe - info text\r\n"
+                      "echo: Shutting down Hierarchy\n"
+                      "T [] DEBUG LogEngine::LoggerRepository - Shutting down Hierarchy\r\n")
+        << QByteArray("T [] WARN  LogEngine::Probe - warn text\r\n"
+                      "T [] ERROR LogEngine::Probe - error text\r\n"
+                      "T [] FATAL LogEngine::Probe - fatal text\r\n");
+    QTest::newRow("concurrent-first-use-shares-one-manager") << "first-use-race" << QStringList() << 0 << none << none;
 
-    QTest::newRow("qFatal") << QStringList { QStringLiteral("QORVLOG_QT_MESSAGE=fatal") } << 1
-                            << QByteArray("FATAL - boom 1\r\n");
-    QTest::newRow("qWarning-with-QT_FATAL_WARNINGS") << QStringList { QStringLiteral("QORVLOG_QT_MESSAGE=warning"),
-        QStringLiteral("QT_FATAL_WARNINGS=1") } << 1 << QByteArray("WARN - boom 1\r\n");
+    // Fatal Qt messages end the process; the child raises QORVLOG_QT_MESSAGE,
+    // with QT_FATAL_WARNINGS as given.
+    const auto raise = [](const char *message, const char *fatalWarnings = nullptr) {
+        QStringList variables { QLatin1String("QORVLOG_QT_MESSAGE=") + QLatin1String(message) };
+        if (fatalWarnings)
+            variables << QLatin1String("QT_FATAL_WARNINGS=") + QLatin1String(fatalWarnings);
+        return variables;
+    };
+    const QString qtMessage = QStringLiteral("qt-message");
+    QTest::newRow("qFatal") << qtMessage << raise("fatal") << 1 << QByteArray("FATAL - boom 1\r\n") << none;
+    QTest::newRow("qWarning-with-QT_FATAL_WARNINGS")
+        << qtMessage << raise("warning", "1") << 1 << QByteArray("WARN - boom 1\r\n") << none;
     // Defined is enough, where Qt itself would ignore the empty value.
     QTest::newRow("qWarning-with-empty-QT_FATAL_WARNINGS")
-        << QStringList { QStringLiteral("QORVLOG_QT_MESSAGE=warning"), QStringLiteral("QT_FATAL_WARNINGS=") } << 1
-        << QByteArray("WARN - boom 1\r\n");
+        << qtMessage << raise("warning", "") << 1 << QByteArray("WARN - boom 1\r\n") << none;
     // The exit must not wait for the locks its own thread holds.
-    QTest::newRow("qWarning-while-delivering-with-QT_FATAL_WARNINGS") << QStringList {
-        QStringLiteral("QORVLOG_QT_MESSAGE=warning-in-delivery"), QStringLiteral("QT_FATAL_WARNINGS=1")
-    } << 1 << QByteArray("WARN - boom 1\r\n");
-    QTest::newRow("qWarning-alone-returns") << QStringList { QStringLiteral("QORVLOG_QT_MESSAGE=warning") } << 0
-                                            << QByteArray("WARN - boom 1\r\nreturned\n");
-    QTest::newRow("qDebug-with-QT_FATAL_WARNINGS-returns") << QStringList { QStringLiteral("QORVLOG_QT_MESSAGE=debug"),
-        QStringLiteral("QT_FATAL_WARNINGS=1") } << 0 << QByteArray("DEBUG - boom 1\r\nreturned\n");
+    QTest::newRow("qWarning-while-delivering-with-QT_FATAL_WARNINGS")
+        << qtMessage << raise("warning-in-delivery", "1") << 1 << QByteArray("WARN - boom 1\r\n") << none;
+    QTest::newRow("qWarning-alone-returns")
+        << qtMessage << raise("warning") << 0 << QByteArray("WARN - boom 1\r\nreturned\n") << none;
+    QTest::newRow("qDebug-with-QT_FATAL_WARNINGS-returns")
+        << qtMessage << raise("debug", "1") << 0 << QByteArray("DEBUG - boom 1\r\nreturned\n") << none;
 }
 
-void tst_LogManager::fatalQtMessagesEndTheProcess()
+void tst_LogManager::wholeProcesses()
 {
+    QFETCH(QString, scenario);
     QFETCH(QStringList, variables);
     QFETCH(int, exitCode);
     QFETCH(QByteArray, out);
+    QFETCH(QByteArray, err);
     QTemporaryDir configHome;
-    const ChildResult result
-        = runChild(QStringLiteral("qt-message"), startUpEnvironment(configHome.path(), variables), configHome.path());
+    const ChildResult result = runChild(scenario, startUpEnvironment(configHome.path(), variables), configHome.path());
     QCOMPARE(result.exitCode, exitCode);
-    QCOMPARE(result.out, out);
-    QCOMPARE(result.err, QByteArray());
+    QCOMPARE(maskTimeStamps(result.out), out);
+    QCOMPARE(maskTimeStamps(result.err), err);
 }
 
 void tst_LogManager::qtMessageHandlingInstallsOnceAndRestores()
@@ -360,46 +309,21 @@ void tst_LogManager::shutdownAndExitRaceAWarningFromADelivery()
     }
 }
 
-void tst_LogManager::concurrentFirstUseSharesOneManager()
-{
-    QTemporaryDir configHome;
-    const ChildResult result
-        = runChild(QStringLiteral("first-use-race"), startUpEnvironment(configHome.path()), configHome.path());
-    QCOMPARE(result.exitCode, 0);
-    QCOMPARE(result.err, QByteArray());
-}
-
+// The internal logger is equipped as at start-up (whose lines show how
+// they are split between the streams), without a "Debug" setting here.
 void tst_LogManager::resetReequipsTheInternalLogger()
 {
     Logger *internal = LogManager::internalLogger();
-    Logger *other = LogManager::logger(QStringLiteral("reset::other"));
-    LogObjectPtr<ListAppender> plain(new ListAppender);
-    LogObjectPtr<ListAppender> kept(new ListAppender);
-    kept->setConfiguratorList(true);
-    other->addAppender(plain);
-    other->addAppender(kept);
     internal->setLevel(Level::OFF_INT);
+    internal->addAppender(new ListAppender);
     LogManager::setHandleQtMessages(true);
 
     LogManager::resetConfiguration();
 
     QVERIFY(!LogManager::handleQtMessages());
-    QCOMPARE(other->appenders(), QList<Appender *>({ kept.data() }));
     QCOMPARE(internal->level().toInt(), int(Level::ERROR_INT));
     QCOMPARE(
         appenderNames(internal), QStringList({ QStringLiteral("LogLog stdout"), QStringLiteral("LogLog stderr") }));
-    // One layout and one closing deny-all filter serve both appenders.
-    const QList<Appender *> appenders = internal->appenders();
-    QCOMPARE(appenders.at(0)->layout(), appenders.at(1)->layout());
-    QCOMPARE(appenders.at(0)->layout()->objectName(), QStringLiteral("LogLog TTCC"));
-    const auto *outRange = qobject_cast<LevelRangeFilter *>(appenders.at(0)->filter());
-    const auto *errRange = qobject_cast<LevelRangeFilter *>(appenders.at(1)->filter());
-    QVERIFY(outRange && errRange);
-    QCOMPARE(outRange->levelMax().toInt(), int(Level::INFO_INT));
-    QCOMPARE(errRange->levelMin().toInt(), int(Level::WARN_INT));
-    QCOMPARE(outRange->next()->metaObject()->className(), "LogEngine::DenyAllFilter");
-    QCOMPARE(outRange->next(), errRange->next());
-    other->removeAppender(kept.data());
 }
 
 QObject *newLogManagerTest()

@@ -1,10 +1,10 @@
 #include "common/childprocess.h"
+#include "common/testfiles.h"
 #include "engine/appenders/fileappender.h"
 #include "engine/layouts/simplelayout.h"
 #include "engine/logger.h"
 #include "engine/logmanager.h"
 
-#include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QRandomGenerator>
@@ -12,12 +12,10 @@
 #include <QTest>
 #include <QThread>
 
-#include <atomic>
 #include <condition_variable>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
-#include <memory>
 #include <mutex>
 #include <thread>
 
@@ -221,9 +219,7 @@ void tst_ProcessEnd::killedAtAnyMoment()
                     continue;
                 reported = line.toLongLong();
             }
-            QFile file(childDirectory(dir, first + i) + QStringLiteral("/kill.log"));
-            QVERIFY(file.open(QIODevice::ReadOnly));
-            const QByteArray text = file.readAll();
+            const QByteArray text = readFile(childDirectory(dir, first + i) + QStringLiteral("/kill.log"));
             qint64 number = 0;
             int at = 0;
             for (;; ++number) {
@@ -233,12 +229,8 @@ void tst_ProcessEnd::killedAtAnyMoment()
                 at += expected.size();
             }
             const QByteArray rest = text.mid(at);
-            const QString where = QStringLiteral("seed %1, run %2: %3 lines whole, %4 reported, then '%5'")
-                                      .arg(seed)
-                                      .arg(first + i)
-                                      .arg(number)
-                                      .arg(reported + 1)
-                                      .arg(QString::fromLatin1(rest.left(40)));
+            const QString where = QString::asprintf("seed %u, run %d: %lld lines whole, %lld reported, then '%s'", seed,
+                first + i, number, reported + 1, rest.left(40).constData());
             QVERIFY2(numberedLine(number).startsWith(rest), qPrintable(where));
             if (immediateFlush)
                 QVERIFY2(number > reported, qPrintable(where));
@@ -278,9 +270,7 @@ void tst_ProcessEnd::everyWayOut()
             const ChildResult result = children[i].finish();
             QVERIFY2(result.exitCode == 0 && result.err.isEmpty(),
                 qPrintable(run + QStringLiteral(": ") + QString::fromLocal8Bit(result.err)));
-            QFile file(childDirectory(dir, first + i) + QStringLiteral("/exit.log"));
-            QVERIFY(file.open(QIODevice::ReadOnly));
-            const QByteArray text = file.readAll();
+            const QByteArray text = readFile(childDirectory(dir, first + i) + QStringLiteral("/exit.log"));
             const QString shown = run + QStringLiteral(": ") + QString::fromLatin1(text.right(300));
             // Buffered lines are written and the file is ended with its footer.
             QVERIFY2(text.contains("INFO - main returns\r\n") && text.endsWith("\r\nfooter\r\n"), qPrintable(shown));
