@@ -10,7 +10,6 @@ QObject *newFileAppenderTest();
 QObject *newRollingFileAppenderTest();
 QObject *newDailyRollingFileAppenderTest();
 QObject *newDebugAppenderTest();
-QObject *newNullAppenderTest();
 QObject *newConcurrencyTest();
 QObject *newFaultsTest();
 QObject *newSyslogAppenderTest();
@@ -32,6 +31,6 @@ int main(int argc, char *argv[])
             { QStringLiteral("asyncexit"), asyncExitScenario } },
         { newAppenderSkeletonTest(), newFiltersTest(), newWriterAppenderTest(), newConsoleAppenderTest(),
             newFileAppenderTest(), newRollingFileAppenderTest(), newDailyRollingFileAppenderTest(),
-            newDebugAppenderTest(), newNullAppenderTest(), newConcurrencyTest(), newFaultsTest(),
-            newSyslogAppenderTest(), newAsyncAppenderTest() });
+            newDebugAppenderTest(), newConcurrencyTest(), newFaultsTest(), newSyslogAppenderTest(),
+            newAsyncAppenderTest() });
 }

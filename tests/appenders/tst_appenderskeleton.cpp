@@ -1,12 +1,17 @@
 #include "common/capturingappender.h"
+#include "common/testfiles.h"
+#include "engine/appenders/dailyrollingfileappender.h"
 #include "engine/appenders/debugappender.h"
 #include "engine/appenders/fileappender.h"
+#include "engine/appenders/levelrangefilter.h"
 #include "engine/appenders/listappender.h"
 #include "engine/appenders/nullappender.h"
+#include "engine/appenders/rollingfileappender.h"
 #include "engine/appenders/writerappender.h"
 #include "engine/layouts/simplelayout.h"
 #include "engine/logger.h"
 #include "engine/logmanager.h"
+#include "manualclock.h"
 
 #include <QBuffer>
 #include <QPointer>
@@ -98,7 +103,6 @@ class tst_AppenderSkeleton : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void thresholdIsInclusive();
     void refusals_data();
     void refusals();
     void filtersAskedInOrder_data();
@@ -106,21 +110,9 @@ private Q_SLOTS:
     void nullFilterIsIgnored();
     void settingSameLayoutKeepsIt();
     void reentryFromLayoutIsDropped();
+    void describesItself_data();
+    void describesItself();
 };
-
-void tst_AppenderSkeleton::thresholdIsInclusive()
-{
-    ProbeAppender appender(true, false);
-    appender.setThreshold(Level::WARN_INT);
-    Capture errors(QStringLiteral("ProbeAppender"));
-    appender.handleEvent(eventAt(Level::WARN_INT, QStringLiteral("at")));
-    appender.handleEvent(eventAt(Level::WARN_INT - 1, QStringLiteral("below")));
-    QCOMPARE(appender.appended, QStringList { QStringLiteral("at") });
-    QVERIFY(errors->messages().isEmpty());
-    appender.setThreshold(Level::NULL_INT);
-    appender.handleEvent(eventAt(Level::NULL_INT, QStringLiteral("null")));
-    QCOMPARE(appender.appended.last(), QStringLiteral("null"));
-}
 
 void tst_AppenderSkeleton::refusals_data()
 {
@@ -133,7 +125,10 @@ void tst_AppenderSkeleton::refusals_data()
     const QString closed = QStringLiteral("Use of closed appender 'P' (%1::APPENDER_CLOSED_ERROR, 4)");
     const QString useNoLayout = QStringLiteral("Use of appender 'P' that requires layout and has no layout set "
                                                "(%1::APPENDER_USE_MISSING_LAYOUT_ERROR, 12)");
-    // The entry checks come before the threshold (ERROR here), and each refusal is reported.
+    // The threshold (ERROR here) lets its own level pass.
+    QTest::newRow("at and below the threshold") << "active probe"
+                                                << "ed" << 1 << QStringList();
+    // The entry checks come before the threshold, and each refusal is reported.
     QTest::newRow("inactive, below the threshold") << "probe"
                                                    << "dd" << 0 << QStringList { notActive, notActive };
     // A closed appender activated again is active, and still refuses as closed.
@@ -286,6 +281,95 @@ void tst_AppenderSkeleton::reentryFromLayoutIsDropped()
     loop->error("outer");
     loop->removeAppender(appender.data());
     QCOMPARE(buffer.data(), QByteArray("ERROR - outer\r\n"));
+}
+
+void tst_AppenderSkeleton::describesItself_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("description"); // %1 stands for the file's path, %2 for the writer
+    QTest::newRow("file") << "file"
+                          << "FileAppender(name:\"A\" appendfile:true bufferedio:false encoding:\"ISO-8859-1\" "
+                             "file:\"%1\" filter:0x0 immediateflush:true isactive:false isclosed:false "
+                             "layout:\"L\" referencecount:1 threshold:\"NULL\" writer:0x0) ";
+    // The size set by its text; a text that is no size leaves it.
+    QTest::newRow("size-rolling")
+        << "rolling"
+        << "RollingFileAppender(name:\"A\" appendfile:false bufferedio:true encoding:\"\" file:\"%1\" filter:0x0 "
+           "immediateflush:true isactive:false isclosed:false layout:\"L\" maxbackupindex:4 "
+           "maximumfilesize:3221225472 referencecount:1 threshold:\"NULL\" writer:0x0) ";
+    // The pattern set while active waits for the next activation; the last
+    // three items have no blanks between them.
+    QTest::newRow("date-rolling")
+        << "daily"
+        << "DailyRollingFileAppender(name:\"A\" activedatepattern:\"'.'yyyy-MM-dd-HH\" appendfile:false "
+           "bufferedio:true datepattern:\"'.'yyyy-MM\" encoding:\"\" frequency:\"HOURLY_ROLLOVER\" file:\"%1\" "
+           "filter:0x0 immediateflush:true isactive:true isclosed:false layout:\"L\" referencecount:1 "
+           "rollovertime:QDateTime(2015-06-30 13:00:00.000 CEST Qt::LocalTime)threshold:\"NULL\"writer:%2) ";
+    QTest::newRow("debug") << "debug"
+                           << "DebugAppender(name:\"A\" filter:0x0 isactive:true isclosed:false layout:\"\" "
+                              "referencecount:1 threshold:\"WARN\") ";
+    QTest::newRow("null") << "null"
+                          << "NullAppender(name:\"A\" isactive:false isclosed:false layout:\"\" threshold:\"NULL\" ) ";
+    // The next filter and the count have no blank between them.
+    QTest::newRow("level range filter")
+        << "range"
+        << "LevelRangeFilter(acceptonmatch:false levelmin:\"WARN\" levelmax:\"OFF\" next:QObject(0x0)"
+           "referencecount:1 ) ";
+}
+
+void tst_AppenderSkeleton::describesItself()
+{
+    QFETCH(QString, kind);
+    QFETCH(QString, description);
+    const TestFolder folder;
+    const QString file = folder.filePath(QStringLiteral("app.log"));
+    const auto named = [] {
+        auto *layout = new SimpleLayout;
+        layout->setName(QStringLiteral("L"));
+        return layout;
+    };
+    ManualClock clock;
+    clock.set(QStringLiteral("2015-06-30T12:00:00.000"));
+    LogObjectPtr<LogObject> object;
+    if (kind == QLatin1String("file")) {
+        auto *appender = new FileAppender(named(), file);
+        appender->setAppendFile(true);
+        appender->setBufferedIo(false);
+        appender->setEncoding(TextCodec::codecForName("ISO-8859-1"));
+        object = appender;
+    } else if (kind == QLatin1String("rolling")) {
+        auto *appender = new RollingFileAppender(named(), file);
+        appender->setMaxBackupIndex(4);
+        QVERIFY(appender->setProperty("maxFileSize", QStringLiteral(" 3gb ")));
+        QVERIFY(appender->setProperty("maxFileSize", QStringLiteral("10 MiB")));
+        object = appender;
+    } else if (kind == QLatin1String("daily")) {
+        auto *appender = new DailyRollingFileAppender(named(), file, QStringLiteral("'.'yyyy-MM-dd-HH"));
+        appender->setClock(&clock);
+        appender->activate();
+        appender->setDatePattern(QStringLiteral("'.'yyyy-MM"));
+        object = appender;
+    } else if (kind == QLatin1String("debug")) {
+        auto *appender = new DebugAppender;
+        appender->setThreshold(Level::WARN_INT);
+        object = appender;
+    } else if (kind == QLatin1String("null")) {
+        object = new NullAppender;
+    } else {
+        auto *filter = new LevelRangeFilter;
+        filter->setLevelMin(Level::WARN_INT);
+        filter->setAcceptOnMatch(false);
+        object = filter;
+    }
+    if (auto *appender = qobject_cast<Appender *>(object.data()))
+        appender->setName(QStringLiteral("A"));
+    QString writer;
+    if (auto *appender = qobject_cast<WriterAppender *>(object.data()))
+        QDebug(&writer).nospace() << static_cast<const void *>(appender->writer());
+    QString text;
+    QDebug stream(&text);
+    object->debug(stream);
+    QCOMPARE(text, description.replace(QStringLiteral("%1"), file).replace(QStringLiteral("%2"), writer));
 }
 
 QObject *newAppenderSkeletonTest()

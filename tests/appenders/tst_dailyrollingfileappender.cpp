@@ -63,7 +63,6 @@ private Q_SLOTS:
     void walksAcrossPeriods();
     void rollOverEndsTheFileAndReplacesAnOldOne();
     void failedRollOverLosesNothing();
-    void debugDescription();
 };
 
 void tst_DailyRollingFileAppender::patternWithoutFrequency()
@@ -287,33 +286,6 @@ void tst_DailyRollingFileAppender::failedRollOverLosesNothing()
     QCOMPARE(filesAndMessages(directory()),
         (QStringList { QStringLiteral("app.log: g"), QStringLiteral("app.log.2026-01-15: a b c d e"),
             QStringLiteral("app.log.2026-01-16: f") }));
-}
-
-void tst_DailyRollingFileAppender::debugDescription()
-{
-    auto *named = new SimpleLayout;
-    named->setName(QStringLiteral("L"));
-    ManualClock clock;
-    clock.set(QStringLiteral("2015-06-30T12:00:00.000"));
-    LogObjectPtr<DailyRollingFileAppender> appender(
-        new DailyRollingFileAppender(named, path(QStringLiteral("app.log")), QStringLiteral("'.'yyyy-MM-dd-HH")));
-    appender->setName(QStringLiteral("D"));
-    appender->setClock(&clock);
-    appender->activate();
-    appender->setDatePattern(QStringLiteral("'.'yyyy-MM"));
-    QString text;
-    QDebug stream(&text);
-    appender->debug(stream);
-    QString writer;
-    QDebug(&writer).nospace() << static_cast<const void *>(appender->writer());
-    // The last three items have no blanks between them.
-    QCOMPARE(text,
-        QStringLiteral("DailyRollingFileAppender(name:\"D\" activedatepattern:\"'.'yyyy-MM-dd-HH\" appendfile:false "
-                       "bufferedio:true datepattern:\"'.'yyyy-MM\" encoding:\"\" frequency:\"HOURLY_ROLLOVER\" "
-                       "file:\"%1\" filter:0x0 immediateflush:true isactive:true isclosed:false layout:\"L\" "
-                       "referencecount:1 rollovertime:QDateTime(2015-06-30 13:00:00.000 CEST Qt::LocalTime)"
-                       "threshold:\"NULL\"writer:%2) ")
-            .arg(path(QStringLiteral("app.log")), writer));
 }
 
 QObject *newDailyRollingFileAppenderTest()

@@ -27,7 +27,6 @@ class tst_DebugAppender : public QObject
 
 private Q_SLOTS:
     void writesEachEventToStandardError();
-    void debugDescription();
 };
 
 void tst_DebugAppender::writesEachEventToStandardError()
@@ -36,19 +35,6 @@ void tst_DebugAppender::writesEachEventToStandardError()
     QCOMPARE(result.exitCode, 0);
     QCOMPARE(result.err, QByteArray("WARN - 100% %s %n done\r\n"));
     QCOMPARE(result.out, QByteArray());
-}
-
-void tst_DebugAppender::debugDescription()
-{
-    LogObjectPtr<DebugAppender> appender(new DebugAppender);
-    appender->setName(QStringLiteral("D"));
-    appender->setThreshold(Level::WARN_INT);
-    QString text;
-    QDebug stream(&text);
-    appender->debug(stream);
-    QCOMPARE(text,
-        QStringLiteral("DebugAppender(name:\"D\" filter:0x0 isactive:true isclosed:false layout:\"\" "
-                       "referencecount:1 threshold:\"WARN\") "));
 }
 
 QObject *newDebugAppenderTest()

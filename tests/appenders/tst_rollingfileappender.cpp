@@ -33,11 +33,8 @@ private Q_SLOTS:
     void backupsMoveUp();
     void noBackupsKept_data();
     void noBackupsKept();
-    void maxFileSizeText_data();
-    void maxFileSizeText();
     void failedRollOverLosesNothing_data();
     void failedRollOverLosesNothing();
-    void debugDescription();
 
 private:
     RollingFileAppender *appender(Layout *layout, qint64 limit, int maxBackupIndex = 1) const;
@@ -169,24 +166,6 @@ void tst_RollingFileAppender::noBackupsKept()
     QCOMPARE(log->texts(), warnings);
 }
 
-void tst_RollingFileAppender::maxFileSizeText_data()
-{
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<qint64>("size");
-    QTest::newRow("kilobytes") << QStringLiteral("64KB") << qint64(65536);
-    QTest::newRow("gigabytes") << QStringLiteral(" 3gb ") << qint64(3) * 1024 * 1024 * 1024;
-    QTest::newRow("rejected, unchanged") << QStringLiteral("10 MiB") << qint64(777);
-}
-
-void tst_RollingFileAppender::maxFileSizeText()
-{
-    QFETCH(QString, text);
-    QFETCH(qint64, size);
-    LogObjectPtr<RollingFileAppender> rolling(appender(layout(), 777));
-    QVERIFY(rolling->setProperty("maxFileSize", text));
-    QCOMPARE(rolling->maximumFileSize(), size);
-}
-
 void tst_RollingFileAppender::failedRollOverLosesNothing_data()
 {
     QTest::addColumn<int>("maxBackupIndex");
@@ -245,23 +224,6 @@ void tst_RollingFileAppender::failedRollOverLosesNothing()
         const QString moved = backup.left(backup.size() - 1) + QString::number(backup.right(1).toInt() + 1);
         QCOMPARE(readFile(path(moved)), backup.toLatin1());
     }
-}
-
-void tst_RollingFileAppender::debugDescription()
-{
-    auto *named = new SimpleLayout;
-    named->setName(QStringLiteral("L"));
-    LogObjectPtr<RollingFileAppender> rolling(new RollingFileAppender(named, QStringLiteral("app.log")));
-    rolling->setName(QStringLiteral("R"));
-    rolling->setMaxBackupIndex(4);
-    rolling->setMaxFileSize(QStringLiteral("2MB"));
-    QString text;
-    QDebug stream(&text);
-    rolling->debug(stream);
-    QCOMPARE(text,
-        QStringLiteral("RollingFileAppender(name:\"R\" appendfile:false bufferedio:true encoding:\"\" file:\"app.log\" "
-                       "filter:0x0 immediateflush:true isactive:false isclosed:false layout:\"L\" maxbackupindex:4 "
-                       "maximumfilesize:2097152 referencecount:1 threshold:\"NULL\" writer:0x0) "));
 }
 
 QObject *newRollingFileAppenderTest()
