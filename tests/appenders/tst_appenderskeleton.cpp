@@ -107,7 +107,6 @@ private Q_SLOTS:
     void refusals();
     void filtersAskedInOrder_data();
     void filtersAskedInOrder();
-    void nullFilterIsIgnored();
     void settingSameLayoutKeepsIt();
     void reentryFromLayoutIsDropped();
     void describesItself_data();
@@ -117,44 +116,37 @@ private Q_SLOTS:
 void tst_AppenderSkeleton::refusals_data()
 {
     QTest::addColumn<QString>("kind");
+    QTest::addColumn<int>("accepted"); // by a probe appender; -1 for the others
     // a: activate, c: close, l: set a layout, e: an ERROR event, d: a DEBUG one (below the threshold)
     QTest::addColumn<QString>("script");
-    QTest::addColumn<int>("accepted"); // by a probe appender; -1 for the others
     QTest::addColumn<QStringList>("errors"); // %1 stands for the class logger's name
     const QString notActive = QStringLiteral("Use of non activated appender 'P' (%1::APPENDER_NOT_ACTIVATED_ERROR, 7)");
     const QString closed = QStringLiteral("Use of closed appender 'P' (%1::APPENDER_CLOSED_ERROR, 4)");
     const QString useNoLayout = QStringLiteral("Use of appender 'P' that requires layout and has no layout set "
                                                "(%1::APPENDER_USE_MISSING_LAYOUT_ERROR, 12)");
     // The threshold (ERROR here) lets its own level pass.
-    QTest::newRow("at and below the threshold") << "active probe"
-                                                << "ed" << 1 << QStringList();
+    QTest::newRow("at and below the threshold") << "active probe" << 1 << "ed" << QStringList();
     // The entry checks come before the threshold, and each refusal is reported.
-    QTest::newRow("inactive, below the threshold") << "probe"
-                                                   << "dd" << 0 << QStringList { notActive, notActive };
+    QTest::newRow("inactive, below the threshold") << "probe" << 0 << "dd" << QStringList { notActive, notActive };
     // A closed appender activated again is active, and still refuses as closed.
-    QTest::newRow("closed, then activated again") << "active probe"
-                                                  << "eceae" << 1 << QStringList { notActive, closed };
+    QTest::newRow("closed, then activated again")
+        << "active probe" << 1 << "eceae" << QStringList { notActive, closed };
     QTest::newRow("layout missing at activation")
-        << "probe needing a layout"
-        << "aelae" << 1
+        << "probe needing a layout" << 1 << "aelae"
         << QStringList { QStringLiteral("Activation of appender 'P' that requires layout and has no layout set "
                                         "(%1::APPENDER_ACTIVATE_MISSING_LAYOUT_ERROR, 1)"),
                notActive };
-    QTest::newRow("active from the start without a layout") << "active probe needing a layout"
-                                                            << "e" << 0 << QStringList { useNoLayout };
-    QTest::newRow("null appender") << "null"
-                                   << "eae" << -1 << QStringList { notActive };
-    QTest::newRow("debug appender without a layout") << "debug"
-                                                     << "e" << -1 << QStringList { useNoLayout };
+    QTest::newRow("active from the start without a layout")
+        << "active probe needing a layout" << 0 << "e" << QStringList { useNoLayout };
+    QTest::newRow("null appender") << "null" << -1 << "eae" << QStringList { notActive };
+    QTest::newRow("debug appender without a layout") << "debug" << -1 << "e" << QStringList { useNoLayout };
     QTest::newRow("writer appender without a writer")
-        << "writer"
-        << "ae" << -1
+        << "writer" << -1 << "ae"
         << QStringList { QStringLiteral("Activation of Appender 'P' that requires writer and has no writer set "
                                         "(%1::APPENDER_ACTIVATE_MISSING_WRITER_ERROR, 2)"),
                QStringLiteral("Use of appender 'P' without a writer set (%1::APPENDER_USE_MISSING_WRITER_ERROR, 13)") };
     QTest::newRow("file appender without a file name")
-        << "file"
-        << "a" << -1
+        << "file" << -1 << "a"
         << QStringList { QStringLiteral("Activation of Appender 'P' that requires file and has no file set "
                                         "(%1::APPENDER_ACTIVATE_MISSING_FILE_ERROR, 3)") };
 }
@@ -205,20 +197,14 @@ void tst_AppenderSkeleton::refusals()
 void tst_AppenderSkeleton::filtersAskedInOrder_data()
 {
     QTest::addColumn<QString>("decisions"); // one letter per filter: A, D or N
-    QTest::addColumn<QString>("asked");
     QTest::addColumn<bool>("appended");
-    QTest::newRow("accept-skips-rest") << "AD"
-                                       << "0" << true;
-    QTest::newRow("neutral-then-deny") << "ND"
-                                       << "01" << false;
-    QTest::newRow("all-neutral") << "NN"
-                                 << "01" << true;
-    QTest::newRow("three-in-order") << "NNA"
-                                    << "012" << true;
-    QTest::newRow("deny-first") << "DA"
-                                << "0" << false;
-    QTest::newRow("no-filters") << ""
-                                << "" << true;
+    QTest::addColumn<QString>("asked");
+    QTest::newRow("accept-skips-rest") << "AD" << true << "0";
+    QTest::newRow("neutral-then-deny") << "ND" << false << "01";
+    QTest::newRow("all-neutral") << "NN" << true << "01";
+    QTest::newRow("three-in-order") << "NNA" << true << "012";
+    QTest::newRow("deny-first") << "DA" << false << "0";
+    QTest::newRow("no-filters") << "" << true << "";
 }
 
 void tst_AppenderSkeleton::filtersAskedInOrder()
@@ -240,20 +226,6 @@ void tst_AppenderSkeleton::filtersAskedInOrder()
     QCOMPARE(appender.appended.size(), appended ? 1 : 0);
     appender.clearFilters();
     QVERIFY(!appender.filter());
-}
-
-void tst_AppenderSkeleton::nullFilterIsIgnored()
-{
-    ProbeAppender appender(true, false);
-    QStringList log;
-    auto *only = new ScriptedFilter(QStringLiteral("x"), Filter::NEUTRAL, &log);
-    appender.addFilter(only);
-    Capture warnings(QStringLiteral("ProbeAppender"));
-    appender.addFilter(nullptr);
-    QCOMPARE(warnings->texts(), QStringList { QStringLiteral("Adding null Filter to Appender 'P'") });
-    QCOMPARE(warnings->messages().at(0).level, int(Level::WARN_INT));
-    QCOMPARE(appender.filter(), only);
-    QVERIFY(!only->next());
 }
 
 void tst_AppenderSkeleton::settingSameLayoutKeepsIt()

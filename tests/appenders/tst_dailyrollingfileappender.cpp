@@ -7,8 +7,6 @@
 #include "filetesting.h"
 #include "manualclock.h"
 
-#include <QDir>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include <cstdio>
@@ -62,7 +60,6 @@ private Q_SLOTS:
     void walksAcrossPeriods_data();
     void walksAcrossPeriods();
     void rollOverEndsTheFileAndReplacesAnOldOne();
-    void failedRollOverLosesNothing();
 };
 
 void tst_DailyRollingFileAppender::patternWithoutFrequency()
@@ -212,52 +209,6 @@ void tst_DailyRollingFileAppender::rollOverEndsTheFileAndReplacesAnOldOne()
             QStringLiteral("Closing file '%1' for appender 'D'").arg(file),
             QStringLiteral("Renaming file '%1' to '%1.2015-06-30'").arg(file),
             QStringLiteral("Opened file '%1' for appender 'D'").arg(file) }));
-}
-
-// The error is reported, the file goes on (never truncated) under the name
-// of its period, the roll-over is tried again 1 s later, then 2 s, and
-// succeeds once the way is clear.
-void tst_DailyRollingFileAppender::failedRollOverLosesNothing()
-{
-    const QString file = path(QStringLiteral("app.log"));
-    const QString target = file + QStringLiteral(".2026-01-15");
-    QVERIFY(QDir().mkpath(target + QStringLiteral("/inside")));
-    ManualClock clock;
-    clock.set(QStringLiteral("2026-01-15T23:00:00.000"));
-    LogObjectPtr<DailyRollingFileAppender> appender(
-        new DailyRollingFileAppender(layout(), file, QStringLiteral("'.'yyyy-MM-dd")));
-    appender->setName(QStringLiteral("D"));
-    appender->setClock(&clock);
-    appender->activate();
-    Capture errors(dailyLog);
-    errors.appender()->setThreshold(Level::ERROR_INT);
-    const QString failure
-        = errorText("LogEngine::DailyRollingFileAppender", "Unable to remove file '%1' for appender 'D'",
-            "APPENDER_REMOVE_FILE_ERROR", 10, QStringLiteral(": Is a directory (9)"))
-              .arg(target);
-    // Each step: a time, then one event, then the number of failures
-    // reported so far.
-    const struct {
-        const char *time;
-        const char *text;
-        int failures;
-    } steps[] = { { "2026-01-15T23:00:00.000", "a", 0 }, { "2026-01-16T00:00:00.000", "b", 1 },
-        { "2026-01-16T00:00:00.999", "c", 1 }, { "2026-01-16T00:00:01.000", "d", 2 },
-        { "2026-01-16T00:00:02.999", "e", 2 }, { nullptr, nullptr, 2 }, { "2026-01-16T00:00:03.000", "f", 2 },
-        { "2026-01-17T00:00:00.000", "g", 2 } };
-    for (const auto &step : steps) {
-        if (!step.time) {
-            QVERIFY(QDir(target).removeRecursively());
-            continue;
-        }
-        clock.set(QString::fromLatin1(step.time));
-        appender->handleEvent(info(QString::fromLatin1(step.text)));
-        QVERIFY2(errors->count(failure) == step.failures, qPrintable(errors->texts().join(QLatin1Char('\n'))));
-    }
-    QCOMPARE(errors->texts().size(), 2);
-    QCOMPARE(filesAndMessages(directory()),
-        (QStringList { QStringLiteral("app.log: g"), QStringLiteral("app.log.2026-01-15: a b c d e"),
-            QStringLiteral("app.log.2026-01-16: f") }));
 }
 
 QObject *newDailyRollingFileAppenderTest()

@@ -19,10 +19,9 @@ using namespace LogEngine;
 using namespace FileTesting;
 
 // The three file appenders under faults of the file system, each injected
-// for real and then taken away again. Failed roll-overs whose remove fails
-// (a non-empty directory as the oldest backup or as the dated name) are
-// proven by the rolling appenders' own tests, the file appender's write
-// failures on /dev/full and a truncated file by its own.
+// for real and then taken away again. The file appender's write failures
+// under a file size limit and a file truncated from outside are proven by
+// its own tests.
 namespace
 {
 
@@ -122,6 +121,8 @@ private Q_SLOTS:
     void openFailsUntilTheNameIsFree_data();
     void openFailsUntilTheNameIsFree();
     void retriesAreSpacedUpToAMinute();
+    void failedRollOverLosesNothing_data();
+    void failedRollOverLosesNothing();
     void removedWhileLogging_data();
     void removedWhileLogging();
 };
@@ -304,6 +305,67 @@ void tst_Faults::retriesAreSpacedUpToAMinute()
             attempts << second;
     }
     QCOMPARE(attempts, (QList<int> { 1, 3, 7, 15, 31, 63, 123, 183, 243 }));
+}
+
+void tst_Faults::failedRollOverLosesNothing_data()
+{
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<QString>("blocked");
+    QTest::addColumn<QString>("files"); // "name: messages", separated by |
+    // A non-empty directory in place of the oldest backup or of the dated
+    // name cannot be removed, whoever runs the test; the younger backups
+    // stay until the roll-over succeeds.
+    QTest::newRow("size-rolling, oldest backup in the way")
+        << int(BySize) << "app.log.3"
+        << "app.log: i|app.log.1: a b c d e f g h|app.log.2: old1|app.log.3: old2";
+    QTest::newRow("date-rolling, dated name in the way")
+        << int(ByDate) << "app.log.2026-01-15"
+        << "app.log: i|app.log.2026-01-15: a b c d e f g|app.log.2026-01-16: h";
+}
+
+// The error is reported, the file goes on (never truncated) under its name,
+// the roll-over is tried again 1 s later, then 2 s, and succeeds once the
+// way is clear; the next one falls due as usual.
+void tst_Faults::failedRollOverLosesNothing()
+{
+    QFETCH(int, kind);
+    QFETCH(QString, blocked);
+    QFETCH(QString, files);
+    if (kind == BySize) {
+        writeFile(path(QStringLiteral("app.log.1")), "INFO - old1\r\n");
+        writeFile(path(QStringLiteral("app.log.2")), "INFO - old2\r\n");
+    }
+    QVERIFY(QDir().mkpath(path(blocked + QStringLiteral("/inside"))));
+    ManualClock clock;
+    clock.set(QStringLiteral("2026-01-15T23:59:59.000"));
+    LogObjectPtr<FileAppender> appender(fileAppender(kind, path(QStringLiteral("app.log")), &clock));
+    appender->activate();
+    Capture errors(QString::fromLatin1(contexts[kind]));
+    errors.appender()->setThreshold(Level::ERROR_INT);
+    const QString failure = fileError(kind, "Unable to remove file '%1' for appender 'F'", "APPENDER_REMOVE_FILE_ERROR",
+        10, QStringLiteral("Is a directory (9)"))
+                                .arg(path(blocked));
+    // Each step: a clock advance in ms, then one event, then the number of
+    // failures reported so far. The fourth line is both over the size limit
+    // and the first of the new day.
+    const struct {
+        qint64 advance;
+        const char *text;
+        int failures;
+    } steps[] = { { 0, "a", 0 }, { 0, "b", 0 }, { 0, "c", 0 }, { 1000, "d", 1 }, { 999, "e", 1 }, { 1, "f", 2 },
+        { 1999, "g", 2 }, { 0, nullptr, 2 }, { 1, "h", 2 }, { 24 * 3600 * 1000, "i", 2 } };
+    for (const auto &step : steps) {
+        if (!step.text) {
+            QVERIFY(QDir(path(blocked)).removeRecursively());
+            continue;
+        }
+        clock.advance(step.advance);
+        appender->handleEvent(info(QString::fromLatin1(step.text)));
+        QVERIFY2(errors->count(failure) == step.failures, qPrintable(errors->texts().join(QLatin1Char('\n'))));
+        QVERIFY(appender->isActive());
+    }
+    QCOMPARE(errors->texts().size(), 2);
+    QCOMPARE(filesAndMessages(directory()), files.split(QLatin1Char('|')));
 }
 
 void tst_Faults::removedWhileLogging_data()

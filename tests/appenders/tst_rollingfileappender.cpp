@@ -2,15 +2,9 @@
 #include "engine/appenders/rollingfileappender.h"
 #include "engine/logger.h"
 #include "filetesting.h"
-#include "manualclock.h"
 
 #include <QDir>
-#include <QTemporaryDir>
 #include <QTest>
-
-#include <cstring>
-#include <thread>
-#include <vector>
 
 using namespace LogEngine;
 using namespace FileTesting;
@@ -33,8 +27,6 @@ private Q_SLOTS:
     void backupsMoveUp();
     void noBackupsKept_data();
     void noBackupsKept();
-    void failedRollOverLosesNothing_data();
-    void failedRollOverLosesNothing();
 
 private:
     RollingFileAppender *appender(Layout *layout, qint64 limit, int maxBackupIndex = 1) const;
@@ -164,66 +156,6 @@ void tst_RollingFileAppender::noBackupsKept()
     QCOMPARE(readFile(path(QStringLiteral("app.log"))), QByteArray("H\r\nINFO - three\r\n"));
     QCOMPARE(QDir(directory()).entryList(QDir::Files), QStringList { QStringLiteral("app.log") });
     QCOMPARE(log->texts(), warnings);
-}
-
-void tst_RollingFileAppender::failedRollOverLosesNothing_data()
-{
-    QTest::addColumn<int>("maxBackupIndex");
-    QTest::addColumn<QString>("blocked");
-    QTest::addColumn<QStringList>("backups");
-    // A non-empty directory in place of the oldest backup cannot be removed,
-    // whoever runs the test.
-    QTest::newRow("single backup in the way") << 1 << QStringLiteral("app.log.1") << QStringList();
-    QTest::newRow("oldest of three in the way")
-        << 3 << QStringLiteral("app.log.3") << QStringList { QStringLiteral("app.log.1"), QStringLiteral("app.log.2") };
-}
-
-// The error is reported, the file goes on (never truncated), the roll-over
-// is tried again 1 s later, then 2 s, and succeeds once the way is clear.
-void tst_RollingFileAppender::failedRollOverLosesNothing()
-{
-    QFETCH(int, maxBackupIndex);
-    QFETCH(QString, blocked);
-    QFETCH(QStringList, backups);
-    for (const QString &backup : backups)
-        writeFile(path(backup), backup.toLatin1());
-    QVERIFY(QDir().mkpath(path(blocked + QStringLiteral("/inside"))));
-    ManualClock clock;
-    clock.set(QStringLiteral("2026-01-15T10:00:00.000"));
-    LogObjectPtr<RollingFileAppender> rolling(appender(layout(), 5, maxBackupIndex));
-    rolling->setClock(&clock);
-    rolling->activate();
-    Capture errors(rollingLog);
-    errors.appender()->setThreshold(Level::ERROR_INT);
-    const QString failure = errorText("LogEngine::RollingFileAppender", "Unable to remove file '%1' for appender 'R'",
-        "APPENDER_REMOVE_FILE_ERROR", 10, QStringLiteral(": Is a directory (9)"))
-                                .arg(path(blocked));
-    // Each step: a clock advance in ms, then one event, then the number of
-    // failures reported so far.
-    const struct {
-        int advance;
-        const char *text;
-        int failures;
-    } steps[] = { { 0, "a", 1 }, { 999, "b", 1 }, { 1, "c", 2 }, { 1999, "d", 2 }, { 0, nullptr, 0 }, { 1, "e", 2 } };
-    QByteArray written;
-    for (const auto &step : steps) {
-        if (!step.text) {
-            QVERIFY(QDir(path(blocked)).removeRecursively());
-            continue;
-        }
-        clock.advance(step.advance);
-        rolling->handleEvent(info(QString::fromLatin1(step.text)));
-        written += QByteArray("INFO - ") + step.text + "\r\n";
-        QVERIFY2(errors->count(failure) == step.failures, qPrintable(errors->texts().join(QLatin1Char('\n'))));
-        QVERIFY(rolling->isActive());
-    }
-    QCOMPARE(errors->texts().size(), 2);
-    QCOMPARE(readFile(path(QStringLiteral("app.log.1"))), written);
-    QCOMPARE(readFile(path(QStringLiteral("app.log"))), QByteArray());
-    for (const QString &backup : backups) {
-        const QString moved = backup.left(backup.size() - 1) + QString::number(backup.right(1).toInt() + 1);
-        QCOMPARE(readFile(path(moved)), backup.toLatin1());
-    }
 }
 
 QObject *newRollingFileAppenderTest()
