@@ -120,7 +120,6 @@ private Q_SLOTS:
     void diskFull();
     void openFailsUntilTheNameIsFree_data();
     void openFailsUntilTheNameIsFree();
-    void retriesAreSpacedUpToAMinute();
     void failedRollOverLosesNothing_data();
     void failedRollOverLosesNothing();
     void removedWhileLogging_data();
@@ -239,9 +238,10 @@ void tst_Faults::openFailsUntilTheNameIsFree_data()
 }
 
 // A non-empty directory has the file's name at activation. Events are
-// refused; the open is tried again 1 s later, then 2 s after that, and once
-// the directory is gone the appender opens its file and writes, without a
-// new activation.
+// refused; the open is tried again 1 s later, and after each failure the
+// wait doubles, up to a minute (one schedule spaces every retry, roll-overs
+// likewise). Once the directory is gone, the next retry opens the file and
+// the appender writes, without a new activation.
 void tst_Faults::openFailsUntilTheNameIsFree()
 {
     QFETCH(int, kind);
@@ -262,49 +262,25 @@ void tst_Faults::openFailsUntilTheNameIsFree()
             "APPENDER_ACTIVATE_MISSING_WRITER_ERROR", 2);
     const QString noFile
         = errorText(contexts[kind], "Use of appender 'F' without open file", "APPENDER_NO_OPEN_FILE_ERROR", 6);
-    // Each step: a clock advance in ms, then one event, then what it reported.
-    const struct {
-        int advance;
-        const char *text;
-        QStringList reports;
-    } steps[] = { { 0, "a", { noFile } }, { 999, "b", { noFile } }, { 1, "c", { openFailed, noFile } },
-        { 1999, "d", { noFile } }, { 0, nullptr, {} }, { 1, "e", {} }, { 0, "f", {} } };
-    QStringList reports { openFailed, noWriter };
-    for (const auto &step : steps) {
-        if (!step.text) {
-            QVERIFY(QDir(file).removeRecursively());
-            continue;
-        }
-        clock.advance(step.advance);
-        appender->handleEvent(info(QString::fromLatin1(step.text)));
-        reports << step.reports;
-        QCOMPARE(errors->texts(), reports);
-    }
-    QVERIFY(appender->isActive());
-    QCOMPARE(filesAndMessages(directory()), QStringList { QStringLiteral("app.log: e f") });
-}
-
-// One schedule spaces every retry (opens here, roll-overs likewise): the
-// wait doubles from 1 s after each failure and stays at a minute.
-void tst_Faults::retriesAreSpacedUpToAMinute()
-{
-    const QString file = path(QStringLiteral("app.log"));
-    QVERIFY(QDir().mkpath(file + QStringLiteral("/inside")));
-    ManualClock clock;
-    LogObjectPtr<FileAppender> appender(fileAppender(Plain, file, &clock));
-    Capture errors(QString::fromLatin1(contexts[Plain]));
-    errors.appender()->setThreshold(Level::ERROR_INT);
-    appender->activate();
-    const auto openFailures = [&] { return errors->texts().filter(QStringLiteral("Unable to open")).size(); };
+    // An event a second for five minutes, each refused.
     QList<int> attempts;
     for (int second = 1; second <= 300; ++second) {
-        clock.set(qint64(second) * 1000);
-        const int before = openFailures();
-        appender->handleEvent(info(QStringLiteral("x")));
-        if (openFailures() > before)
+        clock.advance(1000);
+        const int before = errors->count(openFailed);
+        appender->handleEvent(info(QStringLiteral("refused")));
+        if (errors->count(openFailed) > before)
             attempts << second;
     }
     QCOMPARE(attempts, (QList<int> { 1, 3, 7, 15, 31, 63, 123, 183, 243 }));
+    QCOMPARE(errors->texts().mid(0, 5), (QStringList { openFailed, noWriter, openFailed, noFile, noFile }));
+    QCOMPARE(errors->count(noFile), 300);
+    QVERIFY(QDir(file).removeRecursively());
+    clock.advance(60 * 1000);
+    appender->handleEvent(info(QStringLiteral("e")));
+    appender->handleEvent(info(QStringLiteral("f")));
+    QVERIFY(appender->isActive());
+    QCOMPARE(errors->texts().size(), 2 + 9 + 300);
+    QCOMPARE(filesAndMessages(directory()), QStringList { QStringLiteral("app.log: e f") });
 }
 
 void tst_Faults::failedRollOverLosesNothing_data()

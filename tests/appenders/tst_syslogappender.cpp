@@ -196,12 +196,9 @@ void tst_SyslogAppender::destinationsThatCannotBeOpened_data()
 {
     QTest::addColumn<QString>("host");
     QTest::addColumn<QString>("cause");
-    QTest::newRow("port-not-a-number") << "127.0.0.1:syslog"
-                                       << ": Invalid port 'syslog' (22)";
-    QTest::newRow("port-out-of-range") << "127.0.0.1:65536"
-                                       << ": Invalid port '65536' (22)";
-    QTest::newRow("bracket-not-closed") << "[::1:514"
-                                        << ": Missing ']' in host '[::1:514' (22)";
+    QTest::newRow("port-not-a-number") << "127.0.0.1:syslog" << QStringLiteral(": Invalid port 'syslog' (22)");
+    QTest::newRow("port-out-of-range") << "127.0.0.1:65536" << QStringLiteral(": Invalid port '65536' (22)");
+    QTest::newRow("bracket-not-closed") << "[::1:514" << QStringLiteral(": Missing ']' in host '[::1:514' (22)");
 }
 
 // Reported with the cause when activated, and once more for each event refused.
