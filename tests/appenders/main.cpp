@@ -5,11 +5,10 @@
 QObject *newAppenderSkeletonTest();
 QObject *newFiltersTest();
 QObject *newWriterAppenderTest();
-QObject *newConsoleAppenderTest();
+QObject *newStandardStreamsTest();
 QObject *newFileAppenderTest();
 QObject *newRollingFileAppenderTest();
 QObject *newDailyRollingFileAppenderTest();
-QObject *newDebugAppenderTest();
 QObject *newConcurrencyTest();
 QObject *newFaultsTest();
 QObject *newSyslogAppenderTest();
@@ -29,8 +28,7 @@ int main(int argc, char *argv[])
             { QStringLiteral("debugappender"), debugAppenderScenario },
             { QStringLiteral("dailywalk"), dailyWalkScenario }, { QStringLiteral("diskfull"), diskFullScenario },
             { QStringLiteral("asyncexit"), asyncExitScenario } },
-        { newAppenderSkeletonTest(), newFiltersTest(), newWriterAppenderTest(), newConsoleAppenderTest(),
+        { newAppenderSkeletonTest(), newFiltersTest(), newWriterAppenderTest(), newStandardStreamsTest(),
             newFileAppenderTest(), newRollingFileAppenderTest(), newDailyRollingFileAppenderTest(),
-            newDebugAppenderTest(), newConcurrencyTest(), newFaultsTest(), newSyslogAppenderTest(),
-            newAsyncAppenderTest() });
+            newConcurrencyTest(), newFaultsTest(), newSyslogAppenderTest(), newAsyncAppenderTest() });
 }
