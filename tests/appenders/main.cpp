@@ -14,7 +14,6 @@ QObject *newFaultsTest();
 QObject *newSyslogAppenderTest();
 QObject *newAsyncAppenderTest();
 int consoleScenario();
-int fileFaultScenario();
 int debugAppenderScenario();
 int dailyWalkScenario();
 int diskFullScenario();
@@ -24,8 +23,7 @@ int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
     return runTestMain(argc, argv,
-        { { QStringLiteral("console"), consoleScenario }, { QStringLiteral("filefault"), fileFaultScenario },
-            { QStringLiteral("debugappender"), debugAppenderScenario },
+        { { QStringLiteral("console"), consoleScenario }, { QStringLiteral("debugappender"), debugAppenderScenario },
             { QStringLiteral("dailywalk"), dailyWalkScenario }, { QStringLiteral("diskfull"), diskFullScenario },
             { QStringLiteral("asyncexit"), asyncExitScenario } },
         { newAppenderSkeletonTest(), newFiltersTest(), newWriterAppenderTest(), newStandardStreamsTest(),

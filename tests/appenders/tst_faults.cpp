@@ -14,14 +14,13 @@
 #include <csignal>
 #include <cstdio>
 #include <sys/resource.h>
+#include <unistd.h>
 
 using namespace LogEngine;
 using namespace FileTesting;
 
 // The three file appenders under faults of the file system, each injected
-// for real and then taken away again. The file appender's write failures
-// under a file size limit and a file truncated from outside are proven by
-// its own tests.
+// for real and then taken away again.
 namespace
 {
 
@@ -55,6 +54,18 @@ QString fileError(int kind, const char *text, const char *symbol, int code, cons
     return errorText(contexts[kind], text, symbol, code, QStringLiteral(": ") + cause);
 }
 
+long residentKilobytes()
+{
+    long pages = 0;
+    long resident = 0;
+    if (FILE *statm = std::fopen("/proc/self/statm", "r")) {
+        if (std::fscanf(statm, "%ld %ld", &pages, &resident) != 2)
+            resident = 0;
+        std::fclose(statm);
+    }
+    return resident * (sysconf(_SC_PAGESIZE) / 1024);
+}
+
 } // namespace
 
 // Runs in a child: logs ten lines, lowers the file size limit to a few
@@ -64,7 +75,10 @@ QString fileError(int kind, const char *text, const char *symbol, int code, cons
 // falls due while the disk is full: the size-rolling appender's limit is
 // lowered to the file's size, the date-rolling appender's day ends before
 // the sixth line. Prints each message with "ok" or the error reported while
-// it was written.
+// it was written. With FAULT_FLOOD, thousands of long lines are refused
+// before the limit is lifted, and the file is emptied from outside (as
+// rotation by copy and truncate does); the growth of resident memory over
+// the refused lines is printed.
 int diskFullScenario()
 {
     std::signal(SIGXFSZ, SIG_IGN); // a write past the limit then fails with EFBIG
@@ -102,6 +116,16 @@ int diskFullScenario()
             clock.set(QStringLiteral("2026-01-16T00:00:00.000"));
         log(QStringLiteral("during%1").arg(i));
     }
+    if (qEnvironmentVariableIntValue("FAULT_FLOOD") != 0) {
+        reports->setMaxCount(reports->list().size()); // the later reports would take memory
+        const QString filler(5000, QLatin1Char('x'));
+        const long before = residentKilobytes();
+        for (int i = 0; i < 4000; ++i)
+            appender->handleEvent(info(filler));
+        std::printf("growth %ld\n", residentKilobytes() - before);
+        if (::truncate("app.log", 0) != 0)
+            return 4;
+    }
     limit.rlim_cur = unlimited;
     if (setrlimit(RLIMIT_FSIZE, &limit) != 0)
         return 3;
@@ -118,6 +142,8 @@ class tst_Faults : public FileTestCase
 private Q_SLOTS:
     void diskFull_data();
     void diskFull();
+    void floodThenTruncation_data();
+    void floodThenTruncation();
     void openFailsUntilTheNameIsFree_data();
     void openFailsUntilTheNameIsFree();
     void failedRollOverLosesNothing_data();
@@ -178,8 +204,9 @@ void tst_Faults::diskFull()
         if (outcome == QLatin1String("ok")) {
             accepted << message;
         } else {
-            QCOMPARE(outcome.section(QLatin1String(" ("), 0, 0),
-                QStringLiteral("Unable to write to file '%1' for appender 'F'").arg(QStringLiteral("app.log")));
+            QCOMPARE(outcome,
+                fileError(kind, "Unable to write to file 'app.log' for appender 'F'", "APPENDER_WRITING_FILE_ERROR", 14,
+                    QStringLiteral("File too large (2)")));
             refused << message;
         }
     }
@@ -227,6 +254,45 @@ void tst_Faults::diskFull()
         QCOMPARE(cut.size(), 1);
         QVERIFY2(QStringLiteral("INFO - %1\r\n").arg(refused.first()).startsWith(cut.first()), qPrintable(text));
     }
+}
+
+void tst_Faults::floodThenTruncation_data()
+{
+    QTest::addColumn<bool>("buffered");
+    QTest::newRow("unbuffered: the refused lines are lost") << false;
+    // What the system refused is kept, up to a limit, and written first.
+    QTest::newRow("buffered: the refused bytes are written first") << true;
+}
+
+// A file appender refuses thousands of lines on a full disk without their
+// piling up in memory; once its file is emptied from outside, it goes on
+// at the file's new end.
+void tst_Faults::floodThenTruncation()
+{
+    QFETCH(bool, buffered);
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("FAULT_KIND"), QString::number(int(Plain)));
+    environment.insert(QStringLiteral("FAULT_BUFFERED"), QString::number(int(buffered)));
+    environment.insert(QStringLiteral("FAULT_FLOOD"), QStringLiteral("1"));
+    // Freed memory held back by the address sanitizer would look like growth.
+    environment.insert(QStringLiteral("ASAN_OPTIONS"),
+        QStringList { environment.value(QStringLiteral("ASAN_OPTIONS")), QStringLiteral("quarantine_size_mb=0") }.join(
+            QLatin1Char(':')));
+    const ChildResult result = runChild(QStringLiteral("diskfull"), environment, directory());
+    QVERIFY2(result.exitCode == 0, result.err.constData());
+    const QString out = QString::fromUtf8(result.out);
+    QVERIFY(out.contains(QStringLiteral("\ngrowth ")));
+    const long growth = out.section(QStringLiteral("\ngrowth "), 1).section(QLatin1Char('\n'), 0, 0).toLong();
+    // 4000 lines of 5000 characters kept in a failed stream take 40 MB.
+    QVERIFY2(growth < 8 * 1024, qPrintable(QStringLiteral("resident memory grew by %1 kB").arg(growth)));
+    QByteArray after;
+    for (int i = 0; i < 5; ++i)
+        after += "INFO - after" + QByteArray::number(i) + "\r\n";
+    const QByteArray written = readFile(path(QStringLiteral("app.log")));
+    if (buffered)
+        QVERIFY2(written.endsWith(after), written.right(100).constData());
+    else
+        QCOMPARE(written, after);
 }
 
 void tst_Faults::openFailsUntilTheNameIsFree_data()

@@ -1,21 +1,10 @@
 #include "common/capturingappender.h"
-#include "common/childprocess.h"
 #include "engine/appenders/fileappender.h"
-#include "engine/appenders/listappender.h"
 #include "engine/layouts/simplelayout.h"
-#include "engine/logger.h"
-#include "engine/logmanager.h"
 #include "filetesting.h"
 
-#include <QDir>
 #include <QFileInfo>
-#include <QTemporaryDir>
 #include <QTest>
-
-#include <csignal>
-#include <cstdio>
-#include <sys/resource.h>
-#include <unistd.h>
 
 using namespace LogEngine;
 using namespace FileTesting;
@@ -37,58 +26,7 @@ QString fileError(const char *text, const char *symbol, int code, const QString 
     return errorText("LogEngine::FileAppender", text, symbol, code, cause);
 }
 
-long residentKilobytes()
-{
-    long pages = 0;
-    long resident = 0;
-    if (FILE *statm = std::fopen("/proc/self/statm", "r")) {
-        if (std::fscanf(statm, "%ld %ld", &pages, &resident) != 2)
-            resident = 0;
-        std::fclose(statm);
-    }
-    return resident * (sysconf(_SC_PAGESIZE) / 1024);
-}
-
 } // namespace
-
-// Runs in a child with a small file size limit: the file fills up, thousands
-// of writes fail, then the file is truncated from outside as rotation by copy
-// and truncate does, and logging goes on. Prints the first two error records
-// and the growth of resident memory over the failing writes.
-int fileFaultScenario()
-{
-    std::signal(SIGXFSZ, SIG_IGN); // a write past the limit then fails with EFBIG
-    const rlimit limit { 64 * 1024, 64 * 1024 };
-    if (setrlimit(RLIMIT_FSIZE, &limit) != 0)
-        return 2;
-    Logger *errors = LogManager::logger(fileErrors);
-    errors->setLevel(Level::ERROR_INT);
-    errors->setAdditivity(false);
-    LogObjectPtr<ListAppender> reports(new ListAppender);
-    reports->setMaxCount(2);
-    errors->addAppender(reports);
-
-    LogObjectPtr<FileAppender> appender(namedAppender(new SimpleLayout, QStringLiteral("fault.log")));
-    appender->setAppendFile(true);
-    appender->setBufferedIo(qEnvironmentVariableIntValue("FAULT_BUFFERED") != 0);
-    appender->activate();
-    const QString filler(5000, QLatin1Char('x'));
-    for (int line = 0; reports->list().isEmpty() && line < 100; ++line)
-        appender->handleEvent(info(filler));
-    const long before = residentKilobytes();
-    for (int failing = 0; failing < 4000; ++failing)
-        appender->handleEvent(info(filler));
-    const long growth = residentKilobytes() - before;
-    if (::truncate("fault.log", 0) != 0)
-        return 3;
-    appender->handleEvent(info(QStringLiteral("after 1")));
-    appender->handleEvent(info(QStringLiteral("after 2")));
-    appender->close();
-    for (const LoggingEvent &report : reports->list())
-        std::printf("%s\n", qPrintable(report.message()));
-    std::printf("%ld\n", growth);
-    return 0;
-}
 
 class tst_FileAppender : public FileTestCase
 {
@@ -101,8 +39,6 @@ private Q_SLOTS:
     void whatIsOnDiskAfterEachEvent();
     void openingTheFile_data();
     void openingTheFile();
-    void writesAgainOnceTheFaultIsGone_data();
-    void writesAgainOnceTheFaultIsGone();
 };
 
 void tst_FileAppender::activationsAndCloses_data()
@@ -230,44 +166,6 @@ void tst_FileAppender::openingTheFile()
     QCOMPARE(appender->isActive(), opened);
     if (opened)
         QCOMPARE(readFile(file), QByteArray("INFO - event\r\n"));
-}
-
-void tst_FileAppender::writesAgainOnceTheFaultIsGone_data()
-{
-    QTest::addColumn<bool>("bufferedIo");
-    QTest::newRow("unbuffered: the failed lines are lost") << false;
-    // The appender keeps what the system refused in its buffer and writes
-    // that first once it can.
-    QTest::newRow("buffered: the refused bytes are written first") << true;
-}
-
-void tst_FileAppender::writesAgainOnceTheFaultIsGone()
-{
-    QFETCH(bool, bufferedIo);
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("FAULT_BUFFERED"), bufferedIo ? QStringLiteral("1") : QStringLiteral("0"));
-    // Freed memory held back by the address sanitizer would look like growth.
-    environment.insert(QStringLiteral("ASAN_OPTIONS"),
-        QStringList { environment.value(QStringLiteral("ASAN_OPTIONS")), QStringLiteral("quarantine_size_mb=0") }.join(
-            QLatin1Char(':')));
-    const ChildResult result = runChild(QStringLiteral("filefault"), environment, directory());
-    QVERIFY2(result.exitCode == 0, result.err.constData());
-    QStringList lines = QString::fromUtf8(result.out).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-    QVERIFY(!lines.isEmpty());
-    const long growth = lines.takeLast().toLong();
-    // 4000 lines of 5000 characters kept in a failed stream take 40 MB.
-    QVERIFY2(growth < 8 * 1024, qPrintable(QStringLiteral("resident memory grew by %1 kB").arg(growth)));
-    const QByteArray newLines("INFO - after 1\r\nINFO - after 2\r\n");
-    const QByteArray written = readFile(path(QStringLiteral("fault.log")));
-    if (bufferedIo)
-        QVERIFY2(written.endsWith(newLines), written.right(100).constData());
-    else
-        QCOMPARE(written, newLines);
-    // The write that meets the limit is cut short and the rest of it
-    // refused, as is every later one: each reports the system's error.
-    const QString tooLarge = fileError("Unable to write to file 'fault.log' for appender 'F'",
-        "APPENDER_WRITING_FILE_ERROR", 14, QStringLiteral(": File too large (2)"));
-    QCOMPARE(lines, (QStringList { tooLarge, tooLarge }));
 }
 
 QObject *newFileAppenderTest()
