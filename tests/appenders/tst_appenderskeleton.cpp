@@ -149,6 +149,13 @@ void tst_AppenderSkeleton::refusals_data()
         << "file" << -1 << "a"
         << QStringList { QStringLiteral("Activation of Appender 'P' that requires file and has no file set "
                                         "(%1::APPENDER_ACTIVATE_MISSING_FILE_ERROR, 3)") };
+    // The pattern is checked before the file.
+    QTest::newRow("date-rolling appender without a period")
+        << "daily" << -1 << "ae"
+        << QStringList { QStringLiteral("The pattern ''.log'ss' does not specify a frequency for appender 'P' "
+                                        "(%1::APPENDER_INVALID_PATTERN_ERROR, 5)"),
+               QStringLiteral("Use of appender 'P' without having a valid date pattern set "
+                              "(%1::APPENDER_USE_INVALID_PATTERN_ERROR, 11)") };
 }
 
 // An appender refuses what it cannot take and reports each refusal once, as
@@ -170,8 +177,10 @@ void tst_AppenderSkeleton::refusals()
         appender = new DebugAppender;
     else if (kind == QLatin1String("writer"))
         appender = new WriterAppender;
-    else
+    else if (kind == QLatin1String("file"))
         appender = new FileAppender(new SimpleLayout, QString());
+    else
+        appender = new DailyRollingFileAppender(new SimpleLayout, QString(), QStringLiteral("'.log'ss"));
     appender->setName(QStringLiteral("P"));
     appender->setThreshold(Level::ERROR_INT);
     const QString context = QString::fromLatin1(appender->metaObject()->className());
@@ -257,42 +266,36 @@ void tst_AppenderSkeleton::reentryFromLayoutIsDropped()
 
 void tst_AppenderSkeleton::describesItself_data()
 {
-    QTest::addColumn<QString>("kind");
-    QTest::addColumn<QString>("description"); // %1 stands for the file's path, %2 for the writer
-    QTest::newRow("file") << "file"
-                          << "FileAppender(name:\"A\" appendfile:true bufferedio:false encoding:\"ISO-8859-1\" "
+    // Of an object of the class it names; %1 stands for the file's path, %2 for the writer.
+    QTest::addColumn<QString>("description");
+    QTest::newRow("file") << "FileAppender(name:\"A\" appendfile:true bufferedio:false encoding:\"ISO-8859-1\" "
                              "file:\"%1\" filter:0x0 immediateflush:true isactive:false isclosed:false "
                              "layout:\"L\" referencecount:1 threshold:\"NULL\" writer:0x0) ";
     // The size set by its text; a text that is no size leaves it.
     QTest::newRow("size-rolling")
-        << "rolling"
         << "RollingFileAppender(name:\"A\" appendfile:false bufferedio:true encoding:\"\" file:\"%1\" filter:0x0 "
            "immediateflush:true isactive:false isclosed:false layout:\"L\" maxbackupindex:4 "
            "maximumfilesize:3221225472 referencecount:1 threshold:\"NULL\" writer:0x0) ";
     // The pattern set while active waits for the next activation; the last
     // three items have no blanks between them.
     QTest::newRow("date-rolling")
-        << "daily"
         << "DailyRollingFileAppender(name:\"A\" activedatepattern:\"'.'yyyy-MM-dd-HH\" appendfile:false "
            "bufferedio:true datepattern:\"'.'yyyy-MM\" encoding:\"\" frequency:\"HOURLY_ROLLOVER\" file:\"%1\" "
            "filter:0x0 immediateflush:true isactive:true isclosed:false layout:\"L\" referencecount:1 "
            "rollovertime:QDateTime(2015-06-30 13:00:00.000 CEST Qt::LocalTime)threshold:\"NULL\"writer:%2) ";
-    QTest::newRow("debug") << "debug"
-                           << "DebugAppender(name:\"A\" filter:0x0 isactive:true isclosed:false layout:\"\" "
+    QTest::newRow("debug") << "DebugAppender(name:\"A\" filter:0x0 isactive:true isclosed:false layout:\"\" "
                               "referencecount:1 threshold:\"WARN\") ";
-    QTest::newRow("null") << "null"
-                          << "NullAppender(name:\"A\" isactive:false isclosed:false layout:\"\" threshold:\"NULL\" ) ";
+    QTest::newRow("null") << "NullAppender(name:\"A\" isactive:false isclosed:false layout:\"\" threshold:\"NULL\" ) ";
     // The next filter and the count have no blank between them.
     QTest::newRow("level range filter")
-        << "range"
         << "LevelRangeFilter(acceptonmatch:false levelmin:\"WARN\" levelmax:\"OFF\" next:QObject(0x0)"
            "referencecount:1 ) ";
 }
 
 void tst_AppenderSkeleton::describesItself()
 {
-    QFETCH(QString, kind);
     QFETCH(QString, description);
+    const QString kind = description.section(QLatin1Char('('), 0, 0);
     const TestFolder folder;
     const QString file = folder.filePath(QStringLiteral("app.log"));
     const auto named = [] {
@@ -303,29 +306,29 @@ void tst_AppenderSkeleton::describesItself()
     ManualClock clock;
     clock.set(QStringLiteral("2015-06-30T12:00:00.000"));
     LogObjectPtr<LogObject> object;
-    if (kind == QLatin1String("file")) {
+    if (kind == QLatin1String("FileAppender")) {
         auto *appender = new FileAppender(named(), file);
         appender->setAppendFile(true);
         appender->setBufferedIo(false);
         appender->setEncoding(TextCodec::codecForName("ISO-8859-1"));
         object = appender;
-    } else if (kind == QLatin1String("rolling")) {
+    } else if (kind == QLatin1String("RollingFileAppender")) {
         auto *appender = new RollingFileAppender(named(), file);
         appender->setMaxBackupIndex(4);
         QVERIFY(appender->setProperty("maxFileSize", QStringLiteral(" 3gb ")));
         QVERIFY(appender->setProperty("maxFileSize", QStringLiteral("10 MiB")));
         object = appender;
-    } else if (kind == QLatin1String("daily")) {
+    } else if (kind == QLatin1String("DailyRollingFileAppender")) {
         auto *appender = new DailyRollingFileAppender(named(), file, QStringLiteral("'.'yyyy-MM-dd-HH"));
         appender->setClock(&clock);
         appender->activate();
         appender->setDatePattern(QStringLiteral("'.'yyyy-MM"));
         object = appender;
-    } else if (kind == QLatin1String("debug")) {
+    } else if (kind == QLatin1String("DebugAppender")) {
         auto *appender = new DebugAppender;
         appender->setThreshold(Level::WARN_INT);
         object = appender;
-    } else if (kind == QLatin1String("null")) {
+    } else if (kind == QLatin1String("NullAppender")) {
         object = new NullAppender;
     } else {
         auto *filter = new LevelRangeFilter;

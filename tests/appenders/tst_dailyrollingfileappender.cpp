@@ -56,31 +56,10 @@ class tst_DailyRollingFileAppender : public FileTestCase
     Q_OBJECT
 
 private Q_SLOTS:
-    void patternWithoutFrequency();
     void walksAcrossPeriods_data();
     void walksAcrossPeriods();
     void rollOverEndsTheFileAndReplacesAnOldOne();
 };
-
-void tst_DailyRollingFileAppender::patternWithoutFrequency()
-{
-    LogObjectPtr<DailyRollingFileAppender> appender(
-        new DailyRollingFileAppender(layout(), path(QStringLiteral("app.log")), QStringLiteral("'.log'ss")));
-    appender->setName(QStringLiteral("D"));
-    Capture errors(dailyLog);
-    errors.appender()->setThreshold(Level::ERROR_INT);
-    appender->activate();
-    appender->handleEvent(info(QStringLiteral("refused")));
-    QVERIFY(!appender->isActive());
-    QVERIFY(!QFile::exists(path(QStringLiteral("app.log"))));
-    QCOMPARE(errors->texts(),
-        (QStringList { errorText("LogEngine::DailyRollingFileAppender",
-                           "The pattern ''.log'ss' does not specify a frequency for appender 'D'",
-                           "APPENDER_INVALID_PATTERN_ERROR", 5),
-            errorText("LogEngine::DailyRollingFileAppender",
-                "Use of appender 'D' without having a valid date pattern set", "APPENDER_USE_INVALID_PATTERN_ERROR",
-                11) }));
-}
 
 void tst_DailyRollingFileAppender::walksAcrossPeriods_data()
 {
@@ -105,9 +84,6 @@ void tst_DailyRollingFileAppender::walksAcrossPeriods_data()
     QTest::newRow("hour, milliseconds") << berlin << "'.'yyyy-MM-dd-HH,SSS"
                                         << "a@2026-01-15T09:59:59.999 b@2026-01-15T10:00:00.000"
                                         << "app.log: b|app.log.2026-01-15-09,000: a";
-    QTest::newRow("hour") << berlin << hourly
-                          << "a@2026-01-15T09:59:59.999 b@2026-01-15T10:00:00.000 c@2026-01-15T11:30:00.000"
-                          << "app.log: c|app.log.2026-01-15-09: a|app.log.2026-01-15-10: b";
     QTest::newRow("noon and midnight") << berlin << "'.'yyyy-MM-dd-a"
                                        << "a@2026-01-15T11:59:59.999 b@2026-01-15T12:00:00.000 "
                                           "c@2026-01-15T23:59:59.999 d@2026-01-16T00:00:00.000"

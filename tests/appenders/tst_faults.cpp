@@ -157,25 +157,23 @@ void tst_Faults::diskFull_data()
     QTest::addColumn<int>("kind");
     QTest::addColumn<bool>("buffered");
     QTest::addColumn<bool>("roll");
-    QTest::addColumn<QStringList>("files"); // in the order they were written
-    const QString log = QStringLiteral("app.log");
+    QTest::addColumn<QString>("writtenFiles"); // in the order they were written, separated by |
     for (const int kind : { Plain, BySize, ByDate }) {
         const QString name = QString::fromLatin1(contexts[kind]).mid(11);
-        QTest::addRow("%s, buffered", qPrintable(name)) << kind << true << false << QStringList { log };
-        QTest::addRow("%s, unbuffered", qPrintable(name)) << kind << false << false << QStringList { log };
+        QTest::addRow("%s, buffered", qPrintable(name)) << kind << true << false << QStringLiteral("app.log");
+        QTest::addRow("%s, unbuffered", qPrintable(name)) << kind << false << false << QStringLiteral("app.log");
     }
     // The file is rolled over only once it holds every byte written to it:
     // buffered, once space returns; unbuffered, the part the disk refused is
     // dropped, so at once.
-    const QString dated = QStringLiteral("app.log.2026-01-15");
     QTest::newRow("size-rolling, buffered, rolls when space returns")
-        << int(BySize) << true << true << QStringList { log + QStringLiteral(".1"), log };
+        << int(BySize) << true << true << QStringLiteral("app.log.1|app.log");
     QTest::newRow("size-rolling, unbuffered, rolls on the full disk")
-        << int(BySize) << false << true << QStringList { log + QStringLiteral(".2"), log + QStringLiteral(".1"), log };
+        << int(BySize) << false << true << QStringLiteral("app.log.2|app.log.1|app.log");
     QTest::newRow("date-rolling, buffered, rolls when space returns")
-        << int(ByDate) << true << true << QStringList { dated, log };
+        << int(ByDate) << true << true << QStringLiteral("app.log.2026-01-15|app.log");
     QTest::newRow("date-rolling, unbuffered, rolls on the full disk")
-        << int(ByDate) << false << true << QStringList { dated, log };
+        << int(ByDate) << false << true << QStringLiteral("app.log.2026-01-15|app.log");
 }
 
 // Every line whose write reported no error is in the file once, in order,
@@ -189,7 +187,8 @@ void tst_Faults::diskFull()
     QFETCH(int, kind);
     QFETCH(bool, buffered);
     QFETCH(bool, roll);
-    QFETCH(QStringList, files);
+    QFETCH(QString, writtenFiles);
+    const QStringList files = writtenFiles.split(QLatin1Char('|'));
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("FAULT_KIND"), QString::number(kind));
     environment.insert(QStringLiteral("FAULT_BUFFERED"), QString::number(int(buffered)));

@@ -97,9 +97,7 @@ SyslogAppender *namedAppender()
 {
     auto *appender = new SyslogAppender;
     appender->setName(QStringLiteral("S"));
-    auto *layout = new PatternLayout;
-    layout->setConversionPattern(QStringLiteral("%m%n"));
-    appender->setLayout(layout);
+    appender->setLayout(new PatternLayout(QStringLiteral("%m%n")));
     return appender;
 }
 
