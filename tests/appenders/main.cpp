@@ -7,8 +7,7 @@ QObject *newFiltersTest();
 QObject *newWriterAppenderTest();
 QObject *newStandardStreamsTest();
 QObject *newFileAppenderTest();
-QObject *newRollingFileAppenderTest();
-QObject *newDailyRollingFileAppenderTest();
+QObject *newRollingFileAppendersTest();
 QObject *newConcurrencyTest();
 QObject *newFaultsTest();
 QObject *newSyslogAppenderTest();
@@ -27,6 +26,6 @@ int main(int argc, char *argv[])
             { QStringLiteral("dailywalk"), dailyWalkScenario }, { QStringLiteral("diskfull"), diskFullScenario },
             { QStringLiteral("asyncexit"), asyncExitScenario } },
         { newAppenderSkeletonTest(), newFiltersTest(), newWriterAppenderTest(), newStandardStreamsTest(),
-            newFileAppenderTest(), newRollingFileAppenderTest(), newDailyRollingFileAppenderTest(),
-            newConcurrencyTest(), newFaultsTest(), newSyslogAppenderTest(), newAsyncAppenderTest() });
+            newFileAppenderTest(), newRollingFileAppendersTest(), newConcurrencyTest(), newFaultsTest(),
+            newSyslogAppenderTest(), newAsyncAppenderTest() });
 }
