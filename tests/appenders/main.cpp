@@ -5,18 +5,14 @@
 QObject *newAppenderSkeletonTest();
 QObject *newFiltersTest();
 QObject *newWriterAppenderTest();
-QObject *newConsoleAppenderTest();
+QObject *newStandardStreamsTest();
 QObject *newFileAppenderTest();
-QObject *newRollingFileAppenderTest();
-QObject *newDailyRollingFileAppenderTest();
-QObject *newDebugAppenderTest();
-QObject *newNullAppenderTest();
+QObject *newRollingFileAppendersTest();
 QObject *newConcurrencyTest();
 QObject *newFaultsTest();
 QObject *newSyslogAppenderTest();
 QObject *newAsyncAppenderTest();
 int consoleScenario();
-int fileFaultScenario();
 int debugAppenderScenario();
 int dailyWalkScenario();
 int diskFullScenario();
@@ -26,12 +22,10 @@ int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
     return runTestMain(argc, argv,
-        { { QStringLiteral("console"), consoleScenario }, { QStringLiteral("filefault"), fileFaultScenario },
-            { QStringLiteral("debugappender"), debugAppenderScenario },
+        { { QStringLiteral("console"), consoleScenario }, { QStringLiteral("debugappender"), debugAppenderScenario },
             { QStringLiteral("dailywalk"), dailyWalkScenario }, { QStringLiteral("diskfull"), diskFullScenario },
             { QStringLiteral("asyncexit"), asyncExitScenario } },
-        { newAppenderSkeletonTest(), newFiltersTest(), newWriterAppenderTest(), newConsoleAppenderTest(),
-            newFileAppenderTest(), newRollingFileAppenderTest(), newDailyRollingFileAppenderTest(),
-            newDebugAppenderTest(), newNullAppenderTest(), newConcurrencyTest(), newFaultsTest(),
+        { newAppenderSkeletonTest(), newFiltersTest(), newWriterAppenderTest(), newStandardStreamsTest(),
+            newFileAppenderTest(), newRollingFileAppendersTest(), newConcurrencyTest(), newFaultsTest(),
             newSyslogAppenderTest(), newAsyncAppenderTest() });
 }

@@ -1,12 +1,17 @@
 #include "common/capturingappender.h"
+#include "common/testfiles.h"
+#include "engine/appenders/dailyrollingfileappender.h"
 #include "engine/appenders/debugappender.h"
 #include "engine/appenders/fileappender.h"
+#include "engine/appenders/levelrangefilter.h"
 #include "engine/appenders/listappender.h"
 #include "engine/appenders/nullappender.h"
+#include "engine/appenders/rollingfileappender.h"
 #include "engine/appenders/writerappender.h"
 #include "engine/layouts/simplelayout.h"
 #include "engine/logger.h"
 #include "engine/logmanager.h"
+#include "manualclock.h"
 
 #include <QBuffer>
 #include <QPointer>
@@ -98,70 +103,59 @@ class tst_AppenderSkeleton : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void thresholdIsInclusive();
     void refusals_data();
     void refusals();
     void filtersAskedInOrder_data();
     void filtersAskedInOrder();
-    void nullFilterIsIgnored();
     void settingSameLayoutKeepsIt();
     void reentryFromLayoutIsDropped();
+    void describesItself_data();
+    void describesItself();
 };
-
-void tst_AppenderSkeleton::thresholdIsInclusive()
-{
-    ProbeAppender appender(true, false);
-    appender.setThreshold(Level::WARN_INT);
-    Capture errors(QStringLiteral("ProbeAppender"));
-    appender.handleEvent(eventAt(Level::WARN_INT, QStringLiteral("at")));
-    appender.handleEvent(eventAt(Level::WARN_INT - 1, QStringLiteral("below")));
-    QCOMPARE(appender.appended, QStringList { QStringLiteral("at") });
-    QVERIFY(errors->messages().isEmpty());
-    appender.setThreshold(Level::NULL_INT);
-    appender.handleEvent(eventAt(Level::NULL_INT, QStringLiteral("null")));
-    QCOMPARE(appender.appended.last(), QStringLiteral("null"));
-}
 
 void tst_AppenderSkeleton::refusals_data()
 {
     QTest::addColumn<QString>("kind");
+    QTest::addColumn<int>("accepted"); // by a probe appender; -1 for the others
     // a: activate, c: close, l: set a layout, e: an ERROR event, d: a DEBUG one (below the threshold)
     QTest::addColumn<QString>("script");
-    QTest::addColumn<int>("accepted"); // by a probe appender; -1 for the others
     QTest::addColumn<QStringList>("errors"); // %1 stands for the class logger's name
     const QString notActive = QStringLiteral("Use of non activated appender 'P' (%1::APPENDER_NOT_ACTIVATED_ERROR, 7)");
     const QString closed = QStringLiteral("Use of closed appender 'P' (%1::APPENDER_CLOSED_ERROR, 4)");
     const QString useNoLayout = QStringLiteral("Use of appender 'P' that requires layout and has no layout set "
                                                "(%1::APPENDER_USE_MISSING_LAYOUT_ERROR, 12)");
-    // The entry checks come before the threshold (ERROR here), and each refusal is reported.
-    QTest::newRow("inactive, below the threshold") << "probe"
-                                                   << "dd" << 0 << QStringList { notActive, notActive };
+    // The threshold (ERROR here) lets its own level pass.
+    QTest::newRow("at and below the threshold") << "active probe" << 1 << "ed" << QStringList();
+    // The entry checks come before the threshold, and each refusal is reported.
+    QTest::newRow("inactive, below the threshold") << "probe" << 0 << "dd" << QStringList { notActive, notActive };
     // A closed appender activated again is active, and still refuses as closed.
-    QTest::newRow("closed, then activated again") << "active probe"
-                                                  << "eceae" << 1 << QStringList { notActive, closed };
+    QTest::newRow("closed, then activated again")
+        << "active probe" << 1 << "eceae" << QStringList { notActive, closed };
     QTest::newRow("layout missing at activation")
-        << "probe needing a layout"
-        << "aelae" << 1
+        << "probe needing a layout" << 1 << "aelae"
         << QStringList { QStringLiteral("Activation of appender 'P' that requires layout and has no layout set "
                                         "(%1::APPENDER_ACTIVATE_MISSING_LAYOUT_ERROR, 1)"),
                notActive };
-    QTest::newRow("active from the start without a layout") << "active probe needing a layout"
-                                                            << "e" << 0 << QStringList { useNoLayout };
-    QTest::newRow("null appender") << "null"
-                                   << "eae" << -1 << QStringList { notActive };
-    QTest::newRow("debug appender without a layout") << "debug"
-                                                     << "e" << -1 << QStringList { useNoLayout };
+    QTest::newRow("active from the start without a layout")
+        << "active probe needing a layout" << 0 << "e" << QStringList { useNoLayout };
+    QTest::newRow("null appender") << "null" << -1 << "eae" << QStringList { notActive };
+    QTest::newRow("debug appender without a layout") << "debug" << -1 << "e" << QStringList { useNoLayout };
     QTest::newRow("writer appender without a writer")
-        << "writer"
-        << "ae" << -1
+        << "writer" << -1 << "ae"
         << QStringList { QStringLiteral("Activation of Appender 'P' that requires writer and has no writer set "
                                         "(%1::APPENDER_ACTIVATE_MISSING_WRITER_ERROR, 2)"),
                QStringLiteral("Use of appender 'P' without a writer set (%1::APPENDER_USE_MISSING_WRITER_ERROR, 13)") };
     QTest::newRow("file appender without a file name")
-        << "file"
-        << "a" << -1
+        << "file" << -1 << "a"
         << QStringList { QStringLiteral("Activation of Appender 'P' that requires file and has no file set "
                                         "(%1::APPENDER_ACTIVATE_MISSING_FILE_ERROR, 3)") };
+    // The pattern is checked before the file.
+    QTest::newRow("date-rolling appender without a period")
+        << "daily" << -1 << "ae"
+        << QStringList { QStringLiteral("The pattern ''.log'ss' does not specify a frequency for appender 'P' "
+                                        "(%1::APPENDER_INVALID_PATTERN_ERROR, 5)"),
+               QStringLiteral("Use of appender 'P' without having a valid date pattern set "
+                              "(%1::APPENDER_USE_INVALID_PATTERN_ERROR, 11)") };
 }
 
 // An appender refuses what it cannot take and reports each refusal once, as
@@ -183,8 +177,10 @@ void tst_AppenderSkeleton::refusals()
         appender = new DebugAppender;
     else if (kind == QLatin1String("writer"))
         appender = new WriterAppender;
-    else
+    else if (kind == QLatin1String("file"))
         appender = new FileAppender(new SimpleLayout, QString());
+    else
+        appender = new DailyRollingFileAppender(new SimpleLayout, QString(), QStringLiteral("'.log'ss"));
     appender->setName(QStringLiteral("P"));
     appender->setThreshold(Level::ERROR_INT);
     const QString context = QString::fromLatin1(appender->metaObject()->className());
@@ -210,20 +206,14 @@ void tst_AppenderSkeleton::refusals()
 void tst_AppenderSkeleton::filtersAskedInOrder_data()
 {
     QTest::addColumn<QString>("decisions"); // one letter per filter: A, D or N
-    QTest::addColumn<QString>("asked");
     QTest::addColumn<bool>("appended");
-    QTest::newRow("accept-skips-rest") << "AD"
-                                       << "0" << true;
-    QTest::newRow("neutral-then-deny") << "ND"
-                                       << "01" << false;
-    QTest::newRow("all-neutral") << "NN"
-                                 << "01" << true;
-    QTest::newRow("three-in-order") << "NNA"
-                                    << "012" << true;
-    QTest::newRow("deny-first") << "DA"
-                                << "0" << false;
-    QTest::newRow("no-filters") << ""
-                                << "" << true;
+    QTest::addColumn<QString>("asked");
+    QTest::newRow("accept-skips-rest") << "AD" << true << "0";
+    QTest::newRow("neutral-then-deny") << "ND" << false << "01";
+    QTest::newRow("all-neutral") << "NN" << true << "01";
+    QTest::newRow("three-in-order") << "NNA" << true << "012";
+    QTest::newRow("deny-first") << "DA" << false << "0";
+    QTest::newRow("no-filters") << "" << true << "";
 }
 
 void tst_AppenderSkeleton::filtersAskedInOrder()
@@ -245,20 +235,6 @@ void tst_AppenderSkeleton::filtersAskedInOrder()
     QCOMPARE(appender.appended.size(), appended ? 1 : 0);
     appender.clearFilters();
     QVERIFY(!appender.filter());
-}
-
-void tst_AppenderSkeleton::nullFilterIsIgnored()
-{
-    ProbeAppender appender(true, false);
-    QStringList log;
-    auto *only = new ScriptedFilter(QStringLiteral("x"), Filter::NEUTRAL, &log);
-    appender.addFilter(only);
-    Capture warnings(QStringLiteral("ProbeAppender"));
-    appender.addFilter(nullptr);
-    QCOMPARE(warnings->texts(), QStringList { QStringLiteral("Adding null Filter to Appender 'P'") });
-    QCOMPARE(warnings->messages().at(0).level, int(Level::WARN_INT));
-    QCOMPARE(appender.filter(), only);
-    QVERIFY(!only->next());
 }
 
 void tst_AppenderSkeleton::settingSameLayoutKeepsIt()
@@ -286,6 +262,89 @@ void tst_AppenderSkeleton::reentryFromLayoutIsDropped()
     loop->error("outer");
     loop->removeAppender(appender.data());
     QCOMPARE(buffer.data(), QByteArray("ERROR - outer\r\n"));
+}
+
+void tst_AppenderSkeleton::describesItself_data()
+{
+    // Of an object of the class it names; %1 stands for the file's path, %2 for the writer.
+    QTest::addColumn<QString>("description");
+    QTest::newRow("file") << "FileAppender(name:\"A\" appendfile:true bufferedio:false encoding:\"ISO-8859-1\" "
+                             "file:\"%1\" filter:0x0 immediateflush:true isactive:false isclosed:false "
+                             "layout:\"L\" referencecount:1 threshold:\"NULL\" writer:0x0) ";
+    // The size set by its text; a text that is no size leaves it.
+    QTest::newRow("size-rolling")
+        << "RollingFileAppender(name:\"A\" appendfile:false bufferedio:true encoding:\"\" file:\"%1\" filter:0x0 "
+           "immediateflush:true isactive:false isclosed:false layout:\"L\" maxbackupindex:4 "
+           "maximumfilesize:3221225472 referencecount:1 threshold:\"NULL\" writer:0x0) ";
+    // The pattern set while active waits for the next activation; the last
+    // three items have no blanks between them.
+    QTest::newRow("date-rolling")
+        << "DailyRollingFileAppender(name:\"A\" activedatepattern:\"'.'yyyy-MM-dd-HH\" appendfile:false "
+           "bufferedio:true datepattern:\"'.'yyyy-MM\" encoding:\"\" frequency:\"HOURLY_ROLLOVER\" file:\"%1\" "
+           "filter:0x0 immediateflush:true isactive:true isclosed:false layout:\"L\" referencecount:1 "
+           "rollovertime:QDateTime(2015-06-30 13:00:00.000 CEST Qt::LocalTime)threshold:\"NULL\"writer:%2) ";
+    QTest::newRow("debug") << "DebugAppender(name:\"A\" filter:0x0 isactive:true isclosed:false layout:\"\" "
+                              "referencecount:1 threshold:\"WARN\") ";
+    QTest::newRow("null") << "NullAppender(name:\"A\" isactive:false isclosed:false layout:\"\" threshold:\"NULL\" ) ";
+    // The next filter and the count have no blank between them.
+    QTest::newRow("level range filter")
+        << "LevelRangeFilter(acceptonmatch:false levelmin:\"WARN\" levelmax:\"OFF\" next:QObject(0x0)"
+           "referencecount:1 ) ";
+}
+
+void tst_AppenderSkeleton::describesItself()
+{
+    QFETCH(QString, description);
+    const QString kind = description.section(QLatin1Char('('), 0, 0);
+    const TestFolder folder;
+    const QString file = folder.filePath(QStringLiteral("app.log"));
+    const auto named = [] {
+        auto *layout = new SimpleLayout;
+        layout->setName(QStringLiteral("L"));
+        return layout;
+    };
+    ManualClock clock;
+    clock.set(QStringLiteral("2015-06-30T12:00:00.000"));
+    LogObjectPtr<LogObject> object;
+    if (kind == QLatin1String("FileAppender")) {
+        auto *appender = new FileAppender(named(), file);
+        appender->setAppendFile(true);
+        appender->setBufferedIo(false);
+        appender->setEncoding(TextCodec::codecForName("ISO-8859-1"));
+        object = appender;
+    } else if (kind == QLatin1String("RollingFileAppender")) {
+        auto *appender = new RollingFileAppender(named(), file);
+        appender->setMaxBackupIndex(4);
+        QVERIFY(appender->setProperty("maxFileSize", QStringLiteral(" 3gb ")));
+        QVERIFY(appender->setProperty("maxFileSize", QStringLiteral("10 MiB")));
+        object = appender;
+    } else if (kind == QLatin1String("DailyRollingFileAppender")) {
+        auto *appender = new DailyRollingFileAppender(named(), file, QStringLiteral("'.'yyyy-MM-dd-HH"));
+        appender->setClock(&clock);
+        appender->activate();
+        appender->setDatePattern(QStringLiteral("'.'yyyy-MM"));
+        object = appender;
+    } else if (kind == QLatin1String("DebugAppender")) {
+        auto *appender = new DebugAppender;
+        appender->setThreshold(Level::WARN_INT);
+        object = appender;
+    } else if (kind == QLatin1String("NullAppender")) {
+        object = new NullAppender;
+    } else {
+        auto *filter = new LevelRangeFilter;
+        filter->setLevelMin(Level::WARN_INT);
+        filter->setAcceptOnMatch(false);
+        object = filter;
+    }
+    if (auto *appender = qobject_cast<Appender *>(object.data()))
+        appender->setName(QStringLiteral("A"));
+    QString writer;
+    if (auto *appender = qobject_cast<WriterAppender *>(object.data()))
+        QDebug(&writer).nospace() << static_cast<const void *>(appender->writer());
+    QString text;
+    QDebug stream(&text);
+    object->debug(stream);
+    QCOMPARE(text, description.replace(QStringLiteral("%1"), file).replace(QStringLiteral("%2"), writer));
 }
 
 QObject *newAppenderSkeletonTest()

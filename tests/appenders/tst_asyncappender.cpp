@@ -121,19 +121,16 @@ QString checkProduced(const QStringList &lines)
 // for good in a last line: the exit waits for it only so long.
 int asyncExitScenario()
 {
-    QFile properties(QStringLiteral("async.properties"));
-    if (!properties.open(QIODevice::WriteOnly))
-        return 2;
-    properties.write("log4j.logger.app=INFO, ASYNC\n"
-                     "log4j.appender.ASYNC=org.apache.log4j.AsyncAppender\n"
-                     "log4j.appender.ASYNC.BufferSize=16\n"
-                     "log4j.appender.ASYNC.appenders=FILE\n"
-                     "log4j.appender.FILE=org.apache.log4j.FileAppender\n"
-                     "log4j.appender.FILE.File=exit.log\n"
-                     "log4j.appender.FILE.ImmediateFlush=false\n"
-                     "log4j.appender.FILE.layout=org.apache.log4j.SimpleLayout\n");
-    properties.close();
-    if (!PropertyConfigurator::configure(properties.fileName()))
+    writeFile(QStringLiteral("async.properties"),
+        "log4j.logger.app=INFO, ASYNC\n"
+        "log4j.appender.ASYNC=org.apache.log4j.AsyncAppender\n"
+        "log4j.appender.ASYNC.BufferSize=16\n"
+        "log4j.appender.ASYNC.appenders=FILE\n"
+        "log4j.appender.FILE=org.apache.log4j.FileAppender\n"
+        "log4j.appender.FILE.File=exit.log\n"
+        "log4j.appender.FILE.ImmediateFlush=false\n"
+        "log4j.appender.FILE.layout=org.apache.log4j.SimpleLayout\n");
+    if (!PropertyConfigurator::configure(QStringLiteral("async.properties")))
         return 3;
     Logger *logger = LogManager::logger(QStringLiteral("app"));
     auto *async = qobject_cast<AsyncAppender *>(logger->appenders().value(0));

@@ -14,15 +14,13 @@
 #include <csignal>
 #include <cstdio>
 #include <sys/resource.h>
+#include <unistd.h>
 
 using namespace LogEngine;
 using namespace FileTesting;
 
 // The three file appenders under faults of the file system, each injected
-// for real and then taken away again. Failed roll-overs whose remove fails
-// (a non-empty directory as the oldest backup or as the dated name) are
-// proven by the rolling appenders' own tests, the file appender's write
-// failures on /dev/full and a truncated file by its own.
+// for real and then taken away again.
 namespace
 {
 
@@ -56,6 +54,18 @@ QString fileError(int kind, const char *text, const char *symbol, int code, cons
     return errorText(contexts[kind], text, symbol, code, QStringLiteral(": ") + cause);
 }
 
+long residentKilobytes()
+{
+    long pages = 0;
+    long resident = 0;
+    if (FILE *statm = std::fopen("/proc/self/statm", "r")) {
+        if (std::fscanf(statm, "%ld %ld", &pages, &resident) != 2)
+            resident = 0;
+        std::fclose(statm);
+    }
+    return resident * (sysconf(_SC_PAGESIZE) / 1024);
+}
+
 } // namespace
 
 // Runs in a child: logs ten lines, lowers the file size limit to a few
@@ -65,7 +75,10 @@ QString fileError(int kind, const char *text, const char *symbol, int code, cons
 // falls due while the disk is full: the size-rolling appender's limit is
 // lowered to the file's size, the date-rolling appender's day ends before
 // the sixth line. Prints each message with "ok" or the error reported while
-// it was written.
+// it was written. With FAULT_FLOOD, thousands of long lines are refused
+// before the limit is lifted, and the file is emptied from outside (as
+// rotation by copy and truncate does); the growth of resident memory over
+// the refused lines is printed.
 int diskFullScenario()
 {
     std::signal(SIGXFSZ, SIG_IGN); // a write past the limit then fails with EFBIG
@@ -103,6 +116,16 @@ int diskFullScenario()
             clock.set(QStringLiteral("2026-01-16T00:00:00.000"));
         log(QStringLiteral("during%1").arg(i));
     }
+    if (qEnvironmentVariableIntValue("FAULT_FLOOD") != 0) {
+        reports->setMaxCount(reports->list().size()); // the later reports would take memory
+        const QString filler(5000, QLatin1Char('x'));
+        const long before = residentKilobytes();
+        for (int i = 0; i < 4000; ++i)
+            appender->handleEvent(info(filler));
+        std::printf("growth %ld\n", residentKilobytes() - before);
+        if (::truncate("app.log", 0) != 0)
+            return 4;
+    }
     limit.rlim_cur = unlimited;
     if (setrlimit(RLIMIT_FSIZE, &limit) != 0)
         return 3;
@@ -119,9 +142,12 @@ class tst_Faults : public FileTestCase
 private Q_SLOTS:
     void diskFull_data();
     void diskFull();
+    void floodThenTruncation_data();
+    void floodThenTruncation();
     void openFailsUntilTheNameIsFree_data();
     void openFailsUntilTheNameIsFree();
-    void retriesAreSpacedUpToAMinute();
+    void failedRollOverLosesNothing_data();
+    void failedRollOverLosesNothing();
     void removedWhileLogging_data();
     void removedWhileLogging();
 };
@@ -131,25 +157,23 @@ void tst_Faults::diskFull_data()
     QTest::addColumn<int>("kind");
     QTest::addColumn<bool>("buffered");
     QTest::addColumn<bool>("roll");
-    QTest::addColumn<QStringList>("files"); // in the order they were written
-    const QString log = QStringLiteral("app.log");
+    QTest::addColumn<QString>("writtenFiles"); // in the order they were written, separated by |
     for (const int kind : { Plain, BySize, ByDate }) {
         const QString name = QString::fromLatin1(contexts[kind]).mid(11);
-        QTest::addRow("%s, buffered", qPrintable(name)) << kind << true << false << QStringList { log };
-        QTest::addRow("%s, unbuffered", qPrintable(name)) << kind << false << false << QStringList { log };
+        QTest::addRow("%s, buffered", qPrintable(name)) << kind << true << false << QStringLiteral("app.log");
+        QTest::addRow("%s, unbuffered", qPrintable(name)) << kind << false << false << QStringLiteral("app.log");
     }
     // The file is rolled over only once it holds every byte written to it:
     // buffered, once space returns; unbuffered, the part the disk refused is
     // dropped, so at once.
-    const QString dated = QStringLiteral("app.log.2026-01-15");
     QTest::newRow("size-rolling, buffered, rolls when space returns")
-        << int(BySize) << true << true << QStringList { log + QStringLiteral(".1"), log };
+        << int(BySize) << true << true << QStringLiteral("app.log.1|app.log");
     QTest::newRow("size-rolling, unbuffered, rolls on the full disk")
-        << int(BySize) << false << true << QStringList { log + QStringLiteral(".2"), log + QStringLiteral(".1"), log };
+        << int(BySize) << false << true << QStringLiteral("app.log.2|app.log.1|app.log");
     QTest::newRow("date-rolling, buffered, rolls when space returns")
-        << int(ByDate) << true << true << QStringList { dated, log };
+        << int(ByDate) << true << true << QStringLiteral("app.log.2026-01-15|app.log");
     QTest::newRow("date-rolling, unbuffered, rolls on the full disk")
-        << int(ByDate) << false << true << QStringList { dated, log };
+        << int(ByDate) << false << true << QStringLiteral("app.log.2026-01-15|app.log");
 }
 
 // Every line whose write reported no error is in the file once, in order,
@@ -163,7 +187,8 @@ void tst_Faults::diskFull()
     QFETCH(int, kind);
     QFETCH(bool, buffered);
     QFETCH(bool, roll);
-    QFETCH(QStringList, files);
+    QFETCH(QString, writtenFiles);
+    const QStringList files = writtenFiles.split(QLatin1Char('|'));
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("FAULT_KIND"), QString::number(kind));
     environment.insert(QStringLiteral("FAULT_BUFFERED"), QString::number(int(buffered)));
@@ -178,8 +203,9 @@ void tst_Faults::diskFull()
         if (outcome == QLatin1String("ok")) {
             accepted << message;
         } else {
-            QCOMPARE(outcome.section(QLatin1String(" ("), 0, 0),
-                QStringLiteral("Unable to write to file '%1' for appender 'F'").arg(QStringLiteral("app.log")));
+            QCOMPARE(outcome,
+                fileError(kind, "Unable to write to file 'app.log' for appender 'F'", "APPENDER_WRITING_FILE_ERROR", 14,
+                    QStringLiteral("File too large (2)")));
             refused << message;
         }
     }
@@ -229,6 +255,45 @@ void tst_Faults::diskFull()
     }
 }
 
+void tst_Faults::floodThenTruncation_data()
+{
+    QTest::addColumn<bool>("buffered");
+    QTest::newRow("unbuffered: the refused lines are lost") << false;
+    // What the system refused is kept, up to a limit, and written first.
+    QTest::newRow("buffered: the refused bytes are written first") << true;
+}
+
+// A file appender refuses thousands of lines on a full disk without their
+// piling up in memory; once its file is emptied from outside, it goes on
+// at the file's new end.
+void tst_Faults::floodThenTruncation()
+{
+    QFETCH(bool, buffered);
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("FAULT_KIND"), QString::number(int(Plain)));
+    environment.insert(QStringLiteral("FAULT_BUFFERED"), QString::number(int(buffered)));
+    environment.insert(QStringLiteral("FAULT_FLOOD"), QStringLiteral("1"));
+    // Freed memory held back by the address sanitizer would look like growth.
+    environment.insert(QStringLiteral("ASAN_OPTIONS"),
+        QStringList { environment.value(QStringLiteral("ASAN_OPTIONS")), QStringLiteral("quarantine_size_mb=0") }.join(
+            QLatin1Char(':')));
+    const ChildResult result = runChild(QStringLiteral("diskfull"), environment, directory());
+    QVERIFY2(result.exitCode == 0, result.err.constData());
+    const QString out = QString::fromUtf8(result.out);
+    QVERIFY(out.contains(QStringLiteral("\ngrowth ")));
+    const long growth = out.section(QStringLiteral("\ngrowth "), 1).section(QLatin1Char('\n'), 0, 0).toLong();
+    // 4000 lines of 5000 characters kept in a failed stream take 40 MB.
+    QVERIFY2(growth < 8 * 1024, qPrintable(QStringLiteral("resident memory grew by %1 kB").arg(growth)));
+    QByteArray after;
+    for (int i = 0; i < 5; ++i)
+        after += "INFO - after" + QByteArray::number(i) + "\r\n";
+    const QByteArray written = readFile(path(QStringLiteral("app.log")));
+    if (buffered)
+        QVERIFY2(written.endsWith(after), written.right(100).constData());
+    else
+        QCOMPARE(written, after);
+}
+
 void tst_Faults::openFailsUntilTheNameIsFree_data()
 {
     QTest::addColumn<int>("kind");
@@ -238,9 +303,10 @@ void tst_Faults::openFailsUntilTheNameIsFree_data()
 }
 
 // A non-empty directory has the file's name at activation. Events are
-// refused; the open is tried again 1 s later, then 2 s after that, and once
-// the directory is gone the appender opens its file and writes, without a
-// new activation.
+// refused; the open is tried again 1 s later, and after each failure the
+// wait doubles, up to a minute (one schedule spaces every retry, roll-overs
+// likewise). Once the directory is gone, the next retry opens the file and
+// the appender writes, without a new activation.
 void tst_Faults::openFailsUntilTheNameIsFree()
 {
     QFETCH(int, kind);
@@ -261,83 +327,111 @@ void tst_Faults::openFailsUntilTheNameIsFree()
             "APPENDER_ACTIVATE_MISSING_WRITER_ERROR", 2);
     const QString noFile
         = errorText(contexts[kind], "Use of appender 'F' without open file", "APPENDER_NO_OPEN_FILE_ERROR", 6);
-    // Each step: a clock advance in ms, then one event, then what it reported.
+    // An event a second for five minutes, each refused.
+    QList<int> attempts;
+    for (int second = 1; second <= 300; ++second) {
+        clock.advance(1000);
+        const int before = errors->count(openFailed);
+        appender->handleEvent(info(QStringLiteral("refused")));
+        if (errors->count(openFailed) > before)
+            attempts << second;
+    }
+    QCOMPARE(attempts, (QList<int> { 1, 3, 7, 15, 31, 63, 123, 183, 243 }));
+    QCOMPARE(errors->texts().mid(0, 5), (QStringList { openFailed, noWriter, openFailed, noFile, noFile }));
+    QCOMPARE(errors->count(noFile), 300);
+    QVERIFY(QDir(file).removeRecursively());
+    clock.advance(60 * 1000);
+    appender->handleEvent(info(QStringLiteral("e")));
+    appender->handleEvent(info(QStringLiteral("f")));
+    QVERIFY(appender->isActive());
+    QCOMPARE(errors->texts().size(), 2 + 9 + 300);
+    QCOMPARE(filesAndMessages(directory()), QStringList { QStringLiteral("app.log: e f") });
+}
+
+void tst_Faults::failedRollOverLosesNothing_data()
+{
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<QString>("blocked");
+    QTest::addColumn<QString>("files"); // "name: messages", separated by |
+    // A non-empty directory in place of the oldest backup or of the dated
+    // name cannot be removed, whoever runs the test; the younger backups
+    // stay until the roll-over succeeds.
+    QTest::newRow("size-rolling, oldest backup in the way")
+        << int(BySize) << "app.log.3"
+        << "app.log: i|app.log.1: a b c d e f g h|app.log.2: old1|app.log.3: old2";
+    QTest::newRow("date-rolling, dated name in the way")
+        << int(ByDate) << "app.log.2026-01-15"
+        << "app.log: i|app.log.2026-01-15: a b c d e f g|app.log.2026-01-16: h";
+}
+
+// The error is reported, the file goes on (never truncated) under its name,
+// the roll-over is tried again 1 s later, then 2 s, and succeeds once the
+// way is clear; the next one falls due as usual.
+void tst_Faults::failedRollOverLosesNothing()
+{
+    QFETCH(int, kind);
+    QFETCH(QString, blocked);
+    QFETCH(QString, files);
+    if (kind == BySize) {
+        writeFile(path(QStringLiteral("app.log.1")), "INFO - old1\r\n");
+        writeFile(path(QStringLiteral("app.log.2")), "INFO - old2\r\n");
+    }
+    QVERIFY(QDir().mkpath(path(blocked + QStringLiteral("/inside"))));
+    ManualClock clock;
+    clock.set(QStringLiteral("2026-01-15T23:59:59.000"));
+    LogObjectPtr<FileAppender> appender(fileAppender(kind, path(QStringLiteral("app.log")), &clock));
+    appender->activate();
+    Capture errors(QString::fromLatin1(contexts[kind]));
+    errors.appender()->setThreshold(Level::ERROR_INT);
+    const QString failure = fileError(kind, "Unable to remove file '%1' for appender 'F'", "APPENDER_REMOVE_FILE_ERROR",
+        10, QStringLiteral("Is a directory (9)"))
+                                .arg(path(blocked));
+    // Each step: a clock advance in ms, then one event, then the number of
+    // failures reported so far. The fourth line is both over the size limit
+    // and the first of the new day.
     const struct {
-        int advance;
+        qint64 advance;
         const char *text;
-        QStringList reports;
-    } steps[] = { { 0, "a", { noFile } }, { 999, "b", { noFile } }, { 1, "c", { openFailed, noFile } },
-        { 1999, "d", { noFile } }, { 0, nullptr, {} }, { 1, "e", {} }, { 0, "f", {} } };
-    QStringList reports { openFailed, noWriter };
+        int failures;
+    } steps[] = { { 0, "a", 0 }, { 0, "b", 0 }, { 0, "c", 0 }, { 1000, "d", 1 }, { 999, "e", 1 }, { 1, "f", 2 },
+        { 1999, "g", 2 }, { 0, nullptr, 2 }, { 1, "h", 2 }, { 24 * 3600 * 1000, "i", 2 } };
     for (const auto &step : steps) {
         if (!step.text) {
-            QVERIFY(QDir(file).removeRecursively());
+            QVERIFY(QDir(path(blocked)).removeRecursively());
             continue;
         }
         clock.advance(step.advance);
         appender->handleEvent(info(QString::fromLatin1(step.text)));
-        reports << step.reports;
-        QCOMPARE(errors->texts(), reports);
+        QVERIFY2(errors->count(failure) == step.failures, qPrintable(errors->texts().join(QLatin1Char('\n'))));
+        QVERIFY(appender->isActive());
     }
-    QVERIFY(appender->isActive());
-    QCOMPARE(filesAndMessages(directory()), QStringList { QStringLiteral("app.log: e f") });
-}
-
-// One schedule spaces every retry (opens here, roll-overs likewise): the
-// wait doubles from 1 s after each failure and stays at a minute.
-void tst_Faults::retriesAreSpacedUpToAMinute()
-{
-    const QString file = path(QStringLiteral("app.log"));
-    QVERIFY(QDir().mkpath(file + QStringLiteral("/inside")));
-    ManualClock clock;
-    LogObjectPtr<FileAppender> appender(fileAppender(Plain, file, &clock));
-    Capture errors(QString::fromLatin1(contexts[Plain]));
-    errors.appender()->setThreshold(Level::ERROR_INT);
-    appender->activate();
-    const auto openFailures = [&] { return errors->texts().filter(QStringLiteral("Unable to open")).size(); };
-    QList<int> attempts;
-    for (int second = 1; second <= 300; ++second) {
-        clock.set(qint64(second) * 1000);
-        const int before = openFailures();
-        appender->handleEvent(info(QStringLiteral("x")));
-        if (openFailures() > before)
-            attempts << second;
-    }
-    QCOMPARE(attempts, (QList<int> { 1, 3, 7, 15, 31, 63, 123, 183, 243 }));
+    QCOMPARE(errors->texts().size(), 2);
+    QCOMPARE(filesAndMessages(directory()), files.split(QLatin1Char('|')));
 }
 
 void tst_Faults::removedWhileLogging_data()
 {
     QTest::addColumn<int>("kind");
-    QTest::addColumn<bool>("wholeDirectory");
     QTest::addColumn<QString>("files");
-    QTest::addColumn<bool>("renameFails");
     // The lines written after the file lost its name went to a file nobody
     // can open any more; nothing tells the appender. Only a new activation
     // begins the file again.
-    QTest::newRow("file appender, file deleted") << int(Plain) << false << QStringLiteral("app.log: f") << false;
-    QTest::newRow("file appender, directory removed") << int(Plain) << true << QStringLiteral("app.log: f") << false;
+    QTest::newRow("file appender") << int(Plain) << QStringLiteral("app.log: f");
     // The roll-over that d brings finds no file to rename, reports it and
     // begins the file (and its directory) again; from e on lines land.
-    QTest::newRow("size-rolling, file deleted") << int(BySize) << false << QStringLiteral("app.log: e f") << true;
-    QTest::newRow("size-rolling, directory removed") << int(BySize) << true << QStringLiteral("app.log: e f") << true;
+    QTest::newRow("size-rolling") << int(BySize) << QStringLiteral("app.log: e f");
     // The day ends before d: the roll-over finds no file, reports it and goes
     // on in a new file under the ended day's name; a second later that file
     // takes the ended day's name and e begins the new day's file.
-    QTest::newRow("date-rolling, file deleted")
-        << int(ByDate) << false << QStringLiteral("app.log: e f|app.log.2026-01-15: d") << true;
-    QTest::newRow("date-rolling, directory removed")
-        << int(ByDate) << true << QStringLiteral("app.log: e f|app.log.2026-01-15: d") << true;
+    QTest::newRow("date-rolling") << int(ByDate) << QStringLiteral("app.log: e f|app.log.2026-01-15: d");
 }
 
 // Left as it is, and described in the README: what a file appender does when
-// its file or its directory is removed while it writes.
+// its directory is removed while it writes (its file alone, likewise).
 void tst_Faults::removedWhileLogging()
 {
     QFETCH(int, kind);
-    QFETCH(bool, wholeDirectory);
     QFETCH(QString, files);
-    QFETCH(bool, renameFails);
     const QString directory = path(QStringLiteral("logs"));
     const QString file = directory + QStringLiteral("/app.log");
     ManualClock clock;
@@ -348,7 +442,7 @@ void tst_Faults::removedWhileLogging()
     errors.appender()->setThreshold(Level::ERROR_INT);
     appender->handleEvent(info(QStringLiteral("a")));
     appender->handleEvent(info(QStringLiteral("b")));
-    QVERIFY(wholeDirectory ? QDir(directory).removeRecursively() : QFile::remove(file));
+    QVERIFY(QDir(directory).removeRecursively());
     appender->handleEvent(info(QStringLiteral("c")));
     clock.advance(1000);
     appender->handleEvent(info(QStringLiteral("d")));
@@ -365,7 +459,7 @@ void tst_Faults::removedWhileLogging()
     const QStringList reports { fileError(kind, "Unable to rename file '%1' to '%2' for appender 'F'",
         "APPENDER_RENAMING_FILE_ERROR", 9, QStringLiteral("Source file does not exist (10)"))
                                     .arg(file, target) };
-    QCOMPARE(errors->texts(), renameFails ? reports : QStringList());
+    QCOMPARE(errors->texts(), kind == Plain ? QStringList() : reports);
 }
 
 QObject *newFaultsTest()

@@ -59,60 +59,47 @@ private Q_SLOTS:
 
 void tst_WriterAppender::headerAndFooterFrameEachWriter_data()
 {
-    QTest::addColumn<QString>("header");
-    QTest::addColumn<QString>("footer");
     // 1, 2: set the first or second writer, a: activate, c: close, x: destroy, i: an event
     QTest::addColumn<QString>("script");
     QTest::addColumn<QByteArray>("first");
     QTest::addColumn<QByteArray>("second");
+    QTest::addColumn<QString>("decorations"); // the layout's header and footer, separated by |
     QTest::addColumn<QStringList>("errors");
     const QString closed
         = QStringLiteral("Use of closed appender 'W' (LogEngine::WriterAppender::APPENDER_CLOSED_ERROR, 4)");
     QTest::newRow("header on attach, footer when let go")
-        << "H"
-        << "F"
-        << "1ai2ic" << QByteArray("H\r\nINFO - i\r\nF\r\n") << QByteArray("H\r\nINFO - i\r\nF\r\n") << QStringList();
-    QTest::newRow("attached, never activated") << "H"
-                                               << "F"
-                                               << "1c" << QByteArray("H\r\nF\r\n") << QByteArray() << QStringList();
+        << "1ai2ic" << QByteArray("H\r\nINFO - i\r\nF\r\n") << QByteArray("H\r\nINFO - i\r\nF\r\n") << "H|F"
+        << QStringList();
+    QTest::newRow("attached, never activated")
+        << "1c" << QByteArray("H\r\nF\r\n") << QByteArray() << "H|F" << QStringList();
     // Closing detached the writer, so that is what a closed appender reports.
     QTest::newRow("closed, then an event")
-        << "H"
-        << "F"
-        << "1aci" << QByteArray("H\r\nF\r\n") << QByteArray()
+        << "1aci" << QByteArray("H\r\nF\r\n") << QByteArray() << "H|F"
         << QStringList { QStringLiteral("Use of appender 'W' without a writer set "
                                         "(LogEngine::WriterAppender::APPENDER_USE_MISSING_WRITER_ERROR, 13)") };
     QTest::newRow("empty decorations write nothing")
-        << ""
-        << ""
-        << "1aix" << QByteArray("INFO - i\r\n") << QByteArray() << QStringList();
-    QTest::newRow("footer on destruction") << ""
-                                           << "bye"
-                                           << "1x" << QByteArray("bye\r\n") << QByteArray() << QStringList();
+        << "1aix" << QByteArray("INFO - i\r\n") << QByteArray() << "|" << QStringList();
+    QTest::newRow("footer on destruction") << "1x" << QByteArray("bye\r\n") << QByteArray() << "|bye" << QStringList();
     // Activated after a close, an appender refuses events as closed, yet its
     // next close, or its destruction, still ends the stream it was given.
     QTest::newRow("reactivated after close, closed again")
-        << "H"
-        << "F"
-        << "1ac2aic" << QByteArray("H\r\nF\r\n") << QByteArray("H\r\nF\r\n") << QStringList { closed };
+        << "1ac2aic" << QByteArray("H\r\nF\r\n") << QByteArray("H\r\nF\r\n") << "H|F" << QStringList { closed };
     QTest::newRow("reactivated after close, destroyed")
-        << "H"
-        << "F"
-        << "1ac2aix" << QByteArray("H\r\nF\r\n") << QByteArray("H\r\nF\r\n") << QStringList { closed };
+        << "1ac2aix" << QByteArray("H\r\nF\r\n") << QByteArray("H\r\nF\r\n") << "H|F" << QStringList { closed };
 }
 
 void tst_WriterAppender::headerAndFooterFrameEachWriter()
 {
-    QFETCH(QString, header);
-    QFETCH(QString, footer);
     QFETCH(QString, script);
     QFETCH(QByteArray, first);
     QFETCH(QByteArray, second);
+    QFETCH(QString, decorations);
     QFETCH(QStringList, errors);
     MemoryStream streams[2];
     Capture log(QStringLiteral("LogEngine::WriterAppender"));
     log.appender()->setThreshold(Level::ERROR_INT);
-    LogObjectPtr<WriterAppender> appender(new WriterAppender(decoratedLayout(header, footer)));
+    LogObjectPtr<WriterAppender> appender(new WriterAppender(
+        decoratedLayout(decorations.section(QLatin1Char('|'), 0, 0), decorations.section(QLatin1Char('|'), 1))));
     appender->setName(QStringLiteral("W"));
     for (const QChar step : script) {
         if (step == QLatin1Char('1') || step == QLatin1Char('2'))

@@ -1,11 +1,16 @@
 #include "common/childprocess.h"
 #include "engine/appenders/consoleappender.h"
+#include "engine/appenders/debugappender.h"
 #include "engine/detail/droppedevents.h"
 #include "engine/layouts/simplelayout.h"
 #include "engine/logger.h"
+#include "engine/loggingevent.h"
 #include "engine/logmanager.h"
 
 #include <QTest>
+
+#include <cstdio>
+#include <cstdlib>
 
 using namespace LogEngine;
 
@@ -42,15 +47,28 @@ int consoleScenario()
     return 0;
 }
 
-class tst_ConsoleAppender : public QObject
+// Runs in a child whose standard error is fully buffered and which ends
+// without flushing anything: only what the appender flushed arrives.
+int debugAppenderScenario()
+{
+    static char buffer[BUFSIZ];
+    std::setvbuf(stderr, buffer, _IOFBF, sizeof buffer);
+    LogObjectPtr<DebugAppender> appender(new DebugAppender(new SimpleLayout));
+    appender->handleEvent(LoggingEvent(nullptr, Level(Level::WARN_INT), QStringLiteral("100% %s %n done")));
+    std::_Exit(0);
+}
+
+// The console and debug appenders write to the process's own streams.
+class tst_StandardStreams : public QObject
 {
     Q_OBJECT
 
 private Q_SLOTS:
-    void writesToTheRealStreams();
+    void consoleAppenderWritesToTheRealStreams();
+    void debugAppenderWritesEachEventToStandardError();
 };
 
-void tst_ConsoleAppender::writesToTheRealStreams()
+void tst_StandardStreams::consoleAppenderWritesToTheRealStreams()
 {
     // In a build with the address sanitizer, a stream left behind fails the child.
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
@@ -66,9 +84,17 @@ void tst_ConsoleAppender::writesToTheRealStreams()
         QByteArray("H\r\nWARN - Careful 90%\r\nF\r\n") + DroppedEvents::notice() + QByteArray("H\r\nF\r\n"));
 }
 
-QObject *newConsoleAppenderTest()
+void tst_StandardStreams::debugAppenderWritesEachEventToStandardError()
 {
-    return new tst_ConsoleAppender;
+    const ChildResult result = runChild(QStringLiteral("debugappender"));
+    QCOMPARE(result.exitCode, 0);
+    QCOMPARE(result.err, QByteArray("WARN - 100% %s %n done\r\n"));
+    QCOMPARE(result.out, QByteArray());
 }
 
-#include "tst_consoleappender.moc"
+QObject *newStandardStreamsTest()
+{
+    return new tst_StandardStreams;
+}
+
+#include "tst_standardstreams.moc"
