@@ -245,6 +245,11 @@ void LogManager::shutdown()
     manager->m_loggerRepository->shutdown();
 }
 
+const char *LogManager::version()
+{
+    return QORVLOG_VERSION_TEXT;
+}
+
 void LogManager::startUpReport()
 {
     Logger *log = managerLogger();

@@ -47,7 +47,8 @@ public:
     /*! Resets every logger, switches Qt message handling off and re-equips the internal logger. */
     static void resetConfiguration();
     static void shutdown();
-    static const char *version() { return "0.3.0"; }
+    /*! The library's version, as the build names it. */
+    static const char *version();
 
 private:
     LogManager();

@@ -159,7 +159,8 @@ void tst_InitialisationHelper::startUp_data()
         << unconfigured << refused("huge.properties", "Larger than 16777216 bytes");
 
     // The start-up report, at each internal level.
-    const QByteArray initialising("T [] INFO  LogEngine::LogManager - Initialising LogEngine 0.3.0\r\n");
+    const QByteArray initialising(
+        "T [] INFO  LogEngine::LogManager - Initialising LogEngine " QORVLOG_PROJECT_VERSION "\r\n");
     const QByteArray leftUnconfigured(
         "T [] DEBUG LogEngine::LogManager - Default initialisation leaves package unconfigured\r\n");
     // The internal level from the environment, by default in a zone one
