@@ -112,9 +112,14 @@ bool Logger::logSubstituted(const Level &level, const char *message, const Messa
     QString &text = Q_UNLIKELY(t_messageTextGone) ? fresh : t_messageText.text;
     if (!MessageArgument::substitute(message, arguments, count, text))
         return false;
-    // The event shares the text; nothing below reads `text` again, which a
-    // request made during delivery may replace.
-    logUnchecked(level, text, location);
+    // The event takes the text over, sparing the count of a shared copy,
+    // and gives it back after delivery; a request made meanwhile on this
+    // thread writes into a string of its own.
+    {
+        LoggingEvent event(this, level, std::move(text), location);
+        deliverToAppenders(event);
+        text = event.takeMessage();
+    }
     // Kept only if this thread alone holds it now. Acquire order: threads
     // that held the text released it after their last read, and those reads
     // must come before this thread writes the next message into it.

@@ -59,11 +59,10 @@ LoggingEvent::LoggingEvent(const Logger *logger, const Level &level, const QStri
     capture();
 }
 
-LoggingEvent::LoggingEvent(
-    const Logger *logger, const Level &level, const QString &message, const SourceLocation &location)
+LoggingEvent::LoggingEvent(const Logger *logger, const Level &level, QString message, const SourceLocation &location)
     : m_level(level)
     , m_logger(logger)
-    , m_message(message)
+    , m_message(std::move(message))
     , m_location(location)
 {
     capture();

@@ -28,7 +28,7 @@ class LoggingEvent
 public:
     LoggingEvent();
     LoggingEvent(const Logger *logger, const Level &level, const QString &message);
-    LoggingEvent(const Logger *logger, const Level &level, const QString &message, const SourceLocation &location);
+    LoggingEvent(const Logger *logger, const Level &level, QString message, const SourceLocation &location);
 
     Level level() const { return m_level; }
     const Logger *logger() const { return m_logger; }
@@ -47,6 +47,11 @@ public:
 
     // Borrowing accessors for the layouts' hot path: no reference counting.
     const QString &messageRef() const { return m_message; }
+    /*!
+     * Hands the message over and leaves the event without one: for the
+     * request that made the text, to reuse its room once delivery is over.
+     */
+    QString takeMessage() { return std::move(m_message); }
     const QString &ndcRef() const { return m_ndc; }
     const QString &threadNameRef() const { return m_threadName; }
     const QHash<QString, QString> &propertiesRef() const { return m_properties; }
