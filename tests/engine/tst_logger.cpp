@@ -126,6 +126,8 @@ void tst_Logger::substitutionMatchesQStringArg_data()
     QTest::newRow("localised form") << QByteArray("%L1 %2 %3");
     QTest::newRow("two digits") << QByteArray("%10 %1 %2 %3 %12");
     QTest::newRow("not ASCII") << QByteArray("\xc3\xa9 %1 \xe2\x82\xac %2 %3");
+    QTest::newRow("pieces of 8, 9, 15, 16 and 17")
+        << QByteArray("12345678%1123456789%2123456789abcde%3123456789abcdef%4123456789abcdefg");
 }
 
 void tst_Logger::substitutionMatchesQStringArg()
