@@ -13,6 +13,7 @@
 #include "engine/layouts/datetime.h"
 #include "engine/layouts/ttcclayout.h"
 #include "engine/logger.h"
+#include "qorvlog_version.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -247,7 +248,7 @@ void LogManager::shutdown()
 
 const char *LogManager::version()
 {
-    return QORVLOG_VERSION_TEXT;
+    return QORVLOG_VERSION_STR;
 }
 
 void LogManager::startUpReport()

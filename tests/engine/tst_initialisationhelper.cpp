@@ -4,6 +4,7 @@
 #include "engine/logger.h"
 #include "engine/loggerrepository.h"
 #include "engine/logmanager.h"
+#include "qorvlog_version.h"
 #include "startupchild.h"
 
 #include <QDateTime>
@@ -160,7 +161,7 @@ void tst_InitialisationHelper::startUp_data()
 
     // The start-up report, at each internal level.
     const QByteArray initialising(
-        "T [] INFO  LogEngine::LogManager - Initialising LogEngine " QORVLOG_PROJECT_VERSION "\r\n");
+        "T [] INFO  LogEngine::LogManager - Initialising LogEngine " QORVLOG_VERSION_STR "\r\n");
     const QByteArray leftUnconfigured(
         "T [] DEBUG LogEngine::LogManager - Default initialisation leaves package unconfigured\r\n");
     // The internal level from the environment, by default in a zone one
