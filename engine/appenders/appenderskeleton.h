@@ -91,6 +91,12 @@ protected:
      * filters. True when the event is to be appended.
      */
     bool admit(const LoggingEvent &event);
+    /*!
+     * With the lock held: from now on events are dropped without a report,
+     * as `retire` drops them. For an appender whose `retire` has more to do
+     * after it stops taking events.
+     */
+    void setRetired() { m_retired = true; }
 
     RecursiveMutex &objectGuard() const { return m_objectGuard; }
     /*! The same lock, with the class logger resolved first, so that a report made under it finds it ready. */

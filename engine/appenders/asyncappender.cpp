@@ -83,9 +83,13 @@ void AsyncAppender::close()
 
 bool AsyncAppender::retire(std::chrono::steady_clock::time_point deadline)
 {
-    // The queue first, up to the deadline, and without the lock.
+    // The queue first, up to the deadline, and without the lock. Retired
+    // before it drains: an event still on its way (a delivery that took the
+    // logger's appenders before the change) is dropped, not reported as
+    // sent to an appender no longer active.
     {
         ScopedLock locker(&objectGuard());
+        setRetired();
         AppenderSkeleton::close();
     }
     // Unbounded only for the line an appender writes, not for a queue.

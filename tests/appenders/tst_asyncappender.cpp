@@ -157,6 +157,7 @@ private Q_SLOTS:
     void stalledAppenderFillsTheQueue_data();
     void stalledAppenderFillsTheQueue();
     void entryChecksComeFirst();
+    void retiredWhileDrainingDropsLateEvents();
     void locationTravelsWhenAsked_data();
     void locationTravelsWhenAsked();
 };
@@ -268,6 +269,31 @@ void tst_AsyncAppender::entryChecksComeFirst()
         QStringList { errorText(
             "LogEngine::AsyncAppender", "Use of non activated appender 'A'", "APPENDER_NOT_ACTIVATED_ERROR", 7) });
     QCOMPARE(gate->messages(), QStringList { QStringLiteral("WARN late") });
+}
+
+// Retired while its queue drains (a run replacing it while threads log),
+// it drops an event still on its way without a report.
+void tst_AsyncAppender::retiredWhileDrainingDropsLateEvents()
+{
+    LogObjectPtr<GateAppender> gate(new GateAppender);
+    gate->hold();
+    LogObjectPtr<AsyncAppender> async(new AsyncAppender);
+    async->setName(QStringLiteral("A"));
+    async->addAppender(gate);
+    async->activate();
+    Capture errors(QStringLiteral("LogEngine::AsyncAppender"));
+    errors.appender()->setThreshold(Level::ERROR_INT);
+    async->handleEvent(info(QStringLiteral("queued")));
+    gate->waitUntilStalled();
+    AppenderSkeleton *skeleton = async.data(); // as a configuration run retires it
+    std::thread retiring([skeleton] { skeleton->retire(); });
+    while (!async->isClosed())
+        std::this_thread::yield();
+    async->handleEvent(info(QStringLiteral("late")));
+    gate->release();
+    retiring.join();
+    QCOMPARE(errors->texts(), QStringList());
+    QCOMPARE(gate->messages(), QStringList { QStringLiteral("queued") });
 }
 
 void tst_AsyncAppender::locationTravelsWhenAsked_data()

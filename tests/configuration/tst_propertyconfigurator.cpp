@@ -14,6 +14,7 @@
 #include <QFileInfo>
 #include <QRandomGenerator>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QSet>
 #include <QSettings>
 #include <QTemporaryDir>
@@ -663,13 +664,19 @@ void tst_PropertyConfigurator::filesStayWholeAcrossRuns()
         for (int i = 0; logWhileRunning && !done.load(); ++i)
             x->info("line %1 from the thread", i);
     });
+    const auto stopLogging = [&] {
+        done.store(true);
+        if (logging.joinable())
+            logging.join();
+    };
+    // A failed check returns at once: the thread must not outlive it.
+    const auto joined = qScopeGuard(stopLogging);
     for (int run = 0; run < runs; ++run) {
         QVERIFY(PropertyConfigurator::configure(path));
         for (int i = 0; i < (run + 1 < runs ? 100 : 30); ++i)
             x->info("line %1", i);
     }
-    done.store(true);
-    logging.join();
+    stopLogging();
     LogManager::resetConfiguration();
     QFile file(m_dir->filePath(QStringLiteral("app.log")));
     QVERIFY(file.open(QIODevice::ReadOnly));
