@@ -44,9 +44,6 @@ void tst_LogError::constructedForms_data()
     QTest::newRow("context-only") << "M" << 0 << none << "C" << true << "M (C)";
     QTest::newRow("code-only") << "M" << 7 << none << none << true << "M (7)";
     QTest::newRow("bare") << "M" << 0 << none << none << true << "M";
-    QTest::newRow("all") << "M" << 4 << "APPENDER_CLOSED_ERROR"
-                         << "LogEngine::ConsoleAppender" << true
-                         << "M (LogEngine::ConsoleAppender::APPENDER_CLOSED_ERROR, 4)";
 }
 
 void tst_LogError::constructedForms()

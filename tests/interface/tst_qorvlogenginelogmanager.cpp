@@ -5,7 +5,8 @@
 #include "engine/logmanager.h"
 #include "qorvlogenginelogmanager.h"
 #include "qorvlogger.h"
-#include "recordingwidgets.h"
+#include "qorvlogstatusbar.h"
+#include "qorvlogwidget.h"
 
 #include <QPointer>
 #include <QRegularExpression>
@@ -18,6 +19,30 @@ using namespace LogEngine;
 
 namespace
 {
+
+// Application widgets that note what the library hands them.
+using ReceivedMessages = QList<QPair<QString, QORVLogLevel::Level>>;
+
+class RecordingLogWidget : public QORVLogWidget
+{
+    Q_OBJECT
+
+public:
+    ReceivedMessages received;
+    void addLogMessage(const QString &message, const QORVLogLevel &level) override
+    {
+        received.append({ message, level.getLevel() });
+    }
+};
+
+class RecordingStatusBar : public QORVLogStatusBar
+{
+    Q_OBJECT
+
+public:
+    QList<QPair<QString, int>> received;
+    void showLogMessage(const QString &message, int timeout) override { received.append({ message, timeout }); }
+};
 
 LogObjectPtr<CapturingAppender> attachCapture(Logger *logger)
 {
