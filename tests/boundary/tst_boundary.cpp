@@ -39,14 +39,6 @@ public:
     }
 };
 
-class ApplicationManager : public QORVLogManager
-{
-    Q_OBJECT
-
-public:
-    QString name() const override { return QStringLiteral("Application Manager"); }
-};
-
 } // namespace
 
 class tst_Boundary : public QObject
@@ -54,14 +46,12 @@ class tst_Boundary : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void engineManagerIsThereAtLoad();
-    void registryTakesApplicationManagers();
     void watchedConfigurationIsApplied();
     void macrosPrintTheirLocation();
     void loggersFollowTheTree();
     void qtCategoriesBecomeLoggers();
-    void droppedEventsAreNoticed_data();
-    void droppedEventsAreNoticed();
+    void freshApplication_data();
+    void freshApplication();
 
 private:
     // Applies `properties` in which FILE stands for a fresh file's name,
@@ -71,41 +61,6 @@ private:
     QTemporaryDir m_dir;
     int m_files = 0;
 };
-
-// Child, run before its application object exists: the manager that the
-// library registered while it was loaded, and a message through it to a
-// widget of the application's.
-int atLoadScenario(int argc, char *argv[])
-{
-    QORVLogManager *manager = QORVLogManager::instance();
-    const QString name = manager->name();
-    QApplication app(argc, argv);
-    ApplicationWidget widget;
-    const QString logger = QStringLiteral("boundary");
-    manager->addLogWidget(&widget, logger);
-    manager->info(QStringLiteral("through the interface"), logger);
-    manager->removeLogWidget(&widget, logger);
-    std::cout << qPrintable(name) << '|' << qPrintable(widget.received.join(QLatin1Char(','))) << std::endl;
-    return 0;
-}
-
-void tst_Boundary::engineManagerIsThereAtLoad()
-{
-    QTemporaryDir dir;
-    const ChildResult child = runChild(QStringLiteral("at-load"), QProcessEnvironment::systemEnvironment(), dir.path());
-    QCOMPARE(child.exitCode, 0);
-    QCOMPARE(child.out, QByteArray("LogEngine Log Manager|INFO through the interface\n"));
-}
-
-// The registry the library consults is the one the application reaches.
-void tst_Boundary::registryTakesApplicationManagers()
-{
-    ApplicationManager own;
-    QORVLogManagerRegistry::instance()->registerLogManager(QStringLiteral("app"), &own);
-    QCOMPARE(QORVLogManagerRegistry::instance()->getLogManager(QStringLiteral("app"))->name(),
-        QStringLiteral("Application Manager"));
-    QORVLogManagerRegistry::instance()->unregisterLogManager(QStringLiteral("app"));
-}
 
 // The changed file routes Qt's own warnings to a log file: they reach it only
 // once the watch has applied the change.
@@ -244,20 +199,35 @@ void tst_Boundary::qtCategoriesBecomeLoggers()
             .arg(line + 4));
 }
 
-// Child, with nothing configured: events that reach no appender, through a
-// handle, the manager and Qt.
-int droppedScenario(int argc, char *argv[])
+// Child of a fresh application, run before its application object exists:
+// the manager that the library registered while it was loaded, in the
+// registry the application reaches, with the root logger at INFO, and a
+// message through it to a widget of the application's. Then, with nothing
+// configured, events that reach no appender, through a handle and the manager.
+int freshApplicationScenario(int argc, char *argv[])
 {
+    QORVLogManager *manager = QORVLogManager::instance();
+    const QString name = manager->name();
+    const bool registered = QORVLogManagerRegistry::instance()->getLogManager(QStringLiteral("LOGENGINE")) == manager;
+    const QORVLogger root;
     QApplication app(argc, argv);
+    ApplicationWidget widget;
+    const QString logger = QStringLiteral("boundary");
+    manager->addLogWidget(&widget, logger);
+    manager->info(QStringLiteral("through the interface"), logger);
+    manager->removeLogWidget(&widget, logger);
+    std::cout << qPrintable(name) << '|' << registered << '|' << (root.isInfoEnabled() && !root.isDebugEnabled()) << '|'
+              << qPrintable(widget.received.join(QLatin1Char(','))) << std::endl;
+
     QORVLOG_ERROR(QORVLogger("app"), "first");
     QORVLOG_WARN(QORVLogger("app::net"), "second");
-    QORVLogManager::instance()->error(QStringLiteral("third"), QStringLiteral("nowhere"));
-    QORVLogManager::instance()->error(QStringLiteral("fourth"), QStringLiteral("nowhere"));
+    manager->error(QStringLiteral("third"), QStringLiteral("nowhere"));
+    manager->error(QStringLiteral("fourth"), QStringLiteral("nowhere"));
     QORVLogConfigurator::configure(QStringLiteral("absent.properties"));
     return 0;
 }
 
-void tst_Boundary::droppedEventsAreNoticed_data()
+void tst_Boundary::freshApplication_data()
 {
     QTest::addColumn<QString>("debug");
     QTest::addColumn<int>("managerWarnings");
@@ -265,7 +235,7 @@ void tst_Boundary::droppedEventsAreNoticed_data()
     QTest::newRow("internal-warnings-shown") << QStringLiteral("WARN") << 1;
 }
 
-void tst_Boundary::droppedEventsAreNoticed()
+void tst_Boundary::freshApplication()
 {
     QFETCH(QString, debug);
     QFETCH(int, managerWarnings);
@@ -278,8 +248,9 @@ void tst_Boundary::droppedEventsAreNoticed()
     environment.insert(QStringLiteral("XDG_CONFIG_HOME"), dir.path());
     if (!debug.isEmpty())
         environment.insert(QStringLiteral("LOGENGINE_DEBUG"), debug);
-    const ChildResult child = runChild(QStringLiteral("dropped"), environment, dir.path());
+    const ChildResult child = runChild(QStringLiteral("fresh-application"), environment, dir.path());
     QCOMPARE(child.exitCode, 0);
+    QCOMPARE(child.out, QByteArray("LogEngine Log Manager|1|1|INFO through the interface\n"));
     const QByteArray &err = child.err;
     QCOMPARE(err.count("LOGENGINE_CONFIGURATION"), 1);
     QVERIFY2(err.contains("logengine.properties") && err.contains("LOGENGINE_DEBUG"), err.constData());
@@ -290,10 +261,8 @@ void tst_Boundary::droppedEventsAreNoticed()
 int main(int argc, char *argv[])
 {
     // Its application object comes later than the shared main's would.
-    if (qEnvironmentVariable("QORVLOG_CHILD") == QLatin1String("at-load"))
-        return atLoadScenario(argc, argv);
-    if (qEnvironmentVariable("QORVLOG_CHILD") == QLatin1String("dropped"))
-        return droppedScenario(argc, argv);
+    if (qEnvironmentVariable("QORVLOG_CHILD") == QLatin1String("fresh-application"))
+        return freshApplicationScenario(argc, argv);
     QApplication app(argc, argv);
     tst_Boundary test;
     return QTest::qExec(&test, argc, argv);

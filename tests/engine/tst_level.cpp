@@ -3,7 +3,6 @@
 #include "engine/level.h"
 
 #include <QCoreApplication>
-#include <QDataStream>
 #include <QDebug>
 #include <QTest>
 #include <QTranslator>
@@ -46,7 +45,6 @@ private Q_SLOTS:
     void parsesExactNamesOnly();
     void namesOnlyTheNamedValues();
     void ordersByInteger();
-    void streamsAsOneUnsignedByte();
     void namesFollowTranslators();
 };
 
@@ -104,24 +102,6 @@ void tst_Level::ordersByInteger()
     for (int named : { 32, 64, 96, 128, 150, 182, 214, 255 })
         QVERIFY(Level(Level::NULL_INT) < Level(named));
     QVERIFY(Level(128) <= Level(128) && Level(128) >= Level(128) && !(Level(128) != Level(128)));
-}
-
-void tst_Level::streamsAsOneUnsignedByte()
-{
-    QByteArray bytes;
-    QDataStream out(&bytes, QIODevice::WriteOnly);
-    out << Level(Level::OFF_INT) << Level(Level::WARN_INT);
-    QCOMPARE(bytes, QByteArray("\xff\x96", 2));
-    // Any byte reads back zero-extended, unnamed ones too.
-    QDataStream in(QByteArray("\x07\xfe", 2));
-    Level first;
-    Level second;
-    Level third(Level::INFO_INT);
-    in >> first >> second >> third;
-    QCOMPARE(first.toInt(), 7);
-    QCOMPARE(first.toString(), QStringLiteral("NULL"));
-    QCOMPARE(second.toInt(), 254);
-    QCOMPARE(in.status(), QDataStream::ReadPastEnd);
 }
 
 // The name, its debug form (without blanks) included, follows the

@@ -1,26 +1,48 @@
 #include "common/capturingappender.h"
-#include "common/childprocess.h"
 #include "common/testfiles.h"
 #include "engine/logger.h"
 #include "engine/loggerrepository.h"
 #include "engine/logmanager.h"
 #include "qorvlogenginelogmanager.h"
 #include "qorvlogger.h"
-#include "qorvlogmanagerregistry.h"
-#include "recordingwidgets.h"
+#include "qorvlogstatusbar.h"
+#include "qorvlogwidget.h"
 
 #include <QPointer>
 #include <QRegularExpression>
 #include <QTest>
 
 #include <atomic>
-#include <iostream>
 #include <thread>
 
 using namespace LogEngine;
 
 namespace
 {
+
+// Application widgets that note what the library hands them.
+using ReceivedMessages = QList<QPair<QString, QORVLogLevel::Level>>;
+
+class RecordingLogWidget : public QORVLogWidget
+{
+    Q_OBJECT
+
+public:
+    ReceivedMessages received;
+    void addLogMessage(const QString &message, const QORVLogLevel &level) override
+    {
+        received.append({ message, level.getLevel() });
+    }
+};
+
+class RecordingStatusBar : public QORVLogStatusBar
+{
+    Q_OBJECT
+
+public:
+    QList<QPair<QString, int>> received;
+    void showLogMessage(const QString &message, int timeout) override { received.append({ message, timeout }); }
+};
 
 LogObjectPtr<CapturingAppender> attachCapture(Logger *logger)
 {
@@ -46,17 +68,6 @@ private Q_SLOTS:
     void widgetsAttachByObjectName();
     void levelsChangeWhileOthersLog();
 };
-
-// Child: what the library left behind at load, before anything else ran.
-int managerAtLoadScenario()
-{
-    QORVLogManager *manager = QORVLogManager::instance();
-    Logger *root = LogManager::logger(QString());
-    std::cout << qPrintable(manager->name()) << '|' << (manager == QORVLogEngineLogManager::instance()) << '|'
-              << (QORVLogManagerRegistry::instance()->getLogManager(QStringLiteral("LOGENGINE")) == manager) << '|'
-              << root->level().toInt() << '|' << root->additivity() << std::endl;
-    return 0;
-}
 
 void tst_QORVLogEngineLogManager::operationsLogAtTheirEngineLevel_data()
 {
@@ -176,6 +187,9 @@ void tst_QORVLogEngineLogManager::filesGetTheTimeLevelAndMessage()
     QVERIFY2(expected.match(text).hasMatch(), qPrintable(text));
 }
 
+// Each widget is handed the raw message with its level; removal goes by
+// object name (the first one attached goes). Widgets deleted while attached
+// are passed over, and delivery goes on past them.
 void tst_QORVLogEngineLogManager::widgetsAttachByObjectName()
 {
     QORVLogEngineLogManager manager;
@@ -185,6 +199,12 @@ void tst_QORVLogEngineLogManager::widgetsAttachByObjectName()
     manager.addStatusBar(nullptr, name);
     QVERIFY(logger->appenders().isEmpty());
 
+    auto *deletedWidget = new RecordingLogWidget;
+    auto *deletedBar = new RecordingStatusBar;
+    manager.addLogWidget(deletedWidget, name);
+    manager.addStatusBar(deletedBar, name);
+    delete deletedWidget;
+    delete deletedBar;
     RecordingLogWidget first;
     RecordingLogWidget second;
     RecordingStatusBar bar;
@@ -194,9 +214,14 @@ void tst_QORVLogEngineLogManager::widgetsAttachByObjectName()
     manager.addLogWidget(&first, name);
     manager.addLogWidget(&second, name);
     manager.addStatusBar(&bar, name);
-    QCOMPARE(logger->appenders().size(), 3);
+    QCOMPARE(logger->appenders().size(), 5);
+    QString text;
+    QDebug(&text) << *logger->appender(QStringLiteral("view"));
+    QCOMPARE(text.trimmed(),
+        QStringLiteral("QORVLogWidgetLogEngineAppender(name:\"view\" isactive:true isclosed:false layout:\"\" "
+                       "threshold:\"NULL\")"));
+    Capture errors(QStringLiteral("QORVLogEngineLogWidgetAppender"));
     manager.status(QStringLiteral("both"), name);
-    // Removal goes by object name: the first one attached goes.
     manager.removeLogWidget(&second, name);
     manager.removeStatusBar(&bar, name);
     manager.warn(QStringLiteral("second only"), name);
@@ -205,6 +230,7 @@ void tst_QORVLogEngineLogManager::widgetsAttachByObjectName()
     QCOMPARE(first.received, (ReceivedMessages { both }));
     QCOMPARE(second.received, (ReceivedMessages { both, { QStringLiteral("second only"), QORVLogLevel::WarnLevel } }));
     QCOMPARE(bar.received, (QList<QPair<QString, int>> { { QStringLiteral("both"), 5000 } }));
+    QCOMPARE(errors->messages().size(), 0);
     logger->removeAllAppenders();
 }
 

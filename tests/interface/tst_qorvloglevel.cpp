@@ -14,7 +14,7 @@ private Q_SLOTS:
     void severityOrder();
     void conversions_data();
     void conversions();
-    void hostSeveritiesOutsideTheEnumeration();
+    void valuesOutsideTheEnumerations();
     void namesRead_data();
     void namesRead();
     void defaultIsInfo();
@@ -65,16 +65,18 @@ void tst_QORVLogLevel::conversions()
         QCOMPARE(QORVLogLevel(host).getLevel(), level);
         QCOMPARE(QORVLogLevel::fromORVMsgLevel(host).getLevel(), level);
     }
-    // Engine levels map back, except that the host-only severities share INFO
-    // (an unnamed engine level is one that the log widget test hands over).
+    // Engine levels map back, except that the host-only severities share INFO.
     if (level != QORVLogLevel::StatLevel && level != QORVLogLevel::StatusLevel && level <= QORVLogLevel::OffLevel)
         QCOMPARE(QORVLogLevel::fromLogEngineLevel(Level(engine)).getLevel(), level);
 }
 
-void tst_QORVLogLevel::hostSeveritiesOutsideTheEnumeration()
+// Host severities outside their enumeration, and engine levels between the
+// named ones, are NULL.
+void tst_QORVLogLevel::valuesOutsideTheEnumerations()
 {
     QCOMPARE(QORVLogLevel(static_cast<ORV_MsgLevel>(6)).getLevel(), QORVLogLevel::NullLevel);
     QCOMPARE(QORVLogLevel::fromORVMsgLevel(static_cast<ORV_MsgLevel>(-1)).getLevel(), QORVLogLevel::NullLevel);
+    QCOMPARE(QORVLogLevel::fromLogEngineLevel(Level(100)).getLevel(), QORVLogLevel::NullLevel);
 }
 
 void tst_QORVLogLevel::namesRead_data()

@@ -16,9 +16,7 @@ private Q_SLOTS:
     void logDispatchesOnLevel_data();
     void logDispatchesOnLevel();
     void debugVariantsNeedDebugEnabled();
-    void propertiesMapToTheRootName();
     void registryBookkeeping();
-    void instanceInAFreshProcess_data();
     void instanceInAFreshProcess();
 };
 
@@ -41,6 +39,13 @@ void tst_QORVLogManager::levelsArePerExactName()
     QVERIFY(manager.isFatalEnabled(QStringLiteral("x::child")));
     manager.setLevel(QORVLogLevel::DebugLevel, QStringLiteral("x"));
     QVERIFY(manager.isDebugEnabled(QStringLiteral("x")));
+    // The properties: the root name's level, and the indentation (four blanks at first).
+    QVERIFY(manager.setProperty("level", QVariant::fromValue(QORVLogLevel(QORVLogLevel::ErrorLevel))));
+    QVERIFY(!manager.isWarnEnabled(QString()) && manager.isInfoEnabled(QStringLiteral("any")));
+    QCOMPARE(manager.property("level").value<QORVLogLevel>().getLevel(), QORVLogLevel::ErrorLevel);
+    QCOMPARE(manager.property("indentation").toString(), QStringLiteral("    "));
+    QVERIFY(manager.setProperty("indentation", QStringLiteral("\t")));
+    QCOMPARE(manager.getIndentation(), QStringLiteral("\t"));
 }
 
 void tst_QORVLogManager::logDispatchesOnLevel_data()
@@ -80,18 +85,6 @@ void tst_QORVLogManager::debugVariantsNeedDebugEnabled()
     manager.debugError(QStringLiteral("e"), QStringLiteral("n"));
     manager.debugWarn(QStringLiteral("w"), QStringLiteral("n"));
     QCOMPARE(manager.calls, (QStringList { QStringLiteral("error:e@n"), QStringLiteral("warn:w@n") }));
-}
-
-void tst_QORVLogManager::propertiesMapToTheRootName()
-{
-    TestManager manager;
-    QVERIFY(manager.setProperty("level", QVariant::fromValue(QORVLogLevel(QORVLogLevel::ErrorLevel))));
-    QCOMPARE(manager.getLevel().getLevel(), QORVLogLevel::ErrorLevel);
-    manager.setLevel(QORVLogLevel::TraceLevel);
-    QCOMPARE(manager.property("level").value<QORVLogLevel>().getLevel(), QORVLogLevel::TraceLevel);
-    QCOMPARE(manager.getIndentation(), QStringLiteral("    "));
-    QVERIFY(manager.setProperty("indentation", QStringLiteral("\t")));
-    QCOMPARE(manager.getIndentation(), QStringLiteral("\t"));
 }
 
 void tst_QORVLogManager::registryBookkeeping()
@@ -135,24 +128,14 @@ int instanceScenario()
     return 0;
 }
 
-// What instance() hands out in a child, in a folder without a configuration.
-void tst_QORVLogManager::instanceInAFreshProcess_data()
-{
-    QTest::addColumn<QString>("scenario");
-    QTest::addColumn<QByteArray>("out");
-    QTest::newRow("engine-manager-registered-at-load")
-        << "manager-at-load" << QByteArray("LogEngine Log Manager|1|1|128|0\n");
-    QTest::newRow("registered-found-then-default-kept") << "instance" << QByteArray("1|Default Log Manager|1\n");
-}
-
+// In a child, in a folder without a configuration.
 void tst_QORVLogManager::instanceInAFreshProcess()
 {
-    QFETCH(QString, scenario);
-    QFETCH(QByteArray, out);
     QTemporaryDir empty;
-    const ChildResult result = runChild(scenario, QProcessEnvironment::systemEnvironment(), empty.path());
+    const ChildResult result
+        = runChild(QStringLiteral("instance"), QProcessEnvironment::systemEnvironment(), empty.path());
     QCOMPARE(result.exitCode, 0);
-    QCOMPARE(result.out, out);
+    QCOMPARE(result.out, QByteArray("1|Default Log Manager|1\n"));
 }
 
 QObject *newQORVLogManagerTest()
