@@ -290,6 +290,7 @@ void tst_AppenderSkeleton::describesItself_data()
     QTest::newRow("level range filter")
         << "LevelRangeFilter(acceptonmatch:false levelmin:\"WARN\" levelmax:\"OFF\" next:QObject(0x0)"
            "referencecount:1 ) ";
+    QTest::newRow("simple layout") << "SimpleLayout(name:\"L\" referencecount:1) ";
 }
 
 void tst_AppenderSkeleton::describesItself()
@@ -330,6 +331,8 @@ void tst_AppenderSkeleton::describesItself()
         object = appender;
     } else if (kind == QLatin1String("NullAppender")) {
         object = new NullAppender;
+    } else if (kind == QLatin1String("SimpleLayout")) {
+        object = named();
     } else {
         auto *filter = new LevelRangeFilter;
         filter->setLevelMin(Level::WARN_INT);
