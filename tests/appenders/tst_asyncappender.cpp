@@ -156,7 +156,6 @@ private Q_SLOTS:
     void deliversEverythingBeforeItEnds();
     void stalledAppenderFillsTheQueue_data();
     void stalledAppenderFillsTheQueue();
-    void entryChecksComeFirst();
     void locationTravelsWhenAsked_data();
     void locationTravelsWhenAsked();
 };
@@ -246,28 +245,6 @@ void tst_AsyncAppender::stalledAppenderFillsTheQueue()
     gate->release();
     async->close();
     QCOMPARE(gate->messages(), delivered);
-}
-
-// The skeleton's checks run at the call, on the caller's thread: an event
-// to an appender not activated is refused and reported there.
-void tst_AsyncAppender::entryChecksComeFirst()
-{
-    LogObjectPtr<GateAppender> gate(new GateAppender);
-    LogObjectPtr<AsyncAppender> async(new AsyncAppender);
-    async->setName(QStringLiteral("A"));
-    async->addAppender(gate);
-    Capture errors(QStringLiteral("LogEngine::AsyncAppender"));
-    errors.appender()->setThreshold(Level::ERROR_INT);
-    async->handleEvent(info(QStringLiteral("early")));
-    async->activate();
-    async->setThreshold(Level::WARN_INT);
-    async->handleEvent(info(QStringLiteral("below")));
-    async->handleEvent(LoggingEvent(nullptr, Level(Level::WARN_INT), QStringLiteral("late")));
-    async->close();
-    QCOMPARE(errors->texts(),
-        QStringList { errorText(
-            "LogEngine::AsyncAppender", "Use of non activated appender 'A'", "APPENDER_NOT_ACTIVATED_ERROR", 7) });
-    QCOMPARE(gate->messages(), QStringList { QStringLiteral("WARN late") });
 }
 
 void tst_AsyncAppender::locationTravelsWhenAsked_data()

@@ -5,23 +5,15 @@
 #include "engine/appenders/listappender.h"
 #include "engine/appenders/stringmatchfilter.h"
 #include "engine/loggingevent.h"
+#include "filetesting.h"
 
 #include <QPointer>
 #include <QTest>
 
 using namespace LogEngine;
+using namespace FileTesting;
 
 Q_DECLARE_METATYPE(LogEngine::Filter::Decision)
-
-namespace
-{
-
-LoggingEvent eventAt(int level, const QString &message = QStringLiteral("message"))
-{
-    return LoggingEvent(nullptr, Level(level), message);
-}
-
-} // namespace
 
 class tst_Filters : public QObject
 {

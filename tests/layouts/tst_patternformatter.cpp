@@ -67,9 +67,6 @@ void tst_PatternFormatter::formats_data()
     QTest::newRow("mdc") << "%X{user}/%X{none}" << none << info << "alice/";
     QTest::newRow("ndc-thread") << "%x %t" << none << info << "outer main";
     QTest::newRow("relative") << "%r" << none << info << "RELATIVE";
-    QTest::newRow("iso-line") << "%d{ISO8601} [%t] %-5p %c - %m%n"
-                              << "app::net" << int(Level::WARN_INT)
-                              << "2015-03-07 09:05:02.045 [main] WARN  app::net - text\r\n";
 }
 
 void tst_PatternFormatter::formats()
