@@ -21,18 +21,11 @@ using namespace FileTesting;
 namespace
 {
 
-// Keeps the messages it is handed ("WARN " before a warning's). While held,
-// the first event stalls the delivering thread until `release`.
-class GateAppender : public AppenderSkeleton
+// Records the events it is handed. While held, the first event stalls the
+// delivering thread until `release`.
+class GateAppender : public CapturingAppender
 {
 public:
-    GateAppender()
-        : AppenderSkeleton(true, nullptr)
-    {
-    }
-    bool requiresLayout() const override { return false; }
-    QDebug debug(QDebug &debug) const override { return debug << "GateAppender()"; }
-
     void hold()
     {
         std::lock_guard<std::mutex> lock(m_mutex);
@@ -51,17 +44,12 @@ public:
         }
         m_changed.notify_all();
     }
-    QStringList messages() const
-    {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        return m_messages;
-    }
 
 protected:
     void append(const LoggingEvent &event) override
     {
+        CapturingAppender::append(event);
         std::unique_lock<std::mutex> lock(m_mutex);
-        m_messages << (event.level() == Level(Level::WARN_INT) ? QStringLiteral("WARN ") : QString()) + event.message();
         if (!m_held)
             return;
         m_stalled = true;
@@ -70,11 +58,10 @@ protected:
     }
 
 private:
-    mutable std::mutex m_mutex;
+    std::mutex m_mutex;
     std::condition_variable m_changed;
     bool m_held = false;
     bool m_stalled = false;
-    QStringList m_messages;
 };
 
 constexpr int producers = 2;
@@ -207,7 +194,7 @@ void tst_AsyncAppender::deliversEverythingBeforeItEnds()
     } else {
         async = nullptr;
     }
-    const QString wrong = checkProduced(gate->messages());
+    const QString wrong = checkProduced(gate->texts());
     QVERIFY2(wrong.isEmpty(), qPrintable(wrong));
 }
 
@@ -220,9 +207,9 @@ void tst_AsyncAppender::stalledAppenderFillsTheQueue_data()
         QStringLiteral("4") };
     // The caller waits only once the queue is full: the test hangs if not.
     QTest::newRow("blocking") << true << 0 << queued;
-    // Without blocking, a full queue discards; the count follows the last
-    // event queued before.
-    QTest::newRow("discarding") << false << 3 << queued + QStringList { QStringLiteral("WARN Discarded 3 events") };
+    // Without blocking, a full queue discards; the count, a warning, follows
+    // the last event queued before.
+    QTest::newRow("discarding") << false << 3 << queued + QStringList { QStringLiteral("Discarded 3 events") };
 }
 
 // The appender behind stalls in its first event, a queue of 4 fills.
@@ -244,7 +231,8 @@ void tst_AsyncAppender::stalledAppenderFillsTheQueue()
         async->handleEvent(info(QString::number(i)));
     gate->release();
     async->close();
-    QCOMPARE(gate->messages(), delivered);
+    QCOMPARE(gate->texts(), delivered);
+    QCOMPARE(gate->messages().last().level, int(blocking ? Level::INFO_INT : Level::WARN_INT));
 }
 
 void tst_AsyncAppender::locationTravelsWhenAsked_data()

@@ -79,35 +79,29 @@ void tst_RollingFileAppenders::rollsOverAtExactSizeLimit_data()
 {
     QTest::addColumn<qint64>("limit");
     QTest::addColumn<bool>("immediateFlush");
-    QTest::addColumn<bool>("bufferedIo");
     QTest::addColumn<QByteArray>("current");
     QTest::addColumn<QByteArray>("backup");
     // Two lines of 12 bytes after a header of 3: 27 bytes. The write that
     // makes the file larger than the limit stays in it; equal does not roll.
     const QByteArray both("H\r\nINFO - one\r\nINFO - two\r\n");
-    QTest::newRow("exactly-at-limit") << qint64(27) << true << true << both + "F\r\n" << QByteArray("old");
-    QTest::newRow("one-byte-over") << qint64(26) << true << true << QByteArray("H\r\nF\r\n") << both + "F\r\n";
-    // Unbuffered, every event reaches the file even without a flush.
-    QTest::newRow("one-byte-over, unbuffered, not flushed")
-        << qint64(26) << false << false << QByteArray("H\r\nF\r\n") << both + "F\r\n";
+    QTest::newRow("exactly-at-limit") << qint64(27) << true << both + "F\r\n" << QByteArray("old");
+    QTest::newRow("one-byte-over") << qint64(26) << true << QByteArray("H\r\nF\r\n") << both + "F\r\n";
     // Text still in the stream's buffer counts as written.
-    QTest::newRow("exactly-at-limit, buffered, not flushed") << qint64(27) << false << true << both + "F\r\n"
+    QTest::newRow("exactly-at-limit, buffered, not flushed") << qint64(27) << false << both + "F\r\n"
                                                              << QByteArray("old");
     QTest::newRow("one-byte-over, buffered, not flushed")
-        << qint64(26) << false << true << QByteArray("H\r\nF\r\n") << both + "F\r\n";
+        << qint64(26) << false << QByteArray("H\r\nF\r\n") << both + "F\r\n";
 }
 
 void tst_RollingFileAppenders::rollsOverAtExactSizeLimit()
 {
     QFETCH(qint64, limit);
     QFETCH(bool, immediateFlush);
-    QFETCH(bool, bufferedIo);
     QFETCH(QByteArray, current);
     QFETCH(QByteArray, backup);
     writeFile(path(QStringLiteral("app.log.1")), "old");
     LogObjectPtr<RollingFileAppender> rolling(appender(layout(QStringLiteral("H"), QStringLiteral("F")), limit));
     rolling->setImmediateFlush(immediateFlush);
-    rolling->setBufferedIo(bufferedIo);
     rolling->activate();
     rolling->handleEvent(info(QStringLiteral("one")));
     rolling->handleEvent(info(QStringLiteral("two")));
