@@ -5,28 +5,52 @@
 #include "engine/layouts/simplelayout.h"
 #include "engine/loggingevent.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QScopedPointer>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextStream>
 
-// What the rolling file appenders' tests share.
+// What the appenders' tests share.
 namespace FileTesting
 {
 
+// Header and footer set by name, as a configuration sets them.
 inline LogEngine::SimpleLayout *layout(const QString &header = QString(), const QString &footer = QString())
 {
     auto *layout = new LogEngine::SimpleLayout;
-    layout->setHeader(header);
-    layout->setFooter(footer);
+    layout->setProperty("header", header);
+    layout->setProperty("footer", footer);
     return layout;
+}
+
+inline LogEngine::LoggingEvent eventAt(int level, const QString &message = QStringLiteral("m"))
+{
+    return LogEngine::LoggingEvent(nullptr, LogEngine::Level(level), message);
 }
 
 inline LogEngine::LoggingEvent info(const QString &message)
 {
-    return LogEngine::LoggingEvent(nullptr, LogEngine::Level(LogEngine::Level::INFO_INT), message);
+    return eventAt(LogEngine::Level::INFO_INT, message);
 }
+
+// A text stream on an in-memory buffer.
+struct MemoryStream {
+    QBuffer buffer;
+    QTextStream stream;
+    MemoryStream()
+    {
+        buffer.open(QIODevice::WriteOnly);
+        stream.setDevice(&buffer);
+    }
+    QByteArray text()
+    {
+        stream.flush();
+        return buffer.data();
+    }
+};
 
 // An error record as the capture shows it: "text (context::SYMBOL, code)" and the cause.
 inline QString errorText(

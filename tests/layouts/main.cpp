@@ -2,7 +2,6 @@
 
 #include <QCoreApplication>
 
-QObject *newSimpleLayoutTest();
 QObject *newDateTimeTest();
 QObject *newPatternFormatterTest();
 QObject *newTTCCLayoutTest();
@@ -14,7 +13,6 @@ int main(int argc, char *argv[])
     qputenv("TZ", "Europe/Berlin");
     qputenv("LC_ALL", "C");
     QCoreApplication app(argc, argv);
-    return runTestMain(argc, argv, {},
-        { newSimpleLayoutTest(), newDateTimeTest(), newPatternFormatterTest(), newTTCCLayoutTest(),
-            newJSONLayoutTest() });
+    return runTestMain(
+        argc, argv, {}, { newDateTimeTest(), newPatternFormatterTest(), newTTCCLayoutTest(), newJSONLayoutTest() });
 }

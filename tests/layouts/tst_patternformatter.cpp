@@ -32,7 +32,6 @@ void tst_PatternFormatter::formats_data()
     const QString none;
     QTest::newRow("empty") << "" << none << info << "";
     // padding and truncation
-    QTest::newRow("left-aligned") << "%-5p|" << none << info << "INFO |";
     QTest::newRow("right-aligned") << "%5p|" << none << info << " INFO|";
     QTest::newRow("cut") << "%.3p" << none << int(Level::ERROR_INT) << "ERR";
     QTest::newRow("cut-text-not-padded") << "%10.2c "
@@ -57,7 +56,6 @@ void tst_PatternFormatter::formats_data()
     QTest::newRow("d-empty-option") << "%d{}" << none << info << "2015-03-07 09:05:02.045";
     // literal text and escapes
     QTest::newRow("percent") << "100%%" << none << info << "100%";
-    QTest::newRow("line-end") << "%m%n" << none << info << "text\r\n";
     QTest::newRow("location-absent") << "%F%L%M%C%l" << none << info << "";
     QTest::newRow("ends-in-percent") << "a%" << none << info << "a%";
     QTest::newRow("ends-in-hyphen") << "a%-" << none << info << "a-";
@@ -67,9 +65,6 @@ void tst_PatternFormatter::formats_data()
     QTest::newRow("mdc") << "%X{user}/%X{none}" << none << info << "alice/";
     QTest::newRow("ndc-thread") << "%x %t" << none << info << "outer main";
     QTest::newRow("relative") << "%r" << none << info << "RELATIVE";
-    QTest::newRow("iso-line") << "%d{ISO8601} [%t] %-5p %c - %m%n"
-                              << "app::net" << int(Level::WARN_INT)
-                              << "2015-03-07 09:05:02.045 [main] WARN  app::net - text\r\n";
 }
 
 void tst_PatternFormatter::formats()

@@ -12,8 +12,6 @@ class tst_TTCCLayout : public QObject
 
 private Q_SLOTS:
     void defaultLine();
-    void patterns_data();
-    void patterns();
     void formats_data();
     void formats();
 };
@@ -42,62 +40,49 @@ void tst_TTCCLayout::defaultLine()
     QCOMPARE(text.trimmed(),
         QStringLiteral("TTCCLayout(name:\"\" categoryprefixing:true contextprinting:true "
                        "dateformat:\"RELATIVE\" referencecount:0 threadprinting:true)"));
+    // Every layout's content type is read, never set, under this name.
+    QCOMPARE(layout.property("footercontentType").toString(), QStringLiteral("text/plain"));
+    QCOMPARE(layout.metaObject()->indexOfProperty("contentType"), -1);
+    QVERIFY(!layout.setProperty("footercontentType", QStringLiteral("text/html")));
 }
 
-void tst_TTCCLayout::patterns_data()
+void tst_TTCCLayout::formats_data()
 {
-    QTest::addColumn<int>("dateFormat");
+    // A number is a date format given to the constructor; a text is set as
+    // a configuration file sets it.
+    QTest::addColumn<QString>("dateFormat");
     QTest::addColumn<bool>("thread");
     QTest::addColumn<bool>("category");
     QTest::addColumn<bool>("context");
-    QTest::addColumn<QString>("pattern");
-    QTest::newRow("switches-off") << int(TTCCLayout::DATEFORMAT_RELATIVE) << false << false << false
-                                  << "%d{RELATIVE} %-5p - %m%n";
-    QTest::newRow("iso-no-context") << int(TTCCLayout::DATEFORMAT_ISO8601) << true << true << false
-                                    << "%d{ISO8601} [%t] %-5p %c - %m%n";
-    QTest::newRow("absolute") << int(TTCCLayout::DATEFORMAT_ABSOLUTE) << false << true << false
-                              << "%d{ABSOLUTE} %-5p %c - %m%n";
-    QTest::newRow("none") << int(TTCCLayout::DATEFORMAT_NONE) << true << true << true
-                          << "%d{NONE} [%t] %-5p %c %x - %m%n";
-    QTest::newRow("date") << int(TTCCLayout::DATEFORMAT_DATE) << false << false << true << "%d{DATE} %-5p %x - %m%n";
-    QTest::newRow("out-of-range") << 17 << false << false << false << "%d{} %-5p - %m%n";
-}
-
-void tst_TTCCLayout::patterns()
-{
-    QFETCH(int, dateFormat);
-    QFETCH(bool, thread);
-    QFETCH(bool, category);
-    QFETCH(bool, context);
-    QFETCH(QString, pattern);
-    TTCCLayout layout(static_cast<TTCCLayout::DateFormat>(dateFormat));
-    layout.setThreadPrinting(thread);
-    layout.setCategoryPrefixing(category);
-    layout.setContextPrinting(context);
-    QCOMPARE(layout.pattern(), pattern);
-}
-
-// The date format and switches as a configuration file sets them.
-void tst_TTCCLayout::formats_data()
-{
-    QTest::addColumn<QString>("dateFormat");
-    QTest::addColumn<bool>("printing"); // thread, category and context
     QTest::addColumn<QString>("text");
-    QTest::newRow("none-starts-with-blank") << "NONE" << true << " [main] INFO  app.Net  - text\r\n";
-    QTest::newRow("empty-prints-iso8601") << "" << false << "2015-03-07 09:05:02.045 INFO  - text\r\n";
-    QTest::newRow("closing-brace-ends-option") << "HH}%m" << false << "09text} INFO  - text\r\n";
-    QTest::newRow("pattern") << "HH:mm:ss" << true << "09:05:02 [main] INFO  app.Net  - text\r\n";
+    QTest::newRow("iso8601") << "1" << true << true << false
+                             << "2015-03-07 09:05:02.045 [main] INFO  app.Net - text\r\n";
+    QTest::newRow("absolute") << "2" << false << true << false << "09:05:02.045 INFO  app.Net - text\r\n";
+    QTest::newRow("date") << "3" << false << false << true << "07 Mar 2015 09:05:02.045 INFO   - text\r\n";
+    QTest::newRow("none") << "0" << true << false << false << " [main] INFO  - text\r\n";
+    QTest::newRow("out-of-range") << "17" << false << false << false << "2015-03-07 09:05:02.045 INFO  - text\r\n";
+    QTest::newRow("none-starts-with-blank") << "NONE" << true << true << true << " [main] INFO  app.Net  - text\r\n";
+    QTest::newRow("empty-prints-iso8601")
+        << "" << false << false << false << "2015-03-07 09:05:02.045 INFO  - text\r\n";
+    QTest::newRow("closing-brace-ends-option") << "HH}%m" << false << false << false << "09text} INFO  - text\r\n";
+    QTest::newRow("pattern") << "HH:mm:ss" << true << true << true << "09:05:02 [main] INFO  app.Net  - text\r\n";
 }
 
 void tst_TTCCLayout::formats()
 {
     QFETCH(QString, dateFormat);
-    QFETCH(bool, printing);
+    QFETCH(bool, thread);
+    QFETCH(bool, category);
+    QFETCH(bool, context);
     QFETCH(QString, text);
-    TTCCLayout layout;
-    QVERIFY(layout.setProperty("dateFormat", dateFormat));
-    for (const char *name : { "threadPrinting", "categoryPrefixing", "contextPrinting" })
-        QVERIFY(layout.setProperty(name, printing));
+    bool isNumber = false;
+    const int number = dateFormat.toInt(&isNumber);
+    TTCCLayout layout(isNumber ? static_cast<TTCCLayout::DateFormat>(number) : TTCCLayout::DATEFORMAT_RELATIVE);
+    if (!isNumber)
+        QVERIFY(layout.setProperty("dateFormat", dateFormat));
+    QVERIFY(layout.setProperty("threadPrinting", thread));
+    QVERIFY(layout.setProperty("categoryPrefixing", category));
+    QVERIFY(layout.setProperty("contextPrinting", context));
     const qint64 stamp = QDateTime(QDate(2015, 3, 7), QTime(9, 5, 2, 45)).toMSecsSinceEpoch();
     QCOMPARE(layout.format(sampleEvent(stamp)), text);
 }
