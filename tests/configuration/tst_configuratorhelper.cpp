@@ -4,11 +4,11 @@
 #include "engine/logmanager.h"
 
 #include "common/childprocess.h"
+#include "common/testfiles.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
-#include <QSaveFile>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -45,21 +45,13 @@ QByteArray levelLine(const char *level)
     return QByteArray("log4j.logger.watched.app=") + level + '\n';
 }
 
-// Rewrites the file in place, as some editors do.
+// Rewrites the file in place, as some editors do (others write a new file
+// and rename it over the old one, as writeFile does).
 void writeLevel(const QString &fileName, const char *level)
 {
     QFile file(fileName);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(levelLine(level)) < 0)
         qFatal("cannot write %s", qPrintable(fileName));
-}
-
-// Writes a new file and renames it over the old one, as other editors and
-// deployment tools do.
-void replaceLevel(const QString &fileName, const char *level)
-{
-    QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly) || file.write(levelLine(level)) < 0 || !file.commit())
-        qFatal("cannot replace %s", qPrintable(fileName));
 }
 
 int threadCount()
@@ -159,7 +151,7 @@ void tst_ConfigureAndWatch::replacementByRenameIsFollowed()
     QFile old(m_file);
     if (oldFileStaysOpen)
         QVERIFY(old.open(QIODevice::ReadOnly));
-    replaceLevel(m_file, "WARN");
+    writeFile(m_file, levelLine("WARN")); // a new file renamed over the old one
     QVERIFY(m_changed->wait(waitLimit));
     QCOMPARE(m_changed->takeFirst(), announced(false));
     QVERIFY(warnPasses());

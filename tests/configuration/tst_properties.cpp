@@ -117,12 +117,7 @@ void tst_Properties::reads()
     found.sort();
     QCOMPARE(found, properties);
     QCOMPARE(read.lineOf(QStringLiteral("absent")), 0);
-    QStringList warned;
-    for (const CapturedMessage &m : capture->messages()) {
-        if (m.level == Level::WARN_INT)
-            warned.append(m.message);
-    }
-    QCOMPARE(warned, warnings);
+    QCOMPARE(capture->texts(Level::WARN_INT), warnings);
     // Each stored value is traced once, as it is loaded.
     for (const QString &key : read.keys())
         QVERIFY(capture->count(QStringLiteral("Loaded property '%1' : '%2'").arg(key, read.value(key))) >= 1);

@@ -63,18 +63,6 @@ private:
 namespace
 {
 
-// Each captured message from DEBUG up, as "LEVEL Class: text".
-QStringList lines(const Capture &capture)
-{
-    QStringList result;
-    for (const CapturedMessage &m : capture->messages()) {
-        if (m.level >= Level::DEBUG_INT)
-            result.append(Level(m.level).toString() + QLatin1Char(' ')
-                + QString(m.logger).remove(QLatin1String("LogEngine::")) + QLatin1String(": ") + m.message);
-    }
-    return result;
-}
-
 // The symbols of the stored errors of the last run, each once.
 QSet<QString> errorSymbols()
 {
@@ -112,7 +100,7 @@ bool tst_PropertyConfigurator::configure(const QByteArray &text, QStringList *me
         return PropertyConfigurator::configure(path);
     Capture capture;
     const bool result = PropertyConfigurator::configure(path);
-    *messages = lines(capture);
+    *messages = capture->lines();
     return result;
 }
 
@@ -355,7 +343,7 @@ void tst_PropertyConfigurator::unreadableFiles()
     LogManager::loggerRepository()->rootLogger()->setLevel(Level::WARN_INT);
     Capture capture;
     QVERIFY(!PropertyConfigurator::configure(file));
-    QCOMPARE(lines(capture), QStringList { QLatin1String("ERROR PropertyConfigurator: ") + error });
+    QCOMPARE(capture->lines(), QStringList { QLatin1String("ERROR PropertyConfigurator: ") + error });
     QCOMPARE(LogManager::loggerRepository()->rootLogger()->level().toInt(), int(Level::WARN_INT));
     QCOMPARE(ConfiguratorHelper::configurationErrors().size(), 1);
     QCOMPARE(ConfiguratorHelper::configurationErrors().first().level().toInt(), int(Level::ERROR_INT));
