@@ -92,15 +92,9 @@ void tst_Properties::reads_data()
                                 << QStringList { QStringLiteral("aqb: c@2"), QStringLiteral("x: 1@1") }
                                 << QStringList { QStringLiteral(
                                        "Unknown escape sequence '\\q' in key of property starting at line 2") };
-    QTest::newRow("value-escape") << QByteArray("\n\nk=a\\qb") << QStringList { QStringLiteral("k: aqb@3") }
-                                  << QStringList { QStringLiteral(
-                                         "Unknown escape sequence '\\q' in value of property starting at line 3") };
     QTest::newRow("value-without-key") << QByteArray("=orphan") << QStringList { QStringLiteral(": orphan@1") }
                                        << QStringList { QStringLiteral(
                                               "Found value with no key in property starting at line 1") };
-    QTest::newRow("continued-property-names-first-line")
-        << QByteArray("a=1\nb=x\\\n  \\q") << QStringList { QStringLiteral("a: 1@1"), QStringLiteral("b: xq@2") }
-        << QStringList { QStringLiteral("Unknown escape sequence '\\q' in value of property starting at line 2") };
 }
 
 void tst_Properties::reads()
