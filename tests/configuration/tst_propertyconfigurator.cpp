@@ -353,12 +353,10 @@ void tst_PropertyConfigurator::sharedAppenderIsBuiltOnce()
         &messages));
     const Appender *shared = LogManager::loggerRepository()->rootLogger()->appender(QStringLiteral("A"));
     QVERIFY(shared);
-    QCOMPARE(
-        LogManager::logger(QStringLiteral("x"))->appenders(), QList<Appender *>({ const_cast<Appender *>(shared) }));
-    QCOMPARE(
-        LogManager::logger(QStringLiteral("y"))->appenders(), QList<Appender *>({ const_cast<Appender *>(shared) }));
+    for (const char *name : { "x", "y" })
+        QCOMPARE(appenderNames(LogManager::logger(QLatin1String(name))), QStringList { QStringLiteral("A") });
     QCOMPARE(messages.count(QStringLiteral("DEBUG PropertyConfigurator: Appender 'A' was already parsed.")), 2);
-    // The run lets go of it; the three loggers hold it.
+    // The run lets go of it; the three loggers hold it, and nothing else.
     QCOMPARE(shared->referenceCount(), 3);
 }
 
@@ -396,7 +394,7 @@ void tst_PropertyConfigurator::filtersDeclaredInTheFileAct_data()
 {
     QTest::addColumn<QByteArray>("filters"); // keys below log4j.appender.L.filter.
     QTest::addColumn<QString>("passed"); // of the events DEBUG d, INFO i, WARN w secret, ERROR e, FATAL f
-    QTest::addColumn<QStringList>("errors");
+    QTest::addColumn<QStringList>("errors"); // their symbols
     QTest::newRow("level-range") << QByteArray("1=org.apache.log4j.varia.LevelRangeFilter\n1.LevelMin=WARN\n"
                                                "1.LevelMax=ERROR\n1.AcceptOnMatch=true\n")
                                  << "we" << QStringList();
@@ -406,13 +404,9 @@ void tst_PropertyConfigurator::filtersDeclaredInTheFileAct_data()
                                                     "10=org.apache.log4j.varia.DenyAllFilter\n")
                                       << "" << QStringList();
     // A filter that cannot be made is reported; the others still act.
-    QTest::newRow("unknown-class-skipped")
-        << QByteArray("1=org.apache.log4j.varia.ExpressionFilter\n2=org.apache.log4j.varia.LevelRangeFilter\n"
-                      "2.LevelMin=ERROR\n")
-        << "ef"
-        << QStringList { QStringLiteral(
-               "Unable to create filter of class 'org.apache.log4j.varia.ExpressionFilter' requested by appender "
-               "'log4j.appender.L' (LogEngine::PropertyConfigurator::CONFIGURATOR_UNKNOWN_FILTER_CLASS_ERROR, 30)") };
+    QTest::newRow("unknown-class-skipped") << QByteArray(
+        "1=org.apache.log4j.varia.ExpressionFilter\n2=org.apache.log4j.varia.LevelRangeFilter\n"
+        "2.LevelMin=ERROR\n") << "ef" << QStringList { QStringLiteral("CONFIGURATOR_UNKNOWN_FILTER_CLASS_ERROR") };
     // Keys that set no filter of the chain.
     QTest::newRow("no-id-or-no-class") << QByteArray("=org.apache.log4j.varia.DenyAllFilter\n3.LevelMin=FATAL\n")
                                        << "diwef" << QStringList();
@@ -429,10 +423,8 @@ void tst_PropertyConfigurator::filtersDeclaredInTheFileAct()
             text += "log4j.appender.L.filter." + line + '\n';
     }
     QCOMPARE(configure(text), errors.isEmpty());
-    QStringList stored;
-    for (const LoggingEvent &event : ConfiguratorHelper::configurationErrors())
-        stored.append(event.message());
-    QCOMPARE(stored, errors);
+    QCOMPARE(ConfiguratorHelper::configurationErrors().size(), errors.size());
+    QCOMPARE(errorSymbols(), QSet<QString>(errors.cbegin(), errors.cend()));
     Logger *root = LogManager::loggerRepository()->rootLogger();
     root->debug("d");
     root->info("i");
@@ -469,11 +461,8 @@ void tst_PropertyConfigurator::resetInTheMiddleOfTheRunKeepsCapturing()
     other->addAppender(earlier);
     QVERIFY(!configure("log4j.reset=true\nlog4j.rootLogger=INFO, MISSING\n"));
     QVERIFY(other->appenders().isEmpty());
-    const QList<LoggingEvent> errors = ConfiguratorHelper::configurationErrors();
-    QCOMPARE(errors.size(), 1);
-    QCOMPARE(errors.first().message(),
-        QStringLiteral("Missing appender definition for appender named 'MISSING' "
-                       "(LogEngine::PropertyConfigurator::CONFIGURATOR_MISSING_APPENDER_ERROR, 24)"));
+    QCOMPARE(ConfiguratorHelper::configurationErrors().size(), 1);
+    QCOMPARE(errorSymbols(), QSet<QString> { QStringLiteral("CONFIGURATOR_MISSING_APPENDER_ERROR") });
 }
 
 void tst_PropertyConfigurator::configuresFromSettingsGroup()
