@@ -300,11 +300,8 @@ void tst_PropertyConfigurator::messagesOfOneRun()
     QCOMPARE(configure(text, &found), result);
     QCOMPARE(found, messages);
     // The helper keeps exactly the run's errors.
-    QStringList errors;
-    for (const QString &line : std::as_const(messages)) {
-        if (line.startsWith(QLatin1String("ERROR ")))
-            errors.append(line.section(QLatin1String(": "), 1, -1));
-    }
+    const QRegularExpression error(QStringLiteral("^ERROR \\w+: "));
+    const QStringList errors = messages.filter(error).replaceInStrings(error, QString());
     QStringList stored;
     for (const LoggingEvent &event : ConfiguratorHelper::configurationErrors())
         stored.append(event.message());
