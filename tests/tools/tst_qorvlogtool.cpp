@@ -42,11 +42,6 @@ private:
 namespace
 {
 
-QString readText(const QString &path)
-{
-    return QString::fromUtf8(readFile(path));
-}
-
 const QString checkData = QStringLiteral(QORVLOG_TEST_DATA "/check");
 const QString corpusData = QStringLiteral(QORVLOG_TEST_DATA "/corpus");
 
@@ -90,7 +85,8 @@ void tst_QorvlogTool::checkReportsEachProblem_data()
     const auto addFile = [](const QString &tag, const QString &directory, const QString &file, int status) {
         const QString expected = (directory == corpusData ? checkData + QLatin1String("/corpus") : checkData)
             + QLatin1Char('/') + file.section(QLatin1Char('.'), 0, -2) + QLatin1String(".expected");
-        QTest::newRow(qPrintable(tag)) << directory << file << QByteArray() << readText(expected) << status;
+        QTest::newRow(qPrintable(tag)) << directory << file << QByteArray() << QString::fromUtf8(readFile(expected))
+                                       << status;
     };
     addFile(QStringLiteral("nothing-to-find"), checkData, QStringLiteral("clean.properties"), 0);
     addFile(QStringLiteral("ignored-keys-warnings-only"), checkData, QStringLiteral("misspelt-keys.properties"), 1);
@@ -175,7 +171,7 @@ void tst_QorvlogTool::jsonHoldsTheSameFindings()
     QCOMPARE(text.exitCode, 2);
     QCOMPARE(json.exitCode, 2);
     QCOMPARE(QString::fromUtf8(text.out),
-        readText(checkData + QLatin1String("/syntax.expected"))
+        QString::fromUtf8(readFile(checkData + QLatin1String("/syntax.expected")))
             + QLatin1String("absent.properties: error: Unable to open property file 'absent.properties' "
                             "(LogEngine::PropertyConfigurator::CONFIGURATOR_OPENING_FILE_ERROR, 20): No such file or "
                             "directory (5)\n"));
@@ -238,7 +234,7 @@ void tst_QorvlogTool::checkAndShowTouchNoLogFile()
                    "file 'logs/app.log'\n"));
     QCOMPARE(show.err, QByteArray());
 
-    QCOMPARE(readText(m_work->filePath(QStringLiteral("kept.log"))), QStringLiteral("earlier lines\n"));
+    QCOMPARE(m_work->read(QStringLiteral("kept.log")), QByteArray("earlier lines\n"));
     QCOMPARE(QDir(m_work->path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), before);
 }
 
@@ -264,9 +260,9 @@ void tst_QorvlogTool::logWritesEveryLine()
         "first\nsecond\n\nlast, unterminated", environment);
     QCOMPARE(result.err, QByteArray());
     QCOMPARE(result.exitCode, 0);
-    QCOMPARE(readText(m_work->filePath(QStringLiteral("out/script.log"))),
-        QStringLiteral("DEBUG app::net - first\r\nDEBUG app::net - second\r\nDEBUG app::net - \r\n"
-                       "DEBUG app::net - last, unterminated\r\n"));
+    QCOMPARE(m_work->read(QStringLiteral("out/script.log")),
+        QByteArray("DEBUG app::net - first\r\nDEBUG app::net - second\r\nDEBUG app::net - \r\n"
+                   "DEBUG app::net - last, unterminated\r\n"));
     QVERIFY(!QFile::exists(m_work->filePath(QStringLiteral("other.log"))));
 }
 
