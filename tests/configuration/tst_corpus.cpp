@@ -267,10 +267,8 @@ void tst_Corpus::filesWriteWhatTheyMean()
     QString path;
     const QList<Logger *> loggers = LogManager::loggerRepository()->loggers();
     for (const Logger *candidate : loggers + QList<Logger *> { LogManager::loggerRepository()->rootLogger() }) {
-        for (const Appender *held : candidate->appenders()) {
-            if (held->name() == appender)
-                path = qobject_cast<const FileAppender *>(held)->file();
-        }
+        if (const auto *held = qobject_cast<const FileAppender *>(candidate->appender(appender)))
+            path = held->file();
     }
     Logger *target = logger.isEmpty() ? LogManager::loggerRepository()->rootLogger() : LogManager::logger(logger);
     target->log(Level(level), message);
