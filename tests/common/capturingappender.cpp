@@ -16,6 +16,27 @@ QStringList CapturingAppender::texts() const
     return result;
 }
 
+QStringList CapturingAppender::texts(int level) const
+{
+    QStringList result;
+    for (const CapturedMessage &message : messages()) {
+        if (message.level == level)
+            result.append(message.message);
+    }
+    return result;
+}
+
+QStringList CapturingAppender::lines() const
+{
+    QStringList result;
+    for (const CapturedMessage &m : messages()) {
+        if (m.level >= LogEngine::Level::DEBUG_INT)
+            result.append(LogEngine::Level(m.level).toString() + QLatin1Char(' ')
+                + QString(m.logger).remove(QLatin1String("LogEngine::")) + QLatin1String(": ") + m.message);
+    }
+    return result;
+}
+
 void CapturingAppender::clear()
 {
     std::lock_guard<std::mutex> locker(m_mutex);

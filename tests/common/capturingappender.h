@@ -34,6 +34,11 @@ public:
 
     QList<CapturedMessage> messages() const;
     QStringList texts() const;
+    // The texts of the captured messages of exactly `level`.
+    QStringList texts(int level) const;
+    // Each captured message from DEBUG up, as "LEVEL Logger: text", the
+    // logger named without the engine's namespace.
+    QStringList lines() const;
     void clear();
     // Number of captured messages whose text equals `text`.
     int count(const QString &text) const;

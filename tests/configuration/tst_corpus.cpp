@@ -1,6 +1,7 @@
 #include "common/capturingappender.h"
 #include "common/environmentvariables.h"
 #include "common/qt5names.h"
+#include "common/testfiles.h"
 #include "engine/appenders/consoleappender.h"
 #include "engine/appenders/fileappender.h"
 #include "engine/appenders/syslogappender.h"
@@ -129,11 +130,8 @@ QString outcomeOf(const Properties &properties)
 // as on a machine that has /var/log. The rest of the text is unchanged.
 QString confinedCopy(const QString &name, const QString &root)
 {
-    QFile original(QStringLiteral(QORVLOG_CORPUS_DIR "/") + name);
-    if (!original.open(QIODevice::ReadOnly))
-        qFatal("corpus file missing: %s", qPrintable(name));
-    QByteArray text = original.readAll();
     const Properties properties = loadCorpusFile(name);
+    QByteArray text = readFile(QStringLiteral(QORVLOG_CORPUS_DIR "/") + name);
     const QStringList keys = properties.propertyNames();
     for (const QString &key : keys) {
         if (!key.startsWith(QLatin1String("log4j.appender."))
@@ -146,11 +144,8 @@ QString confinedCopy(const QString &name, const QString &root)
         // A later line wins over an earlier one with the same key.
         text += "\n" + key.toUtf8() + '=' + (root + value).toUtf8() + '\n';
     }
-    QDir().mkpath(root);
     const QString copy = root + QLatin1Char('/') + name;
-    QFile confined(copy);
-    if (!confined.open(QIODevice::WriteOnly) || confined.write(text) != text.size())
-        qFatal("cannot write %s", qPrintable(copy));
+    writeFile(copy, text);
     return copy;
 }
 
@@ -212,10 +207,9 @@ void tst_Corpus::everyFileConfigures()
     const QString found = withQt5TypeNames(outcomeOf(loadCorpusFile(file))
                                                .replace(run.root(), QString())
                                                .replace(run.path(), QLatin1String("${user.dir}")));
-    QFile expected(QStringLiteral(QORVLOG_TEST_DATA "/configured/") + file.section(QLatin1Char('.'), 0, -2)
-        + QLatin1String(".expected"));
-    QVERIFY(expected.open(QIODevice::ReadOnly));
-    QCOMPARE(found + QLatin1Char('\n'), QString::fromUtf8(expected.readAll()));
+    const QByteArray expected = readFile(QStringLiteral(QORVLOG_TEST_DATA "/configured/")
+        + file.section(QLatin1Char('.'), 0, -2) + QLatin1String(".expected"));
+    QCOMPARE(found + QLatin1Char('\n'), QString::fromUtf8(expected));
     // A run says whether it stored errors.
     QCOMPARE(run.configured, ConfiguratorHelper::configurationErrors().isEmpty());
 }
@@ -273,17 +267,13 @@ void tst_Corpus::filesWriteWhatTheyMean()
     QString path;
     const QList<Logger *> loggers = LogManager::loggerRepository()->loggers();
     for (const Logger *candidate : loggers + QList<Logger *> { LogManager::loggerRepository()->rootLogger() }) {
-        for (const Appender *held : candidate->appenders()) {
-            if (held->name() == appender)
-                path = qobject_cast<const FileAppender *>(held)->file();
-        }
+        if (const auto *held = qobject_cast<const FileAppender *>(candidate->appender(appender)))
+            path = held->file();
     }
     Logger *target = logger.isEmpty() ? LogManager::loggerRepository()->rootLogger() : LogManager::logger(logger);
     target->log(Level(level), message);
     LogManager::resetConfiguration();
-    QFile output(path);
-    QVERIFY2(output.open(QIODevice::ReadOnly), qPrintable(path));
-    const QString text = QString::fromUtf8(output.readAll());
+    const QString text = QString::fromUtf8(readFile(path));
     QVERIFY2(QRegularExpression(QRegularExpression::anchoredPattern(written)).match(text).hasMatch(), qPrintable(text));
 }
 

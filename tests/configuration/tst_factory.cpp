@@ -25,17 +25,6 @@ private Q_SLOTS:
 namespace
 {
 
-// Each captured message from DEBUG up, as "LEVEL logger: text".
-QStringList lines(const Capture &capture)
-{
-    QStringList result;
-    for (const CapturedMessage &m : capture->messages())
-        if (m.level >= Level::DEBUG_INT)
-            result.append(withQt5TypeNames(
-                Level(m.level).toString() + QLatin1Char(' ') + m.logger + QLatin1String(": ") + m.message));
-    return result;
-}
-
 QString propertyText(const QVariant &value)
 {
     if (value.userType() == qMetaTypeId<Level>())
@@ -94,8 +83,8 @@ void tst_Factory::createsRegisteredClassesOnly()
     };
     if (className.isEmpty()) {
         QVERIFY(!create(name));
-        QCOMPARE(lines(capture),
-            QStringList { QStringLiteral("WARN LogEngine::Factory: Request for the creation of %1 with class '%2', "
+        QCOMPARE(capture->lines(),
+            QStringList { QStringLiteral("WARN Factory: Request for the creation of %1 with class '%2', "
                                          "which is not registered")
                               .arg(kind.at(0).toUpper() + kind.mid(1), name) });
         return;
@@ -109,7 +98,7 @@ void tst_Factory::createsRegisteredClassesOnly()
         // A fresh object each time, owned by its first holder.
         QCOMPARE(object->referenceCount(), 1);
     }
-    QCOMPARE(lines(capture), QStringList());
+    QCOMPARE(capture->lines(), QStringList());
 }
 
 void tst_Factory::setObjectProperty_data()
@@ -126,16 +115,16 @@ void tst_Factory::setObjectProperty_data()
         QTest::newRow(tag) << className << name << value << property << expected << messages;
     };
     const auto setting = [](const char *property, const char *className, const char *value) {
-        return QStringLiteral("DEBUG LogEngine::Factory: Setting property '%1' on object of class '%2' to value '%3'")
+        return QStringLiteral("DEBUG Factory: Setting property '%1' on object of class '%2' to value '%3'")
             .arg(QLatin1String(property), QLatin1String(className), QLatin1String(value));
     };
     const auto propertyError = [](const char *cause) -> QString {
-        return QLatin1String("ERROR LogEngine::Factory: Unable to set property value on object "
+        return QLatin1String("ERROR Factory: Unable to set property value on object "
                              "(LogEngine::Factory::CONFIGURATOR_PROPERTY_ERROR, 28): ")
             + QLatin1String(cause) + QLatin1String(" (LogEngine::Factory)");
     };
     const auto invalid = [](const char *value, const char *what) {
-        return QStringLiteral("ERROR LogEngine::OptionConverter: Invalid option string '%1' for %2 "
+        return QStringLiteral("ERROR OptionConverter: Invalid option string '%1' for %2 "
                               "(LogEngine::OptionConverter::CONFIGURATOR_INVALID_OPTION_ERROR, 23)")
             .arg(QLatin1String(value), QLatin1String(what));
     };
@@ -157,8 +146,7 @@ void tst_Factory::setObjectProperty_data()
     row("level", file, "Threshold", "warn", "threshold", "WARN", { setting("threshold", file, "warn") });
     row("level-rejected", file, "Threshold", "loud", "threshold", "NULL",
         { setting("threshold", file, "loud"),
-            QStringLiteral(
-                "WARN LogEngine::Level: Use of invalid level string 'LOUD'. Using 'Level::NULL_INT' instead."),
+            QStringLiteral("WARN Level: Use of invalid level string 'LOUD'. Using 'Level::NULL_INT' instead."),
             invalid("loud", "a level") });
     row("bool", file, "ImmediateFlush", "false", "immediateFlush", "false",
         { setting("immediateFlush", file, "false") });
@@ -171,7 +159,7 @@ void tst_Factory::setObjectProperty_data()
         { setting("conversionPattern", "LogEngine::PatternLayout", " %m%n ") });
     row("codec-not-convertible", file, "Encoding", "UTF-8", "encoding", "",
         { setting("encoding", file, "UTF-8"),
-            QStringLiteral("ERROR LogEngine::Factory: Cannot convert to type 'QTextCodec*' for property 'encoding' on "
+            QStringLiteral("ERROR Factory: Cannot convert to type 'QTextCodec*' for property 'encoding' on "
                            "object of class 'LogEngine::FileAppender' "
                            "(LogEngine::Factory::CONFIGURATOR_UNKNOWN_TYPE_ERROR, 29)") });
 
@@ -194,7 +182,7 @@ void tst_Factory::setObjectProperty()
         object = Factory::createAppender(className);
     Capture capture;
     Factory::setObjectProperty(object, name, value);
-    QCOMPARE(lines(capture), messages);
+    QCOMPARE(withQt5TypeNames(capture->lines().join(QLatin1Char('\n'))), messages.join(QLatin1Char('\n')));
     if (object)
         QCOMPARE(propertyText(object->property(property.toLatin1().constData())), expected);
 }

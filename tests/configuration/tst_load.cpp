@@ -10,10 +10,10 @@
 
 #include <QDir>
 #include <QFile>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <cstring>
 #include <thread>
 #include <vector>
 
@@ -45,18 +45,6 @@ constexpr int configureRuns = 40;
 constexpr int rewireRounds = 400;
 // Some seventy roll-overs.
 constexpr qint64 rollingLimit = 32 * 1024;
-
-// Reads "... INFO  load::tT - thread T event N\r" up to `end`.
-bool parseLine(const char *line, const char *end, int &thread, int &number)
-{
-    static const char marker[] = " INFO  load::t";
-    const char *at = static_cast<const char *>(memmem(line, size_t(end - line), marker, sizeof marker - 1));
-    if (!at || end[-1] != '\r')
-        return false;
-    int loggerThread = -1;
-    return std::sscanf(at + sizeof marker - 1, "%d - thread %d event %d\r", &loggerThread, &thread, &number) == 3
-        && loggerThread == thread && thread >= 0 && thread < loggingThreads && number >= 0 && number < eventsPerThread;
-}
 
 } // namespace
 
@@ -145,37 +133,32 @@ void tst_Load::loggingWhileReconfiguredAndRewired()
     for (int index = 1; QFile::exists(fileName + QLatin1Char('.') + QString::number(index)); ++index)
         files.prepend(fileName + QLatin1Char('.') + QString::number(index));
     files.append(fileName);
+    // Each line "... INFO  load::tT - thread T event N", CR LF at its end.
+    const QRegularExpression whole(QStringLiteral(" INFO  load::t(\\d) - thread (\\d) event (\\d+)\r$"));
     QStringList problems;
     std::vector<int> next(loggingThreads, 0);
-    qint64 lines = 0;
+    qint64 lineCount = 0;
     for (const QString &name : files) {
-        QFile file(name);
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        const QByteArray data = file.readAll();
-        const char *const end = data.constData() + data.size();
-        int lastLine = 0;
-        for (const char *line = data.constData(); line < end;) {
-            const char *newline = static_cast<const char *>(std::memchr(line, '\n', size_t(end - line)));
-            if (!newline) {
-                problems << name + QStringLiteral(": unfinished last line");
-                break;
-            }
-            int thread = -1;
-            int number = -1;
-            if (!parseLine(line, newline, thread, number))
-                problems << name + QStringLiteral(": torn line ") + QString::fromLatin1(line, int(newline - line));
-            else if (next[size_t(thread)] != number)
+        const QByteArray data = readFile(name);
+        const QList<QByteArray> lines = data.split('\n');
+        if (!lines.last().isEmpty())
+            problems << name + QStringLiteral(": unfinished last line");
+        for (int i = 0; i + 1 < lines.size(); ++i) {
+            const QRegularExpressionMatch match = whole.match(QString::fromLatin1(lines.at(i)));
+            const int thread = match.captured(1).toInt();
+            if (!match.hasMatch() || match.captured(2).toInt() != thread || thread >= loggingThreads)
+                problems << name + QStringLiteral(": torn line ") + QString::fromLatin1(lines.at(i));
+            else if (match.captured(3).toInt() != next[size_t(thread)])
                 problems << QStringLiteral("thread %1: event %2 where %3 was due")
                                 .arg(thread)
-                                .arg(number)
+                                .arg(match.captured(3))
                                 .arg(next[size_t(thread)]);
             else
                 ++next[size_t(thread)];
-            ++lines;
-            lastLine = int(newline - line) + 1;
-            line = newline + 1;
         }
+        lineCount += lines.size() - 1;
         // Each backup ends with the line that took it over the limit.
+        const int lastLine = lines.size() > 1 ? lines.at(lines.size() - 2).size() + 1 : 0;
         if (name != fileName && (data.size() <= rollingLimit || data.size() - lastLine > rollingLimit))
             problems << QStringLiteral("%1: %2 bytes for a limit of %3").arg(name).arg(data.size()).arg(rollingLimit);
     }
@@ -185,8 +168,8 @@ void tst_Load::loggingWhileReconfiguredAndRewired()
     }
     QVERIFY2(problems.isEmpty(), qPrintable(problems.mid(0, 10).join(QLatin1Char('\n'))));
     QVERIFY(files.size() > 2);
-    qInfo("%lld lines checked in %d files; %d configuration runs, %d rounds of adding and removing appenders", lines,
-        int(files.size()), configureRuns, rewireRounds);
+    qInfo("%lld lines checked in %d files; %d configuration runs, %d rounds of adding and removing appenders",
+        lineCount, int(files.size()), configureRuns, rewireRounds);
 }
 
 QObject *newLoadTest()

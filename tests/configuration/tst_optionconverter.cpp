@@ -25,17 +25,6 @@ private Q_SLOTS:
 namespace
 {
 
-// The error records the converter logged, as text.
-QStringList errorsOf(const Capture &capture)
-{
-    QStringList errors;
-    for (const CapturedMessage &m : capture->messages()) {
-        if (m.level == Level::ERROR_INT)
-            errors.append(m.message);
-    }
-    return errors;
-}
-
 QString invalid(const char *what, const QString &option)
 {
     return QStringLiteral("Invalid option string '%1' for %2 "
@@ -116,7 +105,7 @@ void tst_OptionConverter::conversions()
         QCOMPARE(qint64(OptionConverter::toTarget(option, &converted)), result);
     }
     QCOMPARE(converted, ok);
-    QCOMPARE(errorsOf(capture), errors);
+    QCOMPARE(capture->texts(Level::ERROR_INT), errors);
 }
 
 void tst_OptionConverter::substitution_data()
@@ -205,7 +194,7 @@ void tst_OptionConverter::substitution()
     const QString substituted = OptionConverter::substituteVariables(properties, key);
     QCOMPARE(substituted, result);
     QCOMPARE(substituted.isNull(), result.isNull());
-    QCOMPARE(errorsOf(capture), error.isEmpty() ? QStringList() : QStringList { error });
+    QCOMPARE(capture->texts(Level::ERROR_INT), error.isEmpty() ? QStringList() : QStringList { error });
 }
 
 // Hostile files can double their text at every level, or fan a few kilobytes
@@ -255,7 +244,7 @@ void tst_OptionConverter::expansionBoundsWorkNotDepth()
     for (int i = 0; i < values; ++i)
         result = OptionConverter::substituteVariables(properties, values > 1 ? QStringLiteral("run") : key, budget);
     QCOMPARE(result.size(), size);
-    const QStringList errors = errorsOf(capture);
+    const QStringList errors = capture->texts(Level::ERROR_INT);
     if (error.isEmpty()) {
         QCOMPARE(errors, QStringList());
         return;

@@ -14,7 +14,6 @@
 #include <QFileInfo>
 #include <QRandomGenerator>
 #include <QRegularExpression>
-#include <QScopeGuard>
 #include <QSet>
 #include <QSettings>
 #include <QTemporaryDir>
@@ -52,10 +51,6 @@ private Q_SLOTS:
     void checkChangesNothingBeyondItsRepository();
 
 private:
-    QString writeFile(const QByteArray &text, const QString &name = QStringLiteral("test.properties"))
-    {
-        return m_dir->write(name, text);
-    }
     bool configure(const QByteArray &text, QStringList *messages = nullptr);
 
     QScopedPointer<TestFolder> m_dir;
@@ -63,18 +58,6 @@ private:
 
 namespace
 {
-
-// Each captured message from DEBUG up, as "LEVEL Class: text".
-QStringList lines(const Capture &capture)
-{
-    QStringList result;
-    for (const CapturedMessage &m : capture->messages()) {
-        if (m.level >= Level::DEBUG_INT)
-            result.append(Level(m.level).toString() + QLatin1Char(' ')
-                + QString(m.logger).remove(QLatin1String("LogEngine::")) + QLatin1String(": ") + m.message);
-    }
-    return result;
-}
 
 // The symbols of the stored errors of the last run, each once.
 QSet<QString> errorSymbols()
@@ -108,12 +91,12 @@ void tst_PropertyConfigurator::cleanup()
 
 bool tst_PropertyConfigurator::configure(const QByteArray &text, QStringList *messages)
 {
-    const QString path = writeFile(text);
+    const QString path = m_dir->write(QStringLiteral("test.properties"), text);
     if (!messages)
         return PropertyConfigurator::configure(path);
     Capture capture;
     const bool result = PropertyConfigurator::configure(path);
-    *messages = lines(capture);
+    *messages = capture->lines();
     return result;
 }
 
@@ -317,11 +300,8 @@ void tst_PropertyConfigurator::messagesOfOneRun()
     QCOMPARE(configure(text, &found), result);
     QCOMPARE(found, messages);
     // The helper keeps exactly the run's errors.
-    QStringList errors;
-    for (const QString &line : std::as_const(messages)) {
-        if (line.startsWith(QLatin1String("ERROR ")))
-            errors.append(line.section(QLatin1String(": "), 1, -1));
-    }
+    const QRegularExpression error(QStringLiteral("^ERROR \\w+: "));
+    const QStringList errors = messages.filter(error).replaceInStrings(error, QString());
     QStringList stored;
     for (const LoggingEvent &event : ConfiguratorHelper::configurationErrors())
         stored.append(event.message());
@@ -356,7 +336,7 @@ void tst_PropertyConfigurator::unreadableFiles()
     LogManager::loggerRepository()->rootLogger()->setLevel(Level::WARN_INT);
     Capture capture;
     QVERIFY(!PropertyConfigurator::configure(file));
-    QCOMPARE(lines(capture), QStringList { QLatin1String("ERROR PropertyConfigurator: ") + error });
+    QCOMPARE(capture->lines(), QStringList { QLatin1String("ERROR PropertyConfigurator: ") + error });
     QCOMPARE(LogManager::loggerRepository()->rootLogger()->level().toInt(), int(Level::WARN_INT));
     QCOMPARE(ConfiguratorHelper::configurationErrors().size(), 1);
     QCOMPARE(ConfiguratorHelper::configurationErrors().first().level().toInt(), int(Level::ERROR_INT));
@@ -370,12 +350,10 @@ void tst_PropertyConfigurator::sharedAppenderIsBuiltOnce()
         &messages));
     const Appender *shared = LogManager::loggerRepository()->rootLogger()->appender(QStringLiteral("A"));
     QVERIFY(shared);
-    QCOMPARE(
-        LogManager::logger(QStringLiteral("x"))->appenders(), QList<Appender *>({ const_cast<Appender *>(shared) }));
-    QCOMPARE(
-        LogManager::logger(QStringLiteral("y"))->appenders(), QList<Appender *>({ const_cast<Appender *>(shared) }));
+    for (const char *name : { "x", "y" })
+        QCOMPARE(appenderNames(LogManager::logger(QLatin1String(name))), QStringList { QStringLiteral("A") });
     QCOMPARE(messages.count(QStringLiteral("DEBUG PropertyConfigurator: Appender 'A' was already parsed.")), 2);
-    // The run lets go of it; the three loggers hold it.
+    // The run lets go of it; the three loggers hold it, and nothing else.
     QCOMPARE(shared->referenceCount(), 3);
 }
 
@@ -413,7 +391,7 @@ void tst_PropertyConfigurator::filtersDeclaredInTheFileAct_data()
 {
     QTest::addColumn<QByteArray>("filters"); // keys below log4j.appender.L.filter.
     QTest::addColumn<QString>("passed"); // of the events DEBUG d, INFO i, WARN w secret, ERROR e, FATAL f
-    QTest::addColumn<QStringList>("errors");
+    QTest::addColumn<QStringList>("errors"); // their symbols
     QTest::newRow("level-range") << QByteArray("1=org.apache.log4j.varia.LevelRangeFilter\n1.LevelMin=WARN\n"
                                                "1.LevelMax=ERROR\n1.AcceptOnMatch=true\n")
                                  << "we" << QStringList();
@@ -423,13 +401,9 @@ void tst_PropertyConfigurator::filtersDeclaredInTheFileAct_data()
                                                     "10=org.apache.log4j.varia.DenyAllFilter\n")
                                       << "" << QStringList();
     // A filter that cannot be made is reported; the others still act.
-    QTest::newRow("unknown-class-skipped")
-        << QByteArray("1=org.apache.log4j.varia.ExpressionFilter\n2=org.apache.log4j.varia.LevelRangeFilter\n"
-                      "2.LevelMin=ERROR\n")
-        << "ef"
-        << QStringList { QStringLiteral(
-               "Unable to create filter of class 'org.apache.log4j.varia.ExpressionFilter' requested by appender "
-               "'log4j.appender.L' (LogEngine::PropertyConfigurator::CONFIGURATOR_UNKNOWN_FILTER_CLASS_ERROR, 30)") };
+    QTest::newRow("unknown-class-skipped") << QByteArray(
+        "1=org.apache.log4j.varia.ExpressionFilter\n2=org.apache.log4j.varia.LevelRangeFilter\n"
+        "2.LevelMin=ERROR\n") << "ef" << QStringList { QStringLiteral("CONFIGURATOR_UNKNOWN_FILTER_CLASS_ERROR") };
     // Keys that set no filter of the chain.
     QTest::newRow("no-id-or-no-class") << QByteArray("=org.apache.log4j.varia.DenyAllFilter\n3.LevelMin=FATAL\n")
                                        << "diwef" << QStringList();
@@ -446,10 +420,8 @@ void tst_PropertyConfigurator::filtersDeclaredInTheFileAct()
             text += "log4j.appender.L.filter." + line + '\n';
     }
     QCOMPARE(configure(text), errors.isEmpty());
-    QStringList stored;
-    for (const LoggingEvent &event : ConfiguratorHelper::configurationErrors())
-        stored.append(event.message());
-    QCOMPARE(stored, errors);
+    QCOMPARE(ConfiguratorHelper::configurationErrors().size(), errors.size());
+    QCOMPARE(errorSymbols(), QSet<QString>(errors.cbegin(), errors.cend()));
     Logger *root = LogManager::loggerRepository()->rootLogger();
     root->debug("d");
     root->info("i");
@@ -466,7 +438,7 @@ void tst_PropertyConfigurator::filtersDeclaredInTheFileAct()
 // set before the file is opened.
 void tst_PropertyConfigurator::appendKeyKeepsEarlierOutput()
 {
-    const QString log = writeFile("old\r\n", QStringLiteral("app.log"));
+    const QString log = m_dir->write(QStringLiteral("app.log"), "old\r\n");
     QVERIFY(configure("log4j.logger.app=INFO, F\nlog4j.appender.F=org.apache.log4j.FileAppender\n"
                       "log4j.appender.F.File=@DIR@/app.log\nlog4j.appender.F.Append=true\n"
                       "log4j.appender.F.layout=org.apache.log4j.PatternLayout\n"
@@ -486,11 +458,8 @@ void tst_PropertyConfigurator::resetInTheMiddleOfTheRunKeepsCapturing()
     other->addAppender(earlier);
     QVERIFY(!configure("log4j.reset=true\nlog4j.rootLogger=INFO, MISSING\n"));
     QVERIFY(other->appenders().isEmpty());
-    const QList<LoggingEvent> errors = ConfiguratorHelper::configurationErrors();
-    QCOMPARE(errors.size(), 1);
-    QCOMPARE(errors.first().message(),
-        QStringLiteral("Missing appender definition for appender named 'MISSING' "
-                       "(LogEngine::PropertyConfigurator::CONFIGURATOR_MISSING_APPENDER_ERROR, 24)"));
+    QCOMPARE(ConfiguratorHelper::configurationErrors().size(), 1);
+    QCOMPARE(errorSymbols(), QSet<QString> { QStringLiteral("CONFIGURATOR_MISSING_APPENDER_ERROR") });
 }
 
 void tst_PropertyConfigurator::configuresFromSettingsGroup()
@@ -524,13 +493,12 @@ void tst_PropertyConfigurator::hostileInputEndsInErrors_data()
     const QStringList substitution { QStringLiteral("CONFIGURATOR_INVALID_SUBSTITUTION_ERROR") };
     const QByteArray nullAppender("log4j.appender.A=org.apache.log4j.varia.NullAppender\n");
 
-    // References that go round in a circle, or double their text at each of
-    // sixty levels, must be cut off and reported.
+    // References that double their text at each of sixty levels must be cut
+    // off and reported (a circle of references: see the converter's tests).
     const QByteArray patternOf(
         "log4j.rootLogger=INFO, A\nlog4j.appender.A=org.apache.log4j.varia.DebugAppender\n"
         "log4j.appender.A.Threshold=OFF\nlog4j.appender.A.layout=org.apache.log4j.PatternLayout\n"
         "log4j.appender.A.layout.ConversionPattern=");
-    QTest::newRow("cyclic-reference") << patternOf + "${a}\na=${b}\nb=x${a}\n" << true << substitution << "A";
     QByteArray doubling = patternOf + "${r0}\n";
     for (int i = 0; i < 60; ++i)
         doubling += "r" + QByteArray::number(i) + "=${r" + QByteArray::number(i + 1) + "}${r"
@@ -657,26 +625,27 @@ void tst_PropertyConfigurator::filesStayWholeAcrossRuns()
     QFETCH(int, runs);
     QFETCH(bool, logWhileRunning);
     QFETCH(QByteArray, expected);
-    const QString path = writeFile(text);
+    const QString path = m_dir->write(QStringLiteral("test.properties"), text);
     Logger *x = LogManager::logger(QStringLiteral("x"));
     std::atomic<bool> done { false };
     std::thread logging([&] {
         for (int i = 0; logWhileRunning && !done.load(); ++i)
             x->info("line %1 from the thread", i);
     });
-    const auto stopLogging = [&] {
-        done.store(true);
-        if (logging.joinable())
-            logging.join();
-    };
-    // A failed check returns at once: the thread must not outlive it.
-    const auto joined = qScopeGuard(stopLogging);
+    // Checked once the thread is joined: a check that returned with it
+    // running would end the whole executable.
+    QStringList errors;
     for (int run = 0; run < runs; ++run) {
-        QVERIFY(PropertyConfigurator::configure(path));
+        if (!PropertyConfigurator::configure(path)) {
+            for (const LoggingEvent &event : ConfiguratorHelper::configurationErrors())
+                errors.append(event.message());
+        }
         for (int i = 0; i < (run + 1 < runs ? 100 : 30); ++i)
             x->info("line %1", i);
     }
-    stopLogging();
+    done.store(true);
+    logging.join();
+    QVERIFY2(errors.isEmpty(), qPrintable(errors.join(QLatin1Char('\n'))));
     LogManager::resetConfiguration();
     QFile file(m_dir->filePath(QStringLiteral("app.log")));
     QVERIFY(file.open(QIODevice::ReadOnly));
@@ -703,12 +672,13 @@ void tst_PropertyConfigurator::checkChangesNothingBeyondItsRepository()
     internal->setLevel(Level::WARN_INT);
     Logger *x = LogManager::logger(QStringLiteral("x"));
     x->setLevel(Level::ERROR_INT);
-    const QString path = writeFile("log4j.reset=true\nlog4j.Debug=TRACE\nlog4j.handleQtMessages=true\n"
-                                   "log4j.threshold=WARN\nlog4j.rootLogger=INFO, F\nlog4j.logger.x=DEBUG, F\n"
-                                   "log4j.appender.F=org.apache.log4j.FileAppender\n"
-                                   "log4j.appender.F.File=@DIR@/sub/app.log\n"
-                                   "log4j.appender.F.layout=org.apache.log4j.PatternLayout\n"
-                                   "log4j.appender.F.Threshold=LOUD\n");
+    const QString path = m_dir->write(QStringLiteral("test.properties"),
+        "log4j.reset=true\nlog4j.Debug=TRACE\nlog4j.handleQtMessages=true\n"
+        "log4j.threshold=WARN\nlog4j.rootLogger=INFO, F\nlog4j.logger.x=DEBUG, F\n"
+        "log4j.appender.F=org.apache.log4j.FileAppender\n"
+        "log4j.appender.F.File=@DIR@/sub/app.log\n"
+        "log4j.appender.F.layout=org.apache.log4j.PatternLayout\n"
+        "log4j.appender.F.Threshold=LOUD\n");
     // Never destroyed, as a repository's loggers are not.
     auto *repository = new Hierarchy;
     Properties properties;

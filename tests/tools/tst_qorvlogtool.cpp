@@ -31,13 +31,8 @@ private Q_SLOTS:
     void commandLine();
 
 private:
-    struct Run {
-        int status = -1;
-        QString out;
-        QString err;
-    };
     // Runs the tool on `commandLine`, split at blanks.
-    Run run(const QString &commandLine, const QByteArray &input = QByteArray(),
+    ChildResult run(const QString &commandLine, const QByteArray &input = QByteArray(),
         const QProcessEnvironment &environment = QProcessEnvironment::systemEnvironment());
     void copyIn(const QString &sourceDirectory, const QStringList &names);
 
@@ -47,22 +42,16 @@ private:
 namespace
 {
 
-QString readText(const QString &path)
-{
-    return QString::fromUtf8(readFile(path));
-}
-
 const QString checkData = QStringLiteral(QORVLOG_TEST_DATA "/check");
 const QString corpusData = QStringLiteral(QORVLOG_TEST_DATA "/corpus");
 
 } // namespace
 
-tst_QorvlogTool::Run tst_QorvlogTool::run(
+ChildResult tst_QorvlogTool::run(
     const QString &commandLine, const QByteArray &input, const QProcessEnvironment &environment)
 {
-    const ChildResult result = runProgram(QStringLiteral(QORVLOG_TOOL),
-        commandLine.split(QLatin1Char(' '), Qt::SkipEmptyParts), m_work->path(), input, environment);
-    return { result.exitCode, QString::fromUtf8(result.out), QString::fromUtf8(result.err) };
+    return runProgram(QStringLiteral(QORVLOG_TOOL), commandLine.split(QLatin1Char(' '), Qt::SkipEmptyParts),
+        m_work->path(), input, environment);
 }
 
 void tst_QorvlogTool::copyIn(const QString &sourceDirectory, const QStringList &names)
@@ -96,7 +85,8 @@ void tst_QorvlogTool::checkReportsEachProblem_data()
     const auto addFile = [](const QString &tag, const QString &directory, const QString &file, int status) {
         const QString expected = (directory == corpusData ? checkData + QLatin1String("/corpus") : checkData)
             + QLatin1Char('/') + file.section(QLatin1Char('.'), 0, -2) + QLatin1String(".expected");
-        QTest::newRow(qPrintable(tag)) << directory << file << QByteArray() << readText(expected) << status;
+        QTest::newRow(qPrintable(tag)) << directory << file << QByteArray() << QString::fromUtf8(readFile(expected))
+                                       << status;
     };
     addFile(QStringLiteral("nothing-to-find"), checkData, QStringLiteral("clean.properties"), 0);
     addFile(QStringLiteral("ignored-keys-warnings-only"), checkData, QStringLiteral("misspelt-keys.properties"), 1);
@@ -163,10 +153,10 @@ void tst_QorvlogTool::checkReportsEachProblem()
         m_work->write(file, content);
     else if (!directory.isEmpty())
         copyIn(directory, { file });
-    const Run result = run(QLatin1String("check ") + file);
-    QCOMPARE(withQt5TypeNames(result.out), expected);
-    QCOMPARE(result.err, QString());
-    QCOMPARE(result.status, status);
+    const ChildResult result = run(QLatin1String("check ") + file);
+    QCOMPARE(withQt5TypeNames(QString::fromUtf8(result.out)), expected);
+    QCOMPARE(result.err, QByteArray());
+    QCOMPARE(result.exitCode, status);
 }
 
 // One run over several files, one of them missing, in both forms: the JSON
@@ -176,17 +166,17 @@ void tst_QorvlogTool::jsonHoldsTheSameFindings()
     const QStringList files = { QStringLiteral("syntax.properties"), QStringLiteral("absent.properties"),
         QStringLiteral("clean.properties") };
     copyIn(checkData, { files.at(0), files.at(2) });
-    const Run text = run(QLatin1String("check ") + files.join(QLatin1Char(' ')));
-    const Run json = run(QLatin1String("check --json ") + files.join(QLatin1Char(' ')));
-    QCOMPARE(text.status, 2);
-    QCOMPARE(json.status, 2);
-    QCOMPARE(text.out,
-        readText(checkData + QLatin1String("/syntax.expected"))
+    const ChildResult text = run(QLatin1String("check ") + files.join(QLatin1Char(' ')));
+    const ChildResult json = run(QLatin1String("check --json ") + files.join(QLatin1Char(' ')));
+    QCOMPARE(text.exitCode, 2);
+    QCOMPARE(json.exitCode, 2);
+    QCOMPARE(QString::fromUtf8(text.out),
+        QString::fromUtf8(readFile(checkData + QLatin1String("/syntax.expected")))
             + QLatin1String("absent.properties: error: Unable to open property file 'absent.properties' "
                             "(LogEngine::PropertyConfigurator::CONFIGURATOR_OPENING_FILE_ERROR, 20): No such file or "
                             "directory (5)\n"));
     QJsonParseError error;
-    const QJsonArray findings = QJsonDocument::fromJson(json.out.toUtf8(), &error).array();
+    const QJsonArray findings = QJsonDocument::fromJson(json.out, &error).array();
     QCOMPARE(error.error, QJsonParseError::NoError);
     QStringList lines;
     for (const QJsonValue &value : findings) {
@@ -203,7 +193,7 @@ void tst_QorvlogTool::jsonHoldsTheSameFindings()
             line += QLatin1String("; ") + finding.value(QLatin1String("hint")).toString();
         lines.append(line + QLatin1Char('\n'));
     }
-    QCOMPARE(lines.join(QString()), text.out);
+    QCOMPARE(lines.join(QString()), QString::fromUtf8(text.out));
 }
 
 // The engine would configure itself at start from LOGENGINE_CONFIGURATION or
@@ -229,23 +219,22 @@ void tst_QorvlogTool::checkAndShowTouchNoLogFile()
     environment.insert(QStringLiteral("LOGENGINE_DEFAULTINITOVERRIDE"), QStringLiteral("false"));
     environment.insert(QStringLiteral("LOGENGINE_DEBUG"), QStringLiteral("TRACE"));
 
-    const Run check = run(QStringLiteral("check logengine.properties"), QByteArray(), environment);
-    QCOMPARE(check.out, QString());
-    QCOMPARE(check.err, QString());
-    QCOMPARE(check.status, 0);
-    const Run show = run(QStringLiteral("show clean.properties"), QByteArray(), environment);
-    QCOMPARE(show.status, 0);
+    const ChildResult check = run(QStringLiteral("check logengine.properties"), QByteArray(), environment);
+    QCOMPARE(check.out + check.err, QByteArray());
+    QCOMPARE(check.exitCode, 0);
+    const ChildResult show = run(QStringLiteral("show clean.properties"), QByteArray(), environment);
+    QCOMPARE(show.exitCode, 0);
     QCOMPARE(show.out,
-        QStringLiteral("root: level INFO, effective INFO, additive, appenders console, file\n"
-                       "  app: level inherited, effective INFO, additive\n"
-                       "    app::net: level DEBUG, effective DEBUG, not additive, appenders console\n"
-                       "appender console: LogEngine::ConsoleAppender, threshold none, layout LogEngine::PatternLayout, "
-                       "pattern '%d{ABSOLUTE} %-5p %c - %m%n'\n"
-                       "appender file: LogEngine::RollingFileAppender, threshold none, layout LogEngine::TTCCLayout, "
-                       "file 'logs/app.log'\n"));
-    QCOMPARE(show.err, QString());
+        QByteArray("root: level INFO, effective INFO, additive, appenders console, file\n"
+                   "  app: level inherited, effective INFO, additive\n"
+                   "    app::net: level DEBUG, effective DEBUG, not additive, appenders console\n"
+                   "appender console: LogEngine::ConsoleAppender, threshold none, layout LogEngine::PatternLayout, "
+                   "pattern '%d{ABSOLUTE} %-5p %c - %m%n'\n"
+                   "appender file: LogEngine::RollingFileAppender, threshold none, layout LogEngine::TTCCLayout, "
+                   "file 'logs/app.log'\n"));
+    QCOMPARE(show.err, QByteArray());
 
-    QCOMPARE(readText(m_work->filePath(QStringLiteral("kept.log"))), QStringLiteral("earlier lines\n"));
+    QCOMPARE(m_work->read(QStringLiteral("kept.log")), QByteArray("earlier lines\n"));
     QCOMPARE(QDir(m_work->path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), before);
 }
 
@@ -267,13 +256,13 @@ void tst_QorvlogTool::logWritesEveryLine()
         "log4j.appender.other.layout=org.apache.log4j.SimpleLayout\n");
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("LOGENGINE_CONFIGURATION"), m_work->filePath(QStringLiteral("other.properties")));
-    const Run result = run(QStringLiteral("log -c script.properties -n app.net -l debug"),
+    const ChildResult result = run(QStringLiteral("log -c script.properties -n app.net -l debug"),
         "first\nsecond\n\nlast, unterminated", environment);
-    QCOMPARE(result.err, QString());
-    QCOMPARE(result.status, 0);
-    QCOMPARE(readText(m_work->filePath(QStringLiteral("out/script.log"))),
-        QStringLiteral("DEBUG app::net - first\r\nDEBUG app::net - second\r\nDEBUG app::net - \r\n"
-                       "DEBUG app::net - last, unterminated\r\n"));
+    QCOMPARE(result.err, QByteArray());
+    QCOMPARE(result.exitCode, 0);
+    QCOMPARE(m_work->read(QStringLiteral("out/script.log")),
+        QByteArray("DEBUG app::net - first\r\nDEBUG app::net - second\r\nDEBUG app::net - \r\n"
+                   "DEBUG app::net - last, unterminated\r\n"));
     QVERIFY(!QFile::exists(m_work->filePath(QStringLiteral("other.log"))));
 }
 
@@ -351,10 +340,10 @@ void tst_QorvlogTool::commandLine()
     QFETCH(QString, firstOut);
     QFETCH(QString, firstErr);
     QFETCH(int, status);
-    const Run result = run(arguments, input);
-    QCOMPARE(result.out.section(QLatin1Char('\n'), 0, 0), firstOut);
-    QCOMPARE(result.err.section(QLatin1Char('\n'), 0, 0), firstErr);
-    QCOMPARE(result.status, status);
+    const ChildResult result = run(arguments, input);
+    QCOMPARE(QString::fromUtf8(result.out).section(QLatin1Char('\n'), 0, 0), firstOut);
+    QCOMPARE(QString::fromUtf8(result.err).section(QLatin1Char('\n'), 0, 0), firstErr);
+    QCOMPARE(result.exitCode, status);
 }
 
 QObject *newQorvlogToolTest()
