@@ -1,12 +1,6 @@
 #include "common/childprocess.h"
 
-#ifdef QORVLOG_WITH_WIDGETS
 #include <QApplication>
-using TestApplication = QApplication;
-#else
-#include <QCoreApplication>
-using TestApplication = QCoreApplication;
-#endif
 
 QObject *newQORVLogLevelTest();
 QObject *newQORVLogManagerTest();
@@ -16,7 +10,7 @@ int instanceScenario();
 int main(int argc, char *argv[])
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
-    TestApplication app(argc, argv);
+    QApplication app(argc, argv);
     return runTestMain(argc, argv, { { QStringLiteral("instance"), instanceScenario } },
         { newQORVLogLevelTest(), newQORVLogManagerTest(), newQORVLogEngineLogManagerTest() });
 }
