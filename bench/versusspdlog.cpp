@@ -113,37 +113,26 @@ FileAppender *makeFileAppender(const QString &path, bool flushEveryLine)
     return appender;
 }
 
-void toFile(benchmark::State &state, bool flushEveryLine)
+// The buffered file, or with `async` the asynchronous appender (blocking,
+// the queue as large as spdlog's) in front of it, whose queue is written
+// when it is detached, after the timed loop.
+Appender *makeDestination(const QString &path, bool flushEveryLine, bool async)
+{
+    if (!async)
+        return makeFileAppender(path, flushEveryLine);
+    auto *appender = new AsyncAppender;
+    appender->setBufferSize(comparison::asyncQueueSize);
+    appender->addAppender(makeFileAppender(path, flushEveryLine));
+    appender->activate();
+    return appender;
+}
+
+void toFile(benchmark::State &state, bool flushEveryLine, bool async = false)
 {
     nameThread();
     const QString path = scratchFile();
     if (state.thread_index() == 0)
-        attachToRoot(makeFileAppender(path, flushEveryLine));
-    Logger *logger = requestLogger();
-    const QString user = QString::fromLatin1(comparison::userName);
-    int request = 0;
-    for (auto _ : state)
-        logger->info("Processing request %1 for user %2", ++request, user);
-    if (state.thread_index() == 0) {
-        detachFromRoot();
-        QFile::remove(path);
-    }
-}
-
-// The asynchronous appender (blocking, the queue as large as spdlog's) in
-// front of the same buffered file; what is queued is written when it is
-// detached, after the timed loop.
-void asyncToFile(benchmark::State &state)
-{
-    nameThread();
-    const QString path = scratchFile();
-    if (state.thread_index() == 0) {
-        auto *async = new AsyncAppender;
-        async->setBufferSize(comparison::asyncQueueSize);
-        async->addAppender(makeFileAppender(path, false));
-        async->activate();
-        attachToRoot(async);
-    }
+        attachToRoot(makeDestination(path, flushEveryLine, async));
     Logger *logger = requestLogger();
     const QString user = QString::fromLatin1(comparison::userName);
     int request = 0;
@@ -222,10 +211,12 @@ void registerEngineBenchmarks()
         ->Threads(2)
         ->UseRealTime();
     benchmark::RegisterBenchmark("formatOnly/qorvlog", formatOnly)->Iterations(comparison::linesPerRun);
-    benchmark::RegisterBenchmark("asyncOneProducer/qorvlog", asyncToFile)
+    benchmark::RegisterBenchmark(
+        "asyncOneProducer/qorvlog", [](benchmark::State &state) { toFile(state, false, true); })
         ->Iterations(comparison::linesPerRun)
         ->UseRealTime();
-    benchmark::RegisterBenchmark("asyncTwoProducers/qorvlog", asyncToFile)
+    benchmark::RegisterBenchmark(
+        "asyncTwoProducers/qorvlog", [](benchmark::State &state) { toFile(state, false, true); })
         ->Iterations(comparison::linesPerRun / 2)
         ->Threads(2)
         ->UseRealTime();
