@@ -83,10 +83,10 @@ void AsyncAppender::close()
 
 bool AsyncAppender::retire(std::chrono::steady_clock::time_point deadline)
 {
-    // The queue first, up to the deadline, and without the lock. Retired
-    // before it drains: an event still on its way (a delivery that took the
-    // logger's appenders before the change) is dropped, not reported as
-    // sent to an appender no longer active.
+    // Retired and closed at once, under the lock: an event still on its
+    // way (a delivery that took the logger's appenders before the change)
+    // is dropped, not reported as sent to an appender no longer active.
+    // Then the queue, up to the deadline, and without the lock.
     {
         ScopedLock locker(&objectGuard());
         setRetired();
@@ -96,7 +96,7 @@ bool AsyncAppender::retire(std::chrono::steady_clock::time_point deadline)
     const auto now = std::chrono::steady_clock::now();
     if (stop(deadline == std::chrono::steady_clock::time_point::max() ? now + Hierarchy::shutdownWait : deadline) >= 0)
         return false;
-    return AppenderSkeleton::retire(deadline);
+    return true;
 }
 
 int AsyncAppender::stop(std::chrono::steady_clock::time_point deadline)
